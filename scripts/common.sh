@@ -1,0 +1,39 @@
+# Shared by scripts/run and scripts/test: install what is missing, then
+# configure and build into build/ (or $KORVEX_BUILD_DIR).
+set -euo pipefail
+
+KORVEX_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+KORVEX_BUILD_DIR="${KORVEX_BUILD_DIR:-$KORVEX_ROOT/build}"
+
+korvex_packages=(
+  cmake ninja-build g++ pkg-config
+  qt6-base-dev qt6-base-dev-tools libgl-dev
+  fonts-liberation
+  libgtest-dev libgmock-dev libbenchmark-dev
+)
+
+korvex_install_packages() {
+  local missing=()
+  local pkg
+  for pkg in "$@"; do
+    dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" || missing+=("$pkg")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  if [ "$(id -u)" != 0 ]; then
+    echo "Fehlende Pakete: ${missing[*]}" >&2
+    echo "Bitte als root ausführen oder installieren: apt-get install ${missing[*]}" >&2
+    exit 1
+  fi
+  echo "Installiere: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+korvex_build() {
+  local build_type="${1:-RelWithDebInfo}"
+  shift || true
+  cmake -S "$KORVEX_ROOT" -B "$KORVEX_BUILD_DIR" -G Ninja \
+    -DCMAKE_BUILD_TYPE="$build_type" "$@" >/dev/null
+  cmake --build "$KORVEX_BUILD_DIR" --parallel "$(nproc)"
+}

@@ -1,0 +1,83 @@
+#include "app/cp1252.h"
+
+#include <array>
+
+namespace korvex::cp1252 {
+namespace {
+
+// 0x80..0x9F; the undefined bytes keep their own value.
+constexpr std::array<char16_t, 32> kHighControls = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,  //
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,  //
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  //
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+int byteOfHighControl(char32_t codePoint) {
+    for (int i = 0; i < 32; ++i) {
+        if (kHighControls[static_cast<size_t>(i)] == codePoint) return 0x80 + i;
+    }
+    return -1;
+}
+
+int encode(char32_t codePoint) {
+    if (codePoint < 0x80 || (codePoint >= 0xA0 && codePoint <= 0xFF)) return static_cast<int>(codePoint);
+    return byteOfHighControl(codePoint);
+}
+
+void appendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+}  // namespace
+
+char16_t toUnicode(unsigned char byte) {
+    if (byte >= 0x80 && byte < 0xA0) return kHighControls[byte - 0x80u];
+    return byte;
+}
+
+unsigned char fromUnicode(char32_t codePoint) {
+    const int byte = encode(codePoint);
+    return static_cast<unsigned char>(byte < 0 ? '?' : byte);
+}
+
+bool canEncode(char32_t codePoint) { return encode(codePoint) >= 0; }
+
+std::string toUtf8(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size());
+    for (char b : bytes) appendUtf8(out, toUnicode(static_cast<unsigned char>(b)));
+    return out;
+}
+
+std::string fromUtf8(std::string_view utf8) {
+    std::string out;
+    out.reserve(utf8.size());
+    size_t i = 0;
+    while (i < utf8.size()) {
+        const auto lead = static_cast<unsigned char>(utf8[i]);
+        int extra = lead < 0x80 ? 0 : (lead >> 5) == 6 ? 1 : (lead >> 4) == 14 ? 2 : (lead >> 3) == 30 ? 3 : -1;
+        char32_t c = extra == 0 ? lead : extra == 1 ? (lead & 0x1F) : extra == 2 ? (lead & 0x0F) : (lead & 0x07);
+        bool ok = extra >= 0;
+        for (int k = 1; ok && k <= extra; ++k) {
+            if (i + static_cast<size_t>(k) >= utf8.size()) { ok = false; break; }
+            const auto next = static_cast<unsigned char>(utf8[i + static_cast<size_t>(k)]);
+            ok = (next & 0xC0) == 0x80;
+            c = (c << 6) | (next & 0x3F);
+        }
+        out += static_cast<char>(ok ? fromUnicode(c) : '?');
+        i += ok ? static_cast<size_t>(extra) + 1 : 1;
+    }
+    return out;
+}
+
+}  // namespace korvex::cp1252

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace korvex::cp1252 {
+
+// Windows-1252, our own table. The five bytes the code page leaves undefined
+// (0x81, 0x8D, 0x8F, 0x90, 0x9D) map to the code points of the same value, so
+// every byte survives a round trip.
+char16_t toUnicode(unsigned char byte);
+
+// The byte for a code point; '?' for anything the code page cannot hold.
+unsigned char fromUnicode(char32_t codePoint);
+
+bool canEncode(char32_t codePoint);
+
+// Windows-1252 bytes to UTF-8 (for messages built from file names or text).
+std::string toUtf8(std::string_view bytes);
+
+// UTF-8 to Windows-1252 bytes; malformed sequences and unmappable characters become '?'.
+std::string fromUtf8(std::string_view utf8);
+
+}  // namespace korvex::cp1252

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace korvex {
+
+// An error of the program or the platform whose message (UTF-8, German) is
+// shown to the user as it stands by the default error report.
+class KxError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+}  // namespace korvex

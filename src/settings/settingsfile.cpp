@@ -1,0 +1,134 @@
+#include "settings/settingsfile.h"
+
+#include <utility>
+
+#include "app/kxerror.h"
+
+namespace korvex {
+namespace {
+
+constexpr std::string_view kEndMarker = "EndOfFile";
+
+// Thrown inside readSettings only, when a line the next step needs is missing.
+struct MissingLine {};
+
+class LineReader {
+public:
+    explicit LineReader(std::vector<std::string> lines) : lines_(std::move(lines)) {}
+
+    const std::string& line(size_t index) const {
+        if (index >= lines_.size()) throw MissingLine{};
+        return lines_[index];
+    }
+    int32_t integer(size_t index) const { return textToInteger(line(index)); }
+    Colour colour(size_t index) const { return textToColour(line(index)); }
+
+private:
+    std::vector<std::string> lines_;
+};
+
+void applyWindow(const LineReader& in, SettingsTarget& target) {
+    target.setWindowTop(in.integer(2));
+    target.setWindowLeft(in.integer(3));
+    target.setWindowHeight(in.integer(4));
+    target.setWindowWidth(in.integer(5));
+    target.setWindowColour(in.colour(7));
+}
+
+void applyFont(const LineReader& in, SettingsTarget& target) {
+    const std::string& name = in.line(8);
+    if (!name.empty()) target.setFontName(name.substr(0, kMaxFontNameLength));
+    target.setFontSize(in.integer(9));
+    if (const auto style = textToStyle(in.line(10))) target.setFontStyle(*style);
+    target.setFontColour(in.colour(11));
+}
+
+// An end marker in place of the folders means they were never written.
+void applyFolders(const LineReader& in, SettingsTarget& target) {
+    const std::string& open = in.line(12);
+    if (open == kEndMarker) return;
+    target.setOpenDir(open);
+    target.setSaveDir(in.line(13));
+}
+
+void appendLine(std::string& out, std::string_view line) {
+    out.append(line);
+    out.append("\r\n");
+}
+
+}  // namespace
+
+std::vector<std::string> splitSettingsLines(std::string_view bytes) {
+    bytes = bytes.substr(0, bytes.find('\0'));
+    std::vector<std::string> lines;
+    size_t start = 0;
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] != '\r' && bytes[i] != '\n') continue;
+        lines.emplace_back(bytes.substr(start, i - start));
+        if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
+        start = i + 1;
+    }
+    if (start < bytes.size()) lines.emplace_back(bytes.substr(start));
+    return lines;
+}
+
+void PrintTo(const FontStyle& style, std::ostream* os) { *os << styleToText(style); }
+
+std::string styleToText(FontStyle style) {
+    return std::string(style.bold ? "bold" : "----") + (style.italic ? "italic" : "------");
+}
+
+std::optional<FontStyle> textToStyle(std::string_view text) {
+    if (text == "bold------") return FontStyle{true, false};
+    if (text == "----italic") return FontStyle{false, true};
+    if (text == "bolditalic") return FontStyle{true, true};
+    return std::nullopt;
+}
+
+void PrintTo(SettingsReadResult result, std::ostream* os) {
+    *os << (result == SettingsReadResult::Complete ? "Complete" : "Damaged");
+}
+
+SettingsReadResult readSettings(std::string_view fileBytes, SettingsTarget& target) {
+    const LineReader in(splitSettingsLines(fileBytes));
+    try {
+        applyWindow(in, target);
+        applyFont(in, target);
+        applyFolders(in, target);
+    } catch (const MissingLine&) {
+        return SettingsReadResult::Damaged;
+    } catch (const KxError&) {
+        return SettingsReadResult::Damaged;
+    }
+    target.headerTakesTextWindowFont();
+    return SettingsReadResult::Complete;
+}
+
+void PrintTo(const SettingsRecord& record, std::ostream* os) {
+    *os << "{" << record.top << ", " << record.left << ", " << record.height << ", " << record.width << ", "
+        << colourToText(record.windowColour) << ", \"" << record.fontName << "\", " << record.fontSize << ", "
+        << styleToText(record.style) << ", " << colourToText(record.fontColour) << ", \"" << record.openDir
+        << "\", \"" << record.saveDir << "\"}";
+}
+
+std::string composeSettings(const SettingsRecord& record) {
+    std::string out;
+    appendLine(out, "Korvex-V2.3 INI:");
+    appendLine(out, ">> Top, Left, Height, Width:");
+    appendLine(out, integerToText(record.top));
+    appendLine(out, integerToText(record.left));
+    appendLine(out, integerToText(record.height));
+    appendLine(out, integerToText(record.width));
+    appendLine(out, ">> Color, Font, FontSize, FettKursiv, FontColor:");
+    appendLine(out, colourToText(record.windowColour));
+    appendLine(out, record.fontName);
+    appendLine(out, integerToText(record.fontSize));
+    appendLine(out, styleToText(record.style));
+    appendLine(out, colourToText(record.fontColour));
+    appendLine(out, record.openDir);
+    appendLine(out, record.saveDir);
+    appendLine(out, kEndMarker);
+    return out;
+}
+
+}  // namespace korvex

@@ -1,0 +1,90 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/textforms.h"
+
+namespace korvex {
+
+inline constexpr std::string_view kSettingsFileName = "Korvex23Ini.txt";
+
+// Shown to the user (UTF-8) when the settings file could not be read in full.
+inline const std::string kDamagedSettingsMessage =
+    "Achtung! Beschädigte Inidatei!\n\rProgramm arbeitet mit Grundeinstellungen.";
+
+// A line ends at CR LF, a lone CR or a lone LF; a NUL byte ends the content.
+std::vector<std::string> splitSettingsLines(std::string_view bytes);
+
+struct FontStyle {
+    bool bold = false;
+    bool italic = false;
+
+    friend bool operator==(const FontStyle&, const FontStyle&) = default;
+};
+
+void PrintTo(const FontStyle& style, std::ostream* os);
+
+// Always ten characters: "----------", "bold------", "----italic", "bolditalic".
+std::string styleToText(FontStyle style);
+// nullopt (leave the style as it is) for anything but the three marked forms.
+std::optional<FontStyle> textToStyle(std::string_view text);
+
+// Receives the settings one by one while the file is read; each call takes effect at once.
+class SettingsTarget {
+public:
+    virtual ~SettingsTarget() = default;
+    virtual void setWindowTop(int32_t top) = 0;
+    virtual void setWindowLeft(int32_t left) = 0;
+    virtual void setWindowHeight(int32_t height) = 0;
+    virtual void setWindowWidth(int32_t width) = 0;
+    virtual void setWindowColour(Colour colour) = 0;
+    virtual void setFontName(std::string name) = 0;
+    virtual void setFontSize(int32_t points) = 0;
+    // The whole style: underline and strike-out go off.
+    virtual void setFontStyle(FontStyle style) = 0;
+    virtual void setFontColour(Colour colour) = 0;
+    virtual void setOpenDir(std::string dir) = 0;
+    virtual void setSaveDir(std::string dir) = 0;
+    virtual void headerTakesTextWindowFont() = 0;
+};
+
+enum class SettingsReadResult { Complete, Damaged };
+
+void PrintTo(SettingsReadResult result, std::ostream* os);
+
+// Applies the file's settings in order and stops at the first line that is
+// missing or does not convert; whatever was applied before stays applied.
+SettingsReadResult readSettings(std::string_view fileBytes, SettingsTarget& target);
+
+inline constexpr size_t kMaxFontNameLength = 31;
+
+struct SettingsRecord {
+    int32_t top = 0;
+    int32_t left = 0;
+    int32_t height = 0;
+    int32_t width = 0;
+    Colour windowColour;
+    std::string fontName;
+    int32_t fontSize = 0;
+    FontStyle style;
+    Colour fontColour;
+    std::string openDir;
+    std::string saveDir;
+
+    friend bool operator==(const SettingsRecord&, const SettingsRecord&) = default;
+};
+
+void PrintTo(const SettingsRecord& record, std::ostream* os);
+
+inline const SettingsRecord kDefaultSettings = {
+    71, 214, 658, 660, colours::MoneyGreen, "Courier New", 10, FontStyle{}, colours::WindowText, "", ""};
+
+// The whole file: fifteen lines, each ended by CR LF.
+std::string composeSettings(const SettingsRecord& record);
+
+}  // namespace korvex

@@ -1,0 +1,83 @@
+#pragma once
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPixmap>
+
+#include "app/textforms.h"
+
+namespace korvex {
+
+QFont pixelFont(const QString& family, int pixelSize, bool bold);
+
+// A tool button that shows one image, centred and cut at its edges, in a
+// raised frame that is drawn sunken while pressed. It never takes the focus.
+class ImageButton : public QAbstractButton {
+    Q_OBJECT
+public:
+    // The colour of the image's bottom-left pixel shows the button face.
+    ImageButton(const QString& imageResource, QWidget* parent);
+    QSize sizeHint() const override { return size(); }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QPixmap image_;
+};
+
+// A panel with a caption and a bevel, used as a two-state button ("TOP").
+class BevelButtonPanel : public QLabel {
+    Q_OBJECT
+public:
+    BevelButtonPanel(const QString& caption, QWidget* parent);
+    bool isRaised() const { return raised_; }
+    void setRaised(bool raised);
+
+signals:
+    void clicked();
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    bool raised_ = true;
+};
+
+// A single-line field that reports clicks (the date field).
+class ClickableField : public QLineEdit {
+    Q_OBJECT
+public:
+    using QLineEdit::QLineEdit;
+
+signals:
+    void clicked();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+};
+
+// A status label: an opaque strip as wide as one blank while empty that
+// grows to the right with the number it shows.
+class ValueLabel : public QLabel {
+    Q_OBJECT
+public:
+    explicit ValueLabel(QWidget* parent);
+    void setValue(const QString& value);
+};
+
+// The colour drop-down: every named colour but "clNone" and "clDefault",
+// each as a small square in its colour and its name.
+class ColourPicker : public QComboBox {
+    Q_OBJECT
+public:
+    explicit ColourPicker(QWidget* parent);
+    // Selects the entry of that colour, or none when the colour has no entry.
+    void selectColour(Colour colour);
+    Colour selectedColour() const;
+};
+
+}  // namespace korvex

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QColor>
+#include <QString>
+#include <string>
+#include <string_view>
+
+#include "app/textforms.h"
+
+namespace korvex {
+
+// Windows-1252 bytes with CR LF line breaks to the text of a Qt document
+// ('\n' between lines) and back. Every CR LF becomes one '\n'; a lone CR
+// or LF is kept as a character.
+QString documentTextFromBytes(std::string_view bytes);
+// Block and line separators (and '\n') become CR LF; characters the code
+// page cannot hold become '?'.
+std::string bytesFromDocumentText(QStringView text);
+
+// Plain conversion without line-break handling.
+QString fromCp1252(std::string_view bytes);
+std::string toCp1252(QStringView text);
+
+// Replaces every character the code page cannot hold by '?'; line breaks
+// stay. Returns true when something was replaced.
+bool makeStorable(QString& text);
+
+// Colours of the settings file to colours on screen; system colours take
+// the platform's corresponding colours.
+QColor toQColor(Colour colour);
+Colour fromQColor(const QColor& colour);
+
+}  // namespace korvex

@@ -1,0 +1,273 @@
+#include "app/textwindow.h"
+
+#include <QKeyEvent>
+#include <QResizeEvent>
+#include <QMimeData>
+#include <QPlainTextDocumentLayout>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextLayout>
+
+#include "app/displaylineindex.h"
+#include "app/kxerror.h"
+#include "app/qtconvert.h"
+#include "app/textbytes.h"
+
+namespace korvex {
+
+// Qt's plain-text layout, plus the number of display lines of every block.
+// Qt lays out only the blocks it paints and counts an unlaid block as one
+// line, so the counts are measured here, after Qt has updated its layout.
+class DisplayLineLayout : public QPlainTextDocumentLayout {
+public:
+    explicit DisplayLineLayout(QTextDocument* document) : QPlainTextDocumentLayout(document) {}
+
+    const DisplayLineIndex& index() {
+        if (!valid_ || document()->defaultFont() != measuredFont_) rebuild();
+        return index_;
+    }
+
+    // The wrap width changed: every count is measured anew on the next question.
+    void invalidate() { valid_ = false; }
+
+    QTextLayout* laidOut(const QTextBlock& block) const {
+        ensureBlockLayout(block);
+        return block.layout();
+    }
+
+protected:
+    void documentChanged(int from, int removed, int added) override {
+        QPlainTextDocumentLayout::documentChanged(from, removed, added);
+        if (valid_) update(from, added);
+    }
+
+private:
+    int measure(const QTextBlock& block) const { return std::max(1, laidOut(block)->lineCount()); }
+
+    void update(int from, int added) {
+        const QTextDocument* doc = document();
+        const int first = doc->findBlock(from).blockNumber();
+        QTextBlock last = doc->findBlock(from + added);
+        if (!last.isValid()) last = doc->lastBlock();
+        const int newBlocks = last.blockNumber() - first + 1;
+        const int oldBlocks = newBlocks - (doc->blockCount() - index_.blockCount());
+        if (first < 0 || oldBlocks < 0 || first + oldBlocks > index_.blockCount()) {
+            valid_ = false;  // not a change this bookkeeping understands: measure anew on the next question
+            return;
+        }
+        std::vector<int> counts;
+        counts.reserve(static_cast<size_t>(newBlocks));
+        for (QTextBlock b = doc->findBlockByNumber(first); b.isValid() && b.blockNumber() <= last.blockNumber();
+             b = b.next()) {
+            counts.push_back(measure(b));
+        }
+        index_.replace(first, oldBlocks, counts);
+    }
+
+    void rebuild() {
+        std::vector<int> counts;
+        counts.reserve(static_cast<size_t>(document()->blockCount()));
+        for (QTextBlock b = document()->firstBlock(); b.isValid(); b = b.next()) counts.push_back(measure(b));
+        index_.assign(counts);
+        measuredFont_ = document()->defaultFont();
+        valid_ = true;
+    }
+
+    DisplayLineIndex index_;
+    bool valid_ = false;
+    QFont measuredFont_;
+};
+
+// Marks changes the program makes itself, which are not user edits.
+class TextWindow::ProgramEdit {
+public:
+    explicit ProgramEdit(TextWindow& window) : window_(window) { ++window_.programEdits_; }
+    ~ProgramEdit() { --window_.programEdits_; }
+    ProgramEdit(const ProgramEdit&) = delete;
+    ProgramEdit& operator=(const ProgramEdit&) = delete;
+
+private:
+    TextWindow& window_;
+};
+
+void applyColours(QWidget& control, ControlColours colours) {
+    QPalette palette = control.palette();
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+        palette.setColor(group, QPalette::Base, toQColor(colours.background));
+        palette.setColor(group, QPalette::Text, toQColor(colours.text));
+    }
+    control.setPalette(palette);
+}
+
+namespace {
+
+bool isCharacterKey(const QKeyEvent& event) {
+    const auto key = event.key();
+    if (key == Qt::Key_Delete || key == Qt::Key_Tab || key == Qt::Key_Backtab) return false;
+    const Qt::KeyboardModifiers mods = event.modifiers();
+    const bool ctrl = mods.testFlag(Qt::ControlModifier);
+    if (mods.testFlag(Qt::AltModifier) && !ctrl) return false;
+    if (ctrl && key >= Qt::Key_A && key <= Qt::Key_Z) return true;
+    return !event.text().isEmpty();
+}
+
+}  // namespace
+
+TextWindow::TextWindow(QWidget* parent) : QPlainTextEdit(parent) {
+    auto* doc = new QTextDocument(this);
+    layout_ = new DisplayLineLayout(doc);
+    doc->setDocumentLayout(layout_);
+    setDocument(doc);
+    setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setTabChangesFocus(true);
+    connect(doc, &QTextDocument::contentsChange, this, &TextWindow::onContentsChange);
+}
+
+TextWindow::~TextWindow() = default;
+
+void TextWindow::setColours(ControlColours colours) {
+    colours_ = colours;
+    applyColours(*this, colours);
+}
+
+void TextWindow::onContentsChange(int /*from*/, int removed, int added) {
+    if (programEdits_ == 0 && (removed > 0 || added > 0)) emit userEdited();
+}
+
+void TextWindow::clear() {
+    ProgramEdit edit(*this);
+    QPlainTextEdit::clear();
+}
+
+std::string TextWindow::text() const { return bytesFromDocumentText(document()->toRawText()); }
+
+bool TextWindow::isDocumentEmpty() const { return document()->characterCount() == document()->blockCount(); }
+
+long long TextWindow::characterCount() const {
+    return static_cast<long long>(document()->characterCount()) - document()->blockCount();
+}
+
+void TextWindow::loadBytes(std::string_view fileBytes) {
+    const std::string normalized = normalizeLoadedText(fileBytes);
+    if (normalized.size() > kCapacity) throw KxError("Text überschreitet Memo-Kapazität");
+    QString newText = documentTextFromBytes(normalized);
+    newText.replace(QLatin1Char('\n'), QChar::ParagraphSeparator);
+    if (newText == document()->toRawText()) return;
+    ProgramEdit edit(*this);
+    setPlainText(newText);
+}
+
+std::string TextWindow::selectedBytes() const { return bytesFromDocumentText(textCursor().selectedText()); }
+
+void TextWindow::replaceSelection(std::string_view bytes) {
+    ProgramEdit edit(*this);
+    QTextCursor cursor = textCursor();
+    cursor.insertText(documentTextFromBytes(bytes));
+    setTextCursor(cursor);
+}
+
+long long TextWindow::selectionStartOffset() const {
+    const int position = textCursor().selectionStart();
+    return static_cast<long long>(position) + document()->findBlock(position).blockNumber();
+}
+
+int TextWindow::caretLine() const {
+    const int position = textCursor().selectionStart();
+    const QTextBlock block = document()->findBlock(position);
+    const QTextLine line = layout_->laidOut(block)->lineForTextPosition(position - block.position());
+    const auto before = layout_->index().linesBefore(block.blockNumber());
+    return static_cast<int>(before) + (line.isValid() ? line.lineNumber() : 0);
+}
+
+int TextWindow::caretColumn() const {
+    const int position = textCursor().selectionStart();
+    const QTextBlock block = document()->findBlock(position);
+    const QTextLine line = layout_->laidOut(block)->lineForTextPosition(position - block.position());
+    return position - block.position() - (line.isValid() ? line.textStart() : 0);
+}
+
+int TextWindow::shownLineCount() const { return static_cast<int>(layout_->index().totalLines()); }
+
+TextWindow::LinePlace TextWindow::placeOfLine(int index) const {
+    const auto place = layout_->index().locate(index);
+    const QTextBlock block = document()->findBlockByNumber(place.block);
+    const QTextLine line = layout_->laidOut(block)->lineAt(place.lineInBlock);
+    return {block.position() + line.textStart(), line.textLength()};
+}
+
+size_t TextWindow::shownLineLength(int index) const { return static_cast<size_t>(placeOfLine(index).length); }
+
+std::string TextWindow::shownLineText(int index, size_t maxLength) const {
+    const LinePlace place = placeOfLine(index);
+    const QTextBlock block = document()->findBlock(place.position);
+    const int length = std::min(place.length, static_cast<int>(maxLength));
+    return toCp1252(QStringView(block.text()).mid(place.position - block.position(), length));
+}
+
+void TextWindow::insertAt(int position, std::string_view bytes) {
+    ProgramEdit edit(*this);
+    QTextCursor cursor(document());
+    cursor.setPosition(position);
+    cursor.insertText(documentTextFromBytes(bytes));
+}
+
+void TextWindow::insertAtLineStart(int index, std::string_view bytes) { insertAt(placeOfLine(index).position, bytes); }
+
+void TextWindow::appendAtEnd(std::string_view bytes) { insertAt(document()->characterCount() - 1, bytes); }
+
+void TextWindow::eraseShownLine(int index) {
+    const LinePlace place = placeOfLine(index);
+    const int end = index + 1 < shownLineCount() ? placeOfLine(index + 1).position : place.position + place.length;
+    ProgramEdit edit(*this);
+    QTextCursor cursor(document());
+    cursor.setPosition(place.position);
+    cursor.setPosition(end, QTextCursor::KeepAnchor);
+    cursor.removeSelectedText();
+}
+
+void TextWindow::resizeEvent(QResizeEvent* event) {
+    QPlainTextEdit::resizeEvent(event);
+    if (event->size().width() != event->oldSize().width()) layout_->invalidate();
+}
+
+void TextWindow::keyPressEvent(QKeyEvent* event) {
+    if (isCharacterKey(*event)) emit characterKeyPressed();
+    QString text = event->text();
+    const bool softBreak = (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+                           event->modifiers().testFlag(Qt::ShiftModifier);
+    if (softBreak || makeStorable(text)) {
+        // A line break is always a hard one, and only storable characters enter the text.
+        const auto mods = softBreak ? event->modifiers() & ~Qt::ShiftModifier : event->modifiers();
+        QKeyEvent storable(event->type(), event->key(), mods, text, event->isAutoRepeat(), event->count());
+        QPlainTextEdit::keyPressEvent(&storable);
+        event->setAccepted(storable.isAccepted());
+        return;
+    }
+    QPlainTextEdit::keyPressEvent(event);
+}
+
+void TextWindow::inputMethodEvent(QInputMethodEvent* event) {
+    QString commit = event->commitString();
+    if (!makeStorable(commit)) {
+        QPlainTextEdit::inputMethodEvent(event);
+        return;
+    }
+    QInputMethodEvent storable(event->preeditString(), event->attributes());
+    storable.setCommitString(commit, event->replacementStart(), event->replacementLength());
+    QPlainTextEdit::inputMethodEvent(&storable);
+}
+
+void TextWindow::insertFromMimeData(const QMimeData* source) {
+    if (!source || !source->hasText()) return;
+    QString text = source->text();
+    makeStorable(text);
+    QMimeData storable;
+    storable.setText(text);
+    QPlainTextEdit::insertFromMimeData(&storable);
+}
+
+}  // namespace korvex

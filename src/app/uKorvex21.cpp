@@ -1,0 +1,378 @@
+#include "app/uKorvex21.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QFrame>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "app/controls.h"
+#include "app/kxerror.h"
+#include "app/qtconvert.h"
+#include "app/textwindow.h"
+#include "document/headerfield.h"
+#include "platform/platform.h"
+
+namespace korvex {
+namespace {
+
+// The layout's colours and fonts.
+const ControlColours kMoneyGreenField{colours::MoneyGreen, colours::WindowText};
+
+template <class Control>
+Control* place(Control* control, const char* name, QRect geometry) {
+    control->setObjectName(QString::fromLatin1(name));
+    control->setGeometry(geometry);
+    return control;
+}
+
+QFrame* makePanel(const char* name, QWidget* parent, Colour colour) {
+    auto* panel = new QFrame(parent);
+    panel->setObjectName(QString::fromLatin1(name));
+    panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    panel->setLineWidth(1);
+    panel->setAutoFillBackground(true);
+    QPalette palette = panel->palette();
+    palette.setColor(QPalette::Window, toQColor(colour));
+    panel->setPalette(palette);
+    return panel;
+}
+
+QPushButton* makeButton(const char* name, const QString& caption, QRect geometry, QWidget* parent,
+                        const QString& hint, int pixelSize = 13) {
+    auto* button = place(new QPushButton(caption, parent), name, geometry);
+    button->setFont(pixelFont(QStringLiteral("Arial"), pixelSize, true));
+    button->setToolTip(hint);
+    button->setAutoDefault(false);
+    button->setDefault(false);
+    button->setFocusPolicy(Qt::StrongFocus);
+    return button;
+}
+
+ImageButton* makeImageButton(const char* name, const QString& image, QRect geometry, QWidget* parent,
+                             const QString& hint) {
+    auto* button = place(new ImageButton(QStringLiteral(":/images/") + image, parent), name, geometry);
+    button->setToolTip(hint);
+    return button;
+}
+
+QLabel* makeCaption(const char* name, const QString& caption, QRect geometry, QWidget* parent, const QFont& font) {
+    auto* label = place(new QLabel(caption, parent), name, geometry);
+    label->setFont(font);
+    label->setMargin(0);
+    return label;
+}
+
+ValueLabel* makeValueLabel(const char* name, QPoint topLeft, QWidget* parent) {
+    auto* label = new ValueLabel(parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setFont(pixelFont(QStringLiteral("Arial"), 12, true));
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::Window, toQColor(colours::SkyBlue));
+    label->setPalette(palette);
+    label->setGeometry(topLeft.x(), topLeft.y(), 1, 15);
+    label->setValue(QString());
+    return label;
+}
+
+}  // namespace
+
+TForm1::TForm1(Platform& platform) : platform_(platform) {
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Korvex Version 2.3"));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/korvex16.png")));
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, toQColor(colours::BtnFace));
+    setPalette(palette);
+    setFont(pixelFont(QStringLiteral("MS Sans Serif"), 11, false));
+    buildPanels();
+    buildMenu();
+    TimStopper = new QTimer(this);
+    TimStopper->setObjectName(QStringLiteral("TimStopper"));
+    TimStopper->setInterval(1000);
+    connectHandlers();
+    setTabOrder();
+    move(214, 71);
+    resize(652, 606 + menuBar()->sizeHint().height());
+    FormCreate();
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::attachWindows(TForm2* info, TForm3* phrases, TKxMsgDlg* question) {
+    Form2 = info;
+    Form3 = phrases;
+    KxMsgDlg = question;
+}
+
+void TForm1::buildPanels() {
+    auto* client = new QWidget(this);
+    auto* column = new QVBoxLayout(client);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    PanOben = makePanel("PanOben", client, colours::BtnFace);
+    PanOben->setFixedHeight(57);
+    PanOben->setFont(pixelFont(QStringLiteral("Arial"), 16, true));
+    PanAnzeige = makePanel("PanAnzeige", client, colours::Silver);
+    PanAnzeige->setFixedHeight(72);
+    PanMitte = makePanel("PanMitte", client, colours::BtnFace);
+    column->addWidget(PanOben);
+    column->addWidget(PanAnzeige);
+    column->addWidget(PanMitte, 1);
+    setCentralWidget(client);
+    buildToolPanel();
+    buildDisplayPanel();
+    buildTextPanel();
+}
+
+void TForm1::buildToolPanel() {
+    QWidget* p = PanOben;
+    const QFont buttonFont = pixelFont(QStringLiteral("Arial"), 13, true);
+    SpButFonts = makeImageButton("SpButFonts", "schrift.bmp", {0, 0, 41, 25}, p, "Schrift einstellen");
+    SpButDrucken = makeImageButton("SpButDrucken", "drucken.bmp", {40, 0, 41, 25}, p,
+                                   "Dokument drucken / Drucker einstellen");
+    PanTop = place(new BevelButtonPanel(QStringLiteral("TOP"), p), "PanTop", {80, 0, 49, 25});
+    PanTop->setFont(buttonFont);
+    PanTop->setToolTip(QStringLiteral("Korvex bleibt immer im Vordergrund"));
+    EdiDatum = place(new ClickableField(p), "EdiDatum", {136, 0, 121, 26});
+    EdiDatum->setFont(pixelFont(QStringLiteral("Courier New"), 16, true));
+    EdiDatum->setToolTip(QStringLiteral("Datum aktualisieren durch Klick"));
+    EdiDatum->setFocusPolicy(Qt::ClickFocus);
+    applyColours(*EdiDatum, kMoneyGreenField);
+    ButDatum = makeButton("ButDatum", "Dat", {264, 0, 49, 25}, p, "Datum einfügen");
+    ButReplace = makeButton("ButReplace", "Repl", {320, 0, 41, 25}, p, "Ersetzt Umlaute etc. für HTML, ohne < und >");
+    ButStart = makeButton("ButStart", "GO", {368, 0, 41, 25}, p, "Stoppuhr starten");
+    ButStop = makeButton("ButStop", "STP", {408, 0, 49, 25}, p, "Stoppuhr anhalten");
+    ButReset = makeButton("ButReset", "RST", {456, 0, 41, 25}, p, "Stoppuhr zurücksetzen");
+    BitButClose = makeButton("BitButClose", "EX", {504, 0, 49, 57}, p, "Korvex beenden", 24);
+    SpButSchliessen = makeImageButton("SpButSchliessen", "schliessen.bmp", {0, 24, 33, 33}, p,
+                                      "Dokument schließen / Neues Dokument");
+    SpButOeffnen = makeImageButton("SpButOeffnen", "oeffnen.bmp", {32, 24, 33, 33}, p, "Vorhandene Datei öffnen");
+    SpButSpeichern = makeImageButton("SpButSpeichern", "speichern.bmp", {64, 24, 33, 33}, p, "Dokument Speichern");
+    SpButSpUnter = makeImageButton("SpButSpUnter", "speichernunter.bmp", {96, 24, 33, 33}, p,
+                                   "Dokument Speichern unter ...");
+    Label4 = makeCaption("Label4", "Zwischenablage:", {144, 24, 102, 16}, p,
+                         pixelFont(QStringLiteral("MS Sans Serif"), 13, false));
+    ButX = makeButton("ButX", "X", {136, 40, 41, 17}, p, "Ausschneiden");
+    ButC = makeButton("ButC", "C", {176, 40, 41, 17}, p, "Kopieren");
+    ButE = makeButton("ButE", "E", {216, 40, 41, 17}, p, "Einfügen");
+    ButPhrasen = makeButton("ButPhrasen", "Phr", {264, 32, 49, 25}, p, "Phrase auswählen und einfügen");
+    ButReplaceAll = makeButton("ButReplaceAll", "RAll", {320, 32, 41, 25}, p,
+                               "Ersetzt Umlaute etc. für HTML, inklusive < und >");
+    EdiTime = place(new QLineEdit(p), "EdiTime", {368, 24, 129, 25});
+    EdiTime->setFont(pixelFont(QStringLiteral("Courier New"), 15, true));
+    EdiTime->setToolTip(QStringLiteral("Stoppzeit in Sekunden hier eintragen, sonst Stoppzeit = 600 Sek."));
+    applyColours(*EdiTime, kMoneyGreenField);
+}
+
+void TForm1::buildDisplayPanel() {
+    QWidget* p = PanAnzeige;
+    const QFont boldLabel = pixelFont(QStringLiteral("Arial"), 12, true);
+    LabShowDatName = makeCaption("LabShowDatName", QString(), {8, 1, 545, 16}, p,
+                                 pixelFont(QStringLiteral("Arial"), 12, false));
+    LabShowDatName->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    LabShowDatName->setAutoFillBackground(true);
+    QPalette namePalette = LabShowDatName->palette();
+    namePalette.setColor(QPalette::Window, toQColor(colours::MoneyGreen));
+    LabShowDatName->setPalette(namePalette);
+    LabZeilenAnz = makeCaption("LabZeilenAnz", "Zeilen:", {8, 16, 37, 15}, p, boldLabel);
+    LabShowZeilenAnz = makeValueLabel("LabShowZeilenAnz", {53, 16}, p);
+    Label1 = makeCaption("Label1", "CursorZeile:", {96, 16, 69, 15}, p, boldLabel);
+    LabShowCZeile = makeValueLabel("LabShowCZeile", {176, 16}, p);
+    Label2 = makeCaption("Label2", "CursorSpalte:", {216, 16, 78, 15}, p, boldLabel);
+    LabShowCSpalte = makeValueLabel("LabShowCSpalte", {304, 16}, p);
+    Label3 = makeCaption("Label3", "Fensterfarbe:", {344, 16, 76, 15}, p, boldLabel);
+    ColorBox1 = place(new ColourPicker(p), "ColorBox1", {424, 16, 129, 22});
+    ColorBox1->setFont(boldLabel);
+    ColorBox1->setToolTip(QStringLiteral("Fensterfarbe einstellen"));
+    EdiKopfzeile = place(new HeaderField(p), "EdiKopfzeile", {8, 40, 625, 28});
+    EdiKopfzeile->setFont(pixelFont(QStringLiteral("Courier New"), 15, false));
+    EdiKopfzeile->setToolTip(QStringLiteral("Hier ggfs. Kopfzeile eintragen"));
+    EdiKopfzeile->setColours(kMoneyGreenField);
+    Panel1 = place(new QFrame(p), "Panel1", {646, 4, 5, 17});
+    Panel1->setAutoFillBackground(true);
+    QPalette markerPalette = Panel1->palette();
+    markerPalette.setColor(QPalette::Window, Qt::black);
+    Panel1->setPalette(markerPalette);
+    Panel1->setToolTip(QStringLiteral("Markierung Normal-/Sollgröße beim Drucken"));
+}
+
+void TForm1::buildTextPanel() {
+    auto* inside = new QVBoxLayout(PanMitte);
+    inside->setContentsMargins(1, 1, 1, 1);
+    MemArbeitsfenster = new TextWindow(PanMitte);
+    MemArbeitsfenster->setObjectName(QStringLiteral("MemArbeitsfenster"));
+    MemArbeitsfenster->setFont(pixelFont(QStringLiteral("Courier New"), 13, false));
+    MemArbeitsfenster->setColours(kMoneyGreenField);
+    inside->addWidget(MemArbeitsfenster);
+}
+
+void TForm1::buildMenu() {
+    QMenuBar* bar = menuBar();
+    bar->setObjectName(QStringLiteral("MenHaupt"));
+    Datei1 = bar->addMenu(QStringLiteral("&Datei"));
+    Datei1->setObjectName(QStringLiteral("Datei1"));
+    const auto item = [this](const char* name, const QString& caption) {
+        QAction* action = Datei1->addAction(caption);
+        action->setObjectName(QString::fromLatin1(name));
+        return action;
+    };
+    const auto separator = [this](const char* name) {
+        QAction* action = Datei1->addSeparator();
+        action->setObjectName(QString::fromLatin1(name));
+        return action;
+    };
+    Schliessen1 = item("Schliessen1", QStringLiteral("&Neu/Schließen"));
+    Oeffnen1 = item("Oeffnen1", QStringLiteral("&Öffnen"));
+    Speichern1 = item("Speichern1", QStringLiteral("&Speichern"));
+    Speichernnter1 = item("Speichernnter1", QStringLiteral("Speichern unter ..."));
+    N1 = separator("N1");
+    Schrift = item("Schrift", QStringLiteral("Schrift ändern"));
+    N3 = separator("N3");
+    Drucken1 = item("Drucken1", QStringLiteral("&Drucken"));
+    N2 = separator("N2");
+    Beenden1 = item("Beenden1", QStringLiteral("&Beenden"));
+    SelectAll1 = bar->addAction(QStringLiteral("SelectAll"));
+    SelectAll1->setObjectName(QStringLiteral("SelectAll1"));
+    Info1 = bar->addAction(QStringLiteral("&Info"));
+    Info1->setObjectName(QStringLiteral("Info1"));
+}
+
+void TForm1::connectHandlers() {
+    connect(SpButSchliessen, &QAbstractButton::clicked, this, &TForm1::SpButSchliessenClick);
+    connect(SpButOeffnen, &QAbstractButton::clicked, this, &TForm1::SpButOeffnenClick);
+    connect(SpButSpeichern, &QAbstractButton::clicked, this, &TForm1::SpButSpeichernClick);
+    connect(SpButSpUnter, &QAbstractButton::clicked, this, &TForm1::SpButSpUnterClick);
+    connect(SpButDrucken, &QAbstractButton::clicked, this, &TForm1::SpButDruckenClick);
+    connect(SpButFonts, &QAbstractButton::clicked, this, &TForm1::SpButFontsClick);
+    connect(PanTop, &BevelButtonPanel::clicked, this, &TForm1::PanTopClick);
+    connect(EdiDatum, &ClickableField::clicked, this, &TForm1::EdiDatumClick);
+    connect(ButDatum, &QPushButton::clicked, this, &TForm1::ButDatumClick);
+    connect(ButX, &QPushButton::clicked, this, &TForm1::ButXClick);
+    connect(ButC, &QPushButton::clicked, this, &TForm1::ButCClick);
+    connect(ButE, &QPushButton::clicked, this, &TForm1::ButEClick);
+    connect(ButPhrasen, &QPushButton::clicked, this, &TForm1::ButPhrasenClick);
+    connect(ButReplace, &QPushButton::clicked, this, &TForm1::ButReplaceClick);
+    connect(ButReplaceAll, &QPushButton::clicked, this, &TForm1::ButReplaceAllClick);
+    connect(ButStart, &QPushButton::clicked, this, &TForm1::ButStartClick);
+    connect(ButStop, &QPushButton::clicked, this, &TForm1::ButStopClick);
+    connect(ButReset, &QPushButton::clicked, this, &TForm1::ButResetClick);
+    connect(TimStopper, &QTimer::timeout, this, &TForm1::TimStopperTimer);
+    connect(BitButClose, &QPushButton::clicked, this, &TForm1::BitButCloseClick);
+    connect(ColorBox1, &QComboBox::activated, this, &TForm1::ColorBox1Select);
+    connect(MemArbeitsfenster, &QPlainTextEdit::textChanged, this, &TForm1::MemArbeitsfensterChange);
+    connect(MemArbeitsfenster, &TextWindow::characterKeyPressed, this, &TForm1::MemArbeitsfensterKeyPress);
+    connect(MemArbeitsfenster, &TextWindow::userEdited, this, [this] { SavedFlag = false; });
+    connect(Schliessen1, &QAction::triggered, this, &TForm1::Schliessen1Click);
+    connect(Oeffnen1, &QAction::triggered, this, &TForm1::Oeffnen1Click);
+    connect(Speichern1, &QAction::triggered, this, &TForm1::Speichern1Click);
+    connect(Speichernnter1, &QAction::triggered, this, &TForm1::Speichernnter1Click);
+    connect(Schrift, &QAction::triggered, this, &TForm1::SchriftClick);
+    connect(Beenden1, &QAction::triggered, this, &TForm1::Beenden1Click);
+    connect(SelectAll1, &QAction::triggered, this, &TForm1::SelectAll1Click);
+    connect(Info1, &QAction::triggered, this, &TForm1::Info1Click);
+}
+
+void TForm1::setTabOrder() {
+    const QList<QWidget*> order = {ButX,          ButC,     ButE,     ButPhrasen, BitButClose,
+                                   ButDatum,      ButReplace, ButReplaceAll, EdiTime,  ButStart,
+                                   ButReset,      ButStop,  MemArbeitsfenster, ColorBox1, EdiKopfzeile};
+    for (qsizetype i = 0; i + 1 < order.size(); ++i) QWidget::setTabOrder(order[i], order[i + 1]);
+}
+
+void TForm1::FormCreate() {
+    SavedFlag = true;
+    const QString workingDir = platform_.currentDirectory();
+    PhraseFilePath = QDir::toNativeSeparators(QDir(workingDir).filePath(QStringLiteral("KorvexPhrasen.txt")));
+    SettingsFilePath = QDir::toNativeSeparators(QDir(workingDir).filePath(QStringLiteral("Korvex23Ini.txt")));
+    CurrentFileName.clear();
+    WindowColor = MemArbeitsfenster->colours().background;
+    ColorBox1->selectColour(WindowColor);
+    EdiDatum->setText(platform_.todayShortDate());
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!shown_) {
+        shown_ = true;
+        FormShow();
+    }
+}
+
+void TForm1::FormShow() { FocusTextWindow(); }
+
+void TForm1::closeEvent(QCloseEvent* event) { event->accept(); }
+
+void TForm1::guarded(const std::function<void()>& handler) {
+    try {
+        handler();
+    } catch (const KxError& error) {
+        platform_.showErrorReport(QString::fromUtf8(error.what()));
+    }
+}
+
+void TForm1::FocusTextWindow() { MemArbeitsfenster->setFocus(Qt::OtherFocusReason); }
+
+QString TForm1::CZeile() const { return QString::number(MemArbeitsfenster->caretLine() + 1); }
+
+QString TForm1::CSpalte() const { return QString::number(MemArbeitsfenster->caretColumn() + 1); }
+
+void TForm1::StatusUpdate() {
+    LabShowZeilenAnz->setValue(QString::number(MemArbeitsfenster->count()));
+    LabShowCZeile->setValue(CZeile());
+    LabShowCSpalte->setValue(CSpalte());
+}
+
+void TForm1::ShowAktDatName() { LabShowDatName->setText(CurrentFileName.right(91)); }
+
+void TForm1::MemArbeitsfensterChange() { StatusUpdate(); }
+
+void TForm1::MemArbeitsfensterKeyPress() {
+    StatusUpdate();
+    SavedFlag = false;
+}
+
+void TForm1::MemArbeitsfensterClick() {}
+
+// Commands of the tool panel; each gives the focus back to the text window.
+void TForm1::SpButSchliessenClick() { FocusTextWindow(); }
+void TForm1::SpButOeffnenClick() { FocusTextWindow(); }
+void TForm1::SpButSpeichernClick() { FocusTextWindow(); }
+void TForm1::SpButSpUnterClick() { FocusTextWindow(); }
+void TForm1::SpButDruckenClick() { FocusTextWindow(); }
+void TForm1::SpButFontsClick() { FocusTextWindow(); }
+void TForm1::PanTopClick() {}
+void TForm1::EdiDatumClick() {}
+void TForm1::ButDatumClick() { FocusTextWindow(); }
+void TForm1::ButXClick() { FocusTextWindow(); }
+void TForm1::ButCClick() { FocusTextWindow(); }
+void TForm1::ButEClick() { FocusTextWindow(); }
+void TForm1::ButPhrasenClick() {}
+void TForm1::ButReplaceClick() { FocusTextWindow(); }
+void TForm1::ButReplaceAllClick() { FocusTextWindow(); }
+void TForm1::ButStartClick() { FocusTextWindow(); }
+void TForm1::ButStopClick() { FocusTextWindow(); }
+void TForm1::ButResetClick() { FocusTextWindow(); }
+void TForm1::TimStopperTimer() {}
+void TForm1::BitButCloseClick() { close(); }
+void TForm1::ColorBox1Select() { FocusTextWindow(); }
+
+// Menu items that repeat a tool button run the button's handler.
+void TForm1::Schliessen1Click() { SpButSchliessenClick(); }
+void TForm1::Oeffnen1Click() { SpButOeffnenClick(); }
+void TForm1::Speichern1Click() { SpButSpeichernClick(); }
+void TForm1::Speichernnter1Click() { SpButSpUnterClick(); }
+void TForm1::SchriftClick() { SpButFontsClick(); }
+
+void TForm1::Beenden1Click() {
+    SpButSchliessenClick();
+    close();
+}
+
+void TForm1::SelectAll1Click() { MemArbeitsfenster->selectAll(); }
+void TForm1::Info1Click() {}
+
+}  // namespace korvex

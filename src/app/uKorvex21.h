@@ -1,0 +1,179 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QStringList>
+#include <functional>
+
+#include "app/textforms.h"
+
+class QAction;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QPushButton;
+class QTimer;
+
+namespace korvex {
+
+class BevelButtonPanel;
+class ClickableField;
+class ColourPicker;
+class HeaderField;
+class ImageButton;
+class Platform;
+class TextWindow;
+class ValueLabel;
+class TForm2;
+class TForm3;
+class TKxMsgDlg;
+
+// The main window: the editor with its tool panel, display panel and text
+// window. It owns the program's shared state; each handler starts one
+// command, which lives in the folder of its subsystem.
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit TForm1(Platform& platform);
+    ~TForm1() override;
+
+    // The other windows of the set, created after this one.
+    void attachWindows(TForm2* info, TForm3* phrases, TKxMsgDlg* question);
+
+    Platform& platform() { return platform_; }
+    TForm2* Form2 = nullptr;
+    TForm3* Form3 = nullptr;
+    TKxMsgDlg* KxMsgDlg = nullptr;
+
+    // State, in this order.
+    QString CurrentFileName;
+    QString OpenDir;
+    QString SaveDir;
+    Colour WindowColor;
+    QString PhraseFilePath;
+    QString SettingsFilePath;
+    bool SavedFlag = false;
+
+    // Panels and controls.
+    QFrame* PanOben;
+    QFrame* PanAnzeige;
+    QFrame* PanMitte;
+    ImageButton* SpButFonts;
+    ImageButton* SpButDrucken;
+    BevelButtonPanel* PanTop;
+    ClickableField* EdiDatum;
+    QPushButton* ButDatum;
+    QPushButton* ButReplace;
+    QPushButton* ButStart;
+    QPushButton* ButStop;
+    QPushButton* ButReset;
+    QPushButton* BitButClose;
+    ImageButton* SpButSchliessen;
+    ImageButton* SpButOeffnen;
+    ImageButton* SpButSpeichern;
+    ImageButton* SpButSpUnter;
+    QLabel* Label4;
+    QPushButton* ButX;
+    QPushButton* ButC;
+    QPushButton* ButE;
+    QPushButton* ButPhrasen;
+    QPushButton* ButReplaceAll;
+    QLineEdit* EdiTime;
+    QLabel* LabShowDatName;
+    QLabel* LabZeilenAnz;
+    ValueLabel* LabShowZeilenAnz;
+    QLabel* Label1;
+    ValueLabel* LabShowCZeile;
+    QLabel* Label2;
+    ValueLabel* LabShowCSpalte;
+    QLabel* Label3;
+    ColourPicker* ColorBox1;
+    HeaderField* EdiKopfzeile;
+    QFrame* Panel1;
+    TextWindow* MemArbeitsfenster;
+    QStringList LisReg;       // buffer of the settings file
+    QStringList LstBoxDruck;  // print buffer
+    QFont LstBoxDruckFont;
+    QTimer* TimStopper;
+
+    // Menu.
+    QMenu* Datei1;
+    QAction* Schliessen1;
+    QAction* Oeffnen1;
+    QAction* Speichern1;
+    QAction* Speichernnter1;
+    QAction* N1;
+    QAction* Schrift;
+    QAction* N3;
+    QAction* Drucken1;
+    QAction* N2;
+    QAction* Beenden1;
+    QAction* SelectAll1;
+    QAction* Info1;
+
+    // Status and file name display.
+    QString CZeile() const;
+    QString CSpalte() const;
+    void StatusUpdate();
+    void ShowAktDatName();
+    void FocusTextWindow();
+
+    // Runs a handler; an error it raises ends it and goes to the default error report.
+    void guarded(const std::function<void()>& handler);
+
+public slots:
+    void SpButSchliessenClick();
+    void SpButOeffnenClick();
+    void SpButSpeichernClick();
+    void SpButSpUnterClick();
+    void SpButDruckenClick();
+    void SpButFontsClick();
+    void PanTopClick();
+    void EdiDatumClick();
+    void ButDatumClick();
+    void ButXClick();
+    void ButCClick();
+    void ButEClick();
+    void ButPhrasenClick();
+    void ButReplaceClick();
+    void ButReplaceAllClick();
+    void ButStartClick();
+    void ButStopClick();
+    void ButResetClick();
+    void TimStopperTimer();
+    void BitButCloseClick();
+    void ColorBox1Select();
+    void MemArbeitsfensterChange();
+    void MemArbeitsfensterKeyPress();
+    void MemArbeitsfensterClick();
+    void Schliessen1Click();
+    void Oeffnen1Click();
+    void Speichern1Click();
+    void Speichernnter1Click();
+    void SchriftClick();
+    void Beenden1Click();
+    void SelectAll1Click();
+    void Info1Click();
+
+protected:
+    void FormCreate();
+    void FormShow();
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildPanels();
+    void buildToolPanel();
+    void buildDisplayPanel();
+    void buildTextPanel();
+    void buildMenu();
+    void connectHandlers();
+    void setTabOrder();
+
+    Platform& platform_;
+    bool shown_ = false;
+};
+
+}  // namespace korvex

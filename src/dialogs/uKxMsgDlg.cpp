@@ -1,0 +1,160 @@
+#include "dialogs/uKxMsgDlg.h"
+
+#include <QFont>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+
+#include <algorithm>
+
+namespace korvex {
+
+namespace {
+
+QFont dialogFont() {
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(13);
+    font.setBold(true);
+    return font;
+}
+
+void raisedBevel(QFrame* frame) {
+    frame->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    frame->setLineWidth(2);
+}
+
+}  // namespace
+
+TKxMsgDlg::TKxMsgDlg(QWidget* parent)
+    : QDialog(parent,
+              Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                  Qt::MSWindowsFixedSizeDialogHint) {
+    setWindowTitle(QStringLiteral("KxMessageDialog"));
+    setFixedSize(363, 134);
+    const QFont font = dialogFont();
+
+    PanMsg = new QLabel(this);
+    PanMsg->setObjectName(QStringLiteral("PanMsg"));
+    raisedBevel(PanMsg);
+    PanMsg->setGeometry(0, 0, 363, 70);
+    PanMsg->setFont(font);
+    PanMsg->setAlignment(Qt::AlignCenter);
+    PanMsg->setWordWrap(true);
+    PanMsg->setMargin(4);
+    // Questions quote file names, which may contain '<' and must not be read as markup.
+    PanMsg->setTextFormat(Qt::PlainText);
+
+    PanCtrls = new QFrame(this);
+    PanCtrls->setObjectName(QStringLiteral("PanCtrls"));
+    raisedBevel(PanCtrls);
+    PanCtrls->setGeometry(0, 70, 363, 64);
+
+    auto makeButton = [&](const char* name, const QString& caption, int left, int width, bool TKxMsgDlg::*flag) {
+        auto* button = new QPushButton(caption, PanCtrls);
+        button->setObjectName(QString::fromLatin1(name));
+        button->setGeometry(left, 16, width, 33);
+        button->setFont(font);
+        // No default button: Enter and space must act on the focused button
+        // only, so they repeat whatever answer has the focus.
+        button->setAutoDefault(false);
+        button->setDefault(false);
+        connect(button, &QPushButton::clicked, this, [this, flag] {
+            this->*flag = true;
+            close();
+        });
+        return button;
+    };
+    ButJa = makeButton("ButJa", QStringLiteral("JA"), 16, 97, &TKxMsgDlg::YesChosen);
+    ButNein = makeButton("ButNein", QStringLiteral("NEIN"), 128, 97, &TKxMsgDlg::NoChosen);
+    ButAbbr = makeButton("ButAbbr", QStringLiteral("ABBRECHEN"), 240, 105, &TKxMsgDlg::CancelChosen);
+    setTabOrder(ButJa, ButNein);
+    setTabOrder(ButNein, ButAbbr);
+
+    lastFocus_ = ButJa;
+    resetOptions();
+}
+
+void TKxMsgDlg::Execute(const QString& message) {
+    PanMsg->setText(message);
+    centreOnOwner();
+    exec();
+}
+
+void TKxMsgDlg::resetOptions() {
+    YesEnabled = true;
+    NoVisible = true;
+    CancelVisible = true;
+}
+
+void TKxMsgDlg::centreOnOwner() {
+    QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr;
+    QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
+    const QRect avail = screen ? screen->availableGeometry() : QRect();
+    const QRect target = owner ? owner->frameGeometry() : avail;
+    if (!target.isValid()) return;
+    // The frame is known only once the window exists; before the window
+    // manager reports it, take the main window's frame as a good guess.
+    if (!windowHandle()) create();
+    QSize size = frameGeometry().size();
+    if (size == this->size() && owner) size += owner->frameGeometry().size() - owner->size();
+    int x = target.x() + (target.width() - size.width()) / 2;
+    int y = target.y() + (target.height() - size.height()) / 2;
+    // A main window pushed half off the screen must not take the question with it.
+    if (avail.isValid()) {
+        x = std::max(avail.left(), std::min(x, avail.right() + 1 - size.width()));
+        y = std::max(avail.top(), std::min(y, avail.bottom() + 1 - size.height()));
+    }
+    move(x, y);
+}
+
+void TKxMsgDlg::showEvent(QShowEvent* event) {
+    YesChosen = false;
+    NoChosen = false;
+    CancelChosen = false;
+    ButJa->setEnabled(YesEnabled);
+    ButNein->setVisible(NoVisible);
+    ButAbbr->setVisible(CancelVisible);
+
+    // Start on the button that had the focus when the dialog last closed; if
+    // this run disabled or hid it, on the first one still usable.
+    auto usable = [](QPushButton* b) { return b && b->isEnabled() && !b->isHidden(); };
+    QPushButton* start = lastFocus_;
+    if (!usable(start)) {
+        start = nullptr;
+        for (QPushButton* b : {ButJa, ButNein, ButAbbr})
+            if (usable(b)) {
+                start = b;
+                break;
+            }
+    }
+    if (start) start->setFocus(Qt::OtherFocusReason);
+    QDialog::showEvent(event);
+}
+
+void TKxMsgDlg::keyPressEvent(QKeyEvent* event) {
+    // The buttons are not auto-default, so they pass Enter on to here.
+    if (false && event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        auto* button = qobject_cast<QPushButton*>(focusWidget());
+        if (button && button->isEnabled() && button->isVisible()) {
+            event->accept();
+            button->click();
+            return;
+        }
+    }
+    // Escape lands in reject(), just like the close button of the title bar.
+    QDialog::keyPressEvent(event);
+}
+
+// Every way of closing (buttons, title bar, Escape) ends here.
+void TKxMsgDlg::done(int result) {
+    QWidget* focused = focusWidget();
+    if (focused == ButJa || focused == ButNein || focused == ButAbbr)
+        lastFocus_ = static_cast<QPushButton*>(focused);
+    resetOptions();
+    QDialog::done(result);
+}
+
+}  // namespace korvex

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QByteArray>
+#include <QColor>
+#include <QFont>
+#include <QString>
+#include <cstdint>
+#include <optional>
+
+class QWidget;
+
+namespace korvex {
+
+// A font as the font dialog offers it: face, size, style, effects and colour.
+struct FontChoice {
+    QFont font;
+    QColor colour;
+};
+
+// Everything modal or outside the process: dialogs, message boxes, clock,
+// files, clipboard and printer. The program reaches these services only
+// through this interface, so tests can replace them with a scripted fake.
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    // The open dialog; the chosen full path, or nothing when cancelled.
+    virtual std::optional<QString> askOpenFileName(QWidget* parent, const QString& initialDir) = 0;
+    // The save dialog; the confirmed name (possibly empty), or nothing when cancelled.
+    virtual std::optional<QString> askSaveFileName(QWidget* parent, const QString& initialDir) = 0;
+    virtual std::optional<FontChoice> askFont(QWidget* parent, const FontChoice& initial) = 0;
+
+    // A plain message box: the text, one OK button, no icon, centred on the screen.
+    virtual void showMessage(const QString& text) = 0;
+    // The application's default error report for an error's message.
+    virtual void showErrorReport(const QString& message) = 0;
+
+    // The 32-bit millisecond tick counter.
+    virtual uint32_t tickMs() = 0;
+    // Today's date in the system's short date format, without time.
+    virtual QString todayShortDate() = 0;
+
+    virtual QString currentDirectory() = 0;
+    // True for a file; a folder of that name does not count.
+    virtual bool fileExists(const QString& path) = 0;
+    // Throws KxError "Datei <path> kann nicht geöffnet werden".
+    virtual QByteArray readWholeFile(const QString& path) = 0;
+    // Creates or replaces the file through a temporary file in the same
+    // folder, so that a failed write leaves the old file whole. Throws
+    // KxError "Datei <path> kann nicht erstellt werden".
+    virtual void writeWholeFile(const QString& path, const QByteArray& bytes) = 0;
+
+    virtual QString clipboardText() = 0;
+    virtual void setClipboardText(const QString& text) = 0;
+};
+
+}  // namespace korvex

@@ -1,0 +1,125 @@
+#include "platform/qtplatform.h"
+
+#include <QClipboard>
+#include <QColorDialog>
+#include <QDate>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFontDialog>
+#include <QGuiApplication>
+#include <QLocale>
+#include <QMessageBox>
+#include <QSaveFile>
+
+#include "app/kxerror.h"
+
+namespace korvex {
+namespace {
+
+const QString kFileFilter = QStringLiteral("Textdateien (*.txt);;Alle Dateien (*)");
+
+[[noreturn]] void fail(const QString& message) { throw KxError(message.toStdString()); }
+
+}  // namespace
+
+QString applicationTitle(const QString& programFilePath) {
+    QString name = QFileInfo(programFilePath).fileName();
+    name = name.left(name.indexOf(QLatin1Char('.')) < 0 ? name.size() : name.indexOf(QLatin1Char('.')));
+    if (name.isEmpty()) return name;
+    return name.left(1) + name.mid(1).toLower();
+}
+
+QString applicationTitle() { return applicationTitle(QCoreApplication::applicationFilePath()); }
+
+QString errorReportText(const QString& message) {
+    if (!message.isEmpty() && message.back().unicode() > u'.') return message + QLatin1Char('.');
+    return message;
+}
+
+QString displayPath(const QString& path) { return QDir::toNativeSeparators(path); }
+
+std::optional<QString> QtPlatform::askOpenFileName(QWidget* parent, const QString& initialDir) {
+    QFileDialog dialog(parent, QString(), initialDir, kFileFilter);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::AnyFile);  // a typed name need not exist
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return QDir::toNativeSeparators(dialog.selectedFiles().constFirst());
+}
+
+std::optional<QString> QtPlatform::askSaveFileName(QWidget* parent, const QString& initialDir) {
+    QFileDialog dialog(parent, QString(), initialDir, kFileFilter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QStringLiteral("txt"));
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    const QStringList files = dialog.selectedFiles();
+    return files.isEmpty() ? QString() : QDir::toNativeSeparators(files.constFirst());
+}
+
+std::optional<FontChoice> QtPlatform::askFont(QWidget* parent, const FontChoice& initial) {
+    bool ok = false;
+    const QFont font = QFontDialog::getFont(&ok, initial.font, parent);
+    if (!ok) return std::nullopt;
+    // The system font dialog has no colour of its own here; a second step offers it.
+    const QColor colour = QColorDialog::getColor(initial.colour, parent, QStringLiteral("Schriftfarbe"));
+    return FontChoice{font, colour.isValid() ? colour : initial.colour};
+}
+
+void QtPlatform::showMessage(const QString& text) {
+    QMessageBox box(QMessageBox::NoIcon, applicationTitle(), text, QMessageBox::Ok);
+    box.exec();
+}
+
+void QtPlatform::showErrorReport(const QString& message) {
+    QMessageBox box(QMessageBox::Critical, applicationTitle(), errorReportText(message), QMessageBox::Ok);
+    box.exec();
+}
+
+uint32_t QtPlatform::tickMs() {
+    static QElapsedTimer clock = [] {
+        QElapsedTimer t;
+        t.start();
+        return t;
+    }();
+    // Truncated to 32 bits on purpose: the stopwatch works with a wrapping tick.
+    return static_cast<uint32_t>(clock.elapsed());
+}
+
+QString QtPlatform::todayShortDate() { return QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat); }
+
+QString QtPlatform::currentDirectory() { return QDir::currentPath(); }
+
+bool QtPlatform::fileExists(const QString& path) {
+    const QFileInfo info(path);
+    return info.exists() && !info.isDir();
+}
+
+QByteArray QtPlatform::readWholeFile(const QString& path) {
+    QFile file(path);
+    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly)) {
+        fail(QStringLiteral("Datei %1 kann nicht geöffnet werden").arg(displayPath(path)));
+    }
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        fail(QStringLiteral("Datei %1 kann nicht geöffnet werden").arg(displayPath(path)));
+    }
+    return bytes;
+}
+
+void QtPlatform::writeWholeFile(const QString& path, const QByteArray& bytes) {
+    QSaveFile file(path);
+    const bool written = !QFileInfo(path).isDir() && file.open(QIODevice::WriteOnly) &&
+                         file.write(bytes) == bytes.size() && file.commit();
+    if (!written) {
+        file.cancelWriting();
+        fail(QStringLiteral("Datei %1 kann nicht erstellt werden").arg(displayPath(path)));
+    }
+}
+
+QString QtPlatform::clipboardText() { return QGuiApplication::clipboard()->text(); }
+
+void QtPlatform::setClipboardText(const QString& text) { QGuiApplication::clipboard()->setText(text); }
+
+}  // namespace korvex

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "platform/platform.h"
+
+namespace korvex {
+
+// The platform as the operating system and Qt provide it.
+class QtPlatform : public Platform {
+public:
+    std::optional<QString> askOpenFileName(QWidget* parent, const QString& initialDir) override;
+    std::optional<QString> askSaveFileName(QWidget* parent, const QString& initialDir) override;
+    std::optional<FontChoice> askFont(QWidget* parent, const FontChoice& initial) override;
+
+    void showMessage(const QString& text) override;
+    void showErrorReport(const QString& message) override;
+
+    uint32_t tickMs() override;
+    QString todayShortDate() override;
+
+    QString currentDirectory() override;
+    bool fileExists(const QString& path) override;
+    QByteArray readWholeFile(const QString& path) override;
+    void writeWholeFile(const QString& path, const QByteArray& bytes) override;
+
+    QString clipboardText() override;
+    void setClipboardText(const QString& text) override;
+};
+
+// The caption of message boxes: the program file's name without folder, cut
+// at its first ".", the first letter unchanged and all others in lower case.
+QString applicationTitle(const QString& programFilePath);
+QString applicationTitle();
+
+// The text of the default error report: a full stop is added when the
+// message's last character has a code above that of ".".
+QString errorReportText(const QString& message);
+
+// The file name as messages show it.
+QString displayPath(const QString& path);
+
+}  // namespace korvex

@@ -73,6 +73,9 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
+
+public:
+    // The way in for pasted and dropped data (keyboard, context menu, drag and drop).
     void insertFromMimeData(const QMimeData* source) override;
 
 private:

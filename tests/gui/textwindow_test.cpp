@@ -1,0 +1,311 @@
+// The text window: display lines as shown, the line list's rules, caret
+// line and column, status labels and the saved flag.
+#include <QApplication>
+#include <QClipboard>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMimeData>
+#include <QTest>
+#include <QTextBlock>
+
+#include "app/controls.h"
+#include "app/uKorvex21.h"
+#include "support/mainwindowfixture.h"
+
+namespace korvex::testing {
+namespace {
+
+class TextWindowTest : public MainWindowTest {
+protected:
+    // Characters per display line of the built-in font at the current width.
+    int charactersPerLine() {
+        const QFontMetrics metrics(memo().font());
+        const int usable = memo().viewport()->width() - 2 * static_cast<int>(memo().document()->documentMargin());
+        return usable / metrics.horizontalAdvance(QLatin1Char('x'));
+    }
+    std::string words(int count) {
+        std::string text;
+        for (int i = 0; i < count; ++i) text += "wort" + std::to_string(i % 10) + " ";
+        return text;
+    }
+    void setCaret(int position) {
+        QTextCursor cursor = memo().textCursor();
+        cursor.setPosition(position);
+        memo().setTextCursor(cursor);
+    }
+};
+
+TEST_F(TextWindowTest, EmptyTextHasNoLinesButCaretOnLineOneColumnOne) {
+    EXPECT_EQ(memo().count(), 0);
+    EXPECT_EQ(form().CZeile(), "1");
+    EXPECT_EQ(form().CSpalte(), "1");
+    EXPECT_TRUE(memo().isDocumentEmpty());
+    memo().loadBytes("\r\n\r\n");
+    EXPECT_TRUE(memo().isDocumentEmpty());
+    EXPECT_EQ(memo().count(), 2);
+    memo().loadBytes("\r\n \r\n");
+    EXPECT_FALSE(memo().isDocumentEmpty());
+}
+
+TEST_F(TextWindowTest, WrappedHardLineCountsAsSeveralDisplayLines) {
+    const int perLine = charactersPerLine();
+    ASSERT_GT(perLine, 20);
+    // Words of six characters: enough for a little over two display lines.
+    const std::string line = words(perLine * 2 / 6 + 3);
+    memo().loadBytes(line);
+    ASSERT_EQ(memo().count(), 3);
+    EXPECT_EQ(memo().get(0) + memo().get(1) + memo().get(2), line);
+    EXPECT_EQ(memo().text(), line);  // wrap points are never part of the text
+    EXPECT_EQ(form().LabShowZeilenAnz->text(), "3");
+
+    // The caret on the second display line: line 2, column from that line's start.
+    const int secondLineStart = static_cast<int>(memo().get(0).size());
+    setCaret(secondLineStart + 4);
+    EXPECT_EQ(form().CZeile(), "2");
+    EXPECT_EQ(form().CSpalte(), "5");
+}
+
+TEST_F(TextWindowTest, CountFollowsWidthAndFont) {
+    const std::string line = words(40);
+    memo().loadBytes(line);
+    const int wide = memo().count();
+    form().resize(form().width() / 2, form().height());
+    QApplication::processEvents();
+    EXPECT_GT(memo().count(), wide);
+    form().resize(form().width() * 2, form().height());
+    QApplication::processEvents();
+    EXPECT_EQ(memo().count(), wide);
+    QFont bigger = memo().font();
+    bigger.setPixelSize(26);
+    memo().setFont(bigger);
+    EXPECT_GT(memo().count(), wide);
+}
+
+TEST_F(TextWindowTest, IndexStaysExactThroughEdits) {
+    memo().loadBytes(words(60) + "\r\nkurz\r\n" + words(30) + "\r\n");
+    QTextCursor cursor(memo().document());
+    cursor.setPosition(10);
+    cursor.insertText(QStringLiteral("neu\nzeilen\n") + QString::fromStdString(words(50)));
+    cursor.setPosition(3);
+    cursor.setPosition(200, QTextCursor::KeepAnchor);
+    cursor.removeSelectedText();
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(QStringLiteral("\n\nende"));
+    const int counted = memo().count();
+
+    // The same text in a fresh window of the same width counts alike.
+    const std::string text = memo().text();
+    memo().clear();
+    memo().loadBytes(text);
+    EXPECT_EQ(memo().count(), counted);
+    int qtLines = 0;
+    for (QTextBlock b = memo().document()->firstBlock(); b.isValid(); b = b.next()) qtLines += b.layout()->lineCount();
+    EXPECT_EQ(counted, qtLines);  // no final line break, so every shown line counts
+}
+
+TEST_F(TextWindowTest, GetGivesEmptyBeyondTheEnd) {
+    memo().loadBytes("a\r\nb");
+    EXPECT_EQ(memo().get(1), "b");
+    EXPECT_EQ(memo().get(5), "");
+    EXPECT_EQ(memo().get(-1), "");
+}
+
+TEST_F(TextWindowTest, InsertAddDeleteFollowTheLineListRules) {
+    memo().insert(0, "erste");  // an empty text has its empty line 0
+    EXPECT_EQ(memo().text(), "erste\r\n");
+    memo().add("zweite");  // ends with a break: appended with a break behind
+    EXPECT_EQ(memo().text(), "erste\r\nzweite\r\n");
+    memo().loadBytes("a\r\nb");
+    memo().add("c");  // no final break: a break goes in front
+    EXPECT_EQ(memo().text(), "a\r\nb\r\nc");
+    memo().insert(1, "x");
+    EXPECT_EQ(memo().text(), "a\r\nx\r\nb\r\nc");
+    memo().remove(1);
+    EXPECT_EQ(memo().text(), "a\r\nb\r\nc");
+    memo().remove(2);  // the last line: the break in front of it stays
+    EXPECT_EQ(memo().text(), "a\r\nb\r\n");
+    memo().remove(1);  // followed by the empty last line: up to its start
+    EXPECT_EQ(memo().text(), "a\r\n");
+    memo().insert(7, "nie");  // beyond the end: nothing
+    EXPECT_EQ(memo().text(), "a\r\n");
+    memo().clear();
+    EXPECT_EQ(memo().text(), "");
+}
+
+TEST_F(TextWindowTest, DeleteOfAWrappedDisplayLineKeepsTheRestOfTheHardLine) {
+    const int perLine = charactersPerLine();
+    const std::string line = words(perLine * 2 / 6 + 3);
+    memo().loadBytes(line + "\r\nzwei");
+    const std::string first = memo().get(0);
+    memo().remove(0);
+    EXPECT_EQ(memo().text(), line.substr(first.size()) + "\r\nzwei");
+}
+
+TEST_F(TextWindowTest, LoadTurnsLoneBreaksIntoCrLfAndStopsAtNul) {
+    memo().loadBytes(std::string("a\rb\nc\r\nd\0hidden", 15));
+    EXPECT_EQ(memo().text(), "a\r\nb\r\nc\r\nd");
+    EXPECT_EQ(memo().count(), 4);
+}
+
+TEST_F(TextWindowTest, LoadingTheSameTextChangesNothing) {
+    memo().loadBytes("gleich\r\n");
+    setCaret(3);
+    memo().loadBytes("gleich\r\n");
+    EXPECT_EQ(memo().textCursor().position(), 3);
+}
+
+TEST_F(TextWindowTest, EveryWindows1252ByteButBreaksAndNulRoundTrips) {
+    std::string all;
+    for (int b = 1; b < 256; ++b) {
+        if (b != '\r' && b != '\n') all += static_cast<char>(b);
+    }
+    memo().loadBytes(all);
+    EXPECT_EQ(memo().text(), all);
+}
+
+TEST_F(TextWindowTest, CharactersTheCodePageCannotHoldBecomeQuestionMarks) {
+    memo().setFocus();
+    QTest::keyClicks(&memo(), QStringLiteral("a"));
+    QKeyEvent foreign(QEvent::KeyPress, 0, Qt::NoModifier, QStringLiteral("\u4E2D"));
+    QApplication::sendEvent(&memo(), &foreign);
+    QTest::keyClicks(&memo(), QStringLiteral("b"));
+    QMimeData pasted;
+    pasted.setText(QStringLiteral("\u0394x"));
+    memo().insertFromMimeData(&pasted);
+    EXPECT_EQ(memo().text(), "a?b?x");
+}
+
+TEST_F(TextWindowTest, StatusLabelsStayEmptyUntilTheFirstChangeOrKey) {
+    EXPECT_EQ(form().LabShowZeilenAnz->text(), "");
+    EXPECT_EQ(form().LabShowCZeile->text(), "");
+    EXPECT_EQ(form().LabShowCSpalte->text(), "");
+    EXPECT_EQ(form().LabShowDatName->text(), "");
+    memo().setFocus();
+    QTest::keyClicks(&memo(), QStringLiteral("ab"));
+    EXPECT_EQ(form().LabShowZeilenAnz->text(), "1");
+    EXPECT_EQ(form().LabShowCSpalte->text(), "3");
+    QTest::keyClick(&memo(), Qt::Key_Return);
+    EXPECT_EQ(form().LabShowZeilenAnz->text(), "1");  // the empty line after the break does not count
+    EXPECT_EQ(form().LabShowCZeile->text(), "2");
+}
+
+TEST_F(TextWindowTest, ArrowKeysDoNotUpdateTheLabels) {
+    memo().setFocus();
+    QTest::keyClicks(&memo(), QStringLiteral("abc"));
+    QTest::keyClick(&memo(), Qt::Key_Left);
+    EXPECT_EQ(form().LabShowCSpalte->text(), "4");
+}
+
+TEST_F(TextWindowTest, ValueLabelsGrowWithTheirNumber) {
+    const int empty = form().LabShowZeilenAnz->width();
+    form().LabShowZeilenAnz->setValue(QStringLiteral("123456"));
+    EXPECT_GT(form().LabShowZeilenAnz->width(), empty);
+    EXPECT_EQ(form().LabShowZeilenAnz->x(), 53);
+}
+
+TEST_F(TextWindowTest, TabMovesTheFocusAndInsertsNothing) {
+    memo().loadBytes("text");
+    memo().setFocus();
+    QTest::keyClick(&memo(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), form().ColorBox1);
+    EXPECT_EQ(memo().text(), "text");
+}
+
+TEST_F(TextWindowTest, ShiftEnterMakesAnOrdinaryLineBreak) {
+    memo().setFocus();
+    QTest::keyClicks(&memo(), QStringLiteral("a"));
+    QTest::keyClick(&memo(), Qt::Key_Return, Qt::ShiftModifier);
+    QTest::keyClicks(&memo(), QStringLiteral("b"));
+    EXPECT_EQ(memo().text(), "a\r\nb");
+}
+
+TEST_F(TextWindowTest, FileNameLabelShowsTheLast91Characters) {
+    const QString ninety(90, QLatin1Char('n'));
+    form().CurrentFileName = ninety;
+    form().ShowAktDatName();
+    EXPECT_EQ(form().LabShowDatName->text(), ninety);
+    QString long120;
+    for (int i = 1; i <= 120; ++i) long120 += QChar(u'A' + i % 26);
+    form().CurrentFileName = long120;
+    form().ShowAktDatName();
+    EXPECT_EQ(form().LabShowDatName->text(), long120.mid(29));
+}
+
+// The saved flag: cleared by character keys and by every change the user makes.
+class SavedFlagTest : public TextWindowTest {
+protected:
+    void SetUp() override {
+        TextWindowTest::SetUp();
+        memo().loadBytes("Hallo Welt");
+        form().SavedFlag = true;
+        memo().setFocus();
+    }
+};
+
+TEST_F(SavedFlagTest, StartsTrue) {
+    startProgram();
+    EXPECT_TRUE(form().SavedFlag);
+}
+
+TEST_F(SavedFlagTest, CharacterKeysClearIt) {
+    QTest::keyClick(&memo(), Qt::Key_A);
+    EXPECT_FALSE(form().SavedFlag);
+}
+
+TEST_F(SavedFlagTest, CtrlCInTheTextWindowClearsIt) {
+    QTest::keyClick(&memo(), Qt::Key_C, Qt::ControlModifier);
+    EXPECT_FALSE(form().SavedFlag);
+}
+
+TEST_F(SavedFlagTest, ArrowKeysLeaveIt) {
+    QTest::keyClick(&memo(), Qt::Key_Left);
+    QTest::keyClick(&memo(), Qt::Key_End);
+    EXPECT_TRUE(form().SavedFlag);
+}
+
+TEST_F(SavedFlagTest, DeleteKeyClearsIt) {
+    setCaret(0);
+    QTest::keyClick(&memo(), Qt::Key_Delete);
+    EXPECT_EQ(memo().text(), "allo Welt");
+    EXPECT_FALSE(form().SavedFlag);
+}
+
+TEST_F(SavedFlagTest, ShiftInsertPasteClearsIt) {
+    QApplication::clipboard()->setText(QStringLiteral("xy"));
+    QTest::keyClick(&memo(), Qt::Key_Insert, Qt::ShiftModifier);
+    EXPECT_NE(memo().text().find("xy"), std::string::npos);
+    EXPECT_FALSE(form().SavedFlag);
+}
+
+TEST_F(SavedFlagTest, ShiftDeleteCutClearsIt) {
+    memo().selectAll();
+    QTest::keyClick(&memo(), Qt::Key_Delete, Qt::ShiftModifier);
+    EXPECT_EQ(memo().text(), "");
+    EXPECT_FALSE(form().SavedFlag);
+}
+
+TEST_F(SavedFlagTest, DropAndContextMenuPasteClearIt) {
+    QMimeData dropped;
+    dropped.setText(QStringLiteral("gezogen"));
+    memo().insertFromMimeData(&dropped);  // what a drop and the context menu's paste do
+    EXPECT_FALSE(form().SavedFlag);
+}
+
+TEST_F(SavedFlagTest, UndoAndRedoClearIt) {
+    QTest::keyClick(&memo(), Qt::Key_B);
+    form().SavedFlag = true;
+    memo().undo();
+    EXPECT_FALSE(form().SavedFlag);
+    form().SavedFlag = true;
+    memo().redo();
+    EXPECT_FALSE(form().SavedFlag);
+}
+
+TEST_F(SavedFlagTest, ProgramChangesKeepIt) {
+    memo().loadBytes("anderer Text");
+    memo().clear();
+    EXPECT_TRUE(form().SavedFlag);
+}
+
+}  // namespace
+}  // namespace korvex::testing

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+#include <memory>
+
+#include "app/textwindow.h"
+#include "app/windowset.h"
+#include "support/fakeplatform.h"
+
+namespace korvex::testing {
+
+// The whole window set on the fake platform, started in a fresh working
+// directory and shown, as a user finds it after start-up.
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Starts the window set (again), reading what the working directory holds.
+    void startProgram();
+
+    TForm1& form() { return *windows.Form1; }
+    TextWindow& memo() { return *windows.Form1->MemArbeitsfenster; }
+    QString pathInWorkingDir(const QString& name) const;
+    static QByteArray readFile(const QString& path);
+    static void writeFile(const QString& path, const QByteArray& bytes);
+    // Types text into the focused widget as key presses.
+    void type(const QString& text);
+
+    QTemporaryDir workingDir;
+    FakePlatform platform;
+    WindowSet windows;
+};
+
+}  // namespace korvex::testing

@@ -2,13 +2,9 @@
 
 #include <QFont>
 #include <QFrame>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
-
-#include <algorithm>
 
 namespace korvex {
 
@@ -79,7 +75,9 @@ TKxMsgDlg::TKxMsgDlg(QWidget* parent)
 
 void TKxMsgDlg::Execute(const QString& message) {
     PanMsg->setText(message);
-    centreOnOwner();
+    // No explicit position: as long as the dialog is never moved by code,
+    // QDialog centres it anew on every showing, over the main window (or the
+    // screen) and kept inside the screen.
     exec();
 }
 
@@ -87,27 +85,6 @@ void TKxMsgDlg::resetOptions() {
     YesEnabled = true;
     NoVisible = true;
     CancelVisible = true;
-}
-
-void TKxMsgDlg::centreOnOwner() {
-    QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr;
-    QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
-    const QRect avail = screen ? screen->availableGeometry() : QRect();
-    const QRect target = owner ? owner->frameGeometry() : avail;
-    if (!target.isValid()) return;
-    // The frame is known only once the window exists; before the window
-    // manager reports it, take the main window's frame as a good guess.
-    if (!windowHandle()) create();
-    QSize size = frameGeometry().size();
-    if (size == this->size() && owner) size += owner->frameGeometry().size() - owner->size();
-    int x = target.x() + (target.width() - size.width()) / 2;
-    int y = target.y() + (target.height() - size.height()) / 2;
-    // A main window pushed half off the screen must not take the question with it.
-    if (avail.isValid()) {
-        x = std::max(avail.left(), std::min(x, avail.right() + 1 - size.width()));
-        y = std::max(avail.top(), std::min(y, avail.bottom() + 1 - size.height()));
-    }
-    move(x, y);
 }
 
 void TKxMsgDlg::showEvent(QShowEvent* event) {
@@ -136,7 +113,7 @@ void TKxMsgDlg::showEvent(QShowEvent* event) {
 
 void TKxMsgDlg::keyPressEvent(QKeyEvent* event) {
     // The buttons are not auto-default, so they pass Enter on to here.
-    if (false && event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         auto* button = qobject_cast<QPushButton*>(focusWidget());
         if (button && button->isEnabled() && button->isVisible()) {
             event->accept();

@@ -44,7 +44,6 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    void centreOnOwner();
     void resetOptions();
 
     QPushButton* lastFocus_ = nullptr;

@@ -13,7 +13,14 @@
 #include "app/kxerror.h"
 #include "app/qtconvert.h"
 #include "app/textwindow.h"
+#include "dialogs/uInfo.h"
+#include "dialogs/uPhrasen.h"
+#include "document/documentcommands.h"
 #include "document/headerfield.h"
+#include "editing/editcommands.h"
+#include "printing/printcommand.h"
+#include "settings/settingsio.h"
+#include "typingtest/typingtest.h"
 #include "platform/platform.h"
 
 namespace korvex {
@@ -289,6 +296,7 @@ void TForm1::FormCreate() {
     PhraseFilePath = QDir::toNativeSeparators(QDir(workingDir).filePath(QStringLiteral("KorvexPhrasen.txt")));
     SettingsFilePath = QDir::toNativeSeparators(QDir(workingDir).filePath(QStringLiteral("Korvex23Ini.txt")));
     CurrentFileName.clear();
+    if (platform_.fileExists(SettingsFilePath)) settings::readSettingsFile(*this);
     WindowColor = MemArbeitsfenster->colours().background;
     ColorBox1->selectColour(WindowColor);
     EdiDatum->setText(platform_.todayShortDate());
@@ -304,7 +312,20 @@ void TForm1::showEvent(QShowEvent* event) {
 
 void TForm1::FormShow() { FocusTextWindow(); }
 
-void TForm1::closeEvent(QCloseEvent* event) { event->accept(); }
+void TForm1::closeEvent(QCloseEvent* event) { event->setAccepted(FormClose()); }
+
+bool TForm1::FormClose() {
+    if (!document::closeAllowed(*this)) return false;
+    try {
+        settings::writeSettingsFile(*this);
+    } catch (const KxError& error) {
+        // The window stays open; the next close asks and writes again.
+        platform_.showErrorReport(QString::fromUtf8(error.what()));
+        return false;
+    }
+    if (Form3) Form3->saveUnsavedPhrases();
+    return true;
+}
 
 void TForm1::guarded(const std::function<void()>& handler) {
     try {
@@ -337,28 +358,29 @@ void TForm1::MemArbeitsfensterKeyPress() {
 
 void TForm1::MemArbeitsfensterClick() {}
 
-// Commands of the tool panel; each gives the focus back to the text window.
-void TForm1::SpButSchliessenClick() { FocusTextWindow(); }
-void TForm1::SpButOeffnenClick() { FocusTextWindow(); }
-void TForm1::SpButSpeichernClick() { FocusTextWindow(); }
-void TForm1::SpButSpUnterClick() { FocusTextWindow(); }
-void TForm1::SpButDruckenClick() { FocusTextWindow(); }
-void TForm1::SpButFontsClick() { FocusTextWindow(); }
-void TForm1::PanTopClick() {}
-void TForm1::EdiDatumClick() {}
-void TForm1::ButDatumClick() { FocusTextWindow(); }
-void TForm1::ButXClick() { FocusTextWindow(); }
-void TForm1::ButCClick() { FocusTextWindow(); }
-void TForm1::ButEClick() { FocusTextWindow(); }
-void TForm1::ButPhrasenClick() {}
-void TForm1::ButReplaceClick() { FocusTextWindow(); }
-void TForm1::ButReplaceAllClick() { FocusTextWindow(); }
-void TForm1::ButStartClick() { FocusTextWindow(); }
-void TForm1::ButStopClick() { FocusTextWindow(); }
-void TForm1::ButResetClick() { FocusTextWindow(); }
-void TForm1::TimStopperTimer() {}
+// Each handler starts one command; the commands give the focus back to the
+// text window where that is their rule.
+void TForm1::SpButSchliessenClick() { guarded([this] { document::newClose(*this); }); }
+void TForm1::SpButOeffnenClick() { guarded([this] { document::open(*this); }); }
+void TForm1::SpButSpeichernClick() { guarded([this] { document::save(*this); }); }
+void TForm1::SpButSpUnterClick() { guarded([this] { document::saveAs(*this); }); }
+void TForm1::SpButDruckenClick() { guarded([this] { printing::print(*this); }); }
+void TForm1::SpButFontsClick() { guarded([this] { editing::chooseFont(*this); }); }
+void TForm1::PanTopClick() { guarded([this] { editing::toggleStayOnTop(*this); }); }
+void TForm1::EdiDatumClick() { guarded([this] { editing::refreshDate(*this); }); }
+void TForm1::ButDatumClick() { guarded([this] { editing::insertDate(*this); }); }
+void TForm1::ButXClick() { guarded([this] { editing::cut(*this); }); }
+void TForm1::ButCClick() { guarded([this] { editing::copy(*this); }); }
+void TForm1::ButEClick() { guarded([this] { editing::paste(*this); }); }
+void TForm1::ButPhrasenClick() { guarded([this] { Form3->showFromMainWindow(); }); }
+void TForm1::ButReplaceClick() { guarded([this] { editing::convertText(*this, HtmlConversion::KeepTags); }); }
+void TForm1::ButReplaceAllClick() { guarded([this] { editing::convertText(*this, HtmlConversion::All); }); }
+void TForm1::ButStartClick() { guarded([this] { typingtest::start(*this); }); }
+void TForm1::ButStopClick() { guarded([this] { typingtest::stop(*this); }); }
+void TForm1::ButResetClick() { guarded([this] { typingtest::reset(*this); }); }
+void TForm1::TimStopperTimer() { guarded([this] { typingtest::timerTick(*this); }); }
 void TForm1::BitButCloseClick() { close(); }
-void TForm1::ColorBox1Select() { FocusTextWindow(); }
+void TForm1::ColorBox1Select() { guarded([this] { editing::applyPickedColour(*this); }); }
 
 // Menu items that repeat a tool button run the button's handler.
 void TForm1::Schliessen1Click() { SpButSchliessenClick(); }
@@ -372,7 +394,7 @@ void TForm1::Beenden1Click() {
     close();
 }
 
-void TForm1::SelectAll1Click() { MemArbeitsfenster->selectAll(); }
-void TForm1::Info1Click() {}
+void TForm1::SelectAll1Click() { editing::selectAll(*this); }
+void TForm1::Info1Click() { Form2->exec(); }
 
 }  // namespace korvex

@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "app/textforms.h"
+#include "typingtest/stopwatch.h"
 
 class QAction;
 class QFrame;
@@ -54,6 +55,7 @@ public:
     Colour WindowColor;
     QString PhraseFilePath;
     QString SettingsFilePath;
+    Stopwatch Stopper;  // StopStartTick, StopStopTick, StopAccumulatedMs, StopLimitSeconds
     bool SavedFlag = false;
 
     // Panels and controls.
@@ -160,6 +162,8 @@ public slots:
 protected:
     void FormCreate();
     void FormShow();
+    // The close handler: the save question, then the settings file; false keeps the window open.
+    bool FormClose();
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 

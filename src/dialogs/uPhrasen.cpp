@@ -10,4 +10,8 @@ TForm3::TForm3(TForm1& mainWindow) : QWidget(&mainWindow, Qt::Window | Qt::Windo
     resize(639, 601);
 }
 
+void TForm3::showFromMainWindow() { show(); }
+
+void TForm3::saveUnsavedPhrases() {}
+
 }  // namespace korvex

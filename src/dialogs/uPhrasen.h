@@ -12,6 +12,11 @@ class TForm3 : public QWidget {
 public:
     explicit TForm3(TForm1& mainWindow);
 
+    // "Phr" in the main window: show the editor at the main window's width.
+    void showFromMainWindow();
+    // At the end of the program: phrases edited since the last write go to the phrase file.
+    void saveUnsavedPhrases();
+
 private:
     TForm1& main_;
 };

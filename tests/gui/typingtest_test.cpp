@@ -1,0 +1,206 @@
+// The typing test on the main window: GO, STP, RST and the timer tick, driven
+// by the fake clock (the tick handler is called instead of waiting a second).
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include "app/qtconvert.h"
+#include "app/uKorvex21.h"
+#include "support/mainwindowfixture.h"
+
+namespace korvex::testing {
+namespace {
+
+class TypingTestTest : public MainWindowTest {
+protected:
+    void click(QPushButton* button) {
+        QTest::mouseClick(button, Qt::LeftButton);
+        QApplication::processEvents();
+    }
+    void go() { click(form().ButStart); }
+    void stp() { click(form().ButStop); }
+    void rst() { click(form().ButReset); }
+    void tickAt(uint32_t ms) {
+        platform.tick = ms;
+        form().TimStopperTimer();
+    }
+    QString field() const { return windows.Form1->EdiTime->text(); }
+    void setField(const QString& text) { form().EdiTime->setText(text); }
+    QColor background() { return memo().palette().color(QPalette::Base); }
+    void chooseYellowWindow() {
+        form().WindowColor = colours::Yellow;
+        ControlColours colours = memo().colours();
+        colours.background = colours::Yellow;
+        memo().setColours(colours);
+    }
+    // A test of `limit` seconds started at tick 0 and run to its end.
+    void runToEnd(const QString& limit) {
+        setField(limit);
+        platform.tick = 0;
+        go();
+        tickAt(static_cast<uint32_t>(limit.toInt()) * 1000 + 1000);
+    }
+};
+
+TEST_F(TypingTestTest, GoReadsTheLimitFromTheField) {
+    setField(QString());
+    go();
+    EXPECT_EQ(field(), "600");
+    EXPECT_TRUE(form().TimStopper->isActive());
+    EXPECT_EQ(QApplication::focusWidget(), &memo());
+    rst();
+
+    setField("abc");
+    go();
+    EXPECT_EQ(field(), "600");
+    rst();
+
+    // More than 999 minutes is cut to 999 minutes.
+    setField("70000");
+    platform.tick = 5000;
+    go();
+    EXPECT_EQ(field(), "59940");
+    tickAt(6000);
+    EXPECT_EQ(field(), "999:00/  0:01");
+    EXPECT_EQ(QApplication::focusWidget(), &memo());
+}
+
+TEST_F(TypingTestTest, TheEndLocksTheTextWindowAndShowsTheKeystrokes) {
+    memo().loadBytes("abcde\r\nfghi");
+    setField("90");
+    platform.tick = 0;
+    go();
+    tickAt(1000);
+    EXPECT_EQ(field(), "1:30/  0:01");
+    tickAt(90000);
+    EXPECT_EQ(field(), "1:30/  1:30");
+    EXPECT_FALSE(memo().isReadOnly());
+
+    tickAt(91000);
+    EXPECT_EQ(field(), "9 An.");
+    EXPECT_TRUE(memo().isReadOnly());
+    EXPECT_EQ(background(), toQColor(colours::Yellow));
+    EXPECT_FALSE(form().TimStopper->isActive());
+    // Typing does not reach the locked text.
+    QTest::keyClicks(&memo(), "xyz");
+    EXPECT_EQ(memo().text(), "abcde\r\nfghi");
+
+    // A late tick changes nothing, and GO does not unlock; only RST does.
+    tickAt(92000);
+    EXPECT_EQ(field(), "9 An.");
+    go();
+    EXPECT_TRUE(memo().isReadOnly());
+    rst();
+    EXPECT_FALSE(memo().isReadOnly());
+    EXPECT_EQ(background(), toQColor(form().WindowColor));
+    EXPECT_EQ(field(), "600");
+    EXPECT_FALSE(form().TimStopper->isActive());
+    EXPECT_EQ(QApplication::focusWidget(), &memo());
+}
+
+TEST_F(TypingTestTest, PauseKeepsTheTimeAndResumeGoesOn) {
+    setField("60");
+    platform.tick = 0;
+    go();
+    tickAt(10000);
+    EXPECT_EQ(field(), "1:00/  0:10");
+    platform.tick = 20000;
+    stp();
+    EXPECT_FALSE(form().TimStopper->isActive());
+    EXPECT_EQ(QApplication::focusWidget(), &memo());
+    tickAt(100000);  // a tick after the pause does nothing
+    EXPECT_EQ(field(), "1:00/  0:10");
+
+    platform.tick = 100000;
+    go();
+    EXPECT_EQ(field(), "60");  // the limit of the paused test, shown again
+    EXPECT_TRUE(form().TimStopper->isActive());
+    tickAt(130000);
+    EXPECT_EQ(field(), "1:00/  0:50");
+    tickAt(140000);
+    EXPECT_EQ(field(), "1:00/  1:00");
+    tickAt(140001);
+    EXPECT_EQ(field(), "0 An.");
+    EXPECT_TRUE(memo().isReadOnly());
+}
+
+TEST_F(TypingTestTest, GoDuringARunDoesNotRestart) {
+    setField("60");
+    platform.tick = 0;
+    go();
+    tickAt(30000);
+    form().ButStart->setFocus();
+    platform.tick = 40000;
+    go();
+    EXPECT_EQ(field(), "1:00/  0:30");
+    EXPECT_EQ(QApplication::focusWidget(), &memo());
+    tickAt(61000);
+    EXPECT_EQ(field(), "0 An.");
+}
+
+TEST_F(TypingTestTest, StopBeforeAnyGoDoesNotEndTheNextTestEarly) {
+    platform.tick = 500000;
+    stp();
+    setField("60");
+    platform.tick = 1000000;
+    go();
+    tickAt(1001000);
+    EXPECT_EQ(field(), "1:00/  0:01");
+    EXPECT_FALSE(memo().isReadOnly());
+}
+
+TEST_F(TypingTestTest, RunsAcrossTheWrapOfTheTickCount) {
+    setField("60");
+    platform.tick = 0xFFFFF000u;
+    go();
+    tickAt(0x00001000u);
+    EXPECT_EQ(field(), "1:00/  0:08");
+}
+
+TEST_F(TypingTestTest, OrdinaryWindowColourStaysThroughARun) {
+    const Colour chosen = form().WindowColor;
+    ASSERT_NE(chosen, colours::Yellow);
+    runToEnd("5");
+    EXPECT_EQ(background(), toQColor(colours::Yellow));
+    rst();
+    EXPECT_EQ(form().WindowColor, chosen);
+    EXPECT_EQ(background(), toQColor(chosen));
+}
+
+TEST_F(TypingTestTest, YellowWindowIsSystemColouredWhileTyping) {
+    chooseYellowWindow();
+    const QColor textColour = memo().palette().color(QPalette::Text);
+    setField("5");
+    platform.tick = 0;
+    go();
+    EXPECT_EQ(background(), toQColor(colours::Window));
+    EXPECT_EQ(memo().palette().color(QPalette::Text), textColour);
+    tickAt(6000);
+    EXPECT_EQ(background(), toQColor(colours::Yellow));
+    rst();
+    // Without a pause the user's yellow comes back.
+    EXPECT_EQ(form().WindowColor, colours::Yellow);
+    EXPECT_EQ(background(), toQColor(colours::Yellow));
+}
+
+TEST_F(TypingTestTest, YellowWindowAfterAPauseComesBackSystemColoured) {
+    chooseYellowWindow();
+    setField("5");
+    platform.tick = 0;
+    go();
+    platform.tick = 1000;
+    stp();
+    platform.tick = 2000;
+    go();
+    EXPECT_EQ(background(), toQColor(colours::Window));
+    tickAt(7000);
+    EXPECT_EQ(background(), toQColor(colours::Yellow));
+    rst();
+    EXPECT_EQ(form().WindowColor, colours::Window);
+    EXPECT_EQ(background(), toQColor(colours::Window));
+}
+
+}  // namespace
+}  // namespace korvex::testing

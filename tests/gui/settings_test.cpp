@@ -1,0 +1,290 @@
+// The settings file of the working directory: what start-up applies from it,
+// what a damaged file keeps, and what closing writes.
+
+#include <QApplication>
+#include <QDir>
+#include <QGuiApplication>
+#include <QScreen>
+
+#include "app/controls.h"
+#include "app/qtconvert.h"
+#include "app/uKorvex21.h"
+#include "document/headerfield.h"
+#include "settings/settingsfile.h"
+#include "support/mainwindowfixture.h"
+
+namespace korvex::testing {
+namespace {
+
+const QString kDamaged = QString::fromUtf8(kDamagedSettingsMessage);
+
+class SettingsFileTest : public MainWindowTest {
+protected:
+    QString settingsPath() const { return pathInWorkingDir(QStringLiteral("Korvex23Ini.txt")); }
+
+    // A file of the given lines, each ended by CR LF.
+    void writeSettings(const QStringList& lines) {
+        QByteArray bytes;
+        for (const QString& line : lines) bytes += QByteArray::fromStdString(toCp1252(line)) + "\r\n";
+        writeFile(settingsPath(), bytes);
+    }
+
+    // The fourteen lines of a complete file, before the end marker.
+    static QStringList lines(const QString& top, const QString& left, const QString& height, const QString& width,
+                             const QString& colour, const QString& font, const QString& size, const QString& style,
+                             const QString& fontColour, const QString& openDir = QString(),
+                             const QString& saveDir = QString()) {
+        return {QStringLiteral("Korvex-V2.3 INI:"),
+                QStringLiteral(">> Top, Left, Height, Width:"),
+                top,
+                left,
+                height,
+                width,
+                QStringLiteral(">> Color, Font, FontSize, FettKursiv, FontColor:"),
+                colour,
+                font,
+                size,
+                style,
+                fontColour,
+                openDir,
+                saveDir};
+    }
+    static QStringList sample() {
+        return lines("100", "120", "500", "600", "clYellow", "Arial", "12", "bold------", "clRed",
+                     QStringLiteral("C:\\Texte"), QStringLiteral("C:\\Ablage"));
+    }
+
+    QStringList writtenLines() {
+        return QString::fromLatin1(readFile(settingsPath())).split(QStringLiteral("\r\n"));
+    }
+    void closeProgram() {
+        form().close();
+        QApplication::processEvents();
+    }
+    int pixelsFor(int points) {
+        return qRound(points * QGuiApplication::primaryScreen()->logicalDotsPerInchY() / 72.0);
+    }
+};
+
+TEST_F(SettingsFileTest, WithoutFileTheBuiltInSettingsHoldAndNothingIsReported) {
+    EXPECT_TRUE(platform.messages.isEmpty());
+    EXPECT_EQ(form().frameGeometry().topLeft(), QPoint(214, 71));
+    EXPECT_EQ(memo().colours().background, colours::MoneyGreen);
+    EXPECT_EQ(form().WindowColor, colours::MoneyGreen);
+    EXPECT_EQ(form().ColorBox1->currentText(), "clMoneyGreen");
+    EXPECT_EQ(memo().font().family(), "Courier New");
+    EXPECT_EQ(memo().font().pixelSize(), 13);
+    EXPECT_FALSE(memo().font().bold());
+}
+
+TEST_F(SettingsFileTest, FirstCloseWritesTheFifteenLinesOfTheCurrentSettings) {
+    ASSERT_FALSE(QFile::exists(settingsPath()));
+    closeProgram();
+    EXPECT_FALSE(form().isVisible());
+    const QRect outer = form().frameGeometry();
+    const QByteArray bytes = readFile(settingsPath());
+    ASSERT_TRUE(bytes.endsWith("EndOfFile\r\n"));
+    const QStringList expected = {QStringLiteral("Korvex-V2.3 INI:"),
+                                  QStringLiteral(">> Top, Left, Height, Width:"),
+                                  QString::number(outer.top()),
+                                  QString::number(outer.left()),
+                                  QString::number(outer.height()),
+                                  QString::number(outer.width()),
+                                  QStringLiteral(">> Color, Font, FontSize, FettKursiv, FontColor:"),
+                                  QStringLiteral("clMoneyGreen"),
+                                  QStringLiteral("Courier New"),
+                                  QStringLiteral("10"),
+                                  QStringLiteral("----------"),
+                                  QStringLiteral("clWindowText"),
+                                  QString(),
+                                  QString(),
+                                  QStringLiteral("EndOfFile"),
+                                  QString()};
+    EXPECT_EQ(writtenLines(), expected);
+    EXPECT_EQ(outer.topLeft(), QPoint(214, 71));
+}
+
+TEST_F(SettingsFileTest, CompleteFileIsAppliedAndWrittenBackByteForByte) {
+    writeSettings(sample() << QStringLiteral("EndOfFile"));
+    const QByteArray original = readFile(settingsPath());
+    startProgram();
+    EXPECT_TRUE(platform.messages.isEmpty());
+    EXPECT_EQ(form().frameGeometry(), QRect(120, 100, 600, 500));
+    EXPECT_EQ(memo().colours().background, colours::Yellow);
+    EXPECT_EQ(form().WindowColor, colours::Yellow);
+    EXPECT_EQ(form().ColorBox1->currentText(), "clYellow");
+    EXPECT_EQ(memo().font().family(), "Arial");
+    EXPECT_EQ(memo().font().pixelSize(), pixelsFor(12));
+    EXPECT_TRUE(memo().font().bold());
+    EXPECT_FALSE(memo().font().italic());
+    EXPECT_EQ(memo().colours().text, textToColour("clRed"));
+    EXPECT_EQ(form().OpenDir, "C:\\Texte");
+    EXPECT_EQ(form().SaveDir, "C:\\Ablage");
+    // The header field follows the text window's font and colours.
+    EXPECT_EQ(form().EdiKopfzeile->font().family(), "Arial");
+    EXPECT_EQ(form().EdiKopfzeile->font().pixelSize(), pixelsFor(12));
+    EXPECT_TRUE(form().EdiKopfzeile->font().bold());
+    EXPECT_EQ(form().EdiKopfzeile->colours().text, textToColour("clRed"));
+    EXPECT_EQ(form().EdiKopfzeile->colours().background, colours::Yellow);
+    EXPECT_EQ(form().LisReg.size(), 15);
+
+    closeProgram();
+    EXPECT_EQ(readFile(settingsPath()), original);
+}
+
+TEST_F(SettingsFileTest, TenPointsAreThirteenPixelsAtNinetySixDots) {
+    if (QGuiApplication::primaryScreen()->logicalDotsPerInchY() != 96) GTEST_SKIP() << "screen not at 96 dpi";
+    writeSettings(lines("100", "120", "500", "600", "clYellow", "Arial", "10", "----------", "clBlack")
+                  << QStringLiteral("EndOfFile"));
+    startProgram();
+    EXPECT_EQ(memo().font().pixelSize(), 13);
+}
+
+TEST_F(SettingsFileTest, OutcomeFollowsHowManyLinesTheFileHolds) {
+    const QStringList full = sample();
+    // No line, or only the heading: nothing applied, reported.
+    for (int count : {0, 2}) {
+        SCOPED_TRACE(count);
+        platform.messages.clear();
+        writeSettings(full.mid(0, count));
+        startProgram();
+        EXPECT_EQ(platform.messages, QStringList{kDamaged});
+        EXPECT_EQ(form().frameGeometry().topLeft(), QPoint(214, 71));
+        EXPECT_EQ(memo().colours().background, colours::MoneyGreen);
+        EXPECT_EQ(memo().font().family(), "Courier New");
+    }
+    // Window and font complete, folders missing: all but folders applied, reported.
+    platform.messages.clear();
+    writeSettings(full.mid(0, 12));
+    startProgram();
+    EXPECT_EQ(platform.messages, QStringList{kDamaged});
+    EXPECT_EQ(form().frameGeometry(), QRect(120, 100, 600, 500));
+    EXPECT_EQ(memo().colours().background, colours::Yellow);
+    EXPECT_EQ(memo().font().family(), "Arial");
+    EXPECT_TRUE(form().OpenDir.isEmpty());
+    // The header field takes the font only from a complete file.
+    EXPECT_EQ(form().EdiKopfzeile->font().family(), "Courier New");
+
+    // The end marker in place of the folders: complete, folders never written.
+    platform.messages.clear();
+    writeSettings(full.mid(0, 12) << QStringLiteral("EndOfFile"));
+    startProgram();
+    EXPECT_TRUE(platform.messages.isEmpty());
+    EXPECT_TRUE(form().OpenDir.isEmpty());
+    EXPECT_EQ(form().EdiKopfzeile->font().family(), "Arial");
+
+    // Open folder without save folder: the open folder is kept, reported.
+    platform.messages.clear();
+    writeSettings(full.mid(0, 13));
+    startProgram();
+    EXPECT_EQ(platform.messages, QStringList{kDamaged});
+    EXPECT_EQ(form().OpenDir, "C:\\Texte");
+    EXPECT_TRUE(form().SaveDir.isEmpty());
+
+    // Fourteen lines without end marker: complete.
+    platform.messages.clear();
+    writeSettings(full);
+    startProgram();
+    EXPECT_TRUE(platform.messages.isEmpty());
+    EXPECT_EQ(form().SaveDir, "C:\\Ablage");
+}
+
+TEST_F(SettingsFileTest, ValuesInOtherFormsAreReadAndUnknownColoursKept) {
+    writeSettings(lines("100", "120", "$200", "600", "$00123456", "Arial", "12", "----italic", "clBlack")
+                  << QStringLiteral("EndOfFile"));
+    startProgram();
+    EXPECT_TRUE(platform.messages.isEmpty());
+    EXPECT_EQ(form().frameGeometry().height(), 512);
+    EXPECT_EQ(memo().colours().background, Colour(0x00123456));
+    EXPECT_EQ(form().ColorBox1->currentIndex(), -1);
+    EXPECT_TRUE(memo().font().italic());
+    EXPECT_FALSE(memo().font().bold());
+    closeProgram();
+    const QStringList written = writtenLines();
+    ASSERT_GE(written.size(), 8);
+    EXPECT_EQ(written[4], "512");
+    EXPECT_EQ(written[7], "$00123456");
+    EXPECT_EQ(written[10], "----italic");
+}
+
+TEST_F(SettingsFileTest, BadColourStopsReadingAfterTheGeometry) {
+    writeSettings(lines("100", "120", "500", "600", "green", "Arial", "12", "bold------", "clRed")
+                  << QStringLiteral("EndOfFile"));
+    startProgram();
+    EXPECT_EQ(platform.messages, QStringList{kDamaged});
+    EXPECT_EQ(form().frameGeometry(), QRect(120, 100, 600, 500));
+    EXPECT_EQ(memo().colours().background, colours::MoneyGreen);
+    EXPECT_EQ(form().WindowColor, colours::MoneyGreen);
+    EXPECT_EQ(memo().font().family(), "Courier New");
+}
+
+TEST_F(SettingsFileTest, StyleSetsBoldAndItalicOnlyAndUnderlineIsNotStored) {
+    writeSettings(sample() << QStringLiteral("EndOfFile"));
+    startProgram();
+    EXPECT_TRUE(memo().font().bold());
+
+    QFont underlined = memo().font();
+    underlined.setUnderline(true);
+    underlined.setStrikeOut(true);
+    memo().setFont(underlined);
+    closeProgram();
+    startProgram();
+    EXPECT_TRUE(memo().font().bold());
+    EXPECT_FALSE(memo().font().underline());
+    EXPECT_FALSE(memo().font().strikeOut());
+}
+
+TEST_F(SettingsFileTest, WindowColourIsStoredNotTheTextWindowsCurrentColour) {
+    memo().setColours({colours::Yellow, memo().colours().text});  // as during a typing test
+    closeProgram();
+    EXPECT_EQ(writtenLines().value(7), "clMoneyGreen");
+}
+
+TEST_F(SettingsFileTest, UnwritableFileReportsAndKeepsTheWindowOpen) {
+    form().SettingsFilePath = QDir::toNativeSeparators(pathInWorkingDir(QStringLiteral("fehlt/Korvex23Ini.txt")));
+    form().close();
+    QApplication::processEvents();
+    ASSERT_EQ(platform.errorReports.size(), 1);
+    EXPECT_EQ(platform.errorReports[0],
+              QStringLiteral("Datei %1 kann nicht erstellt werden").arg(form().SettingsFilePath));
+    EXPECT_TRUE(form().isVisible());
+}
+
+TEST_F(SettingsFileTest, WindowOffEveryScreenOpensOnThePrimaryScreen) {
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    writeSettings(lines("-5000", "-5000", "300", "400", "clYellow", "Arial", "12", "bold------", "clRed")
+                  << QStringLiteral("EndOfFile"));
+    startProgram();
+    EXPECT_TRUE(platform.messages.isEmpty());
+    const QRect outer = form().frameGeometry();
+    EXPECT_TRUE(area.contains(outer)) << outer.x() << "," << outer.y();
+    EXPECT_EQ(outer.size(), QSize(400, 300));
+    EXPECT_EQ(memo().colours().background, colours::Yellow);
+
+    // Larger than the screen as well: shrunk to fit.
+    writeSettings(lines("9000", "9000", QString::number(area.height() + 300), QString::number(area.width() + 300),
+                        "clYellow", "Arial", "12", "bold------", "clRed")
+                  << QStringLiteral("EndOfFile"));
+    startProgram();
+    EXPECT_TRUE(area.contains(form().frameGeometry()));
+}
+
+TEST_F(SettingsFileTest, FontSizesThePlatformCannotShowAreIgnored) {
+    for (const char* size : {"0", "-3", "1001"}) {
+        SCOPED_TRACE(size);
+        writeSettings(lines("100", "120", "500", "600", "clYellow", "Arial", size, "bold------", "clRed")
+                      << QStringLiteral("EndOfFile"));
+        startProgram();
+        EXPECT_TRUE(platform.messages.isEmpty());
+        EXPECT_EQ(memo().font().pixelSize(), 13);
+        EXPECT_EQ(memo().font().family(), "Arial");
+        EXPECT_TRUE(memo().font().bold());
+    }
+    writeSettings(lines("100", "120", "500", "600", "clYellow", "Arial", "1000", "bold------", "clRed")
+                  << QStringLiteral("EndOfFile"));
+    startProgram();
+    EXPECT_EQ(memo().font().pixelSize(), pixelsFor(1000));
+}
+
+}  // namespace
+}  // namespace korvex::testing

@@ -1,11 +1,73 @@
 #include "dialogs/uInfo.h"
 
+#include <QFile>
+#include <QFont>
+#include <QFrame>
+#include <QPalette>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "app/qtconvert.h"
+#include "app/textforms.h"
+
 namespace korvex {
 
-TForm2::TForm2(QWidget* mainWindow) : QDialog(mainWindow) {
+namespace {
+
+QString infoText() {
+    QFile file(QStringLiteral(":/texts/info.txt"));
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    return QString::fromUtf8(file.readAll());
+}
+
+}  // namespace
+
+TForm2::TForm2(QWidget* mainWindow) : QDialog(mainWindow, Qt::Dialog | Qt::WindowStaysOnTopHint) {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("Korvex V2.3 // Info und Gebrauchshinweise"));
     resize(452, 523);
+    // Only the height may change: the text is laid out for this width.
+    setMinimumWidth(452);
+    setMaximumWidth(452);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    MemInfo = new QPlainTextEdit(this);
+    MemInfo->setObjectName(QStringLiteral("MemInfo"));
+    MemInfo->setReadOnly(true);
+    MemInfo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    MemInfo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    QFont memoFont(QStringLiteral("Courier New"));
+    memoFont.setPixelSize(15);
+    MemInfo->setFont(memoFont);
+    QPalette palette = MemInfo->palette();
+    palette.setColor(QPalette::Base, toQColor(colours::Cream));
+    MemInfo->setPalette(palette);
+    MemInfo->setPlainText(infoText());
+    layout->addWidget(MemInfo, 1);
+
+    PanUnten = new QFrame(this);
+    PanUnten->setObjectName(QStringLiteral("PanUnten"));
+    PanUnten->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    PanUnten->setFixedHeight(41);
+    layout->addWidget(PanUnten);
+
+    ButInfoOK = new QPushButton(QStringLiteral("OK"), PanUnten);
+    ButInfoOK->setObjectName(QStringLiteral("ButInfoOK"));
+    ButInfoOK->setGeometry(192, 8, 65, 25);
+    QFont buttonFont(QStringLiteral("MS Sans Serif"));
+    buttonFont.setPixelSize(13);
+    buttonFont.setBold(true);
+    ButInfoOK->setFont(buttonFont);
+    connect(ButInfoOK, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+void TForm2::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    ButInfoOK->setFocus(Qt::OtherFocusReason);
 }
 
 }  // namespace korvex

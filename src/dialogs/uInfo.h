@@ -2,6 +2,10 @@
 
 #include <QDialog>
 
+class QFrame;
+class QPlainTextEdit;
+class QPushButton;
+
 namespace korvex {
 
 // The info window with the program's description and usage notes.
@@ -9,6 +13,13 @@ class TForm2 : public QDialog {
     Q_OBJECT
 public:
     explicit TForm2(QWidget* mainWindow);
+
+    QPlainTextEdit* MemInfo;
+    QFrame* PanUnten;
+    QPushButton* ButInfoOK;
+
+protected:
+    void showEvent(QShowEvent* event) override;
 };
 
 }  // namespace korvex

@@ -1,17 +1,241 @@
 #include "dialogs/uPhrasen.h"
 
+#include <QCloseEvent>
+#include <QFile>
+#include <QFont>
+#include <QFrame>
+#include <QLabel>
+#include <QPalette>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QVBoxLayout>
+
+#include "app/qtconvert.h"
+#include "app/textwindow.h"
 #include "app/uKorvex21.h"
+#include "platform/platform.h"
 
 namespace korvex {
+
+namespace {
+
+QFont arial13(bool bold) {
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(13);
+    font.setBold(bold);
+    return font;
+}
+
+// Shown in place of the phrases as long as there is no phrase file.
+QString builtInNotice() {
+    QFile file(QStringLiteral(":/texts/phrase-notice.txt"));
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    QString text = QString::fromUtf8(file.readAll());
+    if (text.endsWith(QLatin1Char('\n'))) text.chop(1);
+    return text;
+}
+
+void setBaseColour(QPlainTextEdit* edit, const QColor& colour) {
+    QPalette palette = edit->palette();
+    palette.setColor(QPalette::Base, colour);
+    edit->setPalette(palette);
+}
+
+void setTextColour(QPlainTextEdit* edit, const QColor& colour) {
+    QPalette palette = edit->palette();
+    palette.setColor(QPalette::Text, colour);
+    edit->setPalette(palette);
+}
+
+// The selection with its line breaks as '\n'.
+QString selectionText(const QPlainTextEdit* edit) {
+    QString text = edit->textCursor().selectedText();
+    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    text.replace(QChar::LineSeparator, QLatin1Char('\n'));
+    return text;
+}
+
+}  // namespace
 
 TForm3::TForm3(TForm1& mainWindow) : QWidget(&mainWindow, Qt::Window | Qt::WindowStaysOnTopHint), main_(mainWindow) {
     setObjectName(QStringLiteral("Form3"));
     setWindowTitle(QStringLiteral("KORVEX V2.3 // Phraseneditor"));
     resize(639, 601);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    PanOben = new QFrame(this);
+    PanOben->setObjectName(QStringLiteral("PanOben"));
+    PanOben->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    PanOben->setFixedHeight(32);
+    auto* topLayout = new QHBoxLayout(PanOben);
+    topLayout->setContentsMargins(8, 0, 8, 0);
+    LabHinweis = new QLabel(
+        QStringLiteral("Im Phraseneditor markierter Text wird im Arbeitsfenster an der Cursorposition eingefügt."),
+        PanOben);
+    LabHinweis->setObjectName(QStringLiteral("LabHinweis"));
+    LabHinweis->setFont(arial13(false));
+    topLayout->addWidget(LabHinweis);
+    layout->addWidget(PanOben);
+
+    MemPhrasen = new QPlainTextEdit(this);
+    MemPhrasen->setObjectName(QStringLiteral("MemPhrasen"));
+    MemPhrasen->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    MemPhrasen->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    layout->addWidget(MemPhrasen, 1);
+
+    PanUnten = new QFrame(this);
+    PanUnten->setObjectName(QStringLiteral("PanUnten"));
+    PanUnten->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    PanUnten->setFixedHeight(40);
+    layout->addWidget(PanUnten);
+
+    auto makeButton = [&](const char* name, const QString& caption, QRect geometry) {
+        auto* button = new QPushButton(caption, PanUnten);
+        button->setObjectName(QString::fromLatin1(name));
+        button->setGeometry(geometry);
+        button->setFont(arial13(true));
+        button->setAutoDefault(false);
+        return button;
+    };
+    ButPhrEinf = makeButton("ButPhrEinf", QStringLiteral("Phrase einfügen"), {8, 7, 121, 26});
+    Button1 = makeButton("Button1", QStringLiteral("Einfüg. üb. Zw'ablage"), {136, 8, 153, 25});
+    ButAbbr = makeButton("ButAbbr", QStringLiteral("Abbrechen"), {296, 7, 105, 26});
+    connect(ButPhrEinf, &QPushButton::clicked, this, &TForm3::ButPhrEinfClick);
+    connect(Button1, &QPushButton::clicked, this, &TForm3::Button1Click);
+    connect(ButAbbr, &QPushButton::clicked, this, &TForm3::ButAbbrClick);
+
+    // The create handler.
+    setBaseColour(MemPhrasen, QColor(230, 230, 240));
+    loading_ = true;
+    MemPhrasen->setPlainText(builtInNotice());
+    loading_ = false;
+    // Every edit counts, however it arrives (keys, Delete, paste, drop, context menu).
+    connect(MemPhrasen->document(), &QTextDocument::contentsChange, this, [this](int, int removed, int added) {
+        if (!loading_ && (removed != 0 || added != 0)) PhrasesModified = true;
+    });
 }
 
-void TForm3::showFromMainWindow() { show(); }
+void TForm3::showFromMainWindow() {
+    const bool wasVisible = isVisible();
+    resize(main_.width(), height());
+    const QRect mainFrame = main_.frameGeometry();
+    QRect frame = frameGeometry();
+    frame.moveCenter(mainFrame.center());
+    move(frame.topLeft());
+    show();
+    raise();
+    if (wasVisible && !isActiveWindow()) {
+        // Run the activation handler now, before the focus goes into the phrases.
+        FormActivate();
+        activationPending_ = true;
+    }
+    activateWindow();
+    MemPhrasen->setFont(main_.MemArbeitsfenster->font());
+    setTextColour(MemPhrasen, Qt::black);
+    MemPhrasen->setFocus(Qt::OtherFocusReason);
+}
 
-void TForm3::saveUnsavedPhrases() {}
+void TForm3::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    FormActivate();
+    activationPending_ = true;
+}
+
+void TForm3::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    activationPending_ = false;
+}
+
+bool TForm3::event(QEvent* event) {
+    const bool result = QWidget::event(event);
+    if (event->type() == QEvent::WindowActivate) {
+        // The first activation after a show was handled with the show.
+        if (activationPending_)
+            activationPending_ = false;
+        else
+            FormActivate();
+    } else if (event->type() == QEvent::WindowDeactivate) {
+        activationPending_ = false;
+    }
+    return result;
+}
+
+void TForm3::FormActivate() {
+    // Edits not yet written stay in the window: reloading would lose them.
+    if (PhrasesModified) return;
+    ButPhrEinf->setFocus(Qt::OtherFocusReason);
+    main_.guarded([this] { loadPhraseFile(); });
+}
+
+void TForm3::loadPhraseFile() {
+    Platform& platform = main_.platform();
+    if (!platform.fileExists(main_.PhraseFilePath)) return;
+    const QByteArray bytes = platform.readWholeFile(main_.PhraseFilePath);
+    const QString text = documentTextFromBytes(std::string_view(bytes.constData(), size_t(bytes.size())));
+    if (text == MemPhrasen->toPlainText()) return;  // keeps caret and scroll position
+    loading_ = true;
+    MemPhrasen->setPlainText(text);
+    loading_ = false;
+    PhrasesModified = false;
+}
+
+void TForm3::writePhraseFile() {
+    const std::string bytes = bytesFromDocumentText(MemPhrasen->toPlainText());
+    main_.platform().writeWholeFile(main_.PhraseFilePath, QByteArray(bytes.data(), qsizetype(bytes.size())));
+    PhrasesModified = false;
+}
+
+void TForm3::insertSelection(InsertWay way) {
+    if (!MemPhrasen->textCursor().hasSelection()) {
+        main_.platform().showMessage(QStringLiteral("Es ist nichts ausgewählt!") + QStringLiteral("\n") +
+                                     QStringLiteral("\r") +
+                                     QStringLiteral("Bitte eine Auswahl treffen oder abbrechen."));
+        return;
+    }
+    const QString phrase = selectionText(MemPhrasen);
+    if (way == InsertWay::Direct) {
+        main_.MemArbeitsfenster->replaceSelection(bytesFromDocumentText(phrase));
+    } else {
+        // Through the clipboard, so that "E" can insert the phrase again.
+        main_.platform().setClipboardText(phrase);
+        main_.MemArbeitsfenster->replaceSelection(bytesFromDocumentText(main_.platform().clipboardText()));
+    }
+    main_.SavedFlag = false;
+    main_.StatusUpdate();
+    writePhraseFile();
+    main_.FocusTextWindow();
+    close();
+}
+
+void TForm3::ButPhrEinfClick() {
+    main_.guarded([this] { insertSelection(InsertWay::Direct); });
+}
+
+void TForm3::Button1Click() {
+    main_.guarded([this] { insertSelection(InsertWay::ThroughClipboard); });
+}
+
+void TForm3::ButAbbrClick() {
+    main_.FocusTextWindow();
+    close();
+}
+
+void TForm3::closeEvent(QCloseEvent* event) {
+    FormClose();
+    event->accept();
+}
+
+void TForm3::FormClose() {
+    // A failed write keeps the flag, so the edits stay in the window for the next try.
+    if (PhrasesModified) main_.guarded([this] { writePhraseFile(); });
+}
+
+void TForm3::saveUnsavedPhrases() { FormClose(); }
 
 }  // namespace korvex

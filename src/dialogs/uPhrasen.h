@@ -2,6 +2,11 @@
 
 #include <QWidget>
 
+class QFrame;
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+
 namespace korvex {
 
 class TForm1;
@@ -17,8 +22,40 @@ public:
     // At the end of the program: phrases edited since the last write go to the phrase file.
     void saveUnsavedPhrases();
 
+    QFrame* PanOben;
+    QLabel* LabHinweis;
+    QPlainTextEdit* MemPhrasen;
+    QFrame* PanUnten;
+    QPushButton* ButPhrEinf;
+    QPushButton* Button1;
+    QPushButton* ButAbbr;
+
+    // Set by every edit of the phrase text since it was last loaded or written.
+    bool PhrasesModified = false;
+
+public slots:
+    void ButPhrEinfClick();
+    void Button1Click();
+    void ButAbbrClick();
+
+protected:
+    void FormActivate();
+    void FormClose();
+    bool event(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
 private:
+    enum class InsertWay { Direct, ThroughClipboard };
+    void insertSelection(InsertWay way);
+    void writePhraseFile();
+    void loadPhraseFile();
+
     TForm1& main_;
+    bool loading_ = false;
+    // The show handler already ran for the activation that follows a show.
+    bool activationPending_ = false;
 };
 
 }  // namespace korvex

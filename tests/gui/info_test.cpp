@@ -1,0 +1,99 @@
+// The info window: its look, the text a user reads and how it may be sized.
+#include <QApplication>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include "app/qtconvert.h"
+#include "app/uKorvex21.h"
+#include "dialogs/uInfo.h"
+#include "support/mainwindowfixture.h"
+
+namespace korvex::testing {
+namespace {
+
+class InfoTest : public MainWindowTest {
+protected:
+    TForm2& info() { return *windows.Form2; }
+    QStringList lines() { return info().MemInfo->toPlainText().split(QLatin1Char('\n')); }
+};
+
+TEST_F(InfoTest, LooksAsDescribed) {
+    EXPECT_EQ(info().windowTitle(), "Korvex V2.3 // Info und Gebrauchshinweise");
+    EXPECT_TRUE(info().windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_EQ(info().width(), 452);
+    EXPECT_EQ(info().height(), 523);
+    EXPECT_TRUE(info().MemInfo->isReadOnly());
+    EXPECT_EQ(info().MemInfo->palette().color(QPalette::Base), toQColor(colours::Cream));
+    EXPECT_EQ(info().MemInfo->font().family(), "Courier New");
+    EXPECT_EQ(info().MemInfo->font().pixelSize(), 15);
+    EXPECT_EQ(info().ButInfoOK->text(), "OK");
+    EXPECT_EQ(info().ButInfoOK->geometry(), QRect(192, 8, 65, 25));
+}
+
+TEST_F(InfoTest, WidthIsFixedHeightIsNot) {
+    info().show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&info()));
+    info().resize(700, 640);
+    QApplication::processEvents();
+    EXPECT_EQ(info().width(), 452);
+    EXPECT_EQ(info().height(), 640);
+    info().resize(300, 400);
+    QApplication::processEvents();
+    EXPECT_EQ(info().width(), 452);
+    EXPECT_EQ(info().height(), 400);
+    // The text window takes the height; the button panel stays at the bottom.
+    EXPECT_EQ(info().MemInfo->height(), 400 - 41);
+    info().hide();
+}
+
+TEST_F(InfoTest, TextHoldsTheUsageNotes) {
+    const QStringList text = lines();
+    const QString separator(42, QLatin1Char('x'));
+    const qsizetype heading = text.indexOf("Funktion und Bedienung:");
+    ASSERT_GE(heading, 0);
+    EXPECT_EQ(text.value(heading + 1), QString(23, QLatin1Char('=')));
+    EXPECT_TRUE(text.contains("X, C, E = Ausschneiden, Kopieren, Einfügen"));
+    EXPECT_TRUE(text.contains("8, 9, 10, 11, 12, 13, 14, 16, 18, 20"));
+    // Nine sections, separated by a line of x, and three closing lines.
+    EXPECT_EQ(text.count(separator), 8 + 3);
+    QStringList ending = text;
+    while (!ending.isEmpty() && ending.last().isEmpty()) ending.removeLast();
+    ASSERT_GE(ending.size(), 4);
+    EXPECT_EQ(ending.mid(ending.size() - 3), QStringList({separator, separator, separator}));
+    EXPECT_NE(ending[ending.size() - 4], separator);
+    const QString all = info().MemInfo->toPlainText();
+    for (const char* topic : {"Top", "Dat", "Phr", "Druck", "Repl und RAll", "Go, Stp und Rst"})
+        EXPECT_TRUE(text.contains(QString::fromUtf8(topic))) << topic;
+    EXPECT_TRUE(all.contains("OCR A Extended"));
+    EXPECT_TRUE(all.contains("600 Sekunden"));
+}
+
+TEST_F(InfoTest, TheInfoMenuItemShowsItCentredWithTheFocusOnOk) {
+    QWidget* focusDuring = nullptr;
+    QPoint centreDuring;
+    bool readOnlyAfterTyping = false;
+    QString textBefore = info().MemInfo->toPlainText();
+    QTimer::singleShot(0, &info(), [&] {
+        focusDuring = info().focusWidget();
+        centreDuring = info().frameGeometry().center();
+        QTest::keyClicks(info().MemInfo, "abc");
+        readOnlyAfterTyping = info().MemInfo->toPlainText() == textBefore;
+        QTest::mouseClick(info().ButInfoOK, Qt::LeftButton);
+    });
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, &info(), [&] { info().reject(); });
+    watchdog.start(5000);
+    form().Info1->trigger();
+    EXPECT_EQ(info().result(), QDialog::Accepted);  // closed by OK, not by the watchdog
+    EXPECT_FALSE(info().isVisible());
+    EXPECT_EQ(focusDuring, info().ButInfoOK);
+    EXPECT_TRUE(readOnlyAfterTyping);
+    const QPoint mainCentre = form().frameGeometry().center();
+    EXPECT_LE((centreDuring - mainCentre).manhattanLength(), 4);
+}
+
+}  // namespace
+}  // namespace korvex::testing

@@ -161,6 +161,12 @@ void TextWindow::loadBytes(std::string_view fileBytes) {
     setPlainText(newText);
 }
 
+void TextWindow::withoutUndo(const std::function<void()>& edits) {
+    document()->setUndoRedoEnabled(false);
+    edits();
+    document()->setUndoRedoEnabled(true);
+}
+
 std::string TextWindow::selectedBytes() const { return bytesFromDocumentText(textCursor().selectedText()); }
 
 void TextWindow::replaceSelection(std::string_view bytes) {

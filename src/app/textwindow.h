@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPlainTextEdit>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -42,6 +43,9 @@ public:
     // Replaces the whole text by a file's bytes (see normalizeLoadedText);
     // an equal text changes nothing. Throws KxError above the capacity.
     void loadBytes(std::string_view fileBytes);
+
+    // Runs program edits that the user cannot undo; the undo history starts anew.
+    void withoutUndo(const std::function<void()>& edits);
 
     std::string selectedBytes() const;
     // Puts bytes in place of the selection (at the caret when nothing is selected).

@@ -1,0 +1,346 @@
+// Documents on real files: Save, Save as, Open, New/Close, the close of the
+// main window, the save question and the header line.
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <deque>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "app/controls.h"
+#include "app/uKorvex21.h"
+#include "dialogs/uKxMsgDlg.h"
+#include "document/headerfield.h"
+#include "support/mainwindowfixture.h"
+
+namespace korvex::testing {
+namespace {
+
+enum class Reply { Ja, Nein, Abbrechen, TitleBar };
+
+class DocumentTest : public MainWindowTest {
+protected:
+    // Answers the next question of the confirmation dialog as a user would;
+    // answers queued together are given one per question, in order.
+    void answerNextQuestion(Reply reply) {
+        ++expectedQuestions_;
+        replies_.push_back(reply);
+        if (replies_.size() == 1) {
+            polls_ = 0;
+            waitForQuestion();
+        }
+    }
+    void waitForQuestion() {
+        QTimer::singleShot(5, [this] {
+            TKxMsgDlg* dialog = windows.KxMsgDlg;
+            if (!dialog || !dialog->isVisible() || dialog == answered_) {
+                if (!dialog || !dialog->isVisible()) answered_ = nullptr;
+                if (++polls_ < 400) waitForQuestion();
+                return;
+            }
+            answered_ = dialog;
+            const Reply reply = replies_.front();
+            replies_.pop_front();
+            ++questions_;
+            questionTexts_ << dialog->PanMsg->text();
+            switch (reply) {
+                case Reply::Ja: QTest::mouseClick(dialog->ButJa, Qt::LeftButton); break;
+                case Reply::Nein: QTest::mouseClick(dialog->ButNein, Qt::LeftButton); break;
+                case Reply::Abbrechen: QTest::mouseClick(dialog->ButAbbr, Qt::LeftButton); break;
+                case Reply::TitleBar: dialog->close(); break;
+            }
+            answered_ = dialog->isVisible() ? dialog : nullptr;
+            if (!replies_.empty()) waitForQuestion();
+        });
+    }
+    void typeText(const QString& text) {
+        memo().setFocus();
+        QTest::keyClicks(&memo(), text);
+    }
+    void TearDown() override {
+        EXPECT_EQ(questions_, expectedQuestions_) << "a queued answer found no question";
+        MainWindowTest::TearDown();
+    }
+    std::deque<Reply> replies_;
+    TKxMsgDlg* answered_ = nullptr;
+    int polls_ = 0;
+    int questions_ = 0;
+    int expectedQuestions_ = 0;
+    QStringList questionTexts_;
+};
+
+TEST_F(DocumentTest, SaveAsWritesTextAndHeaderAndNamesTheDocument) {
+    typeText(QStringLiteral("Hallo"));
+    form().EdiKopfzeile->setText(QStringLiteral("Betrifft: Größe"));
+    const QString path = pathInWorkingDir(QStringLiteral("brief.txt"));
+    platform.saveAnswers.push_back(path);
+    QTest::mouseClick(form().SpButSpUnter, Qt::LeftButton);
+    EXPECT_EQ(readFile(path), QByteArray("Betrifft: Gr\xF6\xDF" "e\r\n#kopf#\r\nHallo"));
+    EXPECT_EQ(form().CurrentFileName, path);
+    EXPECT_EQ(form().LabShowDatName->text(), path);
+    EXPECT_EQ(form().SaveDir, workingDir.path() + QDir::separator());
+    EXPECT_TRUE(form().SavedFlag);
+    EXPECT_EQ(memo().text(), "Hallo");  // saving never puts the header into the text window
+    EXPECT_EQ(QApplication::focusWidget(), &memo());
+}
+
+TEST_F(DocumentTest, SavingKeepsCaretSelectionAndText) {
+    memo().loadBytes("eins zwei drei");
+    QTextCursor cursor = memo().textCursor();
+    cursor.setPosition(5);
+    cursor.setPosition(9, QTextCursor::KeepAnchor);
+    memo().setTextCursor(cursor);
+    form().EdiKopfzeile->setText(QStringLiteral("Kopf"));
+    form().CurrentFileName = pathInWorkingDir(QStringLiteral("a.txt"));
+    QTest::mouseClick(form().SpButSpeichern, Qt::LeftButton);
+    EXPECT_EQ(memo().textCursor().selectionStart(), 5);
+    EXPECT_EQ(memo().textCursor().selectionEnd(), 9);
+    EXPECT_EQ(memo().text(), "eins zwei drei");
+}
+
+TEST_F(DocumentTest, EmptyTextWithHeaderIsJustTheHeaderBlock) {
+    form().EdiKopfzeile->setText(QStringLiteral("Betrifft:"));
+    form().CurrentFileName = pathInWorkingDir(QStringLiteral("leer.txt"));
+    QTest::mouseClick(form().SpButSpeichern, Qt::LeftButton);
+    EXPECT_EQ(readFile(form().CurrentFileName), QByteArray("Betrifft:\r\n#kopf#\r\n"));
+    EXPECT_EQ(memo().text(), "");
+}
+
+TEST_F(DocumentTest, SaveWritesBackWithoutDialogAfterOpen) {
+    const QString path = pathInWorkingDir(QStringLiteral("alt.txt"));
+    writeFile(path, "Kopf\r\n#kopf#\r\nInhalt\r\n");
+    platform.openAnswers.push_back(path);
+    QTest::mouseClick(form().SpButOeffnen, Qt::LeftButton);
+    EXPECT_EQ(memo().text(), "Inhalt\r\n");
+    EXPECT_EQ(form().EdiKopfzeile->text(), "Kopf");
+    EXPECT_EQ(form().OpenDir, workingDir.path() + QDir::separator());
+    typeText(QStringLiteral("x"));
+    QTest::mouseClick(form().SpButSpeichern, Qt::LeftButton);
+    EXPECT_TRUE(platform.saveDialogFolders.isEmpty());
+    EXPECT_EQ(readFile(path), QByteArray("Kopf\r\n#kopf#\r\nxInhalt\r\n"));
+}
+
+TEST_F(DocumentTest, WrappedHeaderLoadsBackWhole) {
+    const QString header = QString(60, QLatin1Char('k')) + QStringLiteral(" ") + QString(39, QLatin1Char('m'));
+    form().resize(300, form().height());  // the header wraps into two display lines
+    QApplication::processEvents();
+    form().EdiKopfzeile->setText(header);
+    memo().loadBytes("Text");
+    form().CurrentFileName = pathInWorkingDir(QStringLiteral("kopf.txt"));
+    QTest::mouseClick(form().SpButSpeichern, Qt::LeftButton);
+    EXPECT_EQ(readFile(form().CurrentFileName), (header + QStringLiteral("\r\n#kopf#\r\nText")).toLatin1());
+    form().EdiKopfzeile->clear();
+    memo().clear();
+    platform.openAnswers.push_back(form().CurrentFileName);
+    QTest::mouseClick(form().SpButOeffnen, Qt::LeftButton);
+    EXPECT_EQ(form().EdiKopfzeile->text(), header);
+    EXPECT_EQ(memo().text(), "Text");
+}
+
+TEST_F(DocumentTest, OpenWithoutHeaderKeepsTheHeaderField) {
+    const QString path = pathInWorkingDir(QStringLiteral("ohne.txt"));
+    writeFile(path, "nur Text");
+    form().EdiKopfzeile->setText(QStringLiteral("bleibt"));
+    platform.openAnswers.push_back(path);
+    QTest::mouseClick(form().SpButOeffnen, Qt::LeftButton);
+    EXPECT_EQ(form().EdiKopfzeile->text(), "bleibt");
+    EXPECT_TRUE(form().SavedFlag);
+}
+
+TEST_F(DocumentTest, LoadedHeaderIsCutTo100) {
+    const QString path = pathInWorkingDir(QStringLiteral("lang.txt"));
+    form().resize(2000, form().height());
+    QApplication::processEvents();
+    writeFile(path, QByteArray(130, 'h') + "\r\n#kopf#\r\nx");
+    platform.openAnswers.push_back(path);
+    QTest::mouseClick(form().SpButOeffnen, Qt::LeftButton);
+    EXPECT_EQ(form().EdiKopfzeile->text(), QString(100, QLatin1Char('h')));
+}
+
+TEST_F(DocumentTest, EveryByteButNulCrLfRoundTrips) {
+    QByteArray all;
+    for (int b = 1; b < 256; ++b) {
+        if (b != '\r' && b != '\n') all += static_cast<char>(b);
+    }
+    const QString path = pathInWorkingDir(QStringLiteral("bytes.txt"));
+    writeFile(path, all);
+    platform.openAnswers.push_back(path);
+    QTest::mouseClick(form().SpButOeffnen, Qt::LeftButton);
+    QFile::remove(path);
+    QTest::mouseClick(form().SpButSpeichern, Qt::LeftButton);
+    EXPECT_EQ(readFile(path), all);
+}
+
+TEST_F(DocumentTest, OpeningAMissingFileOrAFolderReportsAndChangesNothing) {
+    typeText(QStringLiteral("bleibt"));
+    form().EdiKopfzeile->setText(QStringLiteral("Kopf"));
+    form().SavedFlag = true;  // nothing to ask
+    for (const QString& path : {pathInWorkingDir(QStringLiteral("fehlt.txt")), workingDir.path()}) {
+        platform.openAnswers.push_back(path);
+        QTest::mouseClick(form().SpButOeffnen, Qt::LeftButton);
+        ASSERT_FALSE(platform.errorReports.isEmpty());
+        EXPECT_EQ(platform.errorReports.last(),
+                  QStringLiteral("Datei %1 kann nicht geöffnet werden").arg(QDir::toNativeSeparators(path)));
+        EXPECT_EQ(memo().text(), "bleibt");
+        EXPECT_EQ(form().EdiKopfzeile->text(), "Kopf");
+        EXPECT_TRUE(form().SavedFlag);
+    }
+}
+
+TEST_F(DocumentTest, FailedSaveKeepsWindowAndOldFile) {
+    const QString path = pathInWorkingDir(QStringLiteral("fest.txt"));
+    writeFile(path, "alter Inhalt");
+    typeText(QStringLiteral("neu"));
+    form().EdiKopfzeile->setText(QStringLiteral("Kopf"));
+    // A folder that does not exist, and a file name taken by a folder.
+    QDir(workingDir.path()).mkdir(QStringLiteral("ordner"));
+    for (const QString& target : {pathInWorkingDir(QStringLiteral("gibtsnicht/x.txt")),
+                                  pathInWorkingDir(QStringLiteral("ordner"))}) {
+        form().CurrentFileName = target;
+        QTest::mouseClick(form().SpButSpeichern, Qt::LeftButton);
+        ASSERT_FALSE(platform.errorReports.isEmpty());
+        EXPECT_EQ(platform.errorReports.last(),
+                  QStringLiteral("Datei %1 kann nicht erstellt werden").arg(QDir::toNativeSeparators(target)));
+        EXPECT_EQ(memo().text(), "neu");
+        EXPECT_FALSE(form().SavedFlag);
+    }
+    EXPECT_EQ(readFile(path), QByteArray("alter Inhalt"));
+    EXPECT_EQ(QDir(workingDir.path()).entryList(QDir::Files), QStringList{QStringLiteral("fest.txt")});
+}
+
+TEST_F(DocumentTest, SaveKeepsPermissionsOfTheFile) {
+    const QString path = pathInWorkingDir(QStringLiteral("rechte.txt"));
+    writeFile(path, "x");
+    ASSERT_EQ(chmod(QFile::encodeName(path).constData(), 0640), 0);
+    form().CurrentFileName = path;
+    typeText(QStringLiteral("y"));
+    QTest::mouseClick(form().SpButSpeichern, Qt::LeftButton);
+    struct stat info {};
+    ASSERT_EQ(stat(QFile::encodeName(path).constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0640u);
+}
+
+TEST_F(DocumentTest, SaveAsWithEmptyNameSaysSoAndChangesNothing) {
+    typeText(QStringLiteral("a"));
+    platform.saveAnswers.push_back(QString());
+    QTest::mouseClick(form().SpButSpUnter, Qt::LeftButton);
+    EXPECT_EQ(platform.messages, QStringList{QStringLiteral("Filename fehlt! Nochmal speichern!")});
+    EXPECT_TRUE(form().CurrentFileName.isEmpty());
+    EXPECT_FALSE(form().SavedFlag);
+}
+
+TEST_F(DocumentTest, NewCloseAsksNothingForEmptyOrBreaksOnlyText) {
+    memo().loadBytes("\r\n\r\n");
+    form().SavedFlag = false;
+    QTest::mouseClick(form().SpButSchliessen, Qt::LeftButton);
+    EXPECT_EQ(questions_, 0);
+    EXPECT_EQ(memo().text(), "");
+}
+
+TEST_F(DocumentTest, NewCloseAsksForBlanksAndDiscardsOnNein) {
+    form().CurrentFileName = pathInWorkingDir(QStringLiteral("x.txt"));
+    form().ShowAktDatName();
+    typeText(QStringLiteral("   "));
+    form().EdiKopfzeile->setText(QStringLiteral("Kopf"));
+    answerNextQuestion(Reply::Nein);
+    QTest::mouseClick(form().SpButSchliessen, Qt::LeftButton);
+    EXPECT_EQ(questionTexts_, QStringList{QStringLiteral("Aktuelle Textdatei speichern?")});
+    EXPECT_EQ(memo().text(), "");
+    EXPECT_EQ(form().EdiKopfzeile->text(), "");
+    EXPECT_EQ(form().LabShowDatName->text(), "");
+    EXPECT_TRUE(form().CurrentFileName.isEmpty());
+    EXPECT_TRUE(form().SavedFlag);
+    EXPECT_EQ(form().LabShowZeilenAnz->text(), "0");
+}
+
+TEST_F(DocumentTest, NewCloseJaSavesThenClears) {
+    typeText(QStringLiteral("wichtig"));
+    const QString path = pathInWorkingDir(QStringLiteral("j.txt"));
+    platform.saveAnswers.push_back(path);
+    answerNextQuestion(Reply::Ja);
+    QTest::mouseClick(form().SpButSchliessen, Qt::LeftButton);
+    EXPECT_EQ(readFile(path), QByteArray("wichtig"));
+    EXPECT_EQ(memo().text(), "");
+}
+
+TEST_F(DocumentTest, JaWithoutASaveKeepsTheText) {
+    typeText(QStringLiteral("wichtig"));
+    answerNextQuestion(Reply::Ja);  // then the save dialog is cancelled
+    QTest::mouseClick(form().SpButSchliessen, Qt::LeftButton);
+    EXPECT_EQ(memo().text(), "wichtig");
+    answerNextQuestion(Reply::Ja);  // then the name is missing
+    platform.saveAnswers.push_back(QString());
+    QTest::mouseClick(form().SpButSchliessen, Qt::LeftButton);
+    EXPECT_EQ(memo().text(), "wichtig");
+    answerNextQuestion(Reply::Ja);  // then the write fails
+    form().CurrentFileName = pathInWorkingDir(QStringLiteral("nicht/da.txt"));
+    QTest::mouseClick(form().SpButSchliessen, Qt::LeftButton);
+    EXPECT_EQ(memo().text(), "wichtig");
+    EXPECT_EQ(platform.errorReports.size(), 1);
+}
+
+TEST_F(DocumentTest, AbbrechenAndTitleBarCloseKeepEverything) {
+    typeText(QStringLiteral("text"));
+    for (Reply reply : {Reply::Abbrechen, Reply::TitleBar}) {
+        answerNextQuestion(reply);
+        QTest::mouseClick(form().SpButSchliessen, Qt::LeftButton);
+        EXPECT_EQ(memo().text(), "text");
+        EXPECT_FALSE(form().SavedFlag);
+    }
+}
+
+TEST_F(DocumentTest, OpenAsksFirstAndAbbrechenShowsNoDialog) {
+    typeText(QStringLiteral("ungespeichert"));
+    answerNextQuestion(Reply::Abbrechen);
+    QTest::mouseClick(form().SpButOeffnen, Qt::LeftButton);
+    EXPECT_TRUE(platform.openDialogFolders.isEmpty());
+    EXPECT_EQ(memo().text(), "ungespeichert");
+    const QString path = pathInWorkingDir(QStringLiteral("o.txt"));
+    writeFile(path, "anderes");
+    answerNextQuestion(Reply::Nein);
+    platform.openAnswers.push_back(path);
+    QTest::mouseClick(form().SpButOeffnen, Qt::LeftButton);
+    EXPECT_EQ(memo().text(), "anderes");
+}
+
+TEST_F(DocumentTest, CloseWithAbbrechenKeepsTheWindowOpen) {
+    typeText(QStringLiteral("offen"));
+    answerNextQuestion(Reply::Abbrechen);
+    QTest::mouseClick(form().BitButClose, Qt::LeftButton);
+    EXPECT_TRUE(form().isVisible());
+    EXPECT_FALSE(QFile::exists(pathInWorkingDir(QStringLiteral("Korvex23Ini.txt"))));
+    answerNextQuestion(Reply::Nein);
+    EXPECT_TRUE(form().close());
+}
+
+TEST_F(DocumentTest, BeendenAsksAgainAfterAbbrechenInNewClose) {
+    typeText(QStringLiteral("zweimal"));
+    answerNextQuestion(Reply::Abbrechen);
+    answerNextQuestion(Reply::Abbrechen);
+    form().Beenden1->trigger();
+    EXPECT_EQ(questions_, 2);
+    EXPECT_TRUE(form().isVisible());
+}
+
+TEST_F(DocumentTest, HeaderFieldHoldsAtMost100Characters) {
+    HeaderField& field = *form().EdiKopfzeile;
+    field.setFocus();
+    field.setText(QString(100, QLatin1Char('a')));
+    field.setCursorPosition(100);
+    QTest::keyClick(&field, Qt::Key_B);
+    EXPECT_EQ(field.text().size(), 100);
+    QTest::keyClick(&field, Qt::Key_Backspace);
+    EXPECT_EQ(field.text().size(), 99);
+    QTest::keyClicks(&field, QStringLiteral("bc"));
+    EXPECT_EQ(field.text(), QString(99, QLatin1Char('a')) + QStringLiteral("b"));
+    field.clear();
+    field.insert(QString(150, QLatin1Char('p')));  // what a paste does
+    EXPECT_EQ(field.text().size(), 100);
+}
+
+}  // namespace
+}  // namespace korvex::testing

@@ -209,7 +209,7 @@ void TForm1::buildDisplayPanel() {
 
 void TForm1::buildTextPanel() {
     auto* inside = new QVBoxLayout(PanMitte);
-    inside->setContentsMargins(1, 1, 1, 1);
+    inside->setContentsMargins(0, 0, 0, 0);  // the bevel already keeps one pixel free
     MemArbeitsfenster = new TextWindow(PanMitte);
     MemArbeitsfenster->setObjectName(QStringLiteral("MemArbeitsfenster"));
     MemArbeitsfenster->setFont(pixelFont(QStringLiteral("Courier New"), 13, false));

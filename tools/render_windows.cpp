@@ -34,6 +34,8 @@ int main(int argc, char** argv) {
     const QDir folder(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("."));
     korvex::QtPlatform platform;
     const korvex::WindowSet windows = korvex::createWindowSet(platform);
+    windows.Form1->show();  // lines are counted at the width the window shows
+    QApplication::processEvents();
     windows.Form1->MemArbeitsfenster->loadBytes(
         "Sehr geehrte Damen und Herren,\r\n\r\nhiermit best\xE4tige ich den Eingang Ihres Schreibens vom "
         "3. Dezember und teile Ihnen mit, dass die Lieferung wie vereinbart erfolgen wird.\r\n\r\n"

@@ -1,19 +1,110 @@
 #include "editing/editcommands.h"
+#include "editing/htmlcommand.h"
 
+#include <QScrollBar>
+#include <QTextCursor>
+
+#include "app/controls.h"
+#include "app/qtconvert.h"
 #include "app/textwindow.h"
 #include "app/uKorvex21.h"
+#include "document/headerfield.h"
+#include "platform/platform.h"
 
 namespace korvex::editing {
+namespace {
 
-void cut(TForm1& form) { form.FocusTextWindow(); }
-void copy(TForm1& form) { form.FocusTextWindow(); }
-void paste(TForm1& form) { form.FocusTextWindow(); }
+// The clipboard carries '\n' between lines; the text window's bytes carry CR LF.
+QString clipboardTextOf(const std::string& bytes) { return documentTextFromBytes(bytes); }
+
+// Clipboard text as document bytes: any line break form becomes one break,
+// and characters the code page lacks become '?'.
+std::string bytesOfClipboardText(QString text) {
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return bytesFromDocumentText(text);
+}
+
+void pasteClipboard(TForm1& form) {
+    form.MemArbeitsfenster->replaceSelection(bytesOfClipboardText(form.platform().clipboardText()));
+}
+
+}  // namespace
+
+void cut(TForm1& form) {
+    const std::string selected = form.MemArbeitsfenster->selectedBytes();
+    // Nothing selected: nothing to cut, and the clipboard keeps what it holds.
+    if (selected.empty()) return;
+    form.platform().setClipboardText(clipboardTextOf(selected));
+    form.MemArbeitsfenster->replaceSelection({});
+    form.FocusTextWindow();
+    form.SavedFlag = false;
+}
+
+void copy(TForm1& form) {
+    const std::string selected = form.MemArbeitsfenster->selectedBytes();
+    if (!selected.empty()) form.platform().setClipboardText(clipboardTextOf(selected));
+    form.FocusTextWindow();
+}
+
+void paste(TForm1& form) {
+    pasteClipboard(form);
+    form.FocusTextWindow();
+    form.SavedFlag = false;
+}
+
 void selectAll(TForm1& form) { form.MemArbeitsfenster->selectAll(); }
-void refreshDate(TForm1&) {}
-void insertDate(TForm1& form) { form.FocusTextWindow(); }
-void chooseFont(TForm1& form) { form.FocusTextWindow(); }
-void applyPickedColour(TForm1& form) { form.FocusTextWindow(); }
-void toggleStayOnTop(TForm1&) {}
-void convertText(TForm1& form, HtmlConversion) { form.FocusTextWindow(); }
+
+void refreshDate(TForm1& form) { form.EdiDatum->setText(form.platform().todayShortDate()); }
+
+// The date goes in through the clipboard, where it stays for further pasting.
+void insertDate(TForm1& form) {
+    form.EdiDatum->selectAll();
+    form.platform().setClipboardText(form.EdiDatum->selectedText());
+    pasteClipboard(form);
+    form.FocusTextWindow();
+    form.SavedFlag = false;
+}
+
+void chooseFont(TForm1& form) {
+    TextWindow& memo = *form.MemArbeitsfenster;
+    const FontChoice preset{memo.font(), toQColor(memo.colours().text)};
+    if (const auto choice = form.platform().askFont(&form, preset)) {
+        const Colour colour = fromQColor(choice->colour);
+        memo.setFont(choice->font);
+        memo.setColours({memo.colours().background, colour});
+        form.EdiKopfzeile->setFont(choice->font);
+        form.EdiKopfzeile->setColours({form.EdiKopfzeile->colours().background, colour});
+    }
+    form.FocusTextWindow();
+}
+
+void applyPickedColour(TForm1& form) {
+    const Colour colour = form.ColorBox1->selectedColour();
+    form.MemArbeitsfenster->setColours({colour, form.MemArbeitsfenster->colours().text});
+    form.WindowColor = colour;
+    form.EdiKopfzeile->setColours({colour, form.EdiKopfzeile->colours().text});
+    form.FocusTextWindow();
+}
+
+void toggleStayOnTop(TForm1& form) {
+    const bool stayOnTop = form.PanTop->isRaised();
+    form.PanTop->setRaised(!stayOnTop);
+    // Changing the flag recreates the native window, which hides it and may
+    // lose the text window's place; keep caret, selection, scrolling and focus.
+    TextWindow& memo = *form.MemArbeitsfenster;
+    const QTextCursor cursor = memo.textCursor();
+    const int vertical = memo.verticalScrollBar()->value();
+    const int horizontal = memo.horizontalScrollBar()->value();
+    QWidget* focused = form.focusWidget();
+    const bool wasVisible = form.isVisible();
+    form.setWindowFlag(Qt::WindowStaysOnTopHint, stayOnTop);
+    if (wasVisible) form.show();
+    memo.setTextCursor(cursor);
+    memo.verticalScrollBar()->setValue(vertical);
+    memo.horizontalScrollBar()->setValue(horizontal);
+    if (focused) focused->setFocus(Qt::OtherFocusReason);
+}
+
+void convertText(TForm1& form, HtmlConversion mode) { convertTextCommand(form, mode); }
 
 }  // namespace korvex::editing

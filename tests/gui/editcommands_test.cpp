@@ -33,10 +33,6 @@ protected:
     static QString clipboard() { return QGuiApplication::clipboard()->text(); }
     static void setClipboard(const QString& text) { QGuiApplication::clipboard()->setText(text); }
     static QWidget* focused() { return QApplication::focusWidget(); }
-    void click(QWidget* control) {
-        QTest::mouseClick(control, Qt::LeftButton);
-        QApplication::processEvents();
-    }
 };
 
 TEST_F(EditCommandsTest, CutWithoutSelectionChangesNothing) {

@@ -12,11 +12,6 @@ namespace korvex::testing {
 namespace {
 
 class HtmlConvertGuiTest : public MainWindowTest {
-protected:
-    void click(QPushButton* button) {
-        QTest::mouseClick(button, Qt::LeftButton);
-        QApplication::processEvents();
-    }
 };
 
 TEST_F(HtmlConvertGuiTest, ReplKeepsTagsAndRAllTurnsThemIntoEntities) {

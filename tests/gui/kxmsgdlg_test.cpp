@@ -236,28 +236,24 @@ TEST_F(KxMsgDlgTest, OptionsLastForOneRunOnly) {
 
     dlg.YesEnabled = false;
     dlg.CancelVisible = false;
-    bool yesEnabled = true, cancelShown = true;
-    ASSERT_TRUE(ask(dlg, [&] {
-        noShown = dlg.ButNein->isVisible();
-        yesEnabled = dlg.ButJa->isEnabled();
-        cancelShown = dlg.ButAbbr->isVisible();
+    struct Buttons {
+        bool noShown, yesEnabled, cancelShown;
+    } seen{};
+    const auto lookAndClose = [&] {
+        seen = {dlg.ButNein->isVisible(), dlg.ButJa->isEnabled(), dlg.ButAbbr->isVisible()};
         dlg.close();
-    }));
-    EXPECT_TRUE(noShown);
-    EXPECT_FALSE(yesEnabled);
-    EXPECT_FALSE(cancelShown);
+    };
+    ASSERT_TRUE(ask(dlg, lookAndClose));
+    EXPECT_TRUE(seen.noShown);
+    EXPECT_FALSE(seen.yesEnabled);
+    EXPECT_FALSE(seen.cancelShown);
     EXPECT_TRUE(dlg.YesEnabled);
     EXPECT_TRUE(dlg.CancelVisible);
 
-    ASSERT_TRUE(ask(dlg, [&] {
-        noShown = dlg.ButNein->isVisible();
-        yesEnabled = dlg.ButJa->isEnabled();
-        cancelShown = dlg.ButAbbr->isVisible();
-        dlg.close();
-    }));
-    EXPECT_TRUE(noShown);
-    EXPECT_TRUE(yesEnabled);
-    EXPECT_TRUE(cancelShown);
+    ASSERT_TRUE(ask(dlg, lookAndClose));
+    EXPECT_TRUE(seen.noShown);
+    EXPECT_TRUE(seen.yesEnabled);
+    EXPECT_TRUE(seen.cancelShown);
 }
 
 TEST_F(KxMsgDlgTest, EnterNeverAnswersWithAnUnavailableButton) {

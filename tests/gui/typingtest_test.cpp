@@ -15,10 +15,6 @@ namespace {
 
 class TypingTestTest : public MainWindowTest {
 protected:
-    void click(QPushButton* button) {
-        QTest::mouseClick(button, Qt::LeftButton);
-        QApplication::processEvents();
-    }
     void go() { click(form().ButStart); }
     void stp() { click(form().ButStop); }
     void rst() { click(form().ButReset); }

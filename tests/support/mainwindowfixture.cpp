@@ -43,6 +43,11 @@ void MainWindowTest::writeFile(const QString& path, const QByteArray& bytes) {
     file.write(bytes);
 }
 
+void MainWindowTest::click(QWidget* control) {
+    QTest::mouseClick(control, Qt::LeftButton);
+    QApplication::processEvents();
+}
+
 void MainWindowTest::type(const QString& text) {
     QWidget* target = QApplication::focusWidget();
     ASSERT_NE(target, nullptr);

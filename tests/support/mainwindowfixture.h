@@ -26,6 +26,8 @@ protected:
     QString pathInWorkingDir(const QString& name) const;
     static QByteArray readFile(const QString& path);
     static void writeFile(const QString& path, const QByteArray& bytes);
+    // Clicks a control with the mouse and lets the command finish.
+    static void click(QWidget* control);
     // Types text into the focused widget as key presses.
     void type(const QString& text);
 

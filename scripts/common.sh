@@ -30,10 +30,10 @@ korvex_install_packages() {
   apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
 
+# korvex_build DIR BUILD_TYPE [CMAKE_ARGS...]
 korvex_build() {
-  local build_type="${1:-RelWithDebInfo}"
-  shift || true
-  cmake -S "$KORVEX_ROOT" -B "$KORVEX_BUILD_DIR" -G Ninja \
-    -DCMAKE_BUILD_TYPE="$build_type" "$@" >/dev/null
-  cmake --build "$KORVEX_BUILD_DIR" --parallel "$(nproc)"
+  local dir="$1" build_type="$2"
+  shift 2
+  cmake -S "$KORVEX_ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE="$build_type" "$@" >/dev/null
+  cmake --build "$dir" --parallel "$(nproc)"
 }

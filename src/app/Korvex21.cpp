@@ -1,11 +1,13 @@
 // Korvex: a small German plain-text editor.
 #include <QApplication>
+#include <QIcon>
 
 #include "app/windowset.h"
 #include "platform/qtplatform.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/korvex32.png")));  // the application's own icon
     korvex::QtPlatform platform;
     const korvex::WindowSet windows = korvex::createWindowSet(platform);
     windows.Form1->show();

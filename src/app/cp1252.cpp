@@ -74,6 +74,9 @@ std::string fromUtf8(std::string_view utf8) {
             ok = (next & 0xC0) == 0x80;
             c = (c << 6) | (next & 0x3F);
         }
+        // An overlong form is malformed too: it must not smuggle in a byte like NUL or '<'.
+        constexpr char32_t kShortest[] = {0, 0x80, 0x800, 0x10000};
+        ok = ok && c >= kShortest[extra];
         out += static_cast<char>(ok ? fromUnicode(c) : '?');
         i += ok ? static_cast<size_t>(extra) + 1 : 1;
     }

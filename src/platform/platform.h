@@ -11,6 +11,26 @@ class QWidget;
 
 namespace korvex {
 
+// A print job on the current printer, written line by line like a text file
+// sent to a line printer. Only one job is open at a time; every step throws
+// KxError when it fails.
+class PrintJob {
+public:
+    virtual ~PrintJob() = default;
+
+    // Starts a document; throws "Druckvorgang läuft" while a job is open and
+    // "Ausgewählter Drucker ist ungültig" when the printer cannot be opened.
+    virtual void BeginJob() = 0;
+    // The font and colour of the lines written from now on.
+    virtual void SetJobFont(const QFont& font, const QColor& colour) = 0;
+    // Writes the text and ends the line.
+    virtual void WriteLine(const QString& text) = 0;
+    // Ends the last sheet and hands the job to the printer.
+    virtual void EndJob() = 0;
+    // Drops an open job after a failure, so it neither prints nor blocks the next one.
+    virtual void AbandonJob() = 0;
+};
+
 // A font as the font dialog offers it: face, size, style, effects and colour.
 struct FontChoice {
     QFont font;
@@ -52,6 +72,13 @@ public:
 
     virtual QString clipboardText() = 0;
     virtual void setClipboardText(const QString& text) = 0;
+
+    // The print dialog for the current printer, which keeps what was chosen
+    // for every later job; false when cancelled. Throws KxError "Zur Zeit ist
+    // kein Standarddrucker gewählt" when the system has no default printer.
+    virtual bool askPrintSetup(QWidget* parent) = 0;
+    // The job on the current printer.
+    virtual PrintJob& printJob() = 0;
 };
 
 }  // namespace korvex

@@ -11,9 +11,13 @@
 #include <QGuiApplication>
 #include <QLocale>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
 #include <QSaveFile>
 
 #include "app/kxerror.h"
+#include "printing/printjob.h"
 
 namespace korvex {
 namespace {
@@ -39,6 +43,12 @@ QString errorReportText(const QString& message) {
 }
 
 QString displayPath(const QString& path) { return QDir::toNativeSeparators(path); }
+
+QtPlatform::QtPlatform() = default;
+
+QtPlatform::~QtPlatform() {
+    job_.reset();  // an open job ends before its printer
+}
 
 std::optional<QString> QtPlatform::askOpenFileName(QWidget* parent, const QString& initialDir) {
     QFileDialog dialog(parent, QString(), initialDir, kFileFilter);
@@ -121,5 +131,27 @@ void QtPlatform::writeWholeFile(const QString& path, const QByteArray& bytes) {
 QString QtPlatform::clipboardText() { return QGuiApplication::clipboard()->text(); }
 
 void QtPlatform::setClipboardText(const QString& text) { QGuiApplication::clipboard()->setText(text); }
+
+QtPrintJob& QtPlatform::currentJob() {
+    if (!job_) {
+        printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        job_ = std::make_unique<QtPrintJob>(*printer_);
+    }
+    return *job_;
+}
+
+bool QtPlatform::askPrintSetup(QWidget* parent) {
+    if (QPrinterInfo::defaultPrinterName().isEmpty()) fail(QStringLiteral("Zur Zeit ist kein Standarddrucker gewählt"));
+    QtPrintJob& job = currentJob();
+    QPrintDialog dialog(&job.printer(), parent);
+    // Printer, its settings and copies; every page is printed, so no range or selection.
+    dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize |
+                      QAbstractPrintDialog::PrintCollateCopies);
+    if (dialog.exec() != QDialog::Accepted) return false;
+    job.startRun();
+    return true;
+}
+
+PrintJob& QtPlatform::printJob() { return currentJob(); }
 
 }  // namespace korvex

@@ -1,12 +1,21 @@
 #pragma once
 
+#include <memory>
+
 #include "platform/platform.h"
 
+class QPrinter;
+
 namespace korvex {
+
+class QtPrintJob;
 
 // The platform as the operating system and Qt provide it.
 class QtPlatform : public Platform {
 public:
+    QtPlatform();
+    ~QtPlatform() override;
+
     std::optional<QString> askOpenFileName(QWidget* parent, const QString& initialDir) override;
     std::optional<QString> askSaveFileName(QWidget* parent, const QString& initialDir) override;
     std::optional<FontChoice> askFont(QWidget* parent, const FontChoice& initial) override;
@@ -24,6 +33,17 @@ public:
 
     QString clipboardText() override;
     void setClipboardText(const QString& text) override;
+
+    bool askPrintSetup(QWidget* parent) override;
+    PrintJob& printJob() override;
+
+private:
+    // The current printer, made on first use (asking the print system takes
+    // time) and kept with its settings for the rest of the run.
+    QtPrintJob& currentJob();
+
+    std::unique_ptr<QPrinter> printer_;
+    std::unique_ptr<QtPrintJob> job_;
 };
 
 // The caption of message boxes: the program file's name without folder, cut

@@ -1,5 +1,7 @@
 #include "support/fakeplatform.h"
 
+#include "app/kxerror.h"
+
 namespace korvex::testing {
 namespace {
 
@@ -32,8 +34,42 @@ void FakePlatform::showMessage(const QString& text) { messages << text; }
 
 void FakePlatform::showErrorReport(const QString& message) { errorReports << message; }
 
+bool FakePlatform::askPrintSetup(QWidget*) {
+    if (noDefaultPrinter) throw KxError("Zur Zeit ist kein Standarddrucker gewählt");
+    ++printSetups;
+    return takeAnswer(printSetupAnswers);
+}
+
+PrintJob& FakePlatform::printJob() { return realPrintJob ? QtPlatform::printJob() : printed; }
+
 int FakePlatform::dialogCount() const {
-    return static_cast<int>(openDialogFolders.size() + saveDialogFolders.size()) + (lastFontPreset ? 1 : 0);
+    return static_cast<int>(openDialogFolders.size() + saveDialogFolders.size()) + (lastFontPreset ? 1 : 0) +
+           printSetups;
+}
+
+void RecordingPrintJob::BeginJob() {
+    if (open) throw KxError("Druckvorgang läuft");
+    if (begun_++ == failingBeginJob) throw KxError("Ausgewählter Drucker ist ungültig");
+    open = true;
+    jobs.emplace_back();
+}
+
+void RecordingPrintJob::SetJobFont(const QFont& font, const QColor& colour) {
+    jobs.back().font = font;
+    jobs.back().colour = colour;
+}
+
+void RecordingPrintJob::WriteLine(const QString& text) { jobs.back().lines << text; }
+
+void RecordingPrintJob::EndJob() {
+    open = false;
+    jobs.back().ended = true;
+}
+
+void RecordingPrintJob::AbandonJob() {
+    if (!open) return;
+    open = false;
+    ++abandoned;
 }
 
 }  // namespace korvex::testing

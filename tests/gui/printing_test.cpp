@@ -1,0 +1,363 @@
+// The print command with a recording print job, the real print job on PDF
+// files, and (when a print system is set up for it) the whole way through
+// the default printer.
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QFontMetricsF>
+#include <QLabel>
+#include <QPrinter>
+#include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+#include <map>
+
+#include "app/kxerror.h"
+#include "app/qtconvert.h"
+#include "app/uKorvex21.h"
+#include "dialogs/uKxMsgDlg.h"
+#include "document/headerfield.h"
+#include "printing/printjob.h"
+#include "support/mainwindowfixture.h"
+
+namespace korvex::testing {
+namespace {
+
+const QString kBlanks12(12, QLatin1Char(' '));
+
+QString numberedLines(int count) {
+    QStringList lines;
+    for (int i = 1; i <= count; ++i) lines << QStringLiteral("Zeile %1").arg(i);
+    return lines.join(QLatin1Char('\n'));
+}
+
+class PrintCommandTest : public MainWindowTest {
+protected:
+    // Answers the coming header question by pressing a button, or with the title bar when null.
+    void answerQuestionWith(std::function<QPushButton*(TKxMsgDlg&)> button) {
+        QTimer::singleShot(5, [this, button] {
+            TKxMsgDlg& dialog = *windows.KxMsgDlg;
+            if (!dialog.isVisible()) return answerQuestionWith(button);
+            question = dialog.PanMsg->text();
+            if (QPushButton* chosen = button(dialog)) {
+                QTest::mouseClick(chosen, Qt::LeftButton);
+            } else {
+                dialog.close();
+            }
+        });
+    }
+    // Runs the command from the header field, as the focus would be when the button is pressed.
+    void printFromHeaderField() {
+        form().EdiKopfzeile->setFocus();
+        QApplication::processEvents();
+        form().SpButDruckenClick();
+        QApplication::processEvents();
+    }
+    const std::vector<RecordingPrintJob::Job>& jobs() const { return platform.printed.jobs; }
+
+    QString question;
+};
+
+// Runs that end before anything is printed, and where they leave the focus.
+TEST_F(PrintCommandTest, EndsWithoutPrinting) {
+    memo().setPlainText(QStringLiteral("Text"));
+
+    printFromHeaderField();  // print dialog cancelled
+    EXPECT_EQ(form().focusWidget(), &memo());
+
+    form().EdiKopfzeile->setText(QStringLiteral("Kopf"));
+    platform.printSetupAnswers = {true};
+    answerQuestionWith([](TKxMsgDlg& d) { return d.ButAbbr; });
+    printFromHeaderField();
+    EXPECT_EQ(question, QStringLiteral("Mit Kopfzeile drucken?"));
+    EXPECT_EQ(form().focusWidget(), form().EdiKopfzeile);
+
+    platform.noDefaultPrinter = true;
+    printFromHeaderField();
+    EXPECT_EQ(platform.errorReports, QStringList{QStringLiteral("Zur Zeit ist kein Standarddrucker gewählt")});
+    EXPECT_EQ(form().focusWidget(), form().EdiKopfzeile);
+
+    EXPECT_TRUE(jobs().empty());
+    EXPECT_EQ(platform.printSetups, 2);
+}
+
+TEST_F(PrintCommandTest, PrintsOneJobPerPageWithMarginAndFooter) {
+    memo().setPlainText(numberedLines(150));
+    ASSERT_EQ(memo().count(), 150);
+    platform.printSetupAnswers = {true};
+    printFromHeaderField();
+
+    ASSERT_EQ(jobs().size(), 3u);
+    for (int page = 0; page < 3; ++page) {
+        const auto& job = jobs()[static_cast<size_t>(page)];
+        SCOPED_TRACE(page);
+        EXPECT_TRUE(job.ended);
+        EXPECT_EQ(job.font.family(), QStringLiteral("Courier New"));
+        EXPECT_EQ(job.font.pointSize(), 10);
+        ASSERT_EQ(job.lines.size(), 65);
+        for (int i = 0; i < 63; ++i) {
+            const int number = page * 63 + i + 1;
+            EXPECT_EQ(job.lines[i], number <= 150 ? kBlanks12 + QStringLiteral("Zeile %1").arg(number) : QString());
+        }
+        EXPECT_EQ(job.lines[63], QString());
+        EXPECT_EQ(job.lines[64], QString(48, QLatin1Char(' ')) + QStringLiteral("- %1 -").arg(page + 1));
+    }
+    EXPECT_EQ(form().LstBoxDruck.size(), 150);
+    EXPECT_EQ(form().focusWidget(), &memo());
+}
+
+TEST_F(PrintCommandTest, TitleBarCloseOfTheQuestionPrintsWithoutHeader) {
+    memo().setPlainText(QStringLiteral("Text"));
+    form().EdiKopfzeile->setText(QStringLiteral("Kopf"));
+    platform.printSetupAnswers = {true};
+    answerQuestionWith([](TKxMsgDlg&) { return nullptr; });
+    printFromHeaderField();
+    ASSERT_EQ(jobs().size(), 1u);
+    EXPECT_EQ(jobs()[0].lines.value(0), kBlanks12 + QStringLiteral("Text"));
+    EXPECT_EQ(jobs()[0].lines.size(), 65);
+}
+
+// The header is laid out on its own: the first display line goes on every
+// page, and the text window keeps its text, caret and selection.
+TEST_F(PrintCommandTest, HeaderPrintsItsFirstDisplayLineOnEveryPage) {
+    const QString header = QStringLiteral("Kopfzeile mit vielen Wörtern ").repeated(4).trimmed();
+    memo().setPlainText(header);
+    const QString expectedHeader = kBlanks12 + fromCp1252(memo().get(0));  // as the window shows it
+    ASSERT_GT(memo().count(), 1) << "the header must be longer than one display line";
+
+    memo().setPlainText(numberedLines(70));
+    QTextCursor cursor = memo().textCursor();
+    cursor.setPosition(20);
+    cursor.setPosition(35, QTextCursor::KeepAnchor);
+    memo().setTextCursor(cursor);
+    const QString textBefore = memo().toPlainText();
+    const int undoStepsBefore = memo().document()->availableUndoSteps();
+    form().EdiKopfzeile->setText(header);
+    platform.printSetupAnswers = {true};
+    answerQuestionWith([](TKxMsgDlg& d) { return d.ButJa; });
+    printFromHeaderField();
+
+    ASSERT_EQ(jobs().size(), 2u);  // 61 lines a page with the header
+    for (const auto& job : jobs()) {
+        EXPECT_EQ(job.lines.value(0), expectedHeader);
+        EXPECT_EQ(job.lines.value(1), QString());
+        EXPECT_EQ(job.lines.size(), 65);
+    }
+    EXPECT_EQ(jobs()[1].lines.value(2), kBlanks12 + QStringLiteral("Zeile 62"));
+    EXPECT_EQ(memo().toPlainText(), textBefore);
+    EXPECT_EQ(memo().textCursor().anchor(), 20);
+    EXPECT_EQ(memo().textCursor().position(), 35);
+    EXPECT_EQ(memo().document()->availableUndoSteps(), undoStepsBefore);
+}
+
+TEST_F(PrintCommandTest, FailedJobEndsTheRunAndKeepsWhatWasPrinted) {
+    memo().setPlainText(numberedLines(150));
+    platform.printSetupAnswers = {true};
+    platform.printed.failingBeginJob = 1;
+    printFromHeaderField();
+    ASSERT_EQ(jobs().size(), 1u);
+    EXPECT_TRUE(jobs()[0].ended);
+    EXPECT_EQ(platform.errorReports, QStringList{QStringLiteral("Ausgewählter Drucker ist ungültig")});
+    EXPECT_EQ(form().focusWidget(), form().EdiKopfzeile);
+    EXPECT_EQ(form().LstBoxDruck.size(), 150);
+    EXPECT_FALSE(platform.printed.open);
+}
+
+// --- The real print job on PDF files, read back with poppler's tools. ---
+
+struct Word {
+    QRectF box;  // points, from the page's top-left
+    QString text;
+};
+using Pages = std::vector<std::vector<Word>>;
+
+// The output of a tool, or nothing when it is not installed.
+std::optional<QString> runTool(const QString& tool, const QStringList& arguments) {
+    const QString program = QStandardPaths::findExecutable(tool);
+    if (program.isEmpty()) return std::nullopt;
+    QProcess process;
+    process.start(program, arguments);
+    process.waitForFinished(60000);
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+Pages wordsOf(const QString& pdf) {
+    Pages pages;
+    const QString html = runTool(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")})
+                             .value_or(QString());
+    static const QRegularExpression tag(QString::fromLatin1(
+        R"re(<page |<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re"));
+    for (auto it = tag.globalMatch(html); it.hasNext();) {
+        const auto m = it.next();
+        if (m.captured(0).startsWith(QStringLiteral("<page"))) {
+            pages.emplace_back();
+        } else if (!pages.empty()) {
+            const QPointF topLeft(m.captured(1).toDouble(), m.captured(2).toDouble());
+            const QPointF bottomRight(m.captured(3).toDouble(), m.captured(4).toDouble());
+            pages.back().push_back({QRectF(topLeft, bottomRight), m.captured(5)});
+        }
+    }
+    return pages;
+}
+
+int pageCountOf(const QString& pdf) {
+    static const QRegularExpression pagesLine(QStringLiteral(R"(Pages:\s+(\d+))"));
+    const auto m = pagesLine.match(runTool(QStringLiteral("pdfinfo"), {pdf}).value_or(QString()));
+    return m.hasMatch() ? m.captured(1).toInt() : -1;
+}
+
+#define SKIP_WITHOUT_POPPLER()                                                                 \
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty() ||              \
+        QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty())                  \
+    GTEST_SKIP() << "pdftotext and pdfinfo (poppler-utils) are needed to read the printed PDF"
+
+class PdfPrintJobTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setPageSize(QPageSize(QPageSize::A4));
+        printer.setOutputFileName(dir.filePath(QStringLiteral("seite.pdf")));
+        job.startRun();
+    }
+    double points(double pixels) const { return pixels * 72.0 / printer.resolution(); }
+    QFont font(int pointSize) const {
+        QFont f(QStringLiteral("Courier New"));
+        f.setPointSize(pointSize);
+        return f;
+    }
+    QRectF printable() const { return printer.pageLayout().paintRect(QPageLayout::Point); }
+
+    QTemporaryDir dir;
+    QPrinter printer{QPrinter::HighResolution};
+    QtPrintJob job{printer};
+};
+
+TEST_F(PdfPrintJobTest, LinesAdvanceTabsAlignAndEveryJobOfARunKeepsItsFile) {
+    SKIP_WITHOUT_POPPLER();
+    job.BeginJob();
+    EXPECT_THROW(job.BeginJob(), KxError);  // "Druckvorgang läuft"
+    job.SetJobFont(font(10), Qt::black);
+    for (const char* line : {"eins", "", "drei", "a\tb", "vier"}) job.WriteLine(QString::fromLatin1(line));
+    job.EndJob();
+    job.BeginJob();
+    job.WriteLine(QStringLiteral("zweiter"));
+    job.EndJob();
+
+    const QFontMetricsF metrics(font(10), &printer);
+    const double lineHeight = points(metrics.height() + 2);
+    const Pages pages = wordsOf(dir.filePath(QStringLiteral("seite.pdf")));
+    ASSERT_EQ(pages.size(), 1u);
+    std::map<QString, QRectF> at;
+    for (const Word& word : pages[0]) at[word.text] = word.box;
+    ASSERT_EQ(at.size(), 5u);
+    EXPECT_NEAR(at["eins"].left(), printable().left(), 0.5);  // no margin of its own
+    EXPECT_NEAR(at["drei"].top() - at["eins"].top(), lineHeight + points(metrics.height()), 0.5);
+    EXPECT_NEAR(at["a"].top() - at["drei"].top(), lineHeight, 0.5);
+    EXPECT_NEAR(at["b"].left() - at["a"].left(), points(8 * metrics.averageCharWidth()), 0.5);
+    EXPECT_NEAR(at["b"].top(), at["a"].top(), 0.5);
+    EXPECT_NEAR(at["vier"].top() - at["a"].top(), lineHeight, 0.5);
+
+    const Pages second = wordsOf(dir.filePath(QStringLiteral("seite-2.pdf")));
+    ASSERT_EQ(second.size(), 1u);
+    ASSERT_EQ(second[0].size(), 1u);
+    EXPECT_EQ(second[0][0].text, QStringLiteral("zweiter"));
+    EXPECT_EQ(printer.outputFileName(), dir.filePath(QStringLiteral("seite.pdf")));
+}
+
+TEST_F(PdfPrintJobTest, TallFontBreaksSheetsAndWideLinesContinue) {
+    SKIP_WITHOUT_POPPLER();
+    const QString wide = QStringLiteral("0123456789").repeated(4);
+    QStringList expected;
+    job.BeginJob();
+    job.SetJobFont(font(72), Qt::black);
+    for (int i = 1; i <= 12; ++i) {
+        expected << QStringLiteral("Z%1").arg(i);
+        job.WriteLine(expected.back());
+    }
+    job.WriteLine(wide);
+    job.EndJob();
+
+    const QString pdf = dir.filePath(QStringLiteral("seite.pdf"));
+    const Pages pages = wordsOf(pdf);
+    EXPECT_EQ(pageCountOf(pdf), static_cast<int>(pages.size()));
+    ASSERT_GE(pages.size(), 2u);
+    QStringList lines;
+    for (const auto& page : pages) {
+        ASSERT_FALSE(page.empty());
+        EXPECT_NEAR(page.front().box.top(), pages[0].front().box.top(), 0.5);  // each sheet starts at the top
+        for (const Word& word : page) {
+            EXPECT_NEAR(word.box.left(), printable().left(), 0.5);
+            EXPECT_LE(word.box.right(), printable().right() + 0.5);
+            EXPECT_LE(word.box.bottom(), printable().bottom() + 0.5);
+            lines << word.text;
+        }
+    }
+    EXPECT_EQ(lines.mid(0, 12), expected);
+    EXPECT_GT(lines.size(), 13);  // the wide line took more than one line
+    EXPECT_EQ(lines.mid(12).join(QString()), wide);
+}
+
+// --- The whole way: the print button, the real job on the system's default
+// printer (a PDF queue whose output folder the environment names). ---
+
+class PrintingEndToEnd : public MainWindowTest {};
+
+TEST_F(PrintingEndToEnd, PrintButtonPrintsEveryPageAsItsOwnJob) {
+    const QString outputDir = qEnvironmentVariable("KORVEX_PRINT_OUTPUT_DIR");
+    if (outputDir.isEmpty()) GTEST_SKIP() << "KORVEX_PRINT_OUTPUT_DIR names no PDF printer's output folder";
+    SKIP_WITHOUT_POPPLER();
+    const auto pdfsNow = [&] {
+        return QDir(outputDir).entryInfoList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Time | QDir::Reversed);
+    };
+    const auto before = pdfsNow().size();
+
+    memo().setPlainText(numberedLines(100));
+    form().EdiKopfzeile->setText(QStringLiteral("Kopf Korvex"));
+    platform.realPrintJob = true;
+    platform.printSetupAnswers = {true};
+    QTimer::singleShot(5, [this] { QTest::mouseClick(windows.KxMsgDlg->ButJa, Qt::LeftButton); });
+    form().SpButDruckenClick();
+    ASSERT_TRUE(platform.errorReports.isEmpty()) << platform.errorReports.join(QLatin1Char('\n')).toStdString();
+
+    QFileInfoList printed;
+    for (int waited = 0; waited < 120 && printed.size() < 2; ++waited) {
+        QTest::qWait(1000);
+        printed = pdfsNow().mid(before);
+    }
+    ASSERT_EQ(printed.size(), 2) << "the print system delivered too few PDFs to " << outputDir.toStdString();
+    QTest::qWait(1000);  // the last one may still be written
+
+    QPrinter defaultPrinter(QPrinter::HighResolution);
+    const double left = defaultPrinter.pageLayout().paintRect(QPageLayout::Point).left();
+    QFont printed10(QStringLiteral("Courier New"));
+    printed10.setPointSize(10);
+    const double character = QFontMetricsF(printed10, &defaultPrinter).horizontalAdvance(QLatin1Char('x')) * 72.0 /
+                             defaultPrinter.resolution();
+    for (int page = 0; page < 2; ++page) {
+        SCOPED_TRACE(page);
+        const QString pdf = printed[page].filePath();
+        EXPECT_EQ(pageCountOf(pdf), 1);
+        const Pages pages = wordsOf(pdf);
+        ASSERT_EQ(pages.size(), 1u);
+        QStringList texts;
+        for (const Word& word : pages[0]) texts << word.text;
+        // Header, first line of the page, footer; the text came through when the queue kept it.
+        ASSERT_GE(texts.size(), 6) << "no text in " << pdf.toStdString();
+        EXPECT_EQ(texts.mid(0, 2), (QStringList{QStringLiteral("Kopf"), QStringLiteral("Korvex")}));
+        EXPECT_EQ(texts.mid(2, 2), (QStringList{QStringLiteral("Zeile"), QString::number(page * 61 + 1)}));
+        EXPECT_EQ(texts.mid(texts.size() - 3),
+                  (QStringList{QStringLiteral("-"), QString::number(page + 1), QStringLiteral("-")}));
+        const auto& words = pages[0];
+        EXPECT_NEAR(words[0].box.left(), left + 12 * character, 1.0);
+        EXPECT_NEAR(words[2].box.left(), left + 12 * character, 1.0);
+        EXPECT_NEAR(words[words.size() - 3].box.left(), left + 48 * character, 1.0);
+    }
+}
+
+}  // namespace
+}  // namespace korvex::testing

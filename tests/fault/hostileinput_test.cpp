@@ -1,0 +1,161 @@
+// Hostile and huge input: documents and settings files that no editor wrote.
+// Each loads or gives its message, within bounded memory, and the program
+// stays usable. Memory is the peak of the test's own process (ctest runs
+// every test alone).
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTest>
+#include <random>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "app/textbytes.h"
+#include "app/controls.h"
+#include "app/uKorvex21.h"
+#include "settings/settingsfile.h"
+#include "support/mainwindowfixture.h"
+
+namespace korvex::testing {
+namespace {
+
+long peakMegabytes() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss / 1024;
+}
+
+class HostileInputTest : public MainWindowTest {
+protected:
+    void openFile(const QString& path) {
+        form().SavedFlag = true;
+        platform.openAnswers.push_back(path);
+        QTest::mouseClick(form().SpButOeffnen, Qt::LeftButton);
+    }
+    // Still usable: a typed character arrives and counts as a change.
+    void expectUsable() {
+        const long long before = memo().characterCount();
+        memo().setFocus();
+        QTest::keyClicks(&memo(), QStringLiteral("x"));
+        EXPECT_EQ(memo().characterCount(), before + 1);
+        EXPECT_FALSE(form().SavedFlag);
+    }
+    void report(const char* what, double seconds) {
+        RecordProperty("peak_mb", static_cast<int>(peakMegabytes()));
+        std::printf("%s: %.1f s, Spitze %ld MB\n", what, seconds, peakMegabytes());
+    }
+};
+
+TEST_F(HostileInputTest, OddDocumentsLoadAsTheirTextUpToTheFirstNul) {
+    std::mt19937 random(7u);
+    std::string binary(1 << 20, '\0');
+    for (char& c : binary) c = static_cast<char>(random() & 0xFF);
+    const std::string binaryText = normalizeLoadedText(binary);
+    const struct {
+        const char* what;
+        std::string bytes;
+        std::string text;
+    } files[] = {
+        {"nur NUL", std::string(1 << 20, '\0'), ""},
+        {"Binärdatei", binary, binaryText},
+        {"NUL hinter Text", std::string("Text\r\nEnde") + std::string(1000, '\0') + "Rest", "Text\r\nEnde"},
+    };
+    for (const auto& file : files) {
+        SCOPED_TRACE(file.what);
+        const QString path = pathInWorkingDir(QString::fromUtf8(file.what));
+        writeFile(path, QByteArray::fromStdString(file.bytes));
+        openFile(path);
+        EXPECT_TRUE(platform.errorReports.isEmpty());
+        EXPECT_EQ(memo().text(), file.text);
+        expectUsable();
+    }
+}
+
+TEST_F(HostileInputTest, SlowTenMillionLoneCarriageReturnsBecomeLines) {
+    const QString path = pathInWorkingDir(QStringLiteral("cr.txt"));
+    writeFile(path, QByteArray(10'000'000, '\r'));
+    QElapsedTimer timer;
+    timer.start();
+    openFile(path);
+    report("10 Mio. CR", timer.elapsed() / 1000.0);
+    EXPECT_TRUE(platform.errorReports.isEmpty());
+    EXPECT_EQ(memo().count(), 10'000'000);
+    expectUsable();
+    EXPECT_LT(peakMegabytes(), 4096);
+}
+
+TEST_F(HostileInputTest, UnreadableDocumentIsReported) {
+    if (geteuid() == 0) GTEST_SKIP() << "als root liest jeder Prozess trotz Modus 000";
+    const QString path = pathInWorkingDir(QStringLiteral("gesperrt.txt"));
+    writeFile(path, "geheim");
+    ASSERT_EQ(chmod(QFile::encodeName(path).constData(), 0), 0);
+    openFile(path);
+    EXPECT_EQ(platform.errorReports, QStringList{QStringLiteral("Datei ") + QDir::toNativeSeparators(path) +
+                                                 QStringLiteral(" kann nicht geöffnet werden")});
+    expectUsable();
+}
+
+TEST_F(HostileInputTest, HugeSettingsFilesAreReadWithinBounds) {
+    const std::string head = "K\r\n>\r\n10\r\n20\r\n300\r\n400\r\n>\r\nclRed\r\n";
+    const std::string tail = "12\r\nbold------\r\nclBlue\r\n\r\n\r\nEndOfFile\r\n";
+    std::string millionLines = head + "Arial\r\n" + tail;
+    for (int i = 0; i < 1'000'000; ++i) millionLines += "Zeile\r\n";
+    const struct {
+        const char* what;
+        std::string bytes;
+        bool damaged;
+    } files[] = {
+        {"eine Million Zeilen", millionLines, false},
+        {"Schriftname von 10 MB", head + std::string(10 << 20, 'F') + "\r\n" + tail, false},
+        {"Zahl von 10 MB", head + "Arial\r\n" + std::string(10 << 20, '1') + "\r\n" + tail, true},
+    };
+    for (const auto& file : files) {
+        SCOPED_TRACE(file.what);
+        platform.messages.clear();
+        writeFile(pathInWorkingDir(QStringLiteral("Korvex23Ini.txt")), QByteArray::fromStdString(file.bytes));
+        startProgram();
+        EXPECT_EQ(platform.messages.size(), file.damaged ? 1 : 0);
+        EXPECT_EQ(memo().colours().background, Colour(0x000000FF));
+        if (!file.damaged) EXPECT_EQ(memo().colours().text, Colour(0x00FF0000));
+        EXPECT_LE(memo().font().family().size(), static_cast<qsizetype>(kMaxFontNameLength));
+        expectUsable();
+    }
+    EXPECT_LT(peakMegabytes(), 2048);
+}
+
+TEST_F(HostileInputTest, SettingsPathThatIsAFolderIsReportedAtClose) {
+    const QString folder = pathInWorkingDir(QStringLiteral("Korvex23Ini.txt"));
+    ASSERT_TRUE(QDir().mkdir(folder));
+    startProgram();
+    EXPECT_TRUE(platform.messages.isEmpty());
+    form().close();
+    EXPECT_EQ(platform.errorReports, QStringList{QStringLiteral("Datei ") + QDir::toNativeSeparators(folder) +
+                                                 QStringLiteral(" kann nicht erstellt werden")});
+    EXPECT_TRUE(form().isVisible());
+    EXPECT_TRUE(QFileInfo(folder).isDir());
+}
+
+// 200 MB of text in lines of 100 characters, through Open.
+TEST_F(HostileInputTest, SlowTwoHundredMegabyteDocumentOpens) {
+    const QString path = pathInWorkingDir(QStringLiteral("gross.txt"));
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        const QByteArray line = QByteArray(98, 'a') + "\r\n";
+        const QByteArray block = line.repeated(10'000);
+        for (int i = 0; i < 200; ++i) ASSERT_EQ(file.write(block), block.size());
+    }
+    const long before = peakMegabytes();
+    QElapsedTimer timer;
+    timer.start();
+    openFile(path);
+    report("200 MB", timer.elapsed() / 1000.0);
+    std::printf("vor dem Öffnen %ld MB\n", before);
+    EXPECT_TRUE(platform.errorReports.isEmpty());
+    EXPECT_EQ(memo().characterCount(), 196'000'000);
+    expectUsable();
+}
+
+}  // namespace
+}  // namespace korvex::testing

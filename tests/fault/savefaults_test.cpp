@@ -1,0 +1,133 @@
+// Saving and opening on real files when the file system works against the
+// program: full, the folder or file changed behind its back, odd file names.
+#include <QDir>
+#include <QFile>
+#include <QTest>
+#include <cerrno>
+#include <cstring>
+#include <sys/mount.h>
+
+#include "app/controls.h"
+#include "app/uKorvex21.h"
+#include "document/headerfield.h"
+#include "support/mainwindowfixture.h"
+
+namespace korvex::testing {
+namespace {
+
+class SaveFaultTest : public MainWindowTest {
+protected:
+    void typeText(const QString& text) {
+        memo().setFocus();
+        QTest::keyClicks(&memo(), text);
+    }
+    void openFile(const QString& path) {
+        form().SavedFlag = true;
+        platform.openAnswers.push_back(path);
+        QTest::mouseClick(form().SpButOeffnen, Qt::LeftButton);
+    }
+    static QString cannotCreate(const QString& path) {
+        return QStringLiteral("Datei ") + QDir::toNativeSeparators(path) + QStringLiteral(" kann nicht erstellt werden");
+    }
+    static QStringList entries(const QString& folder) {
+        return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    }
+};
+
+TEST_F(SaveFaultTest, FullFileSystemKeepsTheOldFileWholeAndLeavesNoTemporaryFile) {
+    const QString folder = pathInWorkingDir(QStringLiteral("klein"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    if (mount("korvex-fault", QFile::encodeName(folder).constData(), "tmpfs", 0, "size=64k") != 0) {
+        GTEST_SKIP() << "tmpfs kann nicht eingehängt werden: " << std::strerror(errno);
+    }
+    struct Unmount {
+        QString folder;
+        ~Unmount() { umount2(QFile::encodeName(folder).constData(), MNT_DETACH); }
+    } unmount{folder};
+
+    const QString path = folder + QStringLiteral("/brief.txt");
+    writeFile(path, "Kopf\r\n#kopf#\r\nalter Inhalt");
+    openFile(path);
+    typeText(QStringLiteral("y"));
+    memo().replaceSelection(std::string(200 * 1024, 'x'));
+    QTest::mouseClick(form().SpButSpeichern, Qt::LeftButton);
+
+    EXPECT_EQ(platform.errorReports, QStringList{cannotCreate(path)});
+    EXPECT_EQ(readFile(path), QByteArray("Kopf\r\n#kopf#\r\nalter Inhalt"));
+    EXPECT_EQ(entries(folder), QStringList{QStringLiteral("brief.txt")});
+    EXPECT_FALSE(form().SavedFlag);
+    EXPECT_EQ(memo().text().size(), 200u * 1024 + std::string("yalter Inhalt").size());
+}
+
+TEST_F(SaveFaultTest, ChangesByAnotherProgramBetweenOpenAndSave) {
+    struct Change {
+        const char* what;
+        void (*apply)(const QString& folder, const QString& file);
+        bool saved;
+    };
+    const Change changes[] = {
+        {"Dokument gelöscht", [](const QString&, const QString& file) { QFile::remove(file); }, true},
+        {"Ordner verschwunden", [](const QString& folder, const QString&) { QDir(folder).removeRecursively(); },
+         false},
+        {"Datei durch Ordner ersetzt",
+         [](const QString&, const QString& file) { QFile::remove(file), QDir().mkdir(file); }, false},
+    };
+    int number = 0;
+    for (const Change& change : changes) {
+        SCOPED_TRACE(change.what);
+        platform.errorReports.clear();
+        const QString folder = pathInWorkingDir(QStringLiteral("fall%1").arg(++number));
+        const QString path = folder + QStringLiteral("/brief.txt");
+        ASSERT_TRUE(QDir().mkpath(folder));
+        writeFile(path, "alt");
+        openFile(path);
+        typeText(QStringLiteral(" neu"));
+        change.apply(folder, path);
+        QTest::mouseClick(form().SpButSpeichern, Qt::LeftButton);
+        EXPECT_EQ(form().SavedFlag, change.saved);
+        if (change.saved) {
+            EXPECT_TRUE(platform.errorReports.isEmpty());
+            EXPECT_EQ(readFile(path), QByteArray(" neualt"));
+        } else {
+            EXPECT_EQ(platform.errorReports, QStringList{cannotCreate(path)});
+            EXPECT_EQ(memo().text(), " neualt");
+        }
+    }
+    // Nothing is lost: the kept text goes elsewhere with Save as.
+    const QString elsewhere = pathInWorkingDir(QStringLiteral("gerettet.txt"));
+    platform.saveAnswers.push_back(elsewhere);
+    QTest::mouseClick(form().SpButSpUnter, Qt::LeftButton);
+    EXPECT_EQ(readFile(elsewhere), QByteArray(" neualt"));
+}
+
+// Blanks, umlauts, percent signs that look like placeholders, leading dashes.
+TEST_F(SaveFaultTest, OddFileNamesSaveOpenAndShowLiterally) {
+    const QString names[] = {QStringLiteral("mit  Leerzeichen .txt"), QStringLiteral("Größe Maß.txt"),
+                             QStringLiteral("100% %1 %2 %L1.txt"), QStringLiteral("-n --help.txt"),
+                             QStringLiteral("-")};
+    for (const QString& name : names) {
+        SCOPED_TRACE(name.toStdString());
+        const QString path = pathInWorkingDir(name);
+        form().EdiKopfzeile->setText(name);
+        memo().loadBytes("Text zu " + name.toStdString());
+        platform.saveAnswers.push_back(path);
+        QTest::mouseClick(form().SpButSpUnter, Qt::LeftButton);
+        ASSERT_TRUE(QFile::exists(path));
+
+        QTest::mouseClick(form().SpButSchliessen, Qt::LeftButton);
+        ASSERT_TRUE(memo().text().empty());
+        openFile(path);
+        EXPECT_EQ(memo().text(), "Text zu " + name.toStdString());
+        EXPECT_EQ(form().EdiKopfzeile->text(), name);
+        EXPECT_EQ(form().CurrentFileName, path);
+    }
+    EXPECT_TRUE(platform.errorReports.isEmpty());
+
+    const QString missing = pathInWorkingDir(QStringLiteral("fehlt %1 %2.txt"));
+    openFile(missing);
+    EXPECT_EQ(platform.errorReports, QStringList{QStringLiteral("Datei ") + QDir::toNativeSeparators(missing) +
+                                                 QStringLiteral(" kann nicht geöffnet werden")});
+}
+
+}  // namespace
+}  // namespace korvex::testing

@@ -8,23 +8,30 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextLayout>
+#include <algorithm>
+#include <climits>
+#include <optional>
 
 #include "app/displaylineindex.h"
 #include "app/kxerror.h"
 #include "app/qtconvert.h"
 #include "app/textbytes.h"
+#include "app/wrapmodel.h"
 
 namespace korvex {
 
 // Qt's plain-text layout, plus the number of display lines of every block.
 // Qt lays out only the blocks it paints and counts an unlaid block as one
-// line, so the counts are measured here, after Qt has updated its layout.
+// line, so the counts are taken here: by the wrap model where it follows
+// the font and the block's characters exactly, else by a layout of the
+// block's text made just for counting (so no block keeps a layout it was
+// given only to be counted).
 class DisplayLineLayout : public QPlainTextDocumentLayout {
 public:
     explicit DisplayLineLayout(QTextDocument* document) : QPlainTextDocumentLayout(document) {}
 
     const DisplayLineIndex& index() {
-        if (!valid_ || document()->defaultFont() != measuredFont_) rebuild();
+        if (!valid_ || document()->defaultFont() != measuredFont_ || lineWidth() != measuredWidth_) rebuild();
         return index_;
     }
 
@@ -36,6 +43,12 @@ public:
         return block.layout();
     }
 
+    // Whether counts come from the wrap model (for the current font).
+    bool modelled() {
+        index();
+        return model_.has_value();
+    }
+
 protected:
     void documentChanged(int from, int removed, int added) override {
         QPlainTextDocumentLayout::documentChanged(from, removed, added);
@@ -43,7 +56,42 @@ protected:
     }
 
 private:
-    int measure(const QTextBlock& block) const { return std::max(1, laidOut(block)->lineCount()); }
+    // The width Qt gives every line: read back from the first block's layout.
+    qreal lineWidth() const {
+        const QTextLine line = laidOut(document()->firstBlock())->lineAt(0);
+        return line.isValid() ? line.width() : 0;
+    }
+
+    int measure(const QTextBlock& block) {
+        const QString text = block.text();
+        if (model_) {
+            const int lines = model_->lineCount(text, modelWidth_);
+            if (lines > 0) return lines;
+        }
+        counter_.setText(text);
+        counter_.beginLayout();
+        int lines = 0;
+        for (QTextLine line = counter_.createLine(); line.isValid(); line = counter_.createLine()) {
+            line.setLineWidth(counterWidth_);
+            ++lines;
+        }
+        counter_.endLayout();
+        counter_.clearLayout();
+        return std::max(1, lines);
+    }
+
+    void prepareMeasuring() {
+        const QFont font = document()->defaultFont();
+        if (!modelFontKnown_ || font != modelFont_) {
+            model_ = WrapModel::forFont(font);
+            modelFont_ = font;
+            modelFontKnown_ = true;
+        }
+        counter_.setFont(font);
+        counter_.setTextOption(document()->defaultTextOption());
+        counterWidth_ = lineWidth();
+        modelWidth_ = static_cast<int>(counterWidth_ * 64);  // exact: Qt keeps it in 1/64 pixel
+    }
 
     void update(int from, int added) {
         const QTextDocument* doc = document();
@@ -66,17 +114,27 @@ private:
     }
 
     void rebuild() {
+        prepareMeasuring();
         std::vector<int> counts;
         counts.reserve(static_cast<size_t>(document()->blockCount()));
         for (QTextBlock b = document()->firstBlock(); b.isValid(); b = b.next()) counts.push_back(measure(b));
         index_.assign(counts);
         measuredFont_ = document()->defaultFont();
+        measuredWidth_ = counterWidth_;
         valid_ = true;
     }
 
     DisplayLineIndex index_;
     bool valid_ = false;
     QFont measuredFont_;
+    qreal measuredWidth_ = -1;
+
+    std::optional<WrapModel> model_;
+    QFont modelFont_;
+    bool modelFontKnown_ = false;
+    int modelWidth_ = 0;
+    QTextLayout counter_;
+    qreal counterWidth_ = 0;
 };
 
 // Marks changes the program makes itself, which are not user edits.
@@ -156,7 +214,8 @@ void TextWindow::loadBytes(std::string_view fileBytes) {
     if (normalized.size() > kCapacity) throw KxError("Text überschreitet Memo-Kapazität");
     QString newText = documentTextFromBytes(normalized);
     newText.replace(QLatin1Char('\n'), QChar::ParagraphSeparator);
-    if (newText == document()->toRawText()) return;
+    // The whole-text comparison copies the document; texts of different length differ anyway.
+    if (newText.size() == document()->characterCount() - 1 && newText == document()->toRawText()) return;
     ProgramEdit edit(*this);
     setPlainText(newText);
 }

@@ -1,0 +1,264 @@
+// Measurements of the text window on big documents. Every figure is a
+// ratio to a plain QPlainTextEdit doing the corresponding work in the same
+// run, so machines of different speed give comparable numbers.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QFile>
+#include <QKeyEvent>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTextCursor>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include "app/controls.h"
+#include "app/qtconvert.h"
+#include "app/textwindow.h"
+#include "app/windowset.h"
+#include "corpus.h"
+#include "platform/qtplatform.h"
+#include "typingtest/typingtest.h"
+
+namespace korvex::bench {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double secondsSince(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+size_t documentMegabytes() {
+    const char* value = std::getenv("KORVEX_BENCH_MB");
+    return value ? static_cast<size_t>(std::atoi(value)) : 50;
+}
+
+long peakResidentKilobytes() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmHWM:", 0) == 0) return std::atol(line.c_str() + 6);
+    }
+    return -1;
+}
+
+// The program's windows next to a plain editor of the same size and font.
+struct Scene {
+    QTemporaryDir workingDir;
+    QtPlatform platform;
+    WindowSet windows;
+    QPlainTextEdit plain;
+    std::string bytes;
+    QString plainText;
+
+    Scene() {
+        QDir::setCurrent(workingDir.path());
+        windows = createWindowSet(platform);
+        windows.Form1->show();
+        windows.Form1->resize(800, 600);
+        QApplication::processEvents();
+        TextWindow& memo = *windows.Form1->MemArbeitsfenster;
+        plain.setFont(memo.font());
+        plain.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        plain.setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        plain.show();
+        plain.resize(memo.size());
+        QApplication::processEvents();
+        bytes = generateProse(documentMegabytes() << 20);
+        plainText = documentTextFromBytes(bytes);
+    }
+    TForm1& form() { return *windows.Form1; }
+    TextWindow& memo() { return *windows.Form1->MemArbeitsfenster; }
+
+    double timePlainLoad() {
+        plain.clear();
+        QApplication::processEvents();
+        const auto start = Clock::now();
+        plain.setPlainText(plainText);
+        return secondsSince(start);
+    }
+};
+
+Scene& scene() {
+    static Scene instance;
+    return instance;
+}
+
+void Open(benchmark::State& state) {
+    Scene& s = scene();
+    for (auto _ : state) {
+        const double baseline = s.timePlainLoad();
+        s.memo().clear();
+        QApplication::processEvents();
+        auto start = Clock::now();
+        s.memo().loadBytes(s.bytes);  // the change signal brings the status labels up to date
+        const QString shown = s.form().LabShowZeilenAnz->text();
+        const double load = secondsSince(start);
+
+        // The first full count after the width changed (Qt's relayout itself not timed).
+        s.form().resize(s.form().width() - 16, s.form().height());
+        QApplication::processEvents();
+        start = Clock::now();
+        benchmark::DoNotOptimize(s.memo().count());
+        const double count = secondsSince(start);
+        s.form().resize(s.form().width() + 16, s.form().height());
+        QApplication::processEvents();
+
+        state.counters["setPlainText_s"] = baseline;
+        state.counters["open_ratio"] = load / baseline;
+        state.counters["count_ratio"] = count / baseline;
+        state.counters["lines"] = shown.toDouble();
+    }
+}
+
+void sendKey(QWidget& target, int key, const QString& text) {
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QApplication::sendEvent(&target, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+    QApplication::sendEvent(&target, &release);
+}
+
+void placeCaretInMiddle(QPlainTextEdit& edit) {
+    QTextCursor cursor = edit.textCursor();
+    cursor.setPosition(edit.document()->characterCount() / 2);
+    edit.setTextCursor(cursor);
+}
+
+void Type(benchmark::State& state) {
+    Scene& s = scene();
+    if (s.plain.document()->characterCount() < 2) s.timePlainLoad();
+    if (s.memo().document()->characterCount() < 2) s.memo().loadBytes(s.bytes);
+    s.plain.setFocus();
+    placeCaretInMiddle(s.plain);
+    placeCaretInMiddle(s.memo());
+    constexpr int kKeys = 300;
+    constexpr int kStatus = 3000;
+    for (auto _ : state) {
+        auto start = Clock::now();
+        for (int i = 0; i < kKeys; ++i) sendKey(s.plain, Qt::Key_A, QStringLiteral("a"));
+        const double plainKey = secondsSince(start) / kKeys;
+        start = Clock::now();
+        for (int i = 0; i < kKeys; ++i) sendKey(s.memo(), Qt::Key_A, QStringLiteral("a"));
+        const double memoKey = secondsSince(start) / kKeys;
+        start = Clock::now();
+        for (int i = 0; i < kStatus; ++i) s.form().StatusUpdate();
+        const double status = secondsSince(start) / kStatus;
+        state.counters["plain_key_us"] = plainKey * 1e6;
+        state.counters["key_ratio"] = memoKey / plainKey;
+        state.counters["status_us"] = status * 1e6;
+        state.counters["lines"] = s.memo().count();
+    }
+}
+
+void Convert(benchmark::State& state) {
+    Scene& s = scene();
+    for (auto _ : state) {
+        const double baseline = s.timePlainLoad();
+        s.memo().loadBytes(s.bytes);
+        QApplication::processEvents();
+        auto start = Clock::now();
+        s.form().ButReplaceAllClick();
+        const QString shown = s.form().LabShowZeilenAnz->text();
+        const double convert = secondsSince(start);
+        constexpr int kCalls = 1000;
+        start = Clock::now();
+        for (int i = 0; i < kCalls; ++i) benchmark::DoNotOptimize(typingtest::Anschlaege(s.form()));
+        const double strokes = secondsSince(start) / kCalls;
+        benchmark::DoNotOptimize(shown);
+        state.counters["rall_ratio"] = convert / baseline;
+        state.counters["anschlaege_ratio"] = strokes / baseline;
+    }
+}
+
+// Peak memory of a fresh process holding the document, the program's window
+// against the plain editor.
+long childPeak(const char* kind, size_t megabytes) {
+    QProcess child;
+    child.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("--memory-child"), QString::fromLatin1(kind), QString::number(megabytes)});
+    child.waitForFinished(-1);
+    return child.readAllStandardOutput().trimmed().toLong();
+}
+
+void Memory(benchmark::State& state) {
+    for (auto _ : state) {
+        const long plain = childPeak("plain", documentMegabytes());
+        const long korvex = childPeak("korvex", documentMegabytes());
+        state.counters["plain_peak_MB"] = plain / 1024.0;
+        state.counters["memory_ratio"] = static_cast<double>(korvex) / plain;
+    }
+}
+
+void Scale200(benchmark::State& state) {
+    for (auto _ : state) {
+        state.counters["korvex_peak_MB"] = childPeak("korvex", 200) / 1024.0;
+        state.counters["plain_peak_MB"] = childPeak("plain", 200) / 1024.0;
+    }
+}
+
+// Opens, types into and saves a document of the given size, then prints
+// the peak resident memory in kilobytes.
+int memoryChild(const std::string& kind, size_t megabytes) {
+    const std::string bytes = generateProse(megabytes << 20);
+    if (kind == "plain") {
+        QPlainTextEdit plain;
+        QFont font(QStringLiteral("Liberation Mono"));
+        font.setPixelSize(13);
+        plain.setFont(font);
+        plain.show();
+        plain.resize(760, 500);
+        QApplication::processEvents();
+        plain.setPlainText(documentTextFromBytes(bytes));
+        QApplication::processEvents();
+        sendKey(plain, Qt::Key_A, QStringLiteral("a"));
+        const QByteArray saved = plain.toPlainText().toLatin1();
+        benchmark::DoNotOptimize(saved.size());
+    } else {
+        QTemporaryDir dir;
+        QDir::setCurrent(dir.path());
+        QtPlatform platform;
+        WindowSet windows = createWindowSet(platform);
+        windows.Form1->show();
+        windows.Form1->resize(800, 600);
+        QApplication::processEvents();
+        TextWindow& memo = *windows.Form1->MemArbeitsfenster;
+        memo.loadBytes(bytes);
+        QApplication::processEvents();
+        sendKey(memo, Qt::Key_A, QStringLiteral("a"));
+        QFile file(dir.filePath(QStringLiteral("saved.txt")));
+        if (!file.open(QIODevice::WriteOnly)) return 1;
+        const std::string text = memo.text();
+        file.write(text.data(), static_cast<qint64>(text.size()));
+        if (text.size() < bytes.size()) return 1;
+    }
+    std::printf("%ld\n", peakResidentKilobytes());
+    return 0;
+}
+
+BENCHMARK(Open)->Iterations(1)->Repetitions(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(Type)->Iterations(1)->Repetitions(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(Convert)->Iterations(1)->Repetitions(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(Memory)->Iterations(1)->Repetitions(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(Scale200)->Iterations(1)->Repetitions(1)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace korvex::bench
+
+int main(int argc, char** argv) {
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    if (argc == 4 && std::strcmp(argv[1], "--memory-child") == 0) {
+        return korvex::bench::memoryChild(argv[2], static_cast<size_t>(std::atoi(argv[3])));
+    }
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

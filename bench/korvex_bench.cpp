@@ -87,8 +87,8 @@ struct Scene {
 };
 
 Scene& scene() {
-    static Scene instance;
-    return instance;
+    static Scene* instance = new Scene;  // lives to the end: its windows must not outlast the application
+    return *instance;
 }
 
 void Open(benchmark::State& state) {

@@ -26,6 +26,8 @@ const std::array<WrapModel::Kind, 256> WrapModel::kKinds = [] {
     for (int c = 'a'; c <= 'z'; ++c) kinds[static_cast<size_t>(c)] = Letter;
     for (int c = 'A'; c <= 'Z'; ++c) kinds[static_cast<size_t>(c)] = Letter;
     for (int c = 0xC0; c <= 0xFF; ++c) kinds[static_cast<size_t>(c)] = Letter;  // accented letters, ß
+    // Symbols that break like letters; they make up HTML references and tags.
+    for (char c : {'&', '<', '>', '#', '=', '*', '@', '_', '~'}) kinds[static_cast<size_t>(c)] = Letter;
     kinds[0xD7] = Unknown;  // multiplication sign
     kinds[0xF7] = Unknown;  // division sign
     for (int c = '0'; c <= '9'; ++c) kinds[static_cast<size_t>(c)] = Digit;

@@ -13,7 +13,8 @@ namespace korvex {
 // fixed-pitch fonts. It follows Qt's line filling step by step (word
 // segments, hanging spaces, the right-bearing rule and the retry that
 // breaks a too long first word anywhere) for a set of characters whose
-// break rules it knows: letters, digits, the space, - . , ; : ! ? " '.
+// break rules it knows: letters, digits, the space, - . , ; : ! ? " ' and
+// the symbols & < > # = * @ _ ~.
 // Anything else (tabs, soft hyphens, non-breaking spaces, other symbols)
 // makes it answer "don't know", and the caller asks Qt.
 class WrapModel {

@@ -1,6 +1,7 @@
 // The line list's rules over a plain wrapped text, and the display-line index.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 #include "app/displaylineindex.h"
@@ -66,17 +67,23 @@ TEST(LoadedText, LoneBreaksBecomeCrLfAndNulEndsTheText) {
     EXPECT_EQ(normalizeLoadedText(std::string("\0", 1)), "");
 }
 
-// The index against a plain vector of counts under random edits.
+// The index against a plain vector of counts under random edits: half of
+// them at one place, growing the middle first (chunks split), then
+// shrinking the end (chunks empty).
 TEST(DisplayLineIndex, AgreesWithPlainSumsUnderRandomEdits) {
     std::mt19937 random(7);
     std::vector<int> model(3000);
     for (int& c : model) c = 1 + static_cast<int>(random() % 4);
     DisplayLineIndex index;
     index.assign(model);
-    for (int step = 0; step < 2000; ++step) {
-        const int first = static_cast<int>(random() % (model.size() + 1));
-        const int removed = std::min<int>(static_cast<int>(random() % 4), static_cast<int>(model.size()) - first);
-        std::vector<int> added(random() % (step % 100 == 0 ? 1500 : 4));
+    for (int step = 0; step < 3000; ++step) {
+        const bool growing = step < 1500;
+        const int size = static_cast<int>(model.size());
+        const int wanted = static_cast<int>(random() % (growing ? 2 : 6));
+        const int local = growing ? size / 3 + static_cast<int>(random() % 8) : size - wanted;
+        const int first = std::clamp(step % 2 ? local : static_cast<int>(random() % (model.size() + 1)), 0, size);
+        const int removed = std::min(wanted, size - first);
+        std::vector<int> added(random() % (step % 500 == 0 ? 1500 : growing ? 6 : 2));
         for (int& c : added) c = 1 + static_cast<int>(random() % 5);
         model.erase(model.begin() + first, model.begin() + first + removed);
         model.insert(model.begin() + first, added.begin(), added.end());
@@ -94,7 +101,10 @@ TEST(DisplayLineIndex, AgreesWithPlainSumsUnderRandomEdits) {
         }
     }
     int64_t total = 0;
-    for (int c : model) total += c;
+    for (int b = 0; b < static_cast<int>(model.size()); ++b) {
+        ASSERT_EQ(index.linesBefore(b), total);
+        total += model[static_cast<size_t>(b)];
+    }
     EXPECT_EQ(index.totalLines(), total);
     EXPECT_THROW(index.locate(total), std::out_of_range);
 }

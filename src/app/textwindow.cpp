@@ -240,19 +240,15 @@ long long TextWindow::selectionStartOffset() const {
     return static_cast<long long>(position) + document()->findBlock(position).blockNumber();
 }
 
-int TextWindow::caretLine() const {
+TextWindow::CaretPlace TextWindow::caretPlace() const {
+    // Only the caret's block is laid out (Qt has mostly done so already).
     const int position = textCursor().selectionStart();
     const QTextBlock block = document()->findBlock(position);
-    const QTextLine line = layout_->laidOut(block)->lineForTextPosition(position - block.position());
+    const int inBlock = position - block.position();
+    const QTextLine line = layout_->laidOut(block)->lineForTextPosition(inBlock);
     const auto before = layout_->index().linesBefore(block.blockNumber());
-    return static_cast<int>(before) + (line.isValid() ? line.lineNumber() : 0);
-}
-
-int TextWindow::caretColumn() const {
-    const int position = textCursor().selectionStart();
-    const QTextBlock block = document()->findBlock(position);
-    const QTextLine line = layout_->laidOut(block)->lineForTextPosition(position - block.position());
-    return position - block.position() - (line.isValid() ? line.textStart() : 0);
+    if (!line.isValid()) return {static_cast<int>(before), inBlock};
+    return {static_cast<int>(before) + line.lineNumber(), inBlock - line.textStart()};
 }
 
 int TextWindow::shownLineCount() const { return static_cast<int>(layout_->index().totalLines()); }

@@ -54,8 +54,13 @@ public:
     // The selection start counted with CR and LF as one character each.
     long long selectionStartOffset() const;
     // The display line holding the selection start, and the column in it (both from 0).
-    int caretLine() const;
-    int caretColumn() const;
+    struct CaretPlace {
+        int line;
+        int column;
+    };
+    CaretPlace caretPlace() const;
+    int caretLine() const { return caretPlace().line; }
+    int caretColumn() const { return caretPlace().column; }
 
     ControlColours colours() const { return colours_; }
     void setColours(ControlColours colours);

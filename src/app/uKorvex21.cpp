@@ -342,9 +342,16 @@ QString TForm1::CZeile() const { return QString::number(MemArbeitsfenster->caret
 QString TForm1::CSpalte() const { return QString::number(MemArbeitsfenster->caretColumn() + 1); }
 
 void TForm1::StatusUpdate() {
-    LabShowZeilenAnz->setValue(QString::number(MemArbeitsfenster->count()));
-    LabShowCZeile->setValue(CZeile());
-    LabShowCSpalte->setValue(CSpalte());
+    // It runs twice per key: a label is set only when its number changed,
+    // since setting one measures the text anew.
+    const auto show = [](ValueLabel* label, int value) {
+        const QString text = QString::number(value);
+        if (text != label->text()) label->setValue(text);
+    };
+    const TextWindow::CaretPlace caret = MemArbeitsfenster->caretPlace();
+    show(LabShowZeilenAnz, MemArbeitsfenster->count());
+    show(LabShowCZeile, caret.line + 1);
+    show(LabShowCSpalte, caret.column + 1);
 }
 
 void TForm1::ShowAktDatName() { LabShowDatName->setText(CurrentFileName.right(91)); }

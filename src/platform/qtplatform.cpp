@@ -14,7 +14,12 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
-#include <QSaveFile>
+
+#include <filesystem>
+#include <system_error>
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
 
 #include "app/kxerror.h"
 #include "printing/printjob.h"
@@ -118,12 +123,36 @@ QByteArray QtPlatform::readWholeFile(const QString& path) {
     return bytes;
 }
 
+namespace {
+
+// The temporary file of a write has a fixed name beside the target, so a
+// write that was killed halfway leaves at most this one file, which the next
+// write of the same target takes over.
+QString temporaryNameFor(const QString& path) { return path + QStringLiteral(".kxtmp"); }
+
+bool writeAndSync(QFile& file, const QByteArray& bytes) {
+    if (file.write(bytes) != bytes.size() || !file.flush()) return false;
+#ifdef Q_OS_UNIX
+    return ::fsync(file.handle()) == 0;
+#else
+    return true;
+#endif
+}
+
+}  // namespace
+
 void QtPlatform::writeWholeFile(const QString& path, const QByteArray& bytes) {
-    QSaveFile file(path);
-    const bool written = !QFileInfo(path).isDir() && file.open(QIODevice::WriteOnly) &&
-                         file.write(bytes) == bytes.size() && file.commit();
-    if (!written) {
-        file.cancelWriting();
+    const QFileInfo target(path);
+    const QString temporary = temporaryNameFor(path);
+    QFile file(temporary);
+    bool written = !target.isDir() && file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+                   writeAndSync(file, bytes);
+    if (written && target.exists()) file.setPermissions(target.permissions());
+    file.close();
+    std::error_code error;
+    if (written) std::filesystem::rename(temporary.toStdU16String(), path.toStdU16String(), error);
+    if (!written || error) {
+        QFile::remove(temporary);
         fail(QStringLiteral("Datei %1 kann nicht erstellt werden").arg(displayPath(path)));
     }
 }

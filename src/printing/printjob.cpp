@@ -19,7 +19,7 @@ QString numberedFile(const QString& path, int number) {
     const QFileInfo info(path);
     const QString suffix = info.suffix().isEmpty() ? QString() : QLatin1Char('.') + info.suffix();
     const QString base = info.suffix().isEmpty() ? path : path.left(path.size() - suffix.size());
-    return QStringLiteral("%1-%2%3").arg(base).arg(number).arg(suffix);
+    return QStringLiteral("%1-%2%3").arg(base, QString::number(number), suffix);  // one pass: a "%2" in the path stays
 }
 
 }  // namespace

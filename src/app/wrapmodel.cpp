@@ -66,11 +66,15 @@ int WrapModel::lineCount(QStringView text, int width) const {
     const int length = static_cast<int>(text.size());
     if (length > kLongestModelledLine) return -1;
     const char16_t* chars = text.utf16();
+    // One pass over the characters: any the model does not follow, or a stop before a digit.
+    bool unknown = false;
+    Kind previous = Space;
     for (int i = 0; i < length; ++i) {
         const Kind kind = kindOf(chars[i]);
-        if (kind == Unknown) return -1;
-        if (kind == Stop && i + 1 < length && kindOf(chars[i + 1]) == Digit) return -1;
+        unknown |= kind == Unknown || (previous == Stop && kind == Digit);
+        previous = kind;
     }
+    if (unknown) return -1;
     if (length == 0) return 1;
     int lines = 0;
     for (int from = 0; from < length; ++lines) {
@@ -98,6 +102,24 @@ int WrapModel::lineEnd(const char16_t* text, int length, int from, int width, bo
     int pos = from;
     long long finalWidth = 0;
     int next = length;
+
+    if (!anywhere && minimumBearing_ <= w) {
+        // Every segment ending within `sure` characters fits whatever its
+        // bearing, and the fit can only get worse further on: start at the
+        // last segment end within that reach instead of at the line start.
+        const long long sure = (width - minimumBearing_) / w;
+        if (sure >= length - from) return length;  // the rest fits whole
+        for (int end = from + static_cast<int>(std::max(0LL, sure)); end > from; --end) {
+            const char16_t before = text[end - 1];
+            const char16_t after = text[end];
+            if (before != u' ' && (after == u' ' || breakBetween(kindOf(before), kindOf(after)))) {
+                pos = end;
+                committed = end - from;
+                committedWidth = static_cast<long long>(committed) * w;
+                break;
+            }
+        }
+    }
 
     while (pos < length) {
         bearing = kNotComputed;

@@ -4,18 +4,20 @@
 #include <QResizeEvent>
 #include <QMimeData>
 #include <QPlainTextDocumentLayout>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextLayout>
 #include <algorithm>
+#include <array>
 #include <climits>
 #include <optional>
 
+#include "app/cp1252.h"
 #include "app/displaylineindex.h"
 #include "app/kxerror.h"
 #include "app/qtconvert.h"
-#include "app/textbytes.h"
 #include "app/wrapmodel.h"
 
 namespace korvex {
@@ -49,10 +51,23 @@ public:
         return model_.has_value();
     }
 
+    // Counts the text about to replace the whole document, from the text
+    // itself, so the replacement need not measure block by block.
+    void expectText(QStringView text) {
+        prepareMeasuring();
+        expected_ = countText(text);
+    }
+    void forgetExpected() { expected_.reset(); }
+
 protected:
     void documentChanged(int from, int removed, int added) override {
         QPlainTextDocumentLayout::documentChanged(from, removed, added);
-        if (valid_) update(from, added);
+        if (expected_ && from == 0 && static_cast<size_t>(document()->blockCount()) == expected_->size()) {
+            adopt(*expected_);  // a change after this one is measured as usual
+            expected_.reset();
+        } else if (valid_) {
+            update(from, added);
+        }
     }
 
 private:
@@ -62,13 +77,14 @@ private:
         return line.isValid() ? line.width() : 0;
     }
 
-    int measure(const QTextBlock& block) {
-        const QString text = block.text();
+    int measure(const QTextBlock& block) { return measure(block.text()); }
+
+    int measure(QStringView text) {
         if (model_) {
             const int lines = model_->lineCount(text, modelWidth_);
             if (lines > 0) return lines;
         }
-        counter_.setText(text);
+        counter_.setText(text.toString());
         counter_.beginLayout();
         int lines = 0;
         for (QTextLine line = counter_.createLine(); line.isValid(); line = counter_.createLine()) {
@@ -93,6 +109,18 @@ private:
         modelWidth_ = static_cast<int>(counterWidth_ * 64);  // exact: Qt keeps it in 1/64 pixel
     }
 
+    // The counts of every block of a raw text (blocks separated by U+2029).
+    std::vector<int> countText(QStringView text) {
+        std::vector<int> counts;
+        qsizetype start = 0;
+        for (;;) {
+            const qsizetype end = text.indexOf(QChar::ParagraphSeparator, start);
+            counts.push_back(measure(text.sliced(start, (end < 0 ? text.size() : end) - start)));
+            if (end < 0) return counts;
+            start = end + 1;
+        }
+    }
+
     void update(int from, int added) {
         const QTextDocument* doc = document();
         const int first = doc->findBlock(from).blockNumber();
@@ -115,9 +143,16 @@ private:
 
     void rebuild() {
         prepareMeasuring();
-        std::vector<int> counts;
-        counts.reserve(static_cast<size_t>(document()->blockCount()));
-        for (QTextBlock b = document()->firstBlock(); b.isValid(); b = b.next()) counts.push_back(measure(b));
+        // One copy of the whole text is far cheaper than one per block.
+        std::vector<int> counts = countText(document()->toRawText());
+        if (counts.size() != static_cast<size_t>(document()->blockCount())) {
+            counts.clear();
+            for (QTextBlock b = document()->firstBlock(); b.isValid(); b = b.next()) counts.push_back(measure(b));
+        }
+        adopt(counts);
+    }
+
+    void adopt(const std::vector<int>& counts) {
         index_.assign(counts);
         measuredFont_ = document()->defaultFont();
         measuredWidth_ = counterWidth_;
@@ -126,6 +161,7 @@ private:
 
     DisplayLineIndex index_;
     bool valid_ = false;
+    std::optional<std::vector<int>> expected_;
     QFont measuredFont_;
     qreal measuredWidth_ = -1;
 
@@ -209,14 +245,51 @@ long long TextWindow::characterCount() const {
     return static_cast<long long>(document()->characterCount()) - document()->blockCount();
 }
 
+namespace {
+
+// A file's bytes as a document's raw text in one pass, as
+// documentTextFromBytes(normalizeLoadedText(bytes)) with block separators
+// for the breaks: the text ends at the first NUL, CR LF, a lone CR and a
+// lone LF each break the line. `storedBytes` is the size the text has
+// once stored with CR LF breaks.
+QString rawTextFromFile(std::string_view fileBytes, size_t& storedBytes) {
+    static const auto unicode = [] {
+        std::array<char16_t, 256> table{};
+        for (int b = 0; b < 256; ++b) table[static_cast<size_t>(b)] = cp1252::toUnicode(static_cast<unsigned char>(b));
+        return table;
+    }();
+    const std::string_view bytes = fileBytes.substr(0, fileBytes.find('\0'));
+    QString text(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
+    char16_t* const begin = reinterpret_cast<char16_t*>(text.data());
+    char16_t* out = begin;
+    size_t breaks = 0;
+    const size_t size = bytes.size();
+    for (size_t i = 0; i < size; ++i) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        if (b == '\r' || b == '\n') {
+            *out++ = QChar::ParagraphSeparator;
+            ++breaks;
+            if (b == '\r' && i + 1 < size && bytes[i + 1] == '\n') ++i;
+        } else {
+            *out++ = unicode[b];
+        }
+    }
+    text.truncate(out - begin);
+    storedBytes = static_cast<size_t>(text.size()) + breaks;
+    return text;
+}
+
+}  // namespace
+
 void TextWindow::loadBytes(std::string_view fileBytes) {
-    const std::string normalized = normalizeLoadedText(fileBytes);
-    if (normalized.size() > kCapacity) throw KxError("Text überschreitet Memo-Kapazität");
-    QString newText = documentTextFromBytes(normalized);
-    newText.replace(QLatin1Char('\n'), QChar::ParagraphSeparator);
+    size_t storedBytes = 0;
+    QString newText = rawTextFromFile(fileBytes, storedBytes);
+    if (storedBytes > kCapacity) throw KxError("Text überschreitet Memo-Kapazität");
     // The whole-text comparison copies the document; texts of different length differ anyway.
     if (newText.size() == document()->characterCount() - 1 && newText == document()->toRawText()) return;
     ProgramEdit edit(*this);
+    layout_->expectText(newText);
+    const auto forget = qScopeGuard([this] { layout_->forgetExpected(); });
     setPlainText(newText);
 }
 

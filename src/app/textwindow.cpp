@@ -237,7 +237,28 @@ void TextWindow::clear() {
     QPlainTextEdit::clear();
 }
 
-std::string TextWindow::text() const { return bytesFromDocumentText(document()->toRawText()); }
+std::string TextWindow::text() const {
+    // As bytesFromDocumentText, written straight into a string of the final size.
+    const QString raw = document()->toRawText();
+    const char16_t* const chars = reinterpret_cast<const char16_t*>(raw.constData());
+    const size_t size = static_cast<size_t>(raw.size());
+    const auto isBreak = [](char16_t u) { return u == u'\n' || u == 0x2029 || u == 0x2028; };
+    const size_t breaks = static_cast<size_t>(std::count_if(chars, chars + size, isBreak));
+    std::string bytes(size + breaks, '\0');
+    char* out = bytes.data();
+    for (size_t i = 0; i < size; ++i) {
+        const char16_t u = chars[i];
+        if (isBreak(u)) {
+            *out++ = '\r';
+            *out++ = '\n';
+        } else if (u < 0x80 || (u >= 0xA0 && u < 0x100)) {
+            *out++ = static_cast<char>(u);  // the code page's ASCII and Latin-1 halves
+        } else {
+            *out++ = static_cast<char>(cp1252::fromUnicode(u));
+        }
+    }
+    return bytes;
+}
 
 bool TextWindow::isDocumentEmpty() const { return document()->characterCount() == document()->blockCount(); }
 

@@ -34,7 +34,7 @@ ImageButton::ImageButton(const QString& imageResource, QWidget* parent)
     setFocusPolicy(Qt::NoFocus);
 }
 
-void ImageButton::paintEvent(QPaintEvent*) {
+void ImageButton::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(this);
     const QPalette& pal = palette();
     painter.fillRect(rect(), pal.button());

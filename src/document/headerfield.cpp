@@ -12,7 +12,7 @@ namespace {
 class StorableText : public QValidator {
 public:
     using QValidator::QValidator;
-    State validate(QString& input, int&) const override {
+    State validate(QString& input, int& /*position*/) const override {
         makeStorable(input);
         input.replace(QChar::ParagraphSeparator, QLatin1Char(' '));
         input.replace(QChar::LineSeparator, QLatin1Char(' '));

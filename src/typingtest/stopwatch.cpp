@@ -5,7 +5,11 @@
 namespace korvex {
 namespace {
 
-std::string twoDigits(long long value) { return (value < 10 ? "0" : "") + std::to_string(value); }
+std::string twoDigits(long long value) {
+    std::string digits = std::to_string(value);
+    if (value < 10) digits.insert(0, 1, '0');
+    return digits;
+}
 
 // "10:00/  1:05": the limit, then the elapsed time rounded to whole seconds
 // with the minutes right-aligned in three places.

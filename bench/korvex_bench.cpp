@@ -216,51 +216,86 @@ void Convert(benchmark::State& state) {
     }
 }
 
-// Peak memory of a fresh process holding the document, the program's window
-// against the plain editor.
-long childPeak(const char* kind, size_t megabytes) {
+// A fresh process opens, types into and saves the document: its peak
+// memory and the three times, the program's window or the plain editor.
+struct ChildRun {
+    double peakMegabytes = 0;
+    double openSeconds = 0;
+    double keySeconds = 0;
+    double saveSeconds = 0;
+};
+
+ChildRun runChild(const char* kind, size_t megabytes) {
     QProcess child;
     child.start(QCoreApplication::applicationFilePath(),
                 {QStringLiteral("--memory-child"), QString::fromLatin1(kind), QString::number(megabytes)});
     child.waitForFinished(-1);
-    return child.readAllStandardOutput().trimmed().toLong();
+    const QList<QByteArray> fields = child.readAllStandardOutput().simplified().split(' ');
+    ChildRun run;
+    if (fields.size() != 4) return run;
+    run.peakMegabytes = fields[0].toDouble() / 1024.0;
+    run.openSeconds = fields[1].toDouble();
+    run.keySeconds = fields[2].toDouble();
+    run.saveSeconds = fields[3].toDouble();
+    return run;
 }
 
 void Memory(benchmark::State& state) {
     for (auto _ : state) {
-        const long plain = childPeak("plain", documentMegabytes());
-        const long korvex = childPeak("korvex", documentMegabytes());
-        state.counters["plain_peak_MB"] = plain / 1024.0;
-        state.counters["memory_ratio"] = static_cast<double>(korvex) / plain;
+        const ChildRun plain = runChild("plain", documentMegabytes());
+        const ChildRun korvex = runChild("korvex", documentMegabytes());
+        state.counters["plain_peak_MB"] = plain.peakMegabytes;
+        state.counters["memory_ratio"] = korvex.peakMegabytes / plain.peakMegabytes;
     }
 }
 
+// Open, one key and save at 200 MB, each process measured on its own.
 void Scale200(benchmark::State& state) {
     for (auto _ : state) {
-        state.counters["korvex_peak_MB"] = childPeak("korvex", 200) / 1024.0;
-        state.counters["plain_peak_MB"] = childPeak("plain", 200) / 1024.0;
+        const ChildRun korvex = runChild("korvex", 200);
+        const ChildRun plain = runChild("plain", 200);
+        state.counters["korvex_peak_MB"] = korvex.peakMegabytes;
+        state.counters["plain_peak_MB"] = plain.peakMegabytes;
+        state.counters["korvex_open_s"] = korvex.openSeconds;
+        state.counters["plain_open_s"] = plain.openSeconds;
+        state.counters["korvex_key_ms"] = korvex.keySeconds * 1e3;
+        state.counters["plain_key_ms"] = plain.keySeconds * 1e3;
+        state.counters["korvex_save_s"] = korvex.saveSeconds;
+        state.counters["plain_save_s"] = plain.saveSeconds;
     }
 }
 
 // Opens, types into and saves a document of the given size, then prints
-// the peak resident memory in kilobytes.
+// the peak resident memory in kilobytes and the seconds the three took.
 int memoryChild(const std::string& kind, size_t megabytes) {
     const std::string bytes = generateProse(megabytes << 20);
+    double open = 0;
+    double key = 0;
+    double save = 0;
+    QTemporaryDir dir;
+    QFile file(dir.filePath(QStringLiteral("saved.txt")));
+    if (!file.open(QIODevice::WriteOnly)) return 1;
     if (kind == "plain") {
         QPlainTextEdit plain;
         QFont font(QStringLiteral("Liberation Mono"));
         font.setPixelSize(13);
         plain.setFont(font);
         plain.show();
-        plain.resize(760, 500);
+        plain.resize(798, 451);  // the text window's size in the program's window of 800 x 600
         QApplication::processEvents();
+        auto start = Clock::now();
         plain.setPlainText(documentTextFromBytes(bytes));
         QApplication::processEvents();
+        open = secondsSince(start);
+        start = Clock::now();
         sendKey(plain, Qt::Key_A, QStringLiteral("a"));
+        key = secondsSince(start);
+        start = Clock::now();
         const QByteArray saved = plain.toPlainText().toLatin1();
-        benchmark::DoNotOptimize(saved.size());
+        file.write(saved);
+        file.close();
+        save = secondsSince(start);
     } else {
-        QTemporaryDir dir;
         QDir::setCurrent(dir.path());
         QtPlatform platform;
         WindowSet windows = createWindowSet(platform);
@@ -268,16 +303,21 @@ int memoryChild(const std::string& kind, size_t megabytes) {
         windows.Form1->resize(800, 600);
         QApplication::processEvents();
         TextWindow& memo = *windows.Form1->MemArbeitsfenster;
+        auto start = Clock::now();
         memo.loadBytes(bytes);
         QApplication::processEvents();
+        open = secondsSince(start);
+        start = Clock::now();
         sendKey(memo, Qt::Key_A, QStringLiteral("a"));
-        QFile file(dir.filePath(QStringLiteral("saved.txt")));
-        if (!file.open(QIODevice::WriteOnly)) return 1;
+        key = secondsSince(start);
+        start = Clock::now();
         const std::string text = memo.text();
         file.write(text.data(), static_cast<qint64>(text.size()));
+        file.close();
+        save = secondsSince(start);
         if (text.size() < bytes.size()) return 1;
     }
-    std::printf("%ld\n", peakResidentKilobytes());
+    std::printf("%ld %.6f %.6f %.6f\n", peakResidentKilobytes(), open, key, save);
     return 0;
 }
 

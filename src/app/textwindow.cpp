@@ -272,8 +272,8 @@ namespace {
 // documentTextFromBytes(normalizeLoadedText(bytes)) with block separators
 // for the breaks: the text ends at the first NUL, CR LF, a lone CR and a
 // lone LF each break the line. `storedBytes` is the size the text has
-// once stored with CR LF breaks.
-QString rawTextFromFile(std::string_view fileBytes, size_t& storedBytes) {
+// once stored with CR LF breaks, `lines` its number of hard lines.
+QString rawTextFromFile(std::string_view fileBytes, size_t& storedBytes, size_t& lines) {
     static const auto unicode = [] {
         std::array<char16_t, 256> table{};
         for (int b = 0; b < 256; ++b) table[static_cast<size_t>(b)] = cp1252::toUnicode(static_cast<unsigned char>(b));
@@ -297,6 +297,7 @@ QString rawTextFromFile(std::string_view fileBytes, size_t& storedBytes) {
     }
     text.truncate(out - begin);
     storedBytes = static_cast<size_t>(text.size()) + breaks;
+    lines = breaks + 1;
     return text;
 }
 
@@ -304,8 +305,9 @@ QString rawTextFromFile(std::string_view fileBytes, size_t& storedBytes) {
 
 void TextWindow::loadBytes(std::string_view fileBytes) {
     size_t storedBytes = 0;
-    QString newText = rawTextFromFile(fileBytes, storedBytes);
-    if (storedBytes > kCapacity) throw KxError("Text überschreitet Memo-Kapazität");
+    size_t lines = 0;
+    QString newText = rawTextFromFile(fileBytes, storedBytes, lines);
+    if (storedBytes > kCapacity || lines > kMaxLines) throw KxError("Text überschreitet Memo-Kapazität");
     // The whole-text comparison copies the document; texts of different length differ anyway.
     if (newText.size() == document()->characterCount() - 1 && newText == document()->toRawText()) return;
     ProgramEdit edit(*this);

@@ -28,8 +28,11 @@ class TextWindow : public QPlainTextEdit, public LineList {
     Q_OBJECT
 
 public:
-    // Above this many bytes a text is refused with "Text überschreitet Memo-Kapazität".
+    // Above this many bytes, or this many hard lines, a text is refused with
+    // "Text überschreitet Memo-Kapazität": the window's document takes seconds
+    // per million lines, so a file of millions of empty lines would freeze it.
     static constexpr size_t kCapacity = size_t{512} * 1024 * 1024;
+    static constexpr size_t kMaxLines = 4'000'000;
 
     explicit TextWindow(QWidget* parent = nullptr);
     ~TextWindow() override;

@@ -6,11 +6,44 @@ namespace korvex::bench {
 
 std::string generateProse(size_t bytes) {
     // Windows-1252: \xE4 ä, \xF6 ö, \xFC ü, \xDF ß, \xC4 Ä, \xDC Ü.
-    static const char* const words[] = {
-        "der", "die", "das", "und", "nicht", "mit", "f\xFCr", "auf", "Stra\xDF" "e", "Gesch\xE4" "ft",
-        "\xFC" "ber", "sch\xF6n", "Zeit", "Jahr", "Menschen", "Arbeit", "Beispiel", "gro\xDF", "Fr\xFChling",
-        "\xC4nderung", "\xDC" "bung", "Schreibmaschine", "Textverarbeitung", "Nord-S\xFC" "d", "1999",
-        "Donaudampfschifffahrt", "wird", "haben", "werden", "k\xF6nnen", "m\xFCssen", "heute", "morgen"};
+    static const char* const words[] = {"der",
+                                        "die",
+                                        "das",
+                                        "und",
+                                        "nicht",
+                                        "mit",
+                                        "f\xFCr",
+                                        "auf",
+                                        "Stra\xDF"
+                                        "e",
+                                        "Gesch\xE4"
+                                        "ft",
+                                        "\xFC"
+                                        "ber",
+                                        "sch\xF6n",
+                                        "Zeit",
+                                        "Jahr",
+                                        "Menschen",
+                                        "Arbeit",
+                                        "Beispiel",
+                                        "gro\xDF",
+                                        "Fr\xFChling",
+                                        "\xC4nderung",
+                                        "\xDC"
+                                        "bung",
+                                        "Schreibmaschine",
+                                        "Textverarbeitung",
+                                        "Nord-S\xFC"
+                                        "d",
+                                        "1999",
+                                        "Donaudampfschifffahrt",
+                                        "wird",
+                                        "haben",
+                                        "werden",
+                                        "k\xF6nnen",
+                                        "m\xFCssen",
+                                        "heute",
+                                        "morgen"};
     static const char* const endings[] = {".", ",", ".", ";", ":", "!", "?", ","};
     std::mt19937 random(2024);
     std::string text;

@@ -5,10 +5,10 @@
 
 // A broken property stops the run with the line that failed, so libFuzzer
 // keeps the input as a crash.
-#define FUZZ_CHECK(condition)                                                          \
-    do {                                                                               \
-        if (!(condition)) {                                                            \
+#define FUZZ_CHECK(condition)                                                                     \
+    do {                                                                                          \
+        if (!(condition)) {                                                                       \
             std::fprintf(stderr, "%s:%d: property failed: %s\n", __FILE__, __LINE__, #condition); \
-            std::abort();                                                              \
-        }                                                                              \
+            std::abort();                                                                         \
+        }                                                                                         \
     } while (false)

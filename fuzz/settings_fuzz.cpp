@@ -18,21 +18,51 @@ public:
     int headerFontCalls = 0;
     bool calledAfterHeaderFont = false;
 
-    void setWindowTop(int32_t v) override { note(); record.top = v; }
-    void setWindowLeft(int32_t v) override { note(); record.left = v; }
-    void setWindowHeight(int32_t v) override { note(); record.height = v; }
-    void setWindowWidth(int32_t v) override { note(); record.width = v; }
-    void setWindowColour(Colour c) override { note(); record.windowColour = c; }
+    void setWindowTop(int32_t v) override {
+        note();
+        record.top = v;
+    }
+    void setWindowLeft(int32_t v) override {
+        note();
+        record.left = v;
+    }
+    void setWindowHeight(int32_t v) override {
+        note();
+        record.height = v;
+    }
+    void setWindowWidth(int32_t v) override {
+        note();
+        record.width = v;
+    }
+    void setWindowColour(Colour c) override {
+        note();
+        record.windowColour = c;
+    }
     void setFontName(std::string name) override {
         note();
         FUZZ_CHECK(!name.empty() && name.size() <= kMaxFontNameLength);
         record.fontName = std::move(name);
     }
-    void setFontSize(int32_t v) override { note(); record.fontSize = v; }
-    void setFontStyle(FontStyle s) override { note(); record.style = s; }
-    void setFontColour(Colour c) override { note(); record.fontColour = c; }
-    void setOpenDir(std::string dir) override { note(); record.openDir = std::move(dir); }
-    void setSaveDir(std::string dir) override { note(); record.saveDir = std::move(dir); }
+    void setFontSize(int32_t v) override {
+        note();
+        record.fontSize = v;
+    }
+    void setFontStyle(FontStyle s) override {
+        note();
+        record.style = s;
+    }
+    void setFontColour(Colour c) override {
+        note();
+        record.fontColour = c;
+    }
+    void setOpenDir(std::string dir) override {
+        note();
+        record.openDir = std::move(dir);
+    }
+    void setSaveDir(std::string dir) override {
+        note();
+        record.saveDir = std::move(dir);
+    }
     void headerTakesTextWindowFont() override { ++headerFontCalls; }
 
 private:

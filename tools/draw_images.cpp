@@ -174,7 +174,10 @@ Ink iconAt(double x, double y, double unit) {
     // small sizes and grow slowly at large ones.
     const double line = std::max(unit, 0.5);
     Ink ink;
-    auto put = [&](QRgb c) { ink.set = true; ink.c = c; };
+    auto put = [&](QRgb c) {
+        ink.set = true;
+        ink.c = c;
+    };
 
     // Sheet 1..12 × 1..15 with a fold of 4 at the top right.
     const double sl = 1, st = 1, sr = 12, sb = 15, fold = 4;
@@ -230,8 +233,8 @@ Ink iconAt(double x, double y, double unit) {
 }
 
 bool saveIcon(int size, const QString& path) {
-    QVector<QRgb> palette = {kBlack, kMaroon, kGreen, kOlive, kNavy, kPurple, kTeal, kGray,
-                             kSilver, kRed, kLime, kYellow, kBlue, kFuchsia, kAqua, kWhite,
+    QVector<QRgb> palette = {kBlack,           kMaroon, kGreen, kOlive,  kNavy, kPurple,  kTeal, kGray,
+                             kSilver,          kRed,    kLime,  kYellow, kBlue, kFuchsia, kAqua, kWhite,
                              qRgba(0, 0, 0, 0)};
     QImage img(size, size, QImage::Format_Indexed8);
     img.setColorTable(palette);

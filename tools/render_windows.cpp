@@ -39,7 +39,8 @@ int main(int argc, char** argv) {
     windows.Form1->MemArbeitsfenster->loadBytes(
         "Sehr geehrte Damen und Herren,\r\n\r\nhiermit best\xE4tige ich den Eingang Ihres Schreibens vom "
         "3. Dezember und teile Ihnen mit, dass die Lieferung wie vereinbart erfolgen wird.\r\n\r\n"
-        "Mit freundlichen Gr\xFC\xDF" "en\r\n");
+        "Mit freundlichen Gr\xFC\xDF"
+        "en\r\n");
     bool ok = render(*windows.Form1, folder, QStringLiteral("main-window"));
     ok = render(*windows.Form2, folder, QStringLiteral("info-window")) && ok;
     ok = render(*windows.Form3, folder, QStringLiteral("phrase-editor")) && ok;

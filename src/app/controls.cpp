@@ -1,10 +1,10 @@
 #include "app/controls.h"
 
+#include <qdrawutil.h>
 #include <QBitmap>
 #include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
-#include <qdrawutil.h>
 
 #include "app/qtconvert.h"
 

@@ -69,7 +69,10 @@ std::string fromUtf8(std::string_view utf8) {
         char32_t c = extra == 0 ? lead : extra == 1 ? (lead & 0x1F) : extra == 2 ? (lead & 0x0F) : (lead & 0x07);
         bool ok = extra >= 0;
         for (int k = 1; ok && k <= extra; ++k) {
-            if (i + static_cast<size_t>(k) >= utf8.size()) { ok = false; break; }
+            if (i + static_cast<size_t>(k) >= utf8.size()) {
+                ok = false;
+                break;
+            }
             const auto next = static_cast<unsigned char>(utf8[i + static_cast<size_t>(k)]);
             ok = (next & 0xC0) == 0x80;
             c = (c << 6) | (next & 0x3F);

@@ -109,8 +109,7 @@ void DisplayLineIndex::replace(int first, int removed, const std::vector<int>& c
         --chunk;
         offset = static_cast<int>(chunks_[chunk].counts.size());
     }
-    if (chunk < chunks_.size() &&
-        offset + removed <= static_cast<int>(chunks_[chunk].counts.size()) &&
+    if (chunk < chunks_.size() && offset + removed <= static_cast<int>(chunks_[chunk].counts.size()) &&
         counts.size() <= kChunkSize) {
         Chunk& target = chunks_[chunk];
         const auto from = target.counts.begin() + offset;

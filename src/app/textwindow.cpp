@@ -1,9 +1,9 @@
 #include "app/textwindow.h"
 
 #include <QKeyEvent>
-#include <QResizeEvent>
 #include <QMimeData>
 #include <QPlainTextDocumentLayout>
+#include <QResizeEvent>
 #include <QScopeGuard>
 #include <QScrollBar>
 #include <QTextBlock>
@@ -240,10 +240,10 @@ void TextWindow::clear() {
 std::string TextWindow::text() const {
     // As bytesFromDocumentText, written straight into a string of the final size.
     const QString raw = document()->toRawText();
-    const char16_t* const chars = reinterpret_cast<const char16_t*>(raw.constData());
-    const size_t size = static_cast<size_t>(raw.size());
+    const auto* const chars = reinterpret_cast<const char16_t*>(raw.constData());
+    const auto size = static_cast<size_t>(raw.size());
     const auto isBreak = [](char16_t u) { return u == u'\n' || u == 0x2029 || u == 0x2028; };
-    const size_t breaks = static_cast<size_t>(std::count_if(chars, chars + size, isBreak));
+    const auto breaks = static_cast<size_t>(std::count_if(chars, chars + size, isBreak));
     std::string bytes(size + breaks, '\0');
     char* out = bytes.data();
     for (size_t i = 0; i < size; ++i) {
@@ -281,7 +281,7 @@ QString rawTextFromFile(std::string_view fileBytes, size_t& storedBytes, size_t&
     }();
     const std::string_view bytes = fileBytes.substr(0, fileBytes.find('\0'));
     QString text(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
-    char16_t* const begin = reinterpret_cast<char16_t*>(text.data());
+    auto* const begin = reinterpret_cast<char16_t*>(text.data());
     char16_t* out = begin;
     size_t breaks = 0;
     const size_t size = bytes.size();

@@ -18,10 +18,10 @@
 #include "document/documentcommands.h"
 #include "document/headerfield.h"
 #include "editing/editcommands.h"
+#include "platform/platform.h"
 #include "printing/printcommand.h"
 #include "settings/settingsio.h"
 #include "typingtest/typingtest.h"
-#include "platform/platform.h"
 
 namespace korvex {
 namespace {
@@ -48,8 +48,8 @@ QFrame* makePanel(const char* name, QWidget* parent, Colour colour) {
     return panel;
 }
 
-QPushButton* makeButton(const char* name, const QString& caption, QRect geometry, QWidget* parent,
-                        const QString& hint, int pixelSize = 13) {
+QPushButton* makeButton(const char* name, const QString& caption, QRect geometry, QWidget* parent, const QString& hint,
+                        int pixelSize = 13) {
     auto* button = place(new QPushButton(caption, parent), name, geometry);
     button->setFont(pixelFont(QStringLiteral("Arial"), pixelSize, true));
     button->setToolTip(hint);
@@ -284,9 +284,9 @@ void TForm1::connectHandlers() {
 }
 
 void TForm1::setTabOrder() {
-    const QList<QWidget*> order = {ButX,          ButC,     ButE,     ButPhrasen, BitButClose,
-                                   ButDatum,      ButReplace, ButReplaceAll, EdiTime,  ButStart,
-                                   ButReset,      ButStop,  MemArbeitsfenster, ColorBox1, EdiKopfzeile};
+    const QList<QWidget*> order = {
+        ButX,    ButC,     ButE,     ButPhrasen, BitButClose,       ButDatum,  ButReplace,  ButReplaceAll,
+        EdiTime, ButStart, ButReset, ButStop,    MemArbeitsfenster, ColorBox1, EdiKopfzeile};
     for (qsizetype i = 0; i + 1 < order.size(); ++i) QWidget::setTabOrder(order[i], order[i + 1]);
 }
 
@@ -366,7 +366,9 @@ void TForm1::MemArbeitsfensterKeyPress() {
 void TForm1::MemArbeitsfensterClick() {}
 
 // Each handler starts one command; the commands give the focus back to the
-// text window where that is their rule.
+// text window where that is their rule. One line per handler reads as the
+// wiring table it is.
+// clang-format off
 void TForm1::SpButSchliessenClick() { guarded([this] { document::newClose(*this); }); }
 void TForm1::SpButOeffnenClick() { guarded([this] { document::open(*this); }); }
 void TForm1::SpButSpeichernClick() { guarded([this] { document::save(*this); }); }
@@ -388,6 +390,7 @@ void TForm1::ButResetClick() { guarded([this] { typingtest::reset(*this); }); }
 void TForm1::TimStopperTimer() { guarded([this] { typingtest::timerTick(*this); }); }
 void TForm1::BitButCloseClick() { close(); }
 void TForm1::ColorBox1Select() { guarded([this] { editing::applyPickedColour(*this); }); }
+// clang-format on
 
 // Menu items that repeat a tool button run the button's handler.
 void TForm1::Schliessen1Click() { SpButSchliessenClick(); }

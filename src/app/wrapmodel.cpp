@@ -27,14 +27,14 @@ const std::array<WrapModel::Kind, 256> WrapModel::kKinds = [] {
     for (int c = 'A'; c <= 'Z'; ++c) kinds[static_cast<size_t>(c)] = Letter;
     for (int c = 0xC0; c <= 0xFF; ++c) kinds[static_cast<size_t>(c)] = Letter;  // accented letters, ß
     // Symbols that break like letters; they make up HTML references and tags.
-    for (char c : {'&', '<', '>', '#', '=', '*', '@', '_', '~'}) kinds[static_cast<size_t>(c)] = Letter;
+    for (unsigned char c : {'&', '<', '>', '#', '=', '*', '@', '_', '~'}) kinds[c] = Letter;
     kinds[0xD7] = Unknown;  // multiplication sign
     kinds[0xF7] = Unknown;  // division sign
     for (int c = '0'; c <= '9'; ++c) kinds[static_cast<size_t>(c)] = Digit;
     kinds['-'] = Hyphen;
     kinds['!'] = Exclamation;
     kinds['?'] = Exclamation;
-    for (char c : {'.', ',', ';', ':'}) kinds[static_cast<size_t>(c)] = Stop;
+    for (unsigned char c : {'.', ',', ';', ':'}) kinds[c] = Stop;
     kinds['"'] = Quote;
     kinds['\''] = Quote;
     return kinds;
@@ -53,11 +53,11 @@ std::optional<WrapModel> WrapModel::forFont(const QFont& font) {
         if (advance != std::floor(advance) || advance <= 0) return std::nullopt;
         if (model.advance_ == 0) model.advance_ = static_cast<int>(advance);
         if (static_cast<int>(advance) != model.advance_) return std::nullopt;
-        model.overhang_[static_cast<size_t>(c)] =
-            static_cast<int16_t>(-std::min(0, toFixed(metrics.rightBearing(ch))));
+        model.overhang_[static_cast<size_t>(c)] = static_cast<int16_t>(-std::min(0, toFixed(metrics.rightBearing(ch))));
     }
     // No kerning or ligatures: the characters in a row are as wide as one by one.
-    if (metrics.horizontalAdvance(all) * 64.0 != static_cast<qreal>(model.advance_) * all.size()) return std::nullopt;
+    if (metrics.horizontalAdvance(all) * 64.0 != static_cast<qreal>(model.advance_) * static_cast<qreal>(all.size()))
+        return std::nullopt;
     model.minimumBearing_ = -std::min(0, toFixed(metrics.minRightBearing()));
     return model;
 }

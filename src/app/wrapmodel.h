@@ -34,8 +34,7 @@ public:
     enum Kind : uint8_t { Unknown, Space, Letter, Digit, Hyphen, Exclamation, Stop, Quote };
     // Whether Qt may break a line between two adjacent non-space characters.
     static bool breakBetween(Kind before, Kind after) {
-        return (before == Hyphen && after == Letter) ||
-               (before == Exclamation && (after == Letter || after == Digit));
+        return (before == Hyphen && after == Letter) || (before == Exclamation && (after == Letter || after == Digit));
     }
     static Kind kindOf(char16_t c) { return c < 256 ? kKinds[c] : Unknown; }
 
@@ -45,9 +44,9 @@ private:
     int lineEnd(const char16_t* text, int length, int from, int width, bool anywhere) const;
 
     static const std::array<Kind, 256> kKinds;
-    int advance_ = 0;                       // every character's advance
-    int minimumBearing_ = 0;                // the font's smallest right bearing, as a positive overhang
-    std::array<int16_t, 256> overhang_{};   // ink past the advance, per character
+    int advance_ = 0;                      // every character's advance
+    int minimumBearing_ = 0;               // the font's smallest right bearing, as a positive overhang
+    std::array<int16_t, 256> overhang_{};  // ink past the advance, per character
 };
 
 }  // namespace korvex

@@ -25,9 +25,8 @@ void raisedBevel(QFrame* frame) {
 }  // namespace
 
 TKxMsgDlg::TKxMsgDlg(QWidget* parent)
-    : QDialog(parent,
-              Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
-                  Qt::MSWindowsFixedSizeDialogHint) {
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                          Qt::MSWindowsFixedSizeDialogHint) {
     setWindowTitle(QStringLiteral("KxMessageDialog"));
     setFixedSize(363, 134);
     const QFont font = dialogFont();
@@ -128,8 +127,7 @@ void TKxMsgDlg::keyPressEvent(QKeyEvent* event) {
 // Every way of closing (buttons, title bar, Escape) ends here.
 void TKxMsgDlg::done(int result) {
     QWidget* focused = focusWidget();
-    if (focused == ButJa || focused == ButNein || focused == ButAbbr)
-        lastFocus_ = static_cast<QPushButton*>(focused);
+    if (focused == ButJa || focused == ButNein || focused == ButAbbr) lastFocus_ = static_cast<QPushButton*>(focused);
     resetOptions();
     QDialog::done(result);
 }

@@ -156,10 +156,8 @@ bool TForm3::event(QEvent* event) {
     const bool result = QWidget::event(event);
     if (event->type() == QEvent::WindowActivate) {
         // The first activation after a show was handled with the show.
-        if (activationPending_)
-            activationPending_ = false;
-        else
-            FormActivate();
+        if (activationPending_) activationPending_ = false;
+        else FormActivate();
     } else if (event->type() == QEvent::WindowDeactivate) {
         activationPending_ = false;
     }

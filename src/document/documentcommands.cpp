@@ -32,8 +32,7 @@ QString folderOf(const QString& path) {
 }
 
 void Speichern(TForm1& form) {
-    const std::string bytes =
-        composeDocument(toCp1252(form.EdiKopfzeile->text()), form.MemArbeitsfenster->text());
+    const std::string bytes = composeDocument(toCp1252(form.EdiKopfzeile->text()), form.MemArbeitsfenster->text());
     form.platform().writeWholeFile(form.CurrentFileName, QByteArray::fromStdString(bytes));
     form.SavedFlag = true;
 }
@@ -89,12 +88,9 @@ bool saveOrAsk(TForm1& form) {
 bool textMayGo(TForm1& form) {
     switch (saveQuestion(form)) {
         case Answer::NotAsked:
-        case Answer::No:
-            return true;
-        case Answer::Cancel:
-            return false;
-        case Answer::Yes:
-            break;
+        case Answer::No: return true;
+        case Answer::Cancel: return false;
+        case Answer::Yes: break;
     }
     try {
         return saveOrAsk(form);

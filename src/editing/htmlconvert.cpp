@@ -31,9 +31,7 @@ constexpr std::array<Replacement, 14> kReplacements = {{
     {"\r\n", "<BR>\r\n", false},
 }};
 
-constexpr bool applies(const Replacement& r, HtmlConversion mode) {
-    return !r.tagsToo || mode == HtmlConversion::All;
-}
+constexpr bool applies(const Replacement& r, HtmlConversion mode) { return !r.tagsToo || mode == HtmlConversion::All; }
 
 // What a byte turns into: its single-byte replacement, or, when the next byte
 // is `pairSecond`, the replacement of that two-byte pair.

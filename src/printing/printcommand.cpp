@@ -62,7 +62,8 @@ void print(TForm1& form) {
     const PageLayout layout = pageLayoutFor(pointSize, font.family().toStdString(), withHeader);
 
     std::string headerLine;
-    if (withHeader && !header.isEmpty()) headerLine = withMargin(layout, firstDisplayLine(window, header).toStdString());
+    if (withHeader && !header.isEmpty())
+        headerLine = withMargin(layout, firstDisplayLine(window, header).toStdString());
 
     form.LstBoxDruck.clear();
     std::vector<std::string> printBuffer;

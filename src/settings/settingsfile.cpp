@@ -107,8 +107,8 @@ SettingsReadResult readSettings(std::string_view fileBytes, SettingsTarget& targ
 void PrintTo(const SettingsRecord& record, std::ostream* os) {
     *os << "{" << record.top << ", " << record.left << ", " << record.height << ", " << record.width << ", "
         << colourToText(record.windowColour) << ", \"" << record.fontName << "\", " << record.fontSize << ", "
-        << styleToText(record.style) << ", " << colourToText(record.fontColour) << ", \"" << record.openDir
-        << "\", \"" << record.saveDir << "\"}";
+        << styleToText(record.style) << ", " << colourToText(record.fontColour) << ", \"" << record.openDir << "\", \""
+        << record.saveDir << "\"}";
 }
 
 std::string composeSettings(const SettingsRecord& record) {

@@ -39,8 +39,7 @@ void PrintTo(const TickResult& result, std::ostream* os) {
 }
 
 void PrintTo(RunColours colours, std::ostream* os) {
-    *os << "window " << colourToText(colours.windowColor) << ", text window "
-        << colourToText(colours.textWindowColour);
+    *os << "window " << colourToText(colours.windowColor) << ", text window " << colourToText(colours.textWindowColour);
 }
 
 RunColours coloursForRun(Colour windowColor, Colour textWindowColour) {

@@ -51,17 +51,14 @@ void reset(TForm1& form) {
 void timerTick(TForm1& form) {
     const TickResult result = form.Stopper.tick(form.platform().tickMs());
     switch (result.outcome) {
-        case TickOutcome::Running:
-            form.EdiTime->setText(fromCp1252(result.fieldText));
-            break;
+        case TickOutcome::Running: form.EdiTime->setText(fromCp1252(result.fieldText)); break;
         case TickOutcome::Ended:
             form.MemArbeitsfenster->setReadOnly(true);
             setTextWindowBackground(form, StopEndColour);
             form.TimStopper->stop();
             form.EdiTime->setText(fromCp1252(endOfTestText(Anschlaege(form))));
             break;
-        case TickOutcome::Idle:
-            break;
+        case TickOutcome::Idle: break;
     }
 }
 

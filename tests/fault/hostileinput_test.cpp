@@ -2,17 +2,17 @@
 // Each loads or gives its message, within bounded memory, and the program
 // stays usable. Memory is the peak of the test's own process (ctest runs
 // every test alone).
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTest>
 #include <random>
-#include <sys/resource.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include "app/textbytes.h"
 #include "app/controls.h"
+#include "app/textbytes.h"
 #include "app/uKorvex21.h"
 #include "settings/settingsfile.h"
 #include "support/mainwindowfixture.h"

@@ -4,17 +4,17 @@
 // after the next save no temporary file is left in the folder.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <chrono>
 #include <random>
-#include <signal.h>
 #include <string>
-#include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
 
 #include "platform/qtplatform.h"
 

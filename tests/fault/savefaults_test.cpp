@@ -1,11 +1,11 @@
 // Saving and opening on real files when the file system works against the
 // program: full, the folder or file changed behind its back, odd file names.
+#include <sys/mount.h>
 #include <QDir>
 #include <QFile>
 #include <QTest>
 #include <cerrno>
 #include <cstring>
-#include <sys/mount.h>
 
 #include "app/controls.h"
 #include "app/uKorvex21.h"
@@ -27,7 +27,8 @@ protected:
         QTest::mouseClick(form().SpButOeffnen, Qt::LeftButton);
     }
     static QString cannotCreate(const QString& path) {
-        return QStringLiteral("Datei ") + QDir::toNativeSeparators(path) + QStringLiteral(" kann nicht erstellt werden");
+        return QStringLiteral("Datei ") + QDir::toNativeSeparators(path) +
+               QStringLiteral(" kann nicht erstellt werden");
     }
     static QStringList entries(const QString& folder) {
         return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
@@ -67,8 +68,7 @@ TEST_F(SaveFaultTest, ChangesByAnotherProgramBetweenOpenAndSave) {
     };
     const Change changes[] = {
         {"Dokument gelöscht", [](const QString&, const QString& file) { QFile::remove(file); }, true},
-        {"Ordner verschwunden", [](const QString& folder, const QString&) { QDir(folder).removeRecursively(); },
-         false},
+        {"Ordner verschwunden", [](const QString& folder, const QString&) { QDir(folder).removeRecursively(); }, false},
         {"Datei durch Ordner ersetzt",
          [](const QString&, const QString& file) { QFile::remove(file), QDir().mkdir(file); }, false},
     };

@@ -1,5 +1,7 @@
 // Documents on real files: Save, Save as, Open, New/Close, the close of the
 // main window, the save question and the header line.
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -8,8 +10,6 @@
 #include <QTest>
 #include <QTimer>
 #include <deque>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "app/controls.h"
 #include "app/uKorvex21.h"
@@ -79,7 +79,8 @@ TEST_F(DocumentTest, SaveAsWritesTextAndHeaderAndNamesTheDocument) {
     const QString path = pathInWorkingDir(QStringLiteral("brief.txt"));
     platform.saveAnswers.push_back(path);
     QTest::mouseClick(form().SpButSpUnter, Qt::LeftButton);
-    EXPECT_EQ(readFile(path), QByteArray("Betrifft: Gr\xF6\xDF" "e\r\n#kopf#\r\nHallo"));
+    EXPECT_EQ(readFile(path), QByteArray("Betrifft: Gr\xF6\xDF"
+                                         "e\r\n#kopf#\r\nHallo"));
     EXPECT_EQ(form().CurrentFileName, path);
     EXPECT_EQ(form().LabShowDatName->text(), path);
     EXPECT_EQ(form().SaveDir, workingDir.path() + QDir::separator());
@@ -198,8 +199,8 @@ TEST_F(DocumentTest, FailedSaveKeepsWindowAndOldFile) {
     form().EdiKopfzeile->setText(QStringLiteral("Kopf"));
     // A folder that does not exist, and a file name taken by a folder.
     QDir(workingDir.path()).mkdir(QStringLiteral("ordner"));
-    for (const QString& target : {pathInWorkingDir(QStringLiteral("gibtsnicht/x.txt")),
-                                  pathInWorkingDir(QStringLiteral("ordner"))}) {
+    for (const QString& target :
+         {pathInWorkingDir(QStringLiteral("gibtsnicht/x.txt")), pathInWorkingDir(QStringLiteral("ordner"))}) {
         form().CurrentFileName = target;
         QTest::mouseClick(form().SpButSpeichern, Qt::LeftButton);
         ASSERT_FALSE(platform.errorReports.isEmpty());

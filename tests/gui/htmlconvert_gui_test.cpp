@@ -11,11 +11,12 @@
 namespace korvex::testing {
 namespace {
 
-class HtmlConvertGuiTest : public MainWindowTest {
-};
+class HtmlConvertGuiTest : public MainWindowTest {};
 
 TEST_F(HtmlConvertGuiTest, ReplKeepsTagsAndRAllTurnsThemIntoEntities) {
-    memo().loadBytes("Gr\xF6\xDF" "e & Ma\xDF <b>\xC4</b>");
+    memo().loadBytes(
+        "Gr\xF6\xDF"
+        "e & Ma\xDF <b>\xC4</b>");
     form().SavedFlag = true;
     click(form().ButReplace);
     EXPECT_EQ(memo().text(), "Gr&ouml;&szlig;e &amp; Ma&szlig; <b>&Auml;</b>");

@@ -285,8 +285,8 @@ TEST_F(KxMsgDlgTest, CentresOnTheMainWindowWhereverItIsNow) {
             outer = mainWindow.frameGeometry();
             owned.close();
         }));
-        SCOPED_TRACE(testing::Message() << "main window " << outer.x() << "," << outer.y() << " dialog "
-                                        << inner.x() << "," << inner.y());
+        SCOPED_TRACE(testing::Message() << "main window " << outer.x() << "," << outer.y() << " dialog " << inner.x()
+                                        << "," << inner.y());
         EXPECT_LE(std::abs((inner.left() - outer.left()) - (outer.right() - inner.right())), 1);
         EXPECT_LE(std::abs((inner.top() - outer.top()) - (outer.bottom() - inner.bottom())), 1);
     }

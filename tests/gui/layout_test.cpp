@@ -2,11 +2,11 @@
 // fonts, colours, the menu and the Tab order.
 #include <QApplication>
 #include <QComboBox>
-#include <QPushButton>
-#include <QPlainTextEdit>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTest>
 
 #include "app/controls.h"
@@ -35,7 +35,13 @@ const Placement kPlacements[] = {
     {"PanTop", "PanOben", {80, 0, 49, 25}, "TOP", "Arial", 13, true, "Korvex bleibt immer im Vordergrund"},
     {"EdiDatum", "PanOben", {136, 0, 121, 26}, nullptr, "Courier New", 16, true, "Datum aktualisieren durch Klick"},
     {"ButDatum", "PanOben", {264, 0, 49, 25}, "Dat", "Arial", 13, true, "Datum einfügen"},
-    {"ButReplace", "PanOben", {320, 0, 41, 25}, "Repl", "Arial", 13, true,
+    {"ButReplace",
+     "PanOben",
+     {320, 0, 41, 25},
+     "Repl",
+     "Arial",
+     13,
+     true,
      "Ersetzt Umlaute etc. für HTML, ohne < und >"},
     {"ButStart", "PanOben", {368, 0, 41, 25}, "GO", "Arial", 13, true, "Stoppuhr starten"},
     {"ButStop", "PanOben", {408, 0, 49, 25}, "STP", "Arial", 13, true, "Stoppuhr anhalten"},
@@ -50,9 +56,21 @@ const Placement kPlacements[] = {
     {"ButC", "PanOben", {176, 40, 41, 17}, "C", "Arial", 13, true, "Kopieren"},
     {"ButE", "PanOben", {216, 40, 41, 17}, "E", "Arial", 13, true, "Einfügen"},
     {"ButPhrasen", "PanOben", {264, 32, 49, 25}, "Phr", "Arial", 13, true, "Phrase auswählen und einfügen"},
-    {"ButReplaceAll", "PanOben", {320, 32, 41, 25}, "RAll", "Arial", 13, true,
+    {"ButReplaceAll",
+     "PanOben",
+     {320, 32, 41, 25},
+     "RAll",
+     "Arial",
+     13,
+     true,
      "Ersetzt Umlaute etc. für HTML, inklusive < und >"},
-    {"EdiTime", "PanOben", {368, 24, 129, 25}, nullptr, "Courier New", 15, true,
+    {"EdiTime",
+     "PanOben",
+     {368, 24, 129, 25},
+     nullptr,
+     "Courier New",
+     15,
+     true,
      "Stoppzeit in Sekunden hier eintragen, sonst Stoppzeit = 600 Sek."},
     {"LabShowDatName", "PanAnzeige", {8, 1, 545, 16}, nullptr, "Arial", 12, false, nullptr},
     {"LabZeilenAnz", "PanAnzeige", {8, 16, 37, 15}, "Zeilen:", "Arial", 12, true, nullptr},
@@ -60,7 +78,13 @@ const Placement kPlacements[] = {
     {"Label2", "PanAnzeige", {216, 16, 78, 15}, "CursorSpalte:", "Arial", 12, true, nullptr},
     {"Label3", "PanAnzeige", {344, 16, 76, 15}, "Fensterfarbe:", "Arial", 12, true, nullptr},
     {"ColorBox1", "PanAnzeige", {424, 16, 129, 22}, nullptr, "Arial", 12, true, "Fensterfarbe einstellen"},
-    {"EdiKopfzeile", "PanAnzeige", {8, 40, 625, 28}, nullptr, "Courier New", 15, false,
+    {"EdiKopfzeile",
+     "PanAnzeige",
+     {8, 40, 625, 28},
+     nullptr,
+     "Courier New",
+     15,
+     false,
      "Hier ggfs. Kopfzeile eintragen"},
     {"Panel1", "PanAnzeige", {646, 4, 5, 17}, nullptr, nullptr, 0, false, "Markierung Normal-/Sollgröße beim Drucken"},
 };
@@ -142,11 +166,16 @@ TEST_F(LayoutTest, ColourPickerListsTheNamedColoursWithoutNoneAndDefault) {
 }
 
 TEST_F(LayoutTest, MenuItemsCaptionsAndNoShortcuts) {
-    const QStringList expected = {QStringLiteral("&Neu/Schließen"), QStringLiteral("&Öffnen"),
-                                  QStringLiteral("&Speichern"),    QStringLiteral("Speichern unter ..."),
-                                  QString(),                       QStringLiteral("Schrift ändern"),
-                                  QString(),                       QStringLiteral("&Drucken"),
-                                  QString(),                       QStringLiteral("&Beenden")};
+    const QStringList expected = {QStringLiteral("&Neu/Schließen"),
+                                  QStringLiteral("&Öffnen"),
+                                  QStringLiteral("&Speichern"),
+                                  QStringLiteral("Speichern unter ..."),
+                                  QString(),
+                                  QStringLiteral("Schrift ändern"),
+                                  QString(),
+                                  QStringLiteral("&Drucken"),
+                                  QString(),
+                                  QStringLiteral("&Beenden")};
     QStringList captions;
     for (QAction* a : form().Datei1->actions()) {
         captions << a->text();
@@ -168,9 +197,10 @@ TEST_F(LayoutTest, DruckenInTheMenuDoesNothing) {
 
 TEST_F(LayoutTest, TabOrderGoesRoundBothWays) {
     TForm1& f = form();
-    const QList<QWidget*> order = {f.ButX,     f.ButC,    f.ButE,    f.ButPhrasen, f.BitButClose,
-                                   f.ButDatum, f.ButReplace, f.ButReplaceAll, f.EdiTime, f.ButStart,
-                                   f.ButReset, f.ButStop, f.MemArbeitsfenster, f.ColorBox1, f.EdiKopfzeile};
+    const QList<QWidget*> order = {
+        f.ButX,          f.ButC,    f.ButE,     f.ButPhrasen, f.BitButClose, f.ButDatum,          f.ButReplace,
+        f.ButReplaceAll, f.EdiTime, f.ButStart, f.ButReset,   f.ButStop,     f.MemArbeitsfenster, f.ColorBox1,
+        f.EdiKopfzeile};
     order.front()->setFocus();
     for (qsizetype i = 1; i <= order.size(); ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);

@@ -91,7 +91,9 @@ TEST_F(PhrasesTest, TypingAndClosingCreatesThePhraseFile) {
     EXPECT_TRUE(editor().PhrasesModified);
     editor().close();
     EXPECT_EQ(readFile(phraseFile()), cp1252(phrases().toPlainText()));
-    EXPECT_TRUE(readFile(phraseFile()).endsWith("Anfrage vom    m\xf6" "chte ich Ihnen folgendes mitteilen:\r\nMit besten Wuenschen"));
+    EXPECT_TRUE(readFile(phraseFile())
+                    .endsWith("Anfrage vom    m\xf6"
+                              "chte ich Ihnen folgendes mitteilen:\r\nMit besten Wuenschen"));
     EXPECT_FALSE(editor().PhrasesModified);
 
     // Shown again, the editor reads the file instead of the notice.

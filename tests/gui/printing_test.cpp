@@ -14,8 +14,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <functional>
 #include <algorithm>
+#include <functional>
 #include <map>
 
 #include "app/kxerror.h"
@@ -189,8 +189,8 @@ std::optional<QString> runTool(const QString& tool, const QStringList& arguments
 
 Pages wordsOf(const QString& pdf) {
     Pages pages;
-    const QString html = runTool(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")})
-                             .value_or(QString());
+    const QString html =
+        runTool(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")}).value_or(QString());
     static const QRegularExpression tag(QString::fromLatin1(
         R"re(<page |<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re"));
     for (auto it = tag.globalMatch(html); it.hasNext();) {
@@ -212,9 +212,9 @@ int pageCountOf(const QString& pdf) {
     return m.hasMatch() ? m.captured(1).toInt() : -1;
 }
 
-#define SKIP_WITHOUT_POPPLER()                                                                 \
-    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty() ||              \
-        QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty())                  \
+#define SKIP_WITHOUT_POPPLER()                                                   \
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty() || \
+        QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty())     \
     GTEST_SKIP() << "pdftotext and pdfinfo (poppler-utils) are needed to read the printed PDF"
 
 class PdfPrintJobTest : public ::testing::Test {
@@ -351,7 +351,8 @@ TEST_F(PrintingEndToEnd, PrintButtonPrintsEveryPageAsItsOwnJob) {
         std::map<int, std::vector<Word>> lines;  // by top edge in tenths of a point
         std::vector<Word> words = pages[0];
         std::stable_sort(words.begin(), words.end(), [](const Word& a, const Word& b) {
-            return a.box.top() + 0.5 < b.box.top() || (std::abs(a.box.top() - b.box.top()) <= 0.5 && a.box.left() < b.box.left());
+            return a.box.top() + 0.5 < b.box.top() ||
+                   (std::abs(a.box.top() - b.box.top()) <= 0.5 && a.box.left() < b.box.left());
         });
         int top = -1000;
         for (const Word& word : words) {
@@ -370,7 +371,7 @@ TEST_F(PrintingEndToEnd, PrintButtonPrintsEveryPageAsItsOwnJob) {
             EXPECT_NEAR(line->second.front().box.left(), left + 12 * character, 1.0);
         }
         EXPECT_NEAR(footer->second.front().box.left(), left + 48 * character, 1.0);
-        EXPECT_EQ(footer->second.size(), 3u);  // "- n -"
+        EXPECT_EQ(footer->second.size(), 3u);                         // "- n -"
         if (header->second.front().text == QStringLiteral("Kopf")) {  // the text came through as it was
             EXPECT_NEAR(header->second.front().box.left(), left + 12 * character, 1.0);
             EXPECT_EQ(footer->second[1].text, QString::number(lines.size() == 63 ? 1 : 2));

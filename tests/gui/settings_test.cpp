@@ -54,9 +54,7 @@ protected:
                      QStringLiteral("C:\\Texte"), QStringLiteral("C:\\Ablage"));
     }
 
-    QStringList writtenLines() {
-        return QString::fromLatin1(readFile(settingsPath())).split(QStringLiteral("\r\n"));
-    }
+    QStringList writtenLines() { return QString::fromLatin1(readFile(settingsPath())).split(QStringLiteral("\r\n")); }
     void closeProgram() {
         form().close();
         QApplication::processEvents();

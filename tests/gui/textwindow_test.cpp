@@ -99,7 +99,9 @@ int qtDisplayLines(TextWindow& memo) {
 // keys that make and join lines, a paste of about a megabyte and its undo,
 // a narrower window and another font.
 TEST_F(TextWindowTest, CountEqualsQtLayoutThroughEditsPasteWidthAndFont) {
-    memo().loadBytes(words(60) + "\r\nkurz\r\n" + words(30) + "\r\n\tTab und Stra\xDF" "e\r\n");
+    memo().loadBytes(words(60) + "\r\nkurz\r\n" + words(30) +
+                     "\r\n\tTab und Stra\xDF"
+                     "e\r\n");
     QString big;
     for (int line = 0; big.size() < (1 << 20); ++line) {
         big += QString::fromStdString(words(line % 37));
@@ -107,24 +109,32 @@ TEST_F(TextWindowTest, CountEqualsQtLayoutThroughEditsPasteWidthAndFont) {
         big += QLatin1Char('\n');
     }
     const std::pair<const char*, std::function<void()>> steps[] = {
-        {"break inside a wrapped line", [&] { setCaret(40); QTest::keyClick(&memo(), Qt::Key_Return); }},
+        {"break inside a wrapped line",
+         [&] {
+             setCaret(40);
+             QTest::keyClick(&memo(), Qt::Key_Return);
+         }},
         {"break taken back", [&] { QTest::keyClick(&memo(), Qt::Key_Backspace); }},
-        {"lines joined at the end of a line", [&] {
+        {"lines joined at the end of a line",
+         [&] {
              setCaret(memo().document()->findBlockByNumber(1).position() - 1);
              QTest::keyClick(&memo(), Qt::Key_Delete);
          }},
-        {"a megabyte pasted", [&] {
+        {"a megabyte pasted",
+         [&] {
              QMimeData pasted;
              pasted.setText(big);
              memo().insertFromMimeData(&pasted);
          }},
         {"paste undone", [&] { QTest::keyClick(&memo(), Qt::Key_Z, Qt::ControlModifier); }},
         {"pasted again", [&] { QTest::keyClick(&memo(), Qt::Key_Y, Qt::ControlModifier); }},
-        {"narrower", [&] {
+        {"narrower",
+         [&] {
              form().resize(form().width() * 2 / 3, form().height());
              QApplication::processEvents();
          }},
-        {"other font", [&] {
+        {"other font",
+         [&] {
              QFont font(QStringLiteral("Arial"));
              font.setPixelSize(15);
              memo().setFont(font);

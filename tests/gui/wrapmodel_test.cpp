@@ -21,8 +21,29 @@ namespace {
 // words; some lines also hold characters only Qt's layout handles.
 std::string corpus() {
     static const char* const pieces[] = {
-        "Straße", "Übergänge", "und", "der", "Wörter", "ÄÖÜ", "1999", "3-4", "Süd-Ost", "-x", "x-", "--",
-        "z.B.", "Ja!Nein", "wie?5", "\"Zitat\"", "'s", "a,b;c:d", "Ende.", "!?", "W", "AAAA", "wwww",
+        "Straße",
+        "Übergänge",
+        "und",
+        "der",
+        "Wörter",
+        "ÄÖÜ",
+        "1999",
+        "3-4",
+        "Süd-Ost",
+        "-x",
+        "x-",
+        "--",
+        "z.B.",
+        "Ja!Nein",
+        "wie?5",
+        "\"Zitat\"",
+        "'s",
+        "a,b;c:d",
+        "Ende.",
+        "!?",
+        "W",
+        "AAAA",
+        "wwww",
         "Donaudampfschifffahrtsgesellschaftskapitänsmützenabzeichenhersteller",
         "ÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄ-xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx"};
     static const char* const others[] = {"\t", "Sil\u00ADben", "10\u00A0kg", "und/oder", "a–z", "so…", "(x)", "50%"};
@@ -99,8 +120,8 @@ TEST_F(MainWindowTest, DisplayLineCountsEqualQtLayoutOfEveryBlock) {
                     const int lines = model->lineCount(block.text(), static_cast<int>(laid->lineAt(0).width() * 64));
                     if (lines < 0) continue;
                     ++modelled;
-                    ASSERT_EQ(lines, laid->lineCount()) << face << ' ' << size << "px width " << width << ": "
-                                                        << block.text().toStdString();
+                    ASSERT_EQ(lines, laid->lineCount())
+                        << face << ' ' << size << "px width " << width << ": " << block.text().toStdString();
                 }
                 ASSERT_EQ(counted, qtLines) << face << ' ' << size << "px width " << width;
                 // Most lines have only characters the model follows; the others go to Qt.

@@ -44,11 +44,13 @@ INSTANTIATE_TEST_SUITE_P(
         HeaderCase{"Capitals", "Kopf\r\n#KOPF#\r\nText", 0, std::nullopt, "Kopf\r\n#KOPF#\r\nText"},
         HeaderCase{"TrailingBlank", "Kopf\r\n#kopf# \r\nText", 0, std::nullopt, "Kopf\r\n#kopf# \r\nText"},
         HeaderCase{"WrappedHeaderIsJoined", "aaaa bbbb cccc\r\n#kopf#\r\nT", 6, "aaaa bbbb cccc", "T"},
-        HeaderCase{"OnLine19", linesOf(19) + "#kopf#\r\nT", 0, [] {
+        HeaderCase{"OnLine19", linesOf(19) + "#kopf#\r\nT", 0,
+                   [] {
                        std::string h;
                        for (int i = 0; i < 19; ++i) h += "z" + std::to_string(i);
                        return h;
-                   }(), "T"},
+                   }(),
+                   "T"},
         HeaderCase{"OnLine20IsTooLate", linesOf(20) + "#kopf#\r\nT", 0, std::nullopt, linesOf(20) + "#kopf#\r\nT"},
         HeaderCase{"OnLine25", linesOf(25) + "#kopf#", 0, std::nullopt, linesOf(25) + "#kopf#"},
         HeaderCase{"LongHeaderCutTo100", std::string(130, 'h') + "\r\n#kopf#\r\n", 0, std::string(100, 'h'), ""},

@@ -31,21 +31,22 @@ TEST_P(HtmlConvert, BothButtonsOnePassAndStepByStep) {
 // Source is UTF-8, so the Windows-1252 letters are written as escapes.
 INSTANTIATE_TEST_SUITE_P(
     Cases, HtmlConvert,
-    ::testing::Values(
-        HtmlCase{"Empty", "", "", ""},
-        HtmlCase{"GermanLetters", "Gr\xF6\xDF" "e & Ma\xDF", "Gr&ouml;&szlig;e &amp; Ma&szlig;",
-                 "Gr&ouml;&szlig;e &amp; Ma&szlig;"},
-        HtmlCase{"EveryEntity", "\xC4\xD6\xDC\xE4\xF6\xFC\xDF\xB0\xA7\"&",
-                 "&Auml;&Ouml;&Uuml;&auml;&ouml;&uuml;&szlig;&deg;&sect;&quot;&amp;",
-                 "&Auml;&Ouml;&Uuml;&auml;&ouml;&uuml;&szlig;&deg;&sect;&quot;&amp;"},
-        HtmlCase{"Tags", "<b>\xC4</b>", "<b>&Auml;</b>", "&lt;b&gt;&Auml;&lt;/b&gt;"},
-        HtmlCase{"LineBreak", "a\r\nb", "a<BR>\r\nb", "a<BR>\r\nb"},
-        HtmlCase{"FinalLineBreak", "a\r\n", "a<BR>\r\n", "a<BR>\r\n"},
-        HtmlCase{"EmptyLines", "\r\n\r\n", "<BR>\r\n<BR>\r\n", "<BR>\r\n<BR>\r\n"},
-        HtmlCase{"LoneCrAndLf", "a\rb\nc\n\rd", "a\rb\nc\n\rd", "a\rb\nc\n\rd"},
-        HtmlCase{"CrBeforeBreak", "\r\r\n", "\r<BR>\r\n", "\r<BR>\r\n"},
-        HtmlCase{"OtherBytesStay", "caf\xE9 \x80 ~\x01", "caf\xE9 \x80 ~\x01", "caf\xE9 \x80 ~\x01"},
-        HtmlCase{"ExistingEntityIsEscapedAgain", "&auml;", "&amp;auml;", "&amp;auml;"}),
+    ::testing::Values(HtmlCase{"Empty", "", "", ""},
+                      HtmlCase{"GermanLetters",
+                               "Gr\xF6\xDF"
+                               "e & Ma\xDF",
+                               "Gr&ouml;&szlig;e &amp; Ma&szlig;", "Gr&ouml;&szlig;e &amp; Ma&szlig;"},
+                      HtmlCase{"EveryEntity", "\xC4\xD6\xDC\xE4\xF6\xFC\xDF\xB0\xA7\"&",
+                               "&Auml;&Ouml;&Uuml;&auml;&ouml;&uuml;&szlig;&deg;&sect;&quot;&amp;",
+                               "&Auml;&Ouml;&Uuml;&auml;&ouml;&uuml;&szlig;&deg;&sect;&quot;&amp;"},
+                      HtmlCase{"Tags", "<b>\xC4</b>", "<b>&Auml;</b>", "&lt;b&gt;&Auml;&lt;/b&gt;"},
+                      HtmlCase{"LineBreak", "a\r\nb", "a<BR>\r\nb", "a<BR>\r\nb"},
+                      HtmlCase{"FinalLineBreak", "a\r\n", "a<BR>\r\n", "a<BR>\r\n"},
+                      HtmlCase{"EmptyLines", "\r\n\r\n", "<BR>\r\n<BR>\r\n", "<BR>\r\n<BR>\r\n"},
+                      HtmlCase{"LoneCrAndLf", "a\rb\nc\n\rd", "a\rb\nc\n\rd", "a\rb\nc\n\rd"},
+                      HtmlCase{"CrBeforeBreak", "\r\r\n", "\r<BR>\r\n", "\r<BR>\r\n"},
+                      HtmlCase{"OtherBytesStay", "caf\xE9 \x80 ~\x01", "caf\xE9 \x80 ~\x01", "caf\xE9 \x80 ~\x01"},
+                      HtmlCase{"ExistingEntityIsEscapedAgain", "&auml;", "&amp;auml;", "&amp;auml;"}),
     [](const ::testing::TestParamInfo<HtmlCase>& info) { return std::string(info.param.name); });
 
 TEST(HtmlConvert, PressingReplTwiceConvertsAgain) {

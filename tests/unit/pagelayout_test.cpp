@@ -69,8 +69,7 @@ TEST_P(LayoutTable, WideFacesGetTheWiderMargin) {
 TEST_P(LayoutTable, ComicFaceLosesLinesBeforeTheHeaderIsTaken) {
     const SizeRow& row = GetParam();
     EXPECT_EQ(pageLayoutFor(row.points, "Comic Sans MS", false), (PageLayout{row.comicLines, row.wideMargin, false}));
-    EXPECT_EQ(pageLayoutFor(row.points, "Comic Sans MS", true),
-              (PageLayout{row.comicLines - 2, row.wideMargin, true}));
+    EXPECT_EQ(pageLayoutFor(row.points, "Comic Sans MS", true), (PageLayout{row.comicLines - 2, row.wideMargin, true}));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -118,8 +117,7 @@ TEST_P(PageCounts, WholeMultipleStillStartsAPage) {
 
 INSTANTIATE_TEST_SUITE_P(Lines, PageCounts,
                          ::testing::Values(CountCase{0, 1}, CountCase{1, 1}, CountCase{62, 1}, CountCase{63, 2},
-                                           CountCase{64, 2}, CountCase{126, 3}, CountCase{150, 3},
-                                           CountCase{189, 4}));
+                                           CountCase{64, 2}, CountCase{126, 3}, CountCase{150, 3}, CountCase{189, 4}));
 
 TEST(PageLines, CourierWithoutHeader) {
     const PageLayout layout = pageLayoutFor(10, "Courier New", false);

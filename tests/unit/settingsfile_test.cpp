@@ -43,14 +43,31 @@ std::string joined(const std::vector<std::string>& lines, const std::string& end
 }
 
 // A valid file followed by lines the reader must never look at.
-const std::vector<std::string> kSampleLines = {
-    "Korvex-V2.3 INI:", ">> Top, Left, Height, Width:", "10", "20", "30", "40",
-    ">> Color, Font, FontSize, FettKursiv, FontColor:", "clYellow", "Arial", "12", "bold------", "$00123456",
-    "C:\\Texte", "D:\\Ablage", "EndOfFile", "junk", "$$$", "", "-", "zzz"};
+const std::vector<std::string> kSampleLines = {"Korvex-V2.3 INI:",
+                                               ">> Top, Left, Height, Width:",
+                                               "10",
+                                               "20",
+                                               "30",
+                                               "40",
+                                               ">> Color, Font, FontSize, FettKursiv, FontColor:",
+                                               "clYellow",
+                                               "Arial",
+                                               "12",
+                                               "bold------",
+                                               "$00123456",
+                                               "C:\\Texte",
+                                               "D:\\Ablage",
+                                               "EndOfFile",
+                                               "junk",
+                                               "$$$",
+                                               "",
+                                               "-",
+                                               "zzz"};
 
-const std::vector<std::string> kSampleCalls = {
-    "top 10", "left 20", "height 30", "width 40", "window clYellow", "font Arial", "size 12", "style bold------",
-    "fontColour $00123456", "open C:\\Texte", "save D:\\Ablage", "header"};
+const std::vector<std::string> kSampleCalls = {"top 10",         "left 20",          "height 30",
+                                               "width 40",       "window clYellow",  "font Arial",
+                                               "size 12",        "style bold------", "fontColour $00123456",
+                                               "open C:\\Texte", "save D:\\Ablage",  "header"};
 
 std::vector<std::string> firstLines(size_t count) { return {kSampleLines.begin(), kSampleLines.begin() + count}; }
 
@@ -84,13 +101,12 @@ using namespace std::string_literals;
 
 INSTANTIATE_TEST_SUITE_P(
     Bytes, SplitLines,
-    ::testing::Values(SplitCase{"", {}}, SplitCase{"a", {"a"}}, SplitCase{"a\r\n", {"a"}},
-                      SplitCase{"a\r\nb", {"a", "b"}}, SplitCase{"a\rb\nc\r\n", {"a", "b", "c"}},
-                      SplitCase{"a\r", {"a"}}, SplitCase{"a\n", {"a"}}, SplitCase{"a\n\rb", {"a", "", "b"}},
-                      SplitCase{"a\r\r\nb", {"a", "", "b"}}, SplitCase{"a\n\n", {"a", ""}},
-                      SplitCase{"\r\n", {""}}, SplitCase{"\r\n\r\n", {"", ""}}, SplitCase{"\n", {""}},
-                      SplitCase{"a\0b\r\nc"s, {"a"}}, SplitCase{"\0abc"s, {}}, SplitCase{"a\r\n\0\r\nb"s, {"a"}},
-                      SplitCase{" x \r\n\ty\t", {" x ", "\ty\t"}}));
+    ::testing::Values(
+        SplitCase{"", {}}, SplitCase{"a", {"a"}}, SplitCase{"a\r\n", {"a"}}, SplitCase{"a\r\nb", {"a", "b"}},
+        SplitCase{"a\rb\nc\r\n", {"a", "b", "c"}}, SplitCase{"a\r", {"a"}}, SplitCase{"a\n", {"a"}},
+        SplitCase{"a\n\rb", {"a", "", "b"}}, SplitCase{"a\r\r\nb", {"a", "", "b"}}, SplitCase{"a\n\n", {"a", ""}},
+        SplitCase{"\r\n", {""}}, SplitCase{"\r\n\r\n", {"", ""}}, SplitCase{"\n", {""}}, SplitCase{"a\0b\r\nc"s, {"a"}},
+        SplitCase{"\0abc"s, {}}, SplitCase{"a\r\n\0\r\nb"s, {"a"}}, SplitCase{" x \r\n\ty\t", {" x ", "\ty\t"}}));
 
 // ---- style text ----
 
@@ -201,8 +217,7 @@ INSTANTIATE_TEST_SUITE_P(
     Lines, ReadWithLine,
     ::testing::Values(
         LineCase{2, "  100", SettingsReadResult::Complete, sampleCallsWith(0, "top 100")},
-        LineCase{2, "100 ", SettingsReadResult::Damaged, {}},
-        LineCase{2, "", SettingsReadResult::Damaged, {}},
+        LineCase{2, "100 ", SettingsReadResult::Damaged, {}}, LineCase{2, "", SettingsReadResult::Damaged, {}},
         LineCase{3, "-5", SettingsReadResult::Complete, sampleCallsWith(1, "left -5")},
         LineCase{4, "$200", SettingsReadResult::Complete, sampleCallsWith(2, "height 512")},
         LineCase{5, "vierzig", SettingsReadResult::Damaged, firstCalls(3)},
@@ -299,12 +314,32 @@ TEST(ComposeSettings, DefaultsGiveTheFifteenLines) {
 }
 
 TEST(ComposeSettings, WritesValuesAsTheyStand) {
-    const SettingsRecord record{-3,  0, 2147483647, -2147483648, Colour(0x80000005), "Comic Sans MS", 72,
-                                {false, true}, Colour(0x00ABCDEF), "C:\\\xC4rger", "\\\\server\\share"};
-    const std::vector<std::string> expected = {
-        "Korvex-V2.3 INI:", ">> Top, Left, Height, Width:", "-3", "0", "2147483647", "-2147483648",
-        ">> Color, Font, FontSize, FettKursiv, FontColor:", "clWindow", "Comic Sans MS", "72", "----italic",
-        "$00ABCDEF", "C:\\\xC4rger", "\\\\server\\share", "EndOfFile"};
+    const SettingsRecord record{-3,
+                                0,
+                                2147483647,
+                                -2147483648,
+                                Colour(0x80000005),
+                                "Comic Sans MS",
+                                72,
+                                {false, true},
+                                Colour(0x00ABCDEF),
+                                "C:\\\xC4rger",
+                                "\\\\server\\share"};
+    const std::vector<std::string> expected = {"Korvex-V2.3 INI:",
+                                               ">> Top, Left, Height, Width:",
+                                               "-3",
+                                               "0",
+                                               "2147483647",
+                                               "-2147483648",
+                                               ">> Color, Font, FontSize, FettKursiv, FontColor:",
+                                               "clWindow",
+                                               "Comic Sans MS",
+                                               "72",
+                                               "----italic",
+                                               "$00ABCDEF",
+                                               "C:\\\xC4rger",
+                                               "\\\\server\\share",
+                                               "EndOfFile"};
     EXPECT_EQ(composeSettings(record), joined(expected));
 }
 
@@ -322,17 +357,36 @@ TEST_P(RoundTrip, ComposeReadComposeIsByteIdentical) {
 INSTANTIATE_TEST_SUITE_P(
     Records, RoundTrip,
     ::testing::Values(
-        SettingsRecord{71, 214, 658, 660, colours::MoneyGreen, "Courier New", 10, {true, false}, colours::WindowText,
-                       "x", "y"},
-        SettingsRecord{0, -20, 1, 99999, colours::Cream, "Arial", 9, {true, true}, colours::SkyBlue, "C:\\Texte",
+        SettingsRecord{
+            71, 214, 658, 660, colours::MoneyGreen, "Courier New", 10, {true, false}, colours::WindowText, "x", "y"},
+        SettingsRecord{0,
+                       -20,
+                       1,
+                       99999,
+                       colours::Cream,
+                       "Arial",
+                       9,
+                       {true, true},
+                       colours::SkyBlue,
+                       "C:\\Texte",
                        "C:\\\xC4nderungen"},
-        SettingsRecord{-2147483647 - 1, 2147483647, 0, 0, Colour(0x00123456), "Lucida 31 Zeichen langer Name!!",
-                       20, {false, true}, Colour(0x80000012), "D:\\", "D:\\"},
+        SettingsRecord{-2147483647 - 1,
+                       2147483647,
+                       0,
+                       0,
+                       Colour(0x00123456),
+                       "Lucida 31 Zeichen langer Name!!",
+                       20,
+                       {false, true},
+                       Colour(0x80000012),
+                       "D:\\",
+                       "D:\\"},
         SettingsRecord{5, 5, 5, 5, colours::Default, "Tahoma", 14, {true, false}, colours::None, "", ""}));
 
 TEST(SettingsMessage, LineFeedThenCarriageReturn) {
     EXPECT_EQ(kDamagedSettingsMessage,
-              "Achtung! Besch\xC3\xA4" "digte Inidatei!\n\rProgramm arbeitet mit Grundeinstellungen.");
+              "Achtung! Besch\xC3\xA4"
+              "digte Inidatei!\n\rProgramm arbeitet mit Grundeinstellungen.");
 }
 
 }  // namespace

@@ -51,17 +51,13 @@ TEST_P(StopwatchDisplay, LimitSlashElapsed) {
     EXPECT_EQ(watch.tick(5000 + GetParam().elapsedMs), running(GetParam().text));
 }
 
-INSTANTIATE_TEST_SUITE_P(Texts, StopwatchDisplay,
-                         ::testing::Values(DisplayCase{"600", 65400, "10:00/  1:05"},
-                                           DisplayCase{"600", 0, "10:00/  0:00"},
-                                           DisplayCase{"600", 499, "10:00/  0:00"},
-                                           DisplayCase{"600", 500, "10:00/  0:01"},
-                                           DisplayCase{"600", 600000, "10:00/ 10:00"},
-                                           DisplayCase{"70000", 1000, "999:00/  0:01"},
-                                           DisplayCase{"59940", 6000000, "999:00/100:00"},
-                                           DisplayCase{"90", 1000, "1:30/  0:01"},
-                                           DisplayCase{"65", 9000, "1:05/  0:09"},
-                                           DisplayCase{"5", 1000, "0:05/  0:01"}));
+INSTANTIATE_TEST_SUITE_P(
+    Texts, StopwatchDisplay,
+    ::testing::Values(DisplayCase{"600", 65400, "10:00/  1:05"}, DisplayCase{"600", 0, "10:00/  0:00"},
+                      DisplayCase{"600", 499, "10:00/  0:00"}, DisplayCase{"600", 500, "10:00/  0:01"},
+                      DisplayCase{"600", 600000, "10:00/ 10:00"}, DisplayCase{"70000", 1000, "999:00/  0:01"},
+                      DisplayCase{"59940", 6000000, "999:00/100:00"}, DisplayCase{"90", 1000, "1:30/  0:01"},
+                      DisplayCase{"65", 9000, "1:05/  0:09"}, DisplayCase{"5", 1000, "0:05/  0:01"}));
 
 TEST(Stopwatch, EndsAtFirstTickPastTheLimit) {
     Stopwatch watch;

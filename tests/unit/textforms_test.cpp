@@ -17,14 +17,13 @@ class IntegerTextReads : public ::testing::TestWithParam<IntegerCase> {};
 
 TEST_P(IntegerTextReads, ToValue) { EXPECT_EQ(textToInteger(GetParam().text), GetParam().value); }
 
-INSTANTIATE_TEST_SUITE_P(Accepted, IntegerTextReads,
-                         ::testing::Values(IntegerCase{"  100", 100}, IntegerCase{"+7", 7}, IntegerCase{"-42", -42},
-                                           IntegerCase{"$200", 512}, IntegerCase{"0x1F", 31}, IntegerCase{"x1F", 31},
-                                           IntegerCase{"X1f", 31}, IntegerCase{"0X1f", 31},
-                                           IntegerCase{"$FFFFFFFF", -1}, IntegerCase{"$80000000", INT32_MIN},
-                                           IntegerCase{"$000000000000FF", 255}, IntegerCase{"2147483647", INT32_MAX},
-                                           IntegerCase{"-2147483648", INT32_MIN}, IntegerCase{"007", 7},
-                                           IntegerCase{"-0", 0}));
+INSTANTIATE_TEST_SUITE_P(
+    Accepted, IntegerTextReads,
+    ::testing::Values(IntegerCase{"  100", 100}, IntegerCase{"+7", 7}, IntegerCase{"-42", -42},
+                      IntegerCase{"$200", 512}, IntegerCase{"0x1F", 31}, IntegerCase{"x1F", 31}, IntegerCase{"X1f", 31},
+                      IntegerCase{"0X1f", 31}, IntegerCase{"$FFFFFFFF", -1}, IntegerCase{"$80000000", INT32_MIN},
+                      IntegerCase{"$000000000000FF", 255}, IntegerCase{"2147483647", INT32_MAX},
+                      IntegerCase{"-2147483648", INT32_MIN}, IntegerCase{"007", 7}, IntegerCase{"-0", 0}));
 
 class IntegerTextFails : public ::testing::TestWithParam<const char*> {};
 
@@ -99,8 +98,12 @@ TEST(Cp1252, KnownMappingsAndUndefinedBytes) {
 }
 
 TEST(Cp1252, Utf8Conversions) {
-    EXPECT_EQ(cp1252::toUtf8("Gr\xF6\xDF" "e \x80"), "Größe €");
-    EXPECT_EQ(cp1252::fromUtf8("Größe €"), "Gr\xF6\xDF" "e \x80");
+    EXPECT_EQ(cp1252::toUtf8("Gr\xF6\xDF"
+                             "e \x80"),
+              "Größe €");
+    EXPECT_EQ(cp1252::fromUtf8("Größe €"),
+              "Gr\xF6\xDF"
+              "e \x80");
     EXPECT_EQ(cp1252::fromUtf8("中\xFF"), "??");
 }
 

@@ -271,9 +271,8 @@ namespace {
 // A file's bytes as a document's raw text in one pass, as
 // documentTextFromBytes(normalizeLoadedText(bytes)) with block separators
 // for the breaks: the text ends at the first NUL, CR LF, a lone CR and a
-// lone LF each break the line. `storedBytes` is the size the text has
-// once stored with CR LF breaks, `lines` its number of hard lines.
-QString rawTextFromFile(std::string_view fileBytes, size_t& storedBytes, size_t& lines) {
+// lone LF each break the line. `lines` is its number of hard lines.
+QString rawTextFromFile(std::string_view fileBytes, size_t& lines) {
     static const auto unicode = [] {
         std::array<char16_t, 256> table{};
         for (int b = 0; b < 256; ++b) table[static_cast<size_t>(b)] = cp1252::toUnicode(static_cast<unsigned char>(b));
@@ -296,7 +295,6 @@ QString rawTextFromFile(std::string_view fileBytes, size_t& storedBytes, size_t&
         }
     }
     text.truncate(out - begin);
-    storedBytes = static_cast<size_t>(text.size()) + breaks;
     lines = breaks + 1;
     return text;
 }
@@ -304,9 +302,14 @@ QString rawTextFromFile(std::string_view fileBytes, size_t& storedBytes, size_t&
 }  // namespace
 
 void TextWindow::loadBytes(std::string_view fileBytes) {
-    size_t storedBytes = 0;
     size_t lines = 0;
-    QString newText = rawTextFromFile(fileBytes, storedBytes, lines);
+    const QString newText = rawTextFromFile(fileBytes, lines);
+    loadRawText(newText, lines);
+}
+
+void TextWindow::loadRawText(const QString& newText, size_t lines) {
+    // Stored, every break but the last block's end takes two bytes.
+    const size_t storedBytes = static_cast<size_t>(newText.size()) + lines - 1;
     if (storedBytes > kCapacity || lines > kMaxLines) throw KxError("Text überschreitet Memo-Kapazität");
     // The whole-text comparison copies the document; texts of different length differ anyway.
     if (newText.size() == document()->characterCount() - 1 && newText == document()->toRawText()) return;

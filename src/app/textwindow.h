@@ -46,6 +46,9 @@ public:
     // Replaces the whole text by a file's bytes (see normalizeLoadedText);
     // an equal text changes nothing. Throws KxError above the capacity.
     void loadBytes(std::string_view fileBytes);
+    // The same for a raw document text (blocks separated by U+2029) of
+    // `lines` blocks, which the caller has counted while making it.
+    void loadRawText(const QString& newText, size_t lines);
 
     // Runs program edits that the user cannot undo; the undo history starts anew.
     void withoutUndo(const std::function<void()>& edits);

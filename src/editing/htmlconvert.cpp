@@ -1,6 +1,9 @@
 #include "editing/htmlconvert.h"
 
+#include "app/cp1252.h"
+
 #include <array>
+#include <cstring>
 #include <utility>
 
 namespace korvex {
@@ -92,7 +95,97 @@ void replaceAll(std::string& text, std::string_view find, std::string_view repla
     text = std::move(result);
 }
 
+// What one unit of a raw text becomes in the converted raw text.
+struct RawRule {
+    std::array<char16_t, kRawHtmlSlack> text{};
+    unsigned char size = 0;
+    bool isBreak = false;
+};
+
+using RawRules = std::array<RawRule, 256>;
+
+constexpr char16_t kBlockSeparator = 0x2029;
+
+// Indexed by the byte a unit is saved as. A break is saved as CR LF, so it
+// meets the CR LF rule; a CR of the text stays alone and loads as a break.
+RawRules makeRawRulesByByte(HtmlConversion mode) {
+    const ByteRules& rules = mode == HtmlConversion::All ? kAllRules : kKeepTagsRules;
+    RawRules raw{};
+    for (int b = 0; b < 256; ++b) {
+        const ByteRule& rule = rules[static_cast<size_t>(b)];
+        RawRule& r = raw[static_cast<size_t>(b)];
+        const auto put = [&r](char16_t u) { r.text[r.size++] = u; };
+        if (b == '\r') {
+            put(kBlockSeparator);
+            r.isBreak = true;
+        } else if (b == '\n') {
+            const std::string_view brk = rules[static_cast<size_t>('\r')].pair;  // "<BR>\r\n"
+            for (const char c : brk.substr(0, brk.size() - 2)) put(static_cast<char16_t>(c));
+            put(kBlockSeparator);
+            r.isBreak = true;
+        } else if (!rule.single.empty()) {
+            for (const char c : rule.single) put(static_cast<char16_t>(c));  // entities are ASCII
+        } else if (b != 0) {
+            put(cp1252::toUnicode(static_cast<unsigned char>(b)));
+        }
+    }
+    return raw;
+}
+
+// The rules for the units below 0x100, and the ones for every other unit by its byte.
+struct RawTables {
+    RawRules byUnit;
+    RawRules byByte;
+};
+
+RawTables makeRawTables(HtmlConversion mode) {
+    RawTables tables{{}, makeRawRulesByByte(mode)};
+    for (char16_t u = 0; u < 256; ++u) {
+        // As the window saves it: ASCII and the Latin-1 half stay, the rest goes through the code page.
+        const unsigned char b = u < 0x80 || u >= 0xA0 ? static_cast<unsigned char>(u) : cp1252::fromUnicode(u);
+        tables.byUnit[u] = tables.byByte[b];
+    }
+    return tables;
+}
+
 }  // namespace
+
+void convertRawToHtml(std::u16string_view raw, HtmlConversion mode, std::span<char16_t> out,
+                      RawHtmlProgress& progress) {
+    static const RawTables keepTags = makeRawTables(HtmlConversion::KeepTags);
+    static const RawTables all = makeRawTables(HtmlConversion::All);
+    const RawTables& tables = mode == HtmlConversion::All ? all : keepTags;
+    const RawRule& lineBreak = tables.byByte['\n'];
+    if (out.size() < kRawHtmlSlack) return;
+    const size_t last = out.size() - kRawHtmlSlack;
+    size_t i = progress.read;
+    size_t o = progress.written;
+    size_t breaks = progress.breaks;
+    char16_t* const dest = out.data();
+    while (i < raw.size() && o <= last) {
+        const char16_t u = raw[i];
+        const RawRule* rule = nullptr;
+        if (u < 0x100) {
+            if (u == 0) {
+                progress.ended = true;
+                break;
+            }
+            rule = &tables.byUnit[u];
+        } else if (u == 0x2028 || u == kBlockSeparator) {
+            rule = &lineBreak;
+        } else {
+            rule = &tables.byByte[cp1252::fromUnicode(u)];
+        }
+        // The whole slot is copied; only `size` units of it count.
+        std::memcpy(dest + o, rule->text.data(), sizeof(rule->text));
+        o += rule->size;
+        breaks += rule->isBreak ? 1 : 0;
+        ++i;
+    }
+    progress.read = i;
+    progress.written = o;
+    progress.breaks = breaks;
+}
 
 std::string convertToHtml(std::string_view text, HtmlConversion mode) {
     const ByteRules& rules = mode == HtmlConversion::All ? kAllRules : kKeepTagsRules;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -16,5 +18,26 @@ std::string convertToHtml(std::string_view text, HtmlConversion mode);
 // The same conversion done literally, one replacement after the other over the
 // whole text. Slow; it exists to check convertToHtml against.
 std::string convertToHtmlStepByStep(std::string_view text, HtmlConversion mode);
+
+// The conversion for the text window, done on its raw text (UTF-16, U+2029
+// between blocks) without going through bytes: the result is the raw text
+// the window holds after loading convertToHtml of its bytes. Characters the
+// code page cannot hold become '?', every line break (U+2029, U+2028, LF)
+// gets "<BR>" before a block separator, a CR is a break of its own, and the
+// text ends at a NUL, all as the way through bytes does.
+struct RawHtmlProgress {
+    size_t read = 0;     // units of the input taken
+    size_t written = 0;  // units of the output written
+    size_t breaks = 0;   // block separators among them
+    bool ended = false;  // a NUL ended the text early
+};
+
+// The most one input unit can grow to; the output needs this much room at its end.
+inline constexpr size_t kRawHtmlSlack = 8;
+
+// Converts from `progress.read` on into `out` from `progress.written` on,
+// until the input is used up, a NUL is met or fewer than kRawHtmlSlack units
+// of `out` are left; the caller makes `out` bigger and calls again.
+void convertRawToHtml(std::u16string_view raw, HtmlConversion mode, std::span<char16_t> out, RawHtmlProgress& progress);
 
 }  // namespace korvex

@@ -3,9 +3,12 @@
 #include <QApplication>
 #include <QPushButton>
 #include <QTest>
+#include <random>
 
 #include "app/controls.h"
+#include "app/textwindow.h"
 #include "app/uKorvex21.h"
+#include "editing/htmlconvert.h"
 #include "support/mainwindowfixture.h"
 
 namespace korvex::testing {
@@ -59,6 +62,27 @@ TEST_F(HtmlConvertGuiTest, NothingToConvertStillCountsAsAChange) {
     EXPECT_EQ(memo().text(), "schlicht");
     EXPECT_FALSE(form().SavedFlag);
     EXPECT_EQ(QApplication::focusWidget(), &memo());
+}
+
+// The command works on the window's UTF-16 text; it must leave exactly what
+// converting the saved bytes and loading them again leaves.
+TEST_F(HtmlConvertGuiTest, ConvertsAsTheWayThroughBytesDoes) {
+    const std::u16string alphabet =
+        u"a <>&\"\r\n\u00C4\u00D6\u00DC\u00E4\u00F6\u00FC\u00DF\u00B0\u00A7\u00A0"
+        u"\u0080\u0081\u0085\u009F\u20AC\u2028\u2029\u4E00";
+    std::mt19937 random(7);
+    TextWindow reference;
+    for (int round = 0; round < 300; ++round) {
+        std::u16string text(random() % 24, u' ');
+        for (char16_t& c : text) c = alphabet[random() % alphabet.size()];
+        if (round % 50 == 0) text += u'\0' + text;  // the saved text ends at a NUL
+        const bool all = round % 2 == 1;
+        memo().setPlainText(QString::fromStdU16String(text));
+        reference.loadBytes(convertToHtml(memo().text(), all ? HtmlConversion::All : HtmlConversion::KeepTags));
+        click(all ? form().ButReplaceAll : form().ButReplace);
+        ASSERT_EQ(memo().document()->toRawText(), reference.document()->toRawText()) << round;
+        EXPECT_EQ(form().LabShowZeilenAnz->text().toInt(), memo().count());
+    }
 }
 
 }  // namespace

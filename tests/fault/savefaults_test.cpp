@@ -33,18 +33,27 @@ protected:
     static QStringList entries(const QString& folder) {
         return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     }
+    // A small file system of its own below the working directory, gone again after the test.
+    struct SmallFileSystem {
+        QString folder;
+        bool mounted = false;
+        ~SmallFileSystem() {
+            if (mounted) umount2(QFile::encodeName(folder).constData(), MNT_DETACH);
+        }
+    };
+    void mountSmallFileSystem(SmallFileSystem& fs) {
+        fs.folder = pathInWorkingDir(QStringLiteral("klein"));
+        ASSERT_TRUE(QDir().mkpath(fs.folder));
+        fs.mounted = mount("korvex-fault", QFile::encodeName(fs.folder).constData(), "tmpfs", 0, "size=64k") == 0;
+        if (!fs.mounted) GTEST_SKIP() << "tmpfs kann nicht eingehängt werden: " << std::strerror(errno);
+    }
 };
 
 TEST_F(SaveFaultTest, FullFileSystemKeepsTheOldFileWholeAndLeavesNoTemporaryFile) {
-    const QString folder = pathInWorkingDir(QStringLiteral("klein"));
-    ASSERT_TRUE(QDir().mkpath(folder));
-    if (mount("korvex-fault", QFile::encodeName(folder).constData(), "tmpfs", 0, "size=64k") != 0) {
-        GTEST_SKIP() << "tmpfs kann nicht eingehängt werden: " << std::strerror(errno);
-    }
-    struct Unmount {
-        QString folder;
-        ~Unmount() { umount2(QFile::encodeName(folder).constData(), MNT_DETACH); }
-    } unmount{folder};
+    SmallFileSystem fs;
+    mountSmallFileSystem(fs);
+    if (IsSkipped() || HasFatalFailure()) return;
+    const QString& folder = fs.folder;
 
     const QString path = folder + QStringLiteral("/brief.txt");
     writeFile(path, "Kopf\r\n#kopf#\r\nalter Inhalt");
@@ -58,6 +67,27 @@ TEST_F(SaveFaultTest, FullFileSystemKeepsTheOldFileWholeAndLeavesNoTemporaryFile
     EXPECT_EQ(entries(folder), QStringList{QStringLiteral("brief.txt")});
     EXPECT_FALSE(form().SavedFlag);
     EXPECT_EQ(memo().text().size(), 200u * 1024 + std::string("yalter Inhalt").size());
+}
+
+// Read-only as the system says it, not by permission bits, which root ignores.
+TEST_F(SaveFaultTest, ReadOnlyFolderKeepsTheOldFileAndTheText) {
+    SmallFileSystem fs;
+    mountSmallFileSystem(fs);
+    if (IsSkipped() || HasFatalFailure()) return;
+    const QString path = fs.folder + QStringLiteral("/brief.txt");
+    writeFile(path, "alter Inhalt");
+    openFile(path);
+    ASSERT_EQ(
+        mount("korvex-fault", QFile::encodeName(fs.folder).constData(), "tmpfs", MS_REMOUNT | MS_RDONLY, "size=64k"), 0)
+        << std::strerror(errno);
+    typeText(QStringLiteral("neu "));
+    QTest::mouseClick(form().SpButSpeichern, Qt::LeftButton);
+
+    EXPECT_EQ(platform.errorReports, QStringList{cannotCreate(path)});
+    EXPECT_EQ(readFile(path), QByteArray("alter Inhalt"));
+    EXPECT_EQ(entries(fs.folder), QStringList{QStringLiteral("brief.txt")});
+    EXPECT_EQ(memo().text(), "neu alter Inhalt");
+    EXPECT_FALSE(form().SavedFlag);
 }
 
 TEST_F(SaveFaultTest, ChangesByAnotherProgramBetweenOpenAndSave) {

@@ -29,6 +29,8 @@ QFont arial13(bool bold) {
     return font;
 }
 
+constexpr const char* kNoticePending = "korvexNoticePending";
+
 // Shown in place of the phrases as long as there is no phrase file.
 QString builtInNotice() {
     QFile file(QStringLiteral(":/texts/phrase-notice.txt"));
@@ -112,9 +114,9 @@ TForm3::TForm3(TForm1& mainWindow) : QWidget(&mainWindow, Qt::Window | Qt::Windo
 
     // The create handler.
     setBaseColour(MemPhrasen, QColor(230, 230, 240));
-    loading_ = true;
-    MemPhrasen->setPlainText(builtInNotice());
-    loading_ = false;
+    // The built-in notice is put in at the first show: nobody sees it before,
+    // and the start-up is quicker without it.
+    setProperty(kNoticePending, true);
     // Every edit counts, however it arrives (keys, Delete, paste, drop, context menu).
     connect(MemPhrasen->document(), &QTextDocument::contentsChange, this, [this](int, int removed, int added) {
         if (!loading_ && (removed != 0 || added != 0)) PhrasesModified = true;
@@ -142,6 +144,12 @@ void TForm3::showFromMainWindow() {
 }
 
 void TForm3::showEvent(QShowEvent* event) {
+    if (property(kNoticePending).toBool()) {
+        setProperty(kNoticePending, false);
+        loading_ = true;
+        MemPhrasen->setPlainText(builtInNotice());
+        loading_ = false;
+    }
     QWidget::showEvent(event);
     FormActivate();
     activationPending_ = true;

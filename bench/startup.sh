@@ -1,18 +1,23 @@
 #!/usr/bin/env bash
 # Start-up time of the program against a small Qt text editor from Debian
 # (featherpad), both started with no file under Xvfb: from the process start
-# until a window of the process is mapped. Runs alternate between the two so
-# a busy moment of the machine falls on both; prints the medians and the ratio.
+# until the X server maps its main window. mapwait (bench/mapwait.cpp) waits
+# for the server's event, so nothing polls while a program starts. Runs
+# alternate between the two so a busy moment of the machine falls on both;
+# prints the medians and the ratio.
 # Usage: bench/startup.sh [build dir] [runs]
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 source "$root/scripts/common.sh"
-korvex_install_packages xvfb xdotool featherpad
+korvex_install_packages xvfb featherpad
 
 build="${1:-$root/build-perf}"
 runs="${2:-11}"
 program="$(realpath "$build")/src/Korvex21"
-[ -x "$program" ] || { echo "nicht gebaut: $program" >&2; exit 1; }
+mapwait="$(realpath "$build")/bench/mapwait"
+for built in "$program" "$mapwait"; do
+  [ -x "$built" ] || { echo "nicht gebaut: $built (mit -DKORVEX_BUILD_BENCHMARKS=ON bauen)" >&2; exit 1; }
+done
 
 scratch="$(mktemp -d)"
 # A display of our own, well away from the ones test runs use; Xvfb writes its
@@ -31,20 +36,9 @@ done
 export DISPLAY=":$number" HOME="$scratch" XDG_CONFIG_HOME="$scratch/config" XDG_RUNTIME_DIR="$scratch"
 chmod 700 "$scratch"
 
-# Seconds from starting "$@" until one of its windows is visible.
+# Microseconds from starting "$@" until its main window is mapped.
 time_to_window() {
-  local start end pid
-  start=$(date +%s%N)
-  (cd "$scratch" && exec "$@") >/dev/null 2>"$scratch/stderr" &
-  pid=$!
-  until xdotool search --onlyvisible --pid "$pid" >/dev/null 2>&1; do
-    kill -0 "$pid" 2>/dev/null || { echo "beendet ohne Fenster: $*" >&2; cat "$scratch/stderr" >&2; return 1; }
-    sleep 0.002
-  done
-  end=$(date +%s%N)
-  kill "$pid" 2>/dev/null || true
-  wait "$pid" 2>/dev/null || true
-  echo $(( (end - start) / 1000 ))  # microseconds
+  (cd "$scratch" && "$mapwait" "$@") 2>"$scratch/stderr" || { cat "$scratch/stderr" >&2; return 1; }
 }
 
 median() { sort -n | awk '{v[NR] = $1} END {print v[int((NR + 1) / 2)]}'; }

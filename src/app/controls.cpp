@@ -68,7 +68,8 @@ void ClickableField::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) emit clicked();
 }
 
-ValueLabel::ValueLabel(QWidget* parent) : QLabel(parent) {
+ValueLabel::ValueLabel(const QFont& font, QWidget* parent) : QLabel(parent) {
+    setFont(font);
     setAutoFillBackground(true);
     setMargin(0);
     setValue(QString());

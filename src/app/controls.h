@@ -65,7 +65,8 @@ protected:
 class ValueLabel : public QLabel {
     Q_OBJECT
 public:
-    explicit ValueLabel(QWidget* parent);
+    // The font comes first, so the strip is measured only in the font it shows.
+    ValueLabel(const QFont& font, QWidget* parent);
     void setValue(const QString& value);
 };
 

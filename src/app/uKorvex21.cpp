@@ -74,9 +74,8 @@ QLabel* makeCaption(const char* name, const QString& caption, QRect geometry, QW
 }
 
 ValueLabel* makeValueLabel(const char* name, QPoint topLeft, QWidget* parent) {
-    auto* label = new ValueLabel(parent);
+    auto* label = new ValueLabel(pixelFont(QStringLiteral("Arial"), 12, true), parent);
     label->setObjectName(QString::fromLatin1(name));
-    label->setFont(pixelFont(QStringLiteral("Arial"), 12, true));
     QPalette palette = label->palette();
     palette.setColor(QPalette::Window, toQColor(colours::SkyBlue));
     label->setPalette(palette);

@@ -12,6 +12,14 @@ std::string LineList::get(int index) const {
     return shownLineText(index, kMaxLineText);
 }
 
+void LineList::forEach(const std::function<void(std::string_view)>& visit) const {
+    visitShownLines(count(), kMaxLineText, visit);
+}
+
+void LineList::visitShownLines(int lines, size_t maxLength, const std::function<void(std::string_view)>& visit) const {
+    for (int i = 0; i < lines; ++i) visit(shownLineText(i, maxLength));
+}
+
 void LineList::insert(int index, std::string_view line) {
     const int shown = shownLineCount();
     if (index >= 0 && index < shown) {

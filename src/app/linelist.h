@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -25,6 +26,8 @@ public:
     void insert(int index, std::string_view line);
     void add(std::string_view line);
     void remove(int index);
+    // Visits every line from 0 to count() - 1 as get() gives it, in one pass.
+    void forEach(const std::function<void(std::string_view)>& visit) const;
 
     virtual void clear() = 0;
     virtual std::string text() const = 0;
@@ -39,6 +42,9 @@ protected:
     virtual int shownLineCount() const = 0;
     virtual size_t shownLineLength(int index) const = 0;
     virtual std::string shownLineText(int index, size_t maxLength) const = 0;
+    // The first `lines` shown lines in order, each cut at maxLength; line by
+    // line unless an implementation knows a faster way through.
+    virtual void visitShownLines(int lines, size_t maxLength, const std::function<void(std::string_view)>& visit) const;
     // Inserts bytes (CR LF makes new hard lines) at the first character of a shown line.
     virtual void insertAtLineStart(int index, std::string_view bytes) = 0;
     virtual void appendAtEnd(std::string_view bytes) = 0;

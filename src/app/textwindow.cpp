@@ -45,6 +45,24 @@ public:
         return block.layout();
     }
 
+    // Where each display line of a block's text starts (the first at 0),
+    // found the way its count is.
+    const std::vector<int>& lineStarts(QStringView text) {
+        index();  // measuring follows the current font and width
+        if (model_ && model_->lineStarts(text, modelWidth_, starts_)) return starts_;
+        starts_.clear();
+        counter_.setText(text.toString());
+        counter_.beginLayout();
+        for (QTextLine line = counter_.createLine(); line.isValid(); line = counter_.createLine()) {
+            line.setLineWidth(counterWidth_);
+            starts_.push_back(line.textStart());
+        }
+        counter_.endLayout();
+        counter_.clearLayout();
+        if (starts_.empty()) starts_.push_back(0);
+        return starts_;
+    }
+
     // Whether counts come from the wrap model (for the current font).
     bool modelled() {
         index();
@@ -171,6 +189,7 @@ private:
     int modelWidth_ = 0;
     QTextLayout counter_;
     qreal counterWidth_ = 0;
+    std::vector<int> starts_;
 };
 
 // Marks changes the program makes itself, which are not user edits.
@@ -366,6 +385,20 @@ std::string TextWindow::shownLineText(int index, size_t maxLength) const {
     const QTextBlock block = document()->findBlock(place.position);
     const int length = std::min(place.length, static_cast<int>(maxLength));
     return toCp1252(QStringView(block.text()).mid(place.position - block.position(), length));
+}
+
+void TextWindow::visitShownLines(int lines, size_t maxLength,
+                                 const std::function<void(std::string_view)>& visit) const {
+    int visited = 0;
+    for (QTextBlock block = document()->firstBlock(); block.isValid() && visited < lines; block = block.next()) {
+        const QString text = block.text();
+        const std::vector<int>& starts = layout_->lineStarts(text);
+        for (size_t k = 0; k < starts.size() && visited < lines; ++k, ++visited) {
+            const int end = k + 1 < starts.size() ? starts[k + 1] : static_cast<int>(text.size());
+            const auto length = std::min(static_cast<qsizetype>(end - starts[k]), static_cast<qsizetype>(maxLength));
+            visit(toCp1252(QStringView(text).mid(starts[k], length)));
+        }
+    }
 }
 
 void TextWindow::insertAt(int position, std::string_view bytes) {

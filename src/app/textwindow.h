@@ -81,6 +81,9 @@ protected:
     int shownLineCount() const override;
     size_t shownLineLength(int index) const override;
     std::string shownLineText(int index, size_t maxLength) const override;
+    // Block by block, measured like the counts, so no block is given a layout.
+    void visitShownLines(int lines, size_t maxLength,
+                         const std::function<void(std::string_view)>& visit) const override;
     void insertAtLineStart(int index, std::string_view bytes) override;
     void appendAtEnd(std::string_view bytes) override;
     void eraseShownLine(int index) override;

@@ -3,6 +3,8 @@
 #include <QMainWindow>
 #include <QStringList>
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "app/textforms.h"
 #include "typingtest/stopwatch.h"
@@ -95,8 +97,8 @@ public:
     HeaderField* EdiKopfzeile;
     QFrame* Panel1;
     TextWindow* MemArbeitsfenster;
-    QStringList LisReg;       // buffer of the settings file
-    QStringList LstBoxDruck;  // print buffer
+    QStringList LisReg;                    // buffer of the settings file
+    std::vector<std::string> LstBoxDruck;  // print buffer: the lines in Windows-1252
     QFont LstBoxDruckFont;
     QTimer* TimStopper;
 

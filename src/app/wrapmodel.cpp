@@ -62,26 +62,38 @@ std::optional<WrapModel> WrapModel::forFont(const QFont& font) {
     return model;
 }
 
-int WrapModel::lineCount(QStringView text, int width) const {
-    const int length = static_cast<int>(text.size());
-    if (length > kLongestModelledLine) return -1;
-    const char16_t* chars = text.utf16();
+bool WrapModel::follows(QStringView text) {
+    if (text.size() > kLongestModelledLine) return false;
     // One pass over the characters: any the model does not follow, or a stop before a digit.
     bool unknown = false;
     Kind previous = Space;
-    for (int i = 0; i < length; ++i) {
-        const Kind kind = kindOf(chars[i]);
+    for (const QChar c : text) {
+        const Kind kind = kindOf(c.unicode());
         unknown |= kind == Unknown || (previous == Stop && kind == Digit);
         previous = kind;
     }
-    if (unknown) return -1;
-    if (length == 0) return 1;
+    return !unknown;
+}
+
+template <class Take>
+void WrapModel::forEachLineStart(QStringView text, int width, Take take) const {
+    const int length = static_cast<int>(text.size());
+    if (length == 0) take(0);
+    for (int from = 0; from < length; from = lineEnd(text.utf16(), length, from, width, false)) take(from);
+}
+
+int WrapModel::lineCount(QStringView text, int width) const {
+    if (!follows(text)) return -1;
     int lines = 0;
-    for (int from = 0; from < length; ++lines) {
-        const int end = lineEnd(chars, length, from, width, false);
-        from = end;
-    }
+    forEachLineStart(text, width, [&lines](int) { ++lines; });
     return lines;
+}
+
+bool WrapModel::lineStarts(QStringView text, int width, std::vector<int>& starts) const {
+    starts.clear();
+    if (!follows(text)) return false;
+    forEachLineStart(text, width, [&starts](int start) { starts.push_back(start); });
+    return true;
 }
 
 // Mirrors Qt's filling of one line: segments between break chances are

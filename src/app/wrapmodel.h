@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 class QFont;
 
@@ -26,6 +27,9 @@ public:
     // Lines of `text` laid out in `width` (1/64 pixel), or -1 when the
     // text holds a character the model does not follow.
     int lineCount(QStringView text, int width) const;
+    // Where each of those lines starts in `text` (the first at 0); false,
+    // with no starts, when the model does not follow the text.
+    bool lineStarts(QStringView text, int width, std::vector<int>& starts) const;
 
     int advance() const { return advance_; }
 
@@ -40,6 +44,9 @@ public:
 
 private:
     WrapModel() = default;
+    static bool follows(QStringView text);
+    template <class Take>
+    void forEachLineStart(QStringView text, int width, Take take) const;
     // Where the line starting at `from` ends (the next line's start).
     int lineEnd(const char16_t* text, int length, int from, int width, bool anywhere) const;
 

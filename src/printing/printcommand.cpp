@@ -62,17 +62,13 @@ void print(TForm1& form) {
     const PageLayout layout = pageLayoutFor(pointSize, font.family().toStdString(), withHeader);
 
     std::string headerLine;
-    if (withHeader && !header.isEmpty())
-        headerLine = withMargin(layout, firstDisplayLine(window, header).toStdString());
+    if (withHeader && !header.isEmpty()) headerLine = withMargin(layout, toCp1252(firstDisplayLine(window, header)));
 
-    form.LstBoxDruck.clear();
-    std::vector<std::string> printBuffer;
+    std::vector<std::string>& printBuffer = form.LstBoxDruck;
+    printBuffer.clear();
+    printBuffer.shrink_to_fit();  // the last run's lines go before this run's come
     printBuffer.reserve(static_cast<size_t>(lineCount));
-    for (int i = 0; i < lineCount; ++i) {
-        const QString line = fromCp1252(withMargin(layout, window.get(i)));
-        form.LstBoxDruck << line;
-        printBuffer.push_back(line.toStdString());
-    }
+    window.forEach([&](std::string_view line) { printBuffer.push_back(withMargin(layout, line)); });
 
     PrintJob& job = platform.printJob();
     const QColor colour = toQColor(window.colours().text);
@@ -82,7 +78,7 @@ void print(TForm1& form) {
         try {
             job.SetJobFont(form.LstBoxDruckFont, colour);
             for (const std::string& line : pageLines(layout, page, printBuffer, headerLine)) {
-                job.WriteLine(QString::fromStdString(line));
+                job.WriteLine(fromCp1252(line));
             }
             job.EndJob();
         } catch (const KxError&) {

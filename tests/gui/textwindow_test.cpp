@@ -147,6 +147,26 @@ TEST_F(TextWindowTest, CountEqualsQtLayoutThroughEditsPasteWidthAndFont) {
     EXPECT_GT(memo().count(), 10000);
 }
 
+// The one-pass reading that printing uses, against get() line by line, for
+// the fixed-pitch font the wrap model follows and a proportional one.
+TEST_F(TextWindowTest, ForEachGivesEveryLineAsGetDoes) {
+    const std::string longWord(300, 'x');
+    const std::string longLine(5000, 'y');  // get() cuts at 4096
+    memo().loadBytes(words(70) + "\r\n\r\n" + longWord + " end\r\n\tTab\xAD" + "Trenn\xA0" + "fest " + words(20) +
+                     "\r\n" + longLine + "\r\nStra\xDF" + "e 1.5 -x /y \x85 \x96 z\r\n");
+    QFont proportional(QStringLiteral("Arial"));
+    proportional.setPixelSize(15);
+    for (const QFont& font : {memo().font(), proportional}) {
+        memo().setFont(font);
+        std::vector<std::string> visited;
+        memo().forEach([&visited](std::string_view line) { visited.emplace_back(line); });
+        ASSERT_EQ(visited.size(), static_cast<size_t>(memo().count())) << font.family().toStdString();
+        for (int i = 0; i < memo().count(); ++i) {
+            ASSERT_EQ(visited[static_cast<size_t>(i)], memo().get(i)) << font.family().toStdString() << ", line " << i;
+        }
+    }
+}
+
 TEST_F(TextWindowTest, GetGivesEmptyBeyondTheEnd) {
     memo().loadBytes("a\r\nb");
     EXPECT_EQ(memo().get(1), "b");

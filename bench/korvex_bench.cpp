@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
+#include <QPrinter>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTextBlock>
@@ -26,7 +27,10 @@
 #include "app/textwindow.h"
 #include "app/windowset.h"
 #include "corpus.h"
+#include "goaltable.h"
 #include "platform/qtplatform.h"
+#include "printing/printcommand.h"
+#include "printing/printjob.h"
 #include "typingtest/typingtest.h"
 
 namespace korvex::bench {
@@ -216,11 +220,14 @@ void Convert(benchmark::State& state) {
 
 // A fresh process opens, types into and saves the document: its peak
 // memory and the three times, the program's window or the plain editor.
+// The program's window can then print it to PDF files as well.
 struct ChildRun {
     double peakMegabytes = 0;
     double openSeconds = 0;
     double keySeconds = 0;
     double saveSeconds = 0;
+    double printSeconds = 0;
+    int printedPages = 0;
 };
 
 ChildRun runChild(const char* kind, size_t megabytes) {
@@ -230,11 +237,13 @@ ChildRun runChild(const char* kind, size_t megabytes) {
     child.waitForFinished(-1);
     const QList<QByteArray> fields = child.readAllStandardOutput().simplified().split(' ');
     ChildRun run;
-    if (fields.size() != 4) return run;
+    if (fields.size() != 6) return run;
     run.peakMegabytes = fields[0].toDouble() / 1024.0;
     run.openSeconds = fields[1].toDouble();
     run.keySeconds = fields[2].toDouble();
     run.saveSeconds = fields[3].toDouble();
+    run.printSeconds = fields[4].toDouble();
+    run.printedPages = fields[5].toInt();
     return run;
 }
 
@@ -247,10 +256,11 @@ void Memory(benchmark::State& state) {
     }
 }
 
-// Open, one key and save at 200 MB, each process measured on its own.
+// Open, one key and save at 200 MB, each process measured on its own; the
+// program's window then prints the document, one PDF file per page.
 void Scale200(benchmark::State& state) {
     for (auto _ : state) {
-        const ChildRun korvex = runChild("korvex", 200);
+        const ChildRun korvex = runChild("korvex-print", 200);
         const ChildRun plain = runChild("plain", 200);
         state.counters["korvex_peak_MB"] = korvex.peakMegabytes;
         state.counters["plain_peak_MB"] = plain.peakMegabytes;
@@ -260,16 +270,39 @@ void Scale200(benchmark::State& state) {
         state.counters["plain_key_ms"] = plain.keySeconds * 1e3;
         state.counters["korvex_save_s"] = korvex.saveSeconds;
         state.counters["plain_save_s"] = plain.saveSeconds;
+        state.counters["korvex_print_s"] = korvex.printSeconds;
+        state.counters["korvex_pages"] = korvex.printedPages;
     }
 }
 
 // Opens, types into and saves a document of the given size, then prints
 // the peak resident memory in kilobytes and the seconds the three took.
+// The system's platform, but the print dialog is confirmed at once with
+// every page going to its own PDF file in a folder.
+class PdfFilePlatform : public QtPlatform {
+public:
+    explicit PdfFilePlatform(const QString& firstFile) {
+        printer_.setOutputFormat(QPrinter::PdfFormat);
+        printer_.setOutputFileName(firstFile);
+    }
+    bool askPrintSetup(QWidget* /*parent*/) override {
+        job_.startRun();
+        return true;
+    }
+    PrintJob& printJob() override { return job_; }
+
+private:
+    QPrinter printer_{QPrinter::HighResolution};
+    QtPrintJob job_{printer_};
+};
+
 int memoryChild(const std::string& kind, size_t megabytes) {
     const std::string bytes = generateProse(megabytes << 20);
     double open = 0;
     double key = 0;
     double save = 0;
+    double print = 0;
+    int pages = 0;
     QTemporaryDir dir;
     QFile file(dir.filePath(QStringLiteral("saved.txt")));
     if (!file.open(QIODevice::WriteOnly)) return 1;
@@ -295,7 +328,8 @@ int memoryChild(const std::string& kind, size_t megabytes) {
         save = secondsSince(start);
     } else {
         QDir::setCurrent(dir.path());
-        QtPlatform platform;
+        QDir(dir.path()).mkdir(QStringLiteral("printed"));
+        PdfFilePlatform platform(dir.filePath(QStringLiteral("printed/page.pdf")));
         WindowSet windows = createWindowSet(platform);
         windows.Form1->show();
         windows.Form1->resize(800, 600);
@@ -314,8 +348,14 @@ int memoryChild(const std::string& kind, size_t megabytes) {
         file.close();
         save = secondsSince(start);
         if (text.size() < bytes.size()) return 1;
+        if (kind == "korvex-print") {
+            start = Clock::now();
+            printing::print(*windows.Form1);
+            print = secondsSince(start);
+            pages = static_cast<int>(QDir(dir.filePath(QStringLiteral("printed"))).entryList(QDir::Files).size());
+        }
     }
-    std::printf("%ld %.6f %.6f %.6f\n", peakResidentKilobytes(), open, key, save);
+    std::printf("%ld %.6f %.6f %.6f %.6f %d\n", peakResidentKilobytes(), open, key, save, print, pages);
     return 0;
 }
 
@@ -335,7 +375,8 @@ int main(int argc, char** argv) {
         return korvex::bench::memoryChild(argv[2], static_cast<size_t>(std::atoi(argv[3])));
     }
     benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
+    korvex::bench::GoalTableReporter report;
+    benchmark::RunSpecifiedBenchmarks(&report);
     benchmark::Shutdown();
     return 0;
 }

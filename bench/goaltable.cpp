@@ -27,6 +27,13 @@ const Goal kGoals[] = {
     {"korvex_pages", "200 MB: pages printed", 0},
 };
 
+// Three significant digits, but whole numbers as they are (pages, megabytes).
+std::string figure(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, value >= 1000 ? "%.0f" : "%.3g", value);
+    return text;
+}
+
 }  // namespace
 
 void GoalTableReporter::ReportRuns(const std::vector<Run>& runs) {

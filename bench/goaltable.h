@@ -12,6 +12,7 @@ namespace korvex::bench {
 // figure over the repetitions (median, lowest, highest) against its limit.
 class GoalTableReporter : public benchmark::ConsoleReporter {
 public:
+    GoalTableReporter() : ConsoleReporter(OO_Tabular) {}  // plain text: the report often goes to a file
     void ReportRuns(const std::vector<Run>& runs) override;
     void Finalize() override;
 

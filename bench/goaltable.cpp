@@ -53,9 +53,13 @@ void GoalTableReporter::Finalize() {
         std::vector<double> values = found->second;
         std::sort(values.begin(), values.end());
         const double median = values[(values.size() - 1) / 2];
-        std::printf("%-36s %10.3g %10.3g %10.3g", goal.what, median, values.front(), values.back());
-        if (goal.limit > 0) std::printf(" %8.3g %s\n", goal.limit, values.back() <= goal.limit ? "yes" : "no");
-        else std::printf("\n");
+        std::printf("%-36s %10s %10s %10s", goal.what, figure(median).c_str(), figure(values.front()).c_str(),
+                    figure(values.back()).c_str());
+        if (goal.limit > 0) {
+            std::printf(" %8s %s\n", figure(goal.limit).c_str(), values.back() <= goal.limit ? "yes" : "no");
+        } else {
+            std::printf("\n");
+        }
     }
     std::fflush(stdout);
 }

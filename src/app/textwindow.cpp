@@ -51,14 +51,7 @@ public:
         index();  // measuring follows the current font and width
         if (model_ && model_->lineStarts(text, modelWidth_, starts_)) return starts_;
         starts_.clear();
-        counter_.setText(text.toString());
-        counter_.beginLayout();
-        for (QTextLine line = counter_.createLine(); line.isValid(); line = counter_.createLine()) {
-            line.setLineWidth(counterWidth_);
-            starts_.push_back(line.textStart());
-        }
-        counter_.endLayout();
-        counter_.clearLayout();
+        layOutAlone(text, [this](const QTextLine& line) { starts_.push_back(line.textStart()); });
         if (starts_.empty()) starts_.push_back(0);
         return starts_;
     }
@@ -102,16 +95,23 @@ private:
             const int lines = model_->lineCount(text, modelWidth_);
             if (lines > 0) return lines;
         }
+        int lines = 0;
+        layOutAlone(text, [&lines](const QTextLine&) { ++lines; });
+        return std::max(1, lines);
+    }
+
+    // Lays the text out as Qt would in the window, on a layout of its own
+    // that keeps nothing afterwards, and hands over each line.
+    template <class Take>
+    void layOutAlone(QStringView text, Take take) {
         counter_.setText(text.toString());
         counter_.beginLayout();
-        int lines = 0;
         for (QTextLine line = counter_.createLine(); line.isValid(); line = counter_.createLine()) {
             line.setLineWidth(counterWidth_);
-            ++lines;
+            take(line);
         }
         counter_.endLayout();
         counter_.clearLayout();
-        return std::max(1, lines);
     }
 
     void prepareMeasuring() {

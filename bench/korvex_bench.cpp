@@ -275,8 +275,6 @@ void Scale200(benchmark::State& state) {
     }
 }
 
-// Opens, types into and saves a document of the given size, then prints
-// the peak resident memory in kilobytes and the seconds the three took.
 // The system's platform, but the print dialog is confirmed at once with
 // every page going to its own PDF file in a folder.
 class PdfFilePlatform : public QtPlatform {
@@ -296,6 +294,9 @@ private:
     QtPrintJob job_{printer_};
 };
 
+// Opens, types into and saves a document of the given size ("korvex-print":
+// and prints it), then writes the peak resident memory in kilobytes, the
+// seconds each step took and the number of pages printed.
 int memoryChild(const std::string& kind, size_t megabytes) {
     const std::string bytes = generateProse(megabytes << 20);
     double open = 0;

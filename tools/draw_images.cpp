@@ -1,6 +1,7 @@
 // Draws the button images and the program icons of Korvex into a folder:
 //   korvex_draw_images <folder>
-// writes <folder>/images/*.bmp and <folder>/icons/*.png. Everything is set
+// writes <folder>/images/*.bmp, <folder>/icons/*.png and the Windows icon
+// <folder>/icons/korvex.ico (the same PNGs in one file). Everything is set
 // pixel by pixel from fixed numbers, so two runs give the same files.
 //
 // Button images are 24-bit BMPs; the colour of the bottom-left pixel is the
@@ -8,8 +9,10 @@
 // motifs must not use that colour except where the face should show.
 // The icons use only the 16 standard colours plus a transparent background.
 
+#include <QBuffer>
 #include <QColor>
 #include <QDir>
+#include <QFile>
 #include <QGuiApplication>
 #include <QImage>
 #include <QString>
@@ -232,7 +235,7 @@ Ink iconAt(double x, double y, double unit) {
     return ink;
 }
 
-bool saveIcon(int size, const QString& path) {
+QImage drawIcon(int size) {
     QVector<QRgb> palette = {kBlack,           kMaroon, kGreen, kOlive,  kNavy, kPurple,  kTeal, kGray,
                              kSilver,          kRed,    kLime,  kYellow, kBlue, kFuchsia, kAqua, kWhite,
                              qRgba(0, 0, 0, 0)};
@@ -247,7 +250,48 @@ bool saveIcon(int size, const QString& path) {
             img.setPixel(i, j, static_cast<uint>(index));
         }
     }
-    return img.save(path, "PNG");
+    return img;
+}
+
+QByteArray pngBytes(const QImage& image) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+void appendLittleEndian(QByteArray& out, quint32 value, int bytes) {
+    for (int i = 0; i < bytes; ++i) out.append(static_cast<char>((value >> (8 * i)) & 0xFF));
+}
+
+// An .ico file of PNG images (read by Windows since Vista): a header, one
+// 16-byte entry per image (a width of 256 is written as 0), then the images.
+QByteArray icoFile(const QList<QByteArray>& pngs, const QList<int>& sizes) {
+    QByteArray out;
+    appendLittleEndian(out, 0, 2);  // reserved
+    appendLittleEndian(out, 1, 2);  // icon
+    appendLittleEndian(out, static_cast<quint32>(pngs.size()), 2);
+    quint32 offset = 6 + 16 * static_cast<quint32>(pngs.size());
+    for (qsizetype i = 0; i < pngs.size(); ++i) {
+        const auto side = static_cast<quint32>(sizes[i] % 256);
+        appendLittleEndian(out, side, 1);
+        appendLittleEndian(out, side, 1);
+        appendLittleEndian(out, 0, 1);   // no palette
+        appendLittleEndian(out, 0, 1);   // reserved
+        appendLittleEndian(out, 1, 2);   // planes
+        appendLittleEndian(out, 32, 2);  // bits per pixel
+        appendLittleEndian(out, static_cast<quint32>(pngs[i].size()), 4);
+        appendLittleEndian(out, offset, 4);
+        offset += static_cast<quint32>(pngs[i].size());
+    }
+    for (const QByteArray& png : pngs) out += png;
+    return out;
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 }  // namespace
@@ -304,12 +348,20 @@ int main(int argc, char** argv) {
         image("schrift", c);
     }
 
-    for (int size : {16, 32, 48, 256}) {
+    const QList<int> sizes = {16, 32, 48, 256};
+    QList<QByteArray> pngs;
+    for (int size : sizes) {
+        pngs.append(pngBytes(drawIcon(size)));
         const QString path = root.filePath(QString("icons/korvex%1.png").arg(size));
-        if (!saveIcon(size, path)) {
+        if (!writeFile(path, pngs.last())) {
             std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
             ok = false;
         }
+    }
+    const QString ico = root.filePath("icons/korvex.ico");
+    if (!writeFile(ico, icoFile(pngs, sizes))) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(ico));
+        ok = false;
     }
     return ok ? 0 : 1;
 }

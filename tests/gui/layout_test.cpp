@@ -2,6 +2,7 @@
 // fonts, colours, the menu and the Tab order.
 #include <QApplication>
 #include <QComboBox>
+#include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -234,4 +235,20 @@ TEST_F(LayoutTest, ResizingMovesOnlyThePanelsAndTheTextWindow) {
 }
 
 }  // namespace
+// The .exe's icon (a file of the build, made by tools/draw_images) holds
+// the program icon in the four sizes, each the same as the icon compiled in.
+TEST(ProgramIconTest, WindowsIconFileHoldsTheFourSizes) {
+    QImageReader ico(QStringLiteral(KORVEX_ICONS_DIR "/korvex.ico"));
+    ASSERT_EQ(ico.imageCount(), 4) << ico.errorString().toStdString();
+    const int sizes[] = {16, 32, 48, 256};
+    for (int i = 0; i < 4; ++i) {
+        ASSERT_TRUE(ico.jumpToImage(i));
+        const QImage fromIco = ico.read().convertToFormat(QImage::Format_ARGB32);
+        const QImage compiledIn =
+            QImage(QStringLiteral(":/icons/korvex%1.png").arg(sizes[i])).convertToFormat(QImage::Format_ARGB32);
+        EXPECT_EQ(fromIco.size(), QSize(sizes[i], sizes[i]));
+        EXPECT_TRUE(fromIco == compiledIn) << "icon " << sizes[i];
+    }
+}
+
 }  // namespace korvex::testing

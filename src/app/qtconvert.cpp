@@ -93,7 +93,10 @@ bool makeStorable(QString& text) {
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text.at(i);
         if (isLineBreak(c.unicode())) continue;
-        if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+        if (c.isNull()) {
+            text[i] = QLatin1Char(' ');  // a NUL would end the text when the file is read again
+            changed = true;
+        } else if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
             text.replace(i, 2, QLatin1Char('?'));  // one character, one '?'
             changed = true;
         } else if (!cp1252::canEncode(c.unicode())) {

@@ -21,8 +21,9 @@ std::string bytesFromDocumentText(QStringView text);
 QString fromCp1252(std::string_view bytes);
 std::string toCp1252(QStringView text);
 
-// Replaces every character the code page cannot hold by '?'; line breaks
-// stay. Returns true when something was replaced.
+// Replaces every character the code page cannot hold by '?' and every NUL,
+// at which loading stops, by a blank; line breaks stay. Returns true when
+// something was replaced.
 bool makeStorable(QString& text);
 
 // Colours of the settings file to colours on screen; system colours take

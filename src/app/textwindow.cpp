@@ -347,9 +347,11 @@ void TextWindow::withoutUndo(const std::function<void()>& edits) {
 std::string TextWindow::selectedBytes() const { return bytesFromDocumentText(textCursor().selectedText()); }
 
 void TextWindow::replaceSelection(std::string_view bytes) {
+    QString text = documentTextFromBytes(bytes);
+    makeStorable(text);
     ProgramEdit edit(*this);
     QTextCursor cursor = textCursor();
-    cursor.insertText(documentTextFromBytes(bytes));
+    cursor.insertText(text);
     setTextCursor(cursor);
 }
 
@@ -432,7 +434,9 @@ void TextWindow::keyPressEvent(QKeyEvent* event) {
     QString text = event->text();
     const bool softBreak = (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
                            event->modifiers().testFlag(Qt::ShiftModifier);
-    if (softBreak || makeStorable(text)) {
+    // A control character is no text input (the control inserts none), so it stays as it came.
+    const bool typed = !text.isEmpty() && text.front().category() != QChar::Other_Control;
+    if (softBreak || (typed && makeStorable(text))) {
         // A line break is always a hard one, and only storable characters enter the text.
         const auto mods = softBreak ? event->modifiers() & ~Qt::ShiftModifier : event->modifiers();
         QKeyEvent storable(event->type(), event->key(), mods, text, event->isAutoRepeat(), event->count());

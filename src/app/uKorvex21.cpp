@@ -272,6 +272,8 @@ void TForm1::connectHandlers() {
     connect(MemArbeitsfenster, &QPlainTextEdit::textChanged, this, &TForm1::MemArbeitsfensterChange);
     connect(MemArbeitsfenster, &TextWindow::characterKeyPressed, this, &TForm1::MemArbeitsfensterKeyPress);
     connect(MemArbeitsfenster, &TextWindow::userEdited, this, [this] { SavedFlag = false; });
+    // The header is saved with the document, so editing it is a change of the document.
+    connect(EdiKopfzeile, &QLineEdit::textEdited, this, [this] { SavedFlag = false; });
     connect(Schliessen1, &QAction::triggered, this, &TForm1::Schliessen1Click);
     connect(Oeffnen1, &QAction::triggered, this, &TForm1::Oeffnen1Click);
     connect(Speichern1, &QAction::triggered, this, &TForm1::Speichern1Click);

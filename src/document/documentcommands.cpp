@@ -16,10 +16,16 @@ namespace {
 
 enum class Answer { NotAsked, Yes, No, Cancel };
 
-// "Aktuelle Textdatei speichern?" when the text is changed and not empty.
-// Closing the question without a button keeps the text, like ABBRECHEN.
+const QString kCutAtNulMessage = QStringLiteral(
+    "Die Datei %1 enthält ein NUL-Byte. Der Text nach dem NUL-Byte wurde nicht geladen "
+    "und geht verloren, wenn Sie über diese Datei speichern.");
+
+// "Aktuelle Textdatei speichern?" when the document is changed and not empty;
+// a header alone is worth saving too. Closing the question without a button
+// keeps the text, like ABBRECHEN.
 Answer saveQuestion(TForm1& form) {
-    if (form.MemArbeitsfenster->isDocumentEmpty() || form.SavedFlag) return Answer::NotAsked;
+    const bool empty = form.MemArbeitsfenster->isDocumentEmpty() && form.EdiKopfzeile->text().isEmpty();
+    if (empty || form.SavedFlag) return Answer::NotAsked;
     form.KxMsgDlg->Execute(QStringLiteral("Aktuelle Textdatei speichern?"));
     if (form.KxMsgDlg->YesChosen) return Answer::Yes;
     if (form.KxMsgDlg->NoChosen) return Answer::No;
@@ -31,20 +37,25 @@ QString folderOf(const QString& path) {
     return native.left(native.lastIndexOf(QDir::separator()) + 1);
 }
 
-void Speichern(TForm1& form) {
+// Writes the document to `path`; the caller makes it the document's name
+// only afterwards, so a failed write never retargets the next Save.
+void Speichern(TForm1& form, const QString& path) {
     const std::string bytes = composeDocument(toCp1252(form.EdiKopfzeile->text()), form.MemArbeitsfenster->text());
-    form.platform().writeWholeFile(form.CurrentFileName, QByteArray::fromStdString(bytes));
+    form.platform().writeWholeFile(path, QByteArray::fromStdString(bytes));
     form.SavedFlag = true;
 }
 
-void Laden(TForm1& form) {
-    const QByteArray bytes = form.platform().readWholeFile(form.CurrentFileName);
+// Reads `path` into the text window and the header field; a failed read
+// changes nothing. The text ends at a NUL byte, which the user is told.
+void Laden(TForm1& form, const QString& path) {
+    const QByteArray bytes = form.platform().readWholeFile(path);
     TextWindow& memo = *form.MemArbeitsfenster;
     memo.loadBytes(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
     std::optional<std::string> header;
     memo.withoutUndo([&] { header = takeHeaderBlock(memo); });
     if (header) form.EdiKopfzeile->setText(fromCp1252(*header));
     form.SavedFlag = true;
+    if (bytes.contains('\0')) form.platform().showMessage(kCutAtNulMessage.arg(QDir::toNativeSeparators(path)));
 }
 
 void ClearTexts(TForm1& form) {
@@ -67,8 +78,8 @@ bool saveUnderNewName(TForm1& form) {
         form.FocusTextWindow();
         return false;
     }
+    Speichern(form, *name);
     form.CurrentFileName = *name;
-    Speichern(form);
     form.ShowAktDatName();
     form.SaveDir = folderOf(*name);
     form.FocusTextWindow();
@@ -78,7 +89,7 @@ bool saveUnderNewName(TForm1& form) {
 // Save: true when the file was written.
 bool saveOrAsk(TForm1& form) {
     if (form.CurrentFileName.isEmpty()) return saveUnderNewName(form);
-    Speichern(form);
+    Speichern(form, form.CurrentFileName);
     form.FocusTextWindow();
     return true;
 }
@@ -116,8 +127,8 @@ void open(TForm1& form) {
     if (!textMayGo(form)) return;
     const std::optional<QString> path = form.platform().askOpenFileName(&form, form.OpenDir);
     if (path) {
+        Laden(form, *path);
         form.CurrentFileName = *path;
-        Laden(form);
         form.ShowAktDatName();
         form.OpenDir = folderOf(*path);
     }

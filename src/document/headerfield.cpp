@@ -8,14 +8,21 @@
 namespace korvex {
 namespace {
 
-// Turns whatever enters the field into storable characters.
+// Turns whatever enters the field into one line of storable characters:
+// the header is one line of the file, and a break in it would end the header
+// there. Each break (CR LF counted as one) becomes a blank.
 class StorableText : public QValidator {
 public:
     using QValidator::QValidator;
-    State validate(QString& input, int& /*position*/) const override {
+    State validate(QString& input, int& position) const override {
+        const qsizetype pairsBefore = input.left(position).count(QStringLiteral("\r\n"));
+        input.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+        position -= static_cast<int>(pairsBefore);
+        for (const char16_t lineBreak :
+             {u'\r', u'\n', char16_t{QChar::ParagraphSeparator}, char16_t{QChar::LineSeparator}}) {
+            input.replace(QChar(lineBreak), QLatin1Char(' '));
+        }
         makeStorable(input);
-        input.replace(QChar::ParagraphSeparator, QLatin1Char(' '));
-        input.replace(QChar::LineSeparator, QLatin1Char(' '));
         return Acceptable;
     }
 };

@@ -3,17 +3,26 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QInputMethodEvent>
 #include <QLabel>
+#include <QMimeData>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <deque>
+#include <functional>
 
 #include "app/controls.h"
+#include "app/qtconvert.h"
 #include "app/uKorvex21.h"
 #include "dialogs/uKxMsgDlg.h"
+#include "dialogs/uPhrasen.h"
+#include "document/docformat.h"
 #include "document/headerfield.h"
 #include "support/mainwindowfixture.h"
 
@@ -176,11 +185,17 @@ TEST_F(DocumentTest, EveryByteButNulCrLfRoundTrips) {
     EXPECT_EQ(readFile(path), all);
 }
 
-TEST_F(DocumentTest, OpeningAMissingFileOrAFolderReportsAndChangesNothing) {
-    typeText(QStringLiteral("bleibt"));
+TEST_F(DocumentTest, FailedOpenChangesNothingAndDoesNotRetargetTheNextSave) {
+    const QString opened = pathInWorkingDir(QStringLiteral("a.txt"));
+    writeFile(opened, "bleibt");
+    platform.openAnswers.push_back(opened);
+    QTest::mouseClick(form().SpButOeffnen, Qt::LeftButton);
     form().EdiKopfzeile->setText(QStringLiteral("Kopf"));
     form().SavedFlag = true;  // nothing to ask
-    for (const QString& path : {pathInWorkingDir(QStringLiteral("fehlt.txt")), workingDir.path()}) {
+    const QString folder = pathInWorkingDir(QStringLiteral("anderswo"));
+    ASSERT_TRUE(QDir(workingDir.path()).mkdir(QStringLiteral("anderswo")));
+    const QString missing = folder + QStringLiteral("/fehlt.txt");
+    for (const QString& path : {missing, folder}) {
         platform.openAnswers.push_back(path);
         QTest::mouseClick(form().SpButOeffnen, Qt::LeftButton);
         ASSERT_FALSE(platform.errorReports.isEmpty());
@@ -189,7 +204,61 @@ TEST_F(DocumentTest, OpeningAMissingFileOrAFolderReportsAndChangesNothing) {
         EXPECT_EQ(memo().text(), "bleibt");
         EXPECT_EQ(form().EdiKopfzeile->text(), "Kopf");
         EXPECT_TRUE(form().SavedFlag);
+        EXPECT_EQ(form().CurrentFileName, opened);
+        EXPECT_EQ(form().LabShowDatName->text(), opened);
+        EXPECT_EQ(form().OpenDir, workingDir.path() + QDir::separator());
     }
+    typeText(QStringLiteral("x"));
+    QTest::mouseClick(form().SpButSpeichern, Qt::LeftButton);
+    EXPECT_EQ(readFile(opened), QByteArray("Kopf\r\n#kopf#\r\nxbleibt"));
+    EXPECT_FALSE(QFile::exists(missing));
+    EXPECT_TRUE(QFileInfo(folder).isDir());
+}
+
+TEST_F(DocumentTest, FailedSaveAsDoesNotRetargetTheNextSave) {
+    typeText(QStringLiteral("Text"));
+    const QString unreachable = pathInWorkingDir(QStringLiteral("gibtsnicht/x.txt"));
+    platform.saveAnswers.push_back(unreachable);
+    QTest::mouseClick(form().SpButSpUnter, Qt::LeftButton);
+    EXPECT_EQ(platform.errorReports.size(), 1);
+    EXPECT_TRUE(form().CurrentFileName.isEmpty());
+    // Still unnamed: Save asks for a name again.
+    const QString named = pathInWorkingDir(QStringLiteral("gut.txt"));
+    platform.saveAnswers.push_back(named);
+    QTest::mouseClick(form().SpButSpeichern, Qt::LeftButton);
+    EXPECT_EQ(platform.saveDialogFolders.size(), 2);
+    EXPECT_EQ(readFile(named), QByteArray("Text"));
+    // Named: a failed Save as keeps the name the document had.
+    platform.saveAnswers.push_back(unreachable);
+    QTest::mouseClick(form().SpButSpUnter, Qt::LeftButton);
+    EXPECT_EQ(platform.errorReports.size(), 2);
+    EXPECT_EQ(form().CurrentFileName, named);
+    typeText(QStringLiteral("!"));
+    QTest::mouseClick(form().SpButSpeichern, Qt::LeftButton);
+    EXPECT_EQ(platform.errorReports.size(), 2);
+    EXPECT_EQ(readFile(named), QByteArray::fromStdString(memo().text()));
+}
+
+TEST_F(DocumentTest, OpenSaysWhenANulByteCutTheText) {
+    const QString cut = pathInWorkingDir(QStringLiteral("nul.txt"));
+    writeFile(cut, QByteArray("Kopf\r\n#kopf#\r\nvorne\0hinten", 27));
+    platform.openAnswers.push_back(cut);
+    QTest::mouseClick(form().SpButOeffnen, Qt::LeftButton);
+    EXPECT_EQ(memo().text(), "vorne");
+    EXPECT_EQ(form().EdiKopfzeile->text(), "Kopf");
+    EXPECT_EQ(form().CurrentFileName, cut);
+    EXPECT_TRUE(form().SavedFlag);
+    EXPECT_EQ(platform.messages,
+              QStringList{QStringLiteral("Die Datei %1 enthält ein NUL-Byte. Der Text nach dem NUL-Byte wurde nicht "
+                                         "geladen und geht verloren, wenn Sie über diese Datei speichern.")
+                              .arg(QDir::toNativeSeparators(cut))});
+    // Lone CR and LF become CR LF without a word.
+    const QString breaks = pathInWorkingDir(QStringLiteral("umbrueche.txt"));
+    writeFile(breaks, "a\rb\nc");
+    platform.openAnswers.push_back(breaks);
+    QTest::mouseClick(form().SpButOeffnen, Qt::LeftButton);
+    EXPECT_EQ(memo().text(), "a\r\nb\r\nc");
+    EXPECT_EQ(platform.messages.size(), 1);
 }
 
 TEST_F(DocumentTest, FailedSaveKeepsWindowAndOldFile) {
@@ -341,6 +410,169 @@ TEST_F(DocumentTest, HeaderFieldHoldsAtMost100Characters) {
     field.clear();
     field.insert(QString(150, QLatin1Char('p')));  // what a paste does
     EXPECT_EQ(field.text().size(), 100);
+}
+
+TEST_F(DocumentTest, EditingOnlyTheHeaderAsksBeforeItIsLost) {
+    const QString path = pathInWorkingDir(QStringLiteral("kopf.txt"));
+    writeFile(path, "Kopf\r\n#kopf#\r\nText");
+    platform.openAnswers.push_back(path);
+    QTest::mouseClick(form().SpButOeffnen, Qt::LeftButton);
+    HeaderField& field = *form().EdiKopfzeile;
+    field.setFocus();
+    field.end(false);
+    QTest::keyClicks(&field, QStringLiteral("zeile"));
+    EXPECT_FALSE(form().SavedFlag);
+    answerNextQuestion(Reply::Abbrechen);
+    QTest::mouseClick(form().SpButSchliessen, Qt::LeftButton);
+    EXPECT_EQ(field.text(), "Kopfzeile");
+
+    // Pasted, too; and a header alone, without text, is worth the question.
+    memo().clear();
+    form().SavedFlag = true;
+    QApplication::clipboard()->setText(QStringLiteral(" neu"));
+    field.setFocus();
+    QTest::keyClick(&field, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_FALSE(form().SavedFlag);
+    answerNextQuestion(Reply::Abbrechen);
+    QTest::mouseClick(form().SpButSchliessen, Qt::LeftButton);
+    EXPECT_EQ(field.text(), "Kopfzeile neu");
+    EXPECT_EQ(questions_, 2);
+}
+
+// The ways text enters the text window and the header field, each given the
+// same awkward text: a NUL, every form of line break, characters Windows-1252
+// cannot hold and some it can.
+QString awkwardText() {
+    return QStringLiteral("A") + QChar(u'\0') +
+           QStringLiteral("B\rC\nD\r\nE\u2028F\u2029G\u0394H\U0001F600I\u20AC\u00E4\tJ");
+}
+
+class InputPathTest : public DocumentTest {
+protected:
+    void sendDrop(QWidget& target, const QString& text) {
+        QMimeData data;
+        data.setText(text);
+        // The drop goes where the drag was taken in.
+        QDragEnterEvent enter(QPoint(2, 2), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&target, &enter);
+        QDropEvent drop(QPointF(2, 2), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&target, &drop);
+    }
+    void sendKeys(QWidget& target, const QString& text) {
+        for (const QChar c : text) {
+            if (c == u'\n') {
+                QTest::keyClick(&target, Qt::Key_Return);
+                continue;
+            }
+            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(&target, &press);
+        }
+    }
+    void sendInputMethod(QWidget& target, const QString& text) {
+        QInputMethodEvent commit;
+        commit.setCommitString(text);
+        QApplication::sendEvent(&target, &commit);
+    }
+    void pasteWithKeys(QWidget& target, const QString& text, QKeyCombination keys) {
+        QApplication::clipboard()->setText(text);
+        target.setFocus();
+        QTest::keyClick(&target, keys.key(), keys.keyboardModifiers());
+    }
+    void insertPhrase(const QString& text, QPushButton* TForm3::*button) {
+        QTest::mouseClick(form().ButPhrasen, Qt::LeftButton);
+        TForm3& editor = *windows.Form3;
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&editor));
+        editor.MemPhrasen->setPlainText(text);
+        editor.MemPhrasen->selectAll();
+        QTest::mouseClick(editor.*button, Qt::LeftButton);
+        ASSERT_FALSE(editor.isVisible());
+    }
+    // What the window holds is saved and comes back whole from the file.
+    void expectSavedAndLoadedBackWhole(const char* way) {
+        const std::string text = memo().text();
+        const QString header = form().EdiKopfzeile->text();
+        EXPECT_EQ(text.find('\0'), std::string::npos) << way;
+        EXPECT_FALSE(header.contains(QChar(u'\0')) || header.contains(u'\r') || header.contains(u'\n')) << way;
+        const QString path = pathInWorkingDir(QStringLiteral("weg.txt"));
+        platform.saveAnswers.push_back(path);
+        QTest::mouseClick(form().SpButSpUnter, Qt::LeftButton);
+        EXPECT_EQ(readFile(path).toStdString(), composeDocument(toCp1252(header), text)) << way;
+        memo().clear();
+        form().EdiKopfzeile->clear();
+        platform.openAnswers.push_back(path);
+        QTest::mouseClick(form().SpButOeffnen, Qt::LeftButton);
+        EXPECT_EQ(memo().text(), text) << way;
+        EXPECT_EQ(form().EdiKopfzeile->text(), header) << way;
+        EXPECT_TRUE(platform.messages.isEmpty()) << way;
+    }
+};
+
+TEST_F(InputPathTest, WhatTheWindowHoldsIsSavedAndLoadedBackWhole) {
+    HeaderField& field = *form().EdiKopfzeile;
+    const QString text = awkwardText();
+    const std::vector<std::pair<const char*, std::function<void()>>> ways = {
+        {"Tippen", [&] { sendKeys(memo(), text); }},
+        {"Eingabemethode", [&] { sendInputMethod(memo(), text); }},
+        {"Strg+V", [&] { pasteWithKeys(memo(), text, Qt::CTRL | Qt::Key_V); }},
+        {"Umschalt+Einfg", [&] { pasteWithKeys(memo(), text, Qt::SHIFT | Qt::Key_Insert); }},
+        {"Kontextmenü",
+         [&] {
+             QApplication::clipboard()->setText(text);
+             memo().paste();
+         }},
+        {"Ziehen", [&] { sendDrop(*memo().viewport(), text); }},
+        {"E",
+         [&] {
+             QApplication::clipboard()->setText(text);
+             click(form().ButE);
+         }},
+        {"Dat",
+         [&] {
+             form().EdiDatum->setText(text);
+             click(form().ButDatum);
+         }},
+        {"Phrase einfügen", [&] { insertPhrase(text, &TForm3::ButPhrEinf); }},
+        {"Einfüg. üb. Zw'ablage", [&] { insertPhrase(text, &TForm3::Button1); }},
+        {"Kopfzeile tippen", [&] { sendKeys(field, text); }},
+        {"Kopfzeile Eingabemethode", [&] { sendInputMethod(field, text); }},
+        {"Kopfzeile Strg+V", [&] { pasteWithKeys(field, text, Qt::CTRL | Qt::Key_V); }},
+        {"Kopfzeile Umschalt+Einfg", [&] { pasteWithKeys(field, text, Qt::SHIFT | Qt::Key_Insert); }},
+        {"Kopfzeile Kontextmenü",
+         [&] {
+             QApplication::clipboard()->setText(text);
+             field.paste();
+         }},
+        {"Kopfzeile Ziehen", [&] { sendDrop(field, text); }},
+    };
+    for (const auto& [way, enter] : ways) {
+        memo().clear();
+        field.clear();
+        memo().setFocus();
+        form().SavedFlag = true;
+        enter();
+        ASSERT_FALSE(memo().isDocumentEmpty() && field.text().isEmpty()) << way << ": nothing arrived";
+        expectSavedAndLoadedBackWhole(way);
+    }
+}
+
+TEST_F(InputPathTest, LineBreaksEnteringTheHeaderBecomeBlanks) {
+    HeaderField& field = *form().EdiKopfzeile;
+    const QString lines = QStringLiteral("Betreff\r\nZeile2\nDrei\rVier");
+    const std::vector<std::pair<const char*, std::function<void()>>> ways = {
+        {"Strg+V", [&] { pasteWithKeys(field, lines, Qt::CTRL | Qt::Key_V); }},
+        {"Umschalt+Einfg", [&] { pasteWithKeys(field, lines, Qt::SHIFT | Qt::Key_Insert); }},
+        {"Kontextmenü",
+         [&] {
+             QApplication::clipboard()->setText(lines);
+             field.paste();
+         }},
+        {"Ziehen", [&] { sendDrop(field, lines); }},
+    };
+    for (const auto& [way, enter] : ways) {
+        field.clear();
+        enter();
+        EXPECT_EQ(field.text(), "Betreff Zeile2 Drei Vier") << way;
+    }
 }
 
 }  // namespace

@@ -198,6 +198,8 @@ void TForm3::writePhraseFile() {
 }
 
 void TForm3::insertSelection(InsertWay way) {
+    // The text locked at the end of a typing test takes no phrase.
+    if (main_.MemArbeitsfenster->isReadOnly()) return;
     if (!MemPhrasen->textCursor().hasSelection()) {
         main_.platform().showMessage(QStringLiteral("Es ist nichts ausgewählt!") + QStringLiteral("\n") +
                                      QStringLiteral("\r") +

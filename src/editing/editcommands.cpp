@@ -24,8 +24,22 @@ std::string bytesOfClipboardText(QString text) {
     return bytesFromDocumentText(text);
 }
 
+// Without text on the clipboard the selection stays: there is nothing to put in its place.
 void pasteClipboard(TForm1& form) {
-    form.MemArbeitsfenster->replaceSelection(bytesOfClipboardText(form.platform().clipboardText()));
+    const QString text = form.platform().clipboardText();
+    if (!text.isEmpty()) form.MemArbeitsfenster->replaceSelection(bytesOfClipboardText(text));
+}
+
+// The text window locked at the end of a typing test keeps its text: the
+// commands that would change it do nothing then.
+bool textLocked(const TForm1& form) { return form.MemArbeitsfenster->isReadOnly(); }
+
+// For the commands that end in the text window: true when the lock stops
+// them, after the focus went back there.
+bool stoppedByLock(TForm1& form) {
+    if (!textLocked(form)) return false;
+    form.FocusTextWindow();
+    return true;
 }
 
 }  // namespace
@@ -33,7 +47,7 @@ void pasteClipboard(TForm1& form) {
 void cut(TForm1& form) {
     const std::string selected = form.MemArbeitsfenster->selectedBytes();
     // Nothing selected: nothing to cut, and the clipboard keeps what it holds.
-    if (selected.empty()) return;
+    if (selected.empty() || textLocked(form)) return;
     form.platform().setClipboardText(clipboardTextOf(selected));
     form.MemArbeitsfenster->replaceSelection({});
     form.FocusTextWindow();
@@ -47,6 +61,7 @@ void copy(TForm1& form) {
 }
 
 void paste(TForm1& form) {
+    if (stoppedByLock(form)) return;
     pasteClipboard(form);
     form.FocusTextWindow();
     form.SavedFlag = false;
@@ -58,6 +73,7 @@ void refreshDate(TForm1& form) { form.EdiDatum->setText(form.platform().todaySho
 
 // The date goes in through the clipboard, where it stays for further pasting.
 void insertDate(TForm1& form) {
+    if (stoppedByLock(form)) return;
     form.EdiDatum->selectAll();
     form.platform().setClipboardText(form.EdiDatum->selectedText());
     pasteClipboard(form);
@@ -105,6 +121,8 @@ void toggleStayOnTop(TForm1& form) {
     if (focused) focused->setFocus(Qt::OtherFocusReason);
 }
 
-void convertText(TForm1& form, HtmlConversion mode) { convertTextCommand(form, mode); }
+void convertText(TForm1& form, HtmlConversion mode) {
+    if (!stoppedByLock(form)) convertTextCommand(form, mode);
+}
 
 }  // namespace korvex::editing

@@ -70,11 +70,14 @@ TEST_F(EditCommandsTest, PasteReplacesTheSelectionAndClearsSavedFlagEvenWhenEmpt
     EXPECT_EQ(memo().text(), "Hallo neue\r\nZeile");
     EXPECT_FALSE(form().SavedFlag);
     EXPECT_EQ(focused(), &memo());
+}
 
-    prepare("Hallo", 5, 5);
+TEST_F(EditCommandsTest, PasteWithoutClipboardTextKeepsTheSelection) {
+    prepare("Hallo Welt", 6, 10);
     QGuiApplication::clipboard()->clear();
     click(form().ButE);
-    EXPECT_EQ(memo().text(), "Hallo");
+    EXPECT_EQ(memo().text(), "Hallo Welt");
+    EXPECT_EQ(memo().selectedBytes(), "Welt");
     EXPECT_FALSE(form().SavedFlag);
     EXPECT_EQ(focused(), &memo());
 }

@@ -1,13 +1,18 @@
 // The typing test on the main window: GO, STP, RST and the timer tick, driven
 // by the fake clock (the tick handler is called instead of waiting a second).
 #include <QApplication>
+#include <QClipboard>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <functional>
+#include <vector>
 
 #include "app/qtconvert.h"
 #include "app/uKorvex21.h"
+#include "dialogs/uPhrasen.h"
 #include "support/mainwindowfixture.h"
 
 namespace korvex::testing {
@@ -196,6 +201,63 @@ TEST_F(TypingTestTest, YellowWindowAfterAPauseComesBackSystemColoured) {
     rst();
     EXPECT_EQ(form().WindowColor, colours::Window);
     EXPECT_EQ(background(), toQColor(colours::Window));
+}
+
+TEST_F(TypingTestTest, LockedTextWindowKeepsItsTextAgainstEveryCommand) {
+    const std::string result =
+        "Gr\xF6\xDF"
+        "e <b>&</b>\r\nzwei";
+    memo().loadBytes(result);
+    runToEnd("5");
+    ASSERT_TRUE(memo().isReadOnly());
+    form().SavedFlag = true;
+    const auto keys = [this](Qt::Key key) { QTest::keyClick(&memo(), key, Qt::ControlModifier); };
+    const auto openPhrases = [this] {
+        click(form().ButPhrasen);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(windows.Form3));
+        windows.Form3->MemPhrasen->selectAll();
+    };
+    // Keys in the text window clear the saved flag like any character key; the buttons leave it.
+    struct Command {
+        const char* name;
+        bool key;
+        std::function<void()> run;
+    };
+    const std::vector<Command> commands = {
+        {"X", false, [this] { click(form().ButX); }},
+        {"E", false, [this] { click(form().ButE); }},
+        {"Dat", false, [this] { click(form().ButDatum); }},
+        {"Repl", false, [this] { click(form().ButReplace); }},
+        {"RAll", false, [this] { click(form().ButReplaceAll); }},
+        {"Strg+X", true, [&] { keys(Qt::Key_X); }},
+        {"Strg+V", true, [&] { keys(Qt::Key_V); }},
+        {"Strg+Z", true, [&] { keys(Qt::Key_Z); }},
+        {"Phrase einfügen", false,
+         [&] {
+             openPhrases();
+             click(windows.Form3->ButPhrEinf);
+         }},
+        {"Einfüg. üb. Zw'ablage", false,
+         [&] {
+             openPhrases();
+             click(windows.Form3->Button1);
+         }},
+    };
+    for (const Command& command : commands) {
+        QGuiApplication::clipboard()->setText(QStringLiteral("fremd"));
+        memo().selectAll();
+        form().SavedFlag = true;
+        command.run();
+        EXPECT_EQ(memo().text(), result) << command.name;
+        EXPECT_TRUE(form().SavedFlag || command.key) << command.name;
+    }
+    windows.Form3->close();
+    // Copying still works.
+    memo().selectAll();
+    click(form().ButC);
+    EXPECT_EQ(toCp1252(QGuiApplication::clipboard()->text()),
+              "Gr\xF6\xDF"
+              "e <b>&</b>\nzwei");
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "app/cp1252.h"
 #include "app/kxerror.h"
 
 namespace korvex {
@@ -54,6 +55,12 @@ void applyFolders(const LineReader& in, SettingsTarget& target) {
 void appendLine(std::string& out, std::string_view line) {
     out.append(line);
     out.append("\r\n");
+}
+
+// A value of its own line: one that would break the line is left out.
+void appendValueLine(std::string& out, std::string_view value) {
+    const bool fits = value.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos;
+    appendLine(out, fits ? value : std::string_view());
 }
 
 }  // namespace
@@ -121,14 +128,24 @@ std::string composeSettings(const SettingsRecord& record) {
     appendLine(out, integerToText(record.width));
     appendLine(out, ">> Color, Font, FontSize, FettKursiv, FontColor:");
     appendLine(out, colourToText(record.windowColour));
-    appendLine(out, record.fontName);
+    appendValueLine(out, record.fontName);
     appendLine(out, integerToText(record.fontSize));
     appendLine(out, styleToText(record.style));
     appendLine(out, colourToText(record.fontColour));
-    appendLine(out, record.openDir);
-    appendLine(out, record.saveDir);
+    appendValueLine(out, record.openDir);
+    appendValueLine(out, record.saveDir);
     appendLine(out, kEndMarker);
     return out;
+}
+
+std::string settingsFolder(std::u16string_view folder) {
+    std::string bytes;
+    bytes.reserve(folder.size());
+    for (const char16_t u : folder) {
+        if (!cp1252::canEncode(u)) return {};
+        bytes += static_cast<char>(cp1252::fromUnicode(u));
+    }
+    return bytes;
 }
 
 }  // namespace korvex

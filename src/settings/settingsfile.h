@@ -84,7 +84,14 @@ void PrintTo(const SettingsRecord& record, std::ostream* os);
 inline const SettingsRecord kDefaultSettings = {
     71, 214, 658, 660, colours::MoneyGreen, "Courier New", 10, FontStyle{}, colours::WindowText, "", ""};
 
-// The whole file: fifteen lines, each ended by CR LF.
+// The whole file: fifteen lines, each ended by CR LF. A font name or folder
+// that one line cannot hold (a CR, LF or NUL in it) is written empty, so
+// the lines after it keep their places.
 std::string composeSettings(const SettingsRecord& record);
+
+// A folder as the settings file keeps it: its Windows-1252 bytes, or empty
+// (the dialog then starts where the platform chooses) when the code page
+// cannot hold every character of it, so no other folder is remembered.
+std::string settingsFolder(std::u16string_view folder);
 
 }  // namespace korvex

@@ -145,8 +145,8 @@ void writeSettingsFile(TForm1& form) {
     record.fontSize = fontPoints(font, logicalDpi(form));
     record.style = FontStyle{font.bold(), font.italic()};
     record.fontColour = memo.colours().text;
-    record.openDir = toCp1252(form.OpenDir);
-    record.saveDir = toCp1252(form.SaveDir);
+    record.openDir = settingsFolder(form.OpenDir.toStdU16String());
+    record.saveDir = settingsFolder(form.SaveDir.toStdU16String());
     const std::string out = composeSettings(record);
     form.platform().writeWholeFile(form.SettingsFilePath, QByteArray(out.data(), static_cast<qsizetype>(out.size())));
 }

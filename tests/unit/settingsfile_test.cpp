@@ -343,6 +343,27 @@ TEST(ComposeSettings, WritesValuesAsTheyStand) {
     EXPECT_EQ(composeSettings(record), joined(expected));
 }
 
+TEST(ComposeSettings, ValuesThatWouldBreakTheirLineAreWrittenEmpty) {
+    SettingsRecord record = kDefaultSettings;
+    record.fontName = std::string("Zwei\rZeilen");
+    record.openDir = "/home/a\nb/";
+    record.saveDir = std::string("/nul\0/", 6);
+    const std::vector<std::string> lines = splitSettingsLines(composeSettings(record));
+    ASSERT_EQ(lines.size(), 15u);
+    EXPECT_EQ(lines[8], "");
+    EXPECT_EQ(lines[12], "");
+    EXPECT_EQ(lines[13], "");
+    EXPECT_EQ(lines[14], "EndOfFile");
+}
+
+TEST(SettingsFolder, KeptOnlyWhenTheCodePageHoldsEveryCharacter) {
+    EXPECT_EQ(settingsFolder(u"C:\\\u00C4rger\\"), "C:\\\xC4rger\\");
+    EXPECT_EQ(settingsFolder(u"/home/\u20AC/"), "/home/\x80/");
+    EXPECT_EQ(settingsFolder(u"/home/\u0394/"), "");
+    EXPECT_EQ(settingsFolder(u"/home/\U0001F600/"), "");
+    EXPECT_EQ(settingsFolder(u""), "");
+}
+
 class RoundTrip : public ::testing::TestWithParam<SettingsRecord> {};
 
 TEST_P(RoundTrip, ComposeReadComposeIsByteIdentical) {

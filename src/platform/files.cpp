@@ -188,11 +188,12 @@ struct Temporary {
     std::string name;  // empty while it has none
 };
 
-// An unnamed file in the folder, locked at once; file systems without unnamed
-// files get a fresh name instead.
+// An unnamed file in the folder, locked at once. Without unnamed files (some
+// file systems) or a way to name one later (/proc) it gets a fresh name now.
 bool createTemporary(Temporary& temporary, int folder, const std::string& prefix, mode_t mode) {
-    temporary.fd.reset(::openat(folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, mode));
-    if (!temporary.fd && (errno == EOPNOTSUPP || errno == EISDIR)) {
+    static const bool canNameLater = ::access("/proc/self/fd", X_OK) == 0;
+    if (canNameLater) temporary.fd.reset(::openat(folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, mode));
+    if (!canNameLater || (!temporary.fd && (errno == EOPNOTSUPP || errno == EISDIR))) {
         createExclusively(temporary.fd, folder, temporary.name, prefix, mode);
     }
     return temporary.fd && ::flock(temporary.fd.get(), LOCK_EX) == 0;
@@ -243,9 +244,9 @@ Outcome replaceThroughTemporary(int folder, const Target& target, const QByteArr
         return isRefusal(errno) ? Outcome::NotPossibleHere : Outcome::Failed;
     }
     const int fd = temporary.fd.get();
+    if (!markAsTemporary(fd)) return Outcome::Failed;
     if (target.exists && !takeOverOwnerAndMode(fd, target.info)) return Outcome::NotPossibleHere;
-    if (!writeAllAt(fd, bytes) || ::fsync(fd) != 0 || !markAsTemporary(fd) ||
-        !giveFreshName(temporary, folder, prefix)) {
+    if (!writeAllAt(fd, bytes) || ::fsync(fd) != 0 || !giveFreshName(temporary, folder, prefix)) {
         return Outcome::Failed;
     }
     if (::renameat(folder, temporary.name.c_str(), folder, target.name.c_str()) != 0) {

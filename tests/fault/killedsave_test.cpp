@@ -147,9 +147,15 @@ TEST_P(KilledSaveTest, TwoWritersAtOnceLeaveOneWholeVersion) {
               QStringList{name});
 }
 
+std::string caseName(const ::testing::TestParamInfo<std::string>& info) {
+    const char* const names[] = {"Dokument", "Einstellungen", "Phrasen", "LaengsterName"};
+    return names[info.index];
+}
+
 INSTANTIATE_TEST_SUITE_P(DocumentSettingsPhrasesAndLongestName, KilledSaveTest,
                          ::testing::Values(std::string("Brief an Ämter.txt"), std::string("Korvex23Ini.txt"),
-                                           std::string("KorvexPhrasen.txt"), longestName()));
+                                           std::string("KorvexPhrasen.txt"), longestName()),
+                         caseName);
 
 }  // namespace
 }  // namespace korvex::testing

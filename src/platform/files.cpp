@@ -8,8 +8,10 @@
 #include <QScopeGuard>
 
 #include <algorithm>
+#include <chrono>
 #include <optional>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 #ifdef Q_OS_LINUX
@@ -301,12 +303,23 @@ std::optional<std::string> writeSafetyCopy(int folder, const Target& target, con
     return std::nullopt;
 }
 
+// Another Korvex saving the file in place holds it for a moment; any other
+// program holding it longer must not stop this one for ever.
+bool lockWithin(int fd, std::chrono::milliseconds patience) {
+    const auto end = std::chrono::steady_clock::now() + patience;
+    while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        if (errno != EWOULDBLOCK || std::chrono::steady_clock::now() > end) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
+}
+
 // Overwrites the file itself, after a safety copy and with the space
 // reserved, so that only a kill or a failing disk can leave it half written;
 // on a failed write the old contents go back.
 bool writeInPlace(int folder, const Target& target, const QByteArray& bytes) {
     const Fd fd(::open(target.path.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC));
-    if (!fd || ::flock(fd.get(), LOCK_EX) != 0) return false;
+    if (!fd || !lockWithin(fd.get(), std::chrono::seconds(2))) return false;
     bool grown = false;
     const std::optional<QByteArray> old = readToEnd(fd.get(), target.info.st_size, target.info.st_size + (1 << 20),
                                                     grown);

@@ -4,12 +4,17 @@
 #include <QColor>
 #include <QFont>
 #include <QString>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 
 class QWidget;
 
 namespace korvex {
+
+// The capacity of a text window in bytes as stored: no larger file can
+// become its text, so none is read.
+inline constexpr size_t kLargestReadableFile = size_t{512} * 1024 * 1024;
 
 // A print job on the current printer, written line by line like a text file
 // sent to a line printer. Only one job is open at a time; every step throws

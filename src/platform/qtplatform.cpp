@@ -16,7 +16,6 @@
 #include <QPrinterInfo>
 
 #include "app/kxerror.h"
-#include "app/textwindow.h"
 #include "platform/files.h"
 #include "printing/printjob.h"
 
@@ -108,8 +107,7 @@ bool QtPlatform::fileExists(const QString& path) {
 }
 
 QByteArray QtPlatform::readWholeFile(const QString& path) {
-    // No window takes more than its capacity; a larger file is refused before it is read.
-    return readRegularFile(path, static_cast<qint64>(TextWindow::kCapacity));
+    return readRegularFile(path, static_cast<qint64>(kLargestReadableFile));
 }
 
 void QtPlatform::writeWholeFile(const QString& path, const QByteArray& bytes) { replaceFileContents(path, bytes); }

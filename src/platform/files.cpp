@@ -316,7 +316,8 @@ bool lockWithin(int fd, std::chrono::milliseconds patience) {
 
 // Overwrites the file itself, after a safety copy and with the space
 // reserved, so that only a kill or a failing disk can leave it half written;
-// on a failed write the old contents go back.
+// on a failed write the old contents go back, and where even that fails the
+// copy stays.
 bool writeInPlace(int folder, const Target& target, const QByteArray& bytes) {
     const Fd fd(::open(target.path.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC));
     if (!fd || !lockWithin(fd.get(), std::chrono::seconds(2))) return false;
@@ -326,10 +327,10 @@ bool writeInPlace(int folder, const Target& target, const QByteArray& bytes) {
     if (!old) return false;
     const std::optional<std::string> copy = writeSafetyCopy(folder, target, bytes);
     if (!copy) return false;
-    const auto removeCopy = qScopeGuard([&] { ::unlink(copy->c_str()); });
+    auto removeCopy = qScopeGuard([&] { ::unlink(copy->c_str()); });
     if (::fallocate(fd.get(), FALLOC_FL_KEEP_SIZE, 0, bytes.size()) != 0 && errno != EOPNOTSUPP) return false;
     if (overwrite(fd.get(), bytes)) return true;
-    overwrite(fd.get(), *old);
+    if (!overwrite(fd.get(), *old)) removeCopy.dismiss();  // the file may be damaged: the copy stays
     return false;
 }
 

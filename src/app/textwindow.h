@@ -7,6 +7,7 @@
 
 #include "app/linelist.h"
 #include "app/textforms.h"
+#include "platform/platform.h"
 
 namespace korvex {
 
@@ -31,7 +32,7 @@ public:
     // Above this many bytes, or this many hard lines, a text is refused with
     // "Text überschreitet Memo-Kapazität": the window's document takes seconds
     // per million lines, so a file of millions of empty lines would freeze it.
-    static constexpr size_t kCapacity = size_t{512} * 1024 * 1024;
+    static constexpr size_t kCapacity = kLargestReadableFile;
     static constexpr size_t kMaxLines = 4'000'000;
 
     explicit TextWindow(QWidget* parent = nullptr);

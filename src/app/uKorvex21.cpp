@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <new>
 
 #include "app/controls.h"
 #include "app/kxerror.h"
@@ -333,6 +334,9 @@ void TForm1::guarded(const std::function<void()>& handler) {
         handler();
     } catch (const KxError& error) {
         platform_.showErrorReport(QString::fromUtf8(error.what()));
+    } catch (const std::bad_alloc&) {
+        // What the command had built is freed by now; the program goes on.
+        platform_.showErrorReport(QStringLiteral("Nicht genügend Arbeitsspeicher für diesen Befehl"));
     }
 }
 

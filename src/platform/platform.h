@@ -4,12 +4,17 @@
 #include <QColor>
 #include <QFont>
 #include <QString>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 
 class QWidget;
 
 namespace korvex {
+
+// The capacity of a text window in bytes as stored: no larger file can
+// become its text, so none is read.
+inline constexpr size_t kLargestReadableFile = size_t{512} * 1024 * 1024;
 
 // A print job on the current printer, written line by line like a text file
 // sent to a line printer. Only one job is open at a time; every step throws
@@ -63,11 +68,14 @@ public:
     virtual QString currentDirectory() = 0;
     // True for a file; a folder of that name does not count.
     virtual bool fileExists(const QString& path) = 0;
-    // Throws KxError "Datei <path> kann nicht geöffnet werden".
+    // A regular file only, refused before reading when larger than a text
+    // window takes. Throws KxError "Datei <path> kann nicht geöffnet werden"
+    // or "Text überschreitet Memo-Kapazität".
     virtual QByteArray readWholeFile(const QString& path) = 0;
-    // Creates or replaces the file through a temporary file in the same
-    // folder, so that a failed write leaves the old file whole. Throws
-    // KxError "Datei <path> kann nicht erstellt werden".
+    // Creates the file or replaces its contents where it really lives,
+    // keeping links, owner and mode; a failed write leaves the old file whole
+    // (platform/files.h says how). Throws KxError "Datei <path> kann nicht
+    // erstellt werden".
     virtual void writeWholeFile(const QString& path, const QByteArray& bytes) = 0;
 
     virtual QString clipboardText() = 0;

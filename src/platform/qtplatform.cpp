@@ -15,13 +15,8 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 
-#include <filesystem>
-#include <system_error>
-#ifdef Q_OS_UNIX
-#include <unistd.h>
-#endif
-
 #include "app/kxerror.h"
+#include "platform/files.h"
 #include "printing/printjob.h"
 
 namespace korvex {
@@ -112,50 +107,10 @@ bool QtPlatform::fileExists(const QString& path) {
 }
 
 QByteArray QtPlatform::readWholeFile(const QString& path) {
-    QFile file(path);
-    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly)) {
-        fail(QStringLiteral("Datei %1 kann nicht geöffnet werden").arg(displayPath(path)));
-    }
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        fail(QStringLiteral("Datei %1 kann nicht geöffnet werden").arg(displayPath(path)));
-    }
-    return bytes;
+    return readRegularFile(path, static_cast<qint64>(kLargestReadableFile));
 }
 
-namespace {
-
-// The temporary file of a write has a fixed name beside the target, so a
-// write that was killed halfway leaves at most this one file, which the next
-// write of the same target takes over.
-QString temporaryNameFor(const QString& path) { return path + QStringLiteral(".kxtmp"); }
-
-bool writeAndSync(QFile& file, const QByteArray& bytes) {
-    if (file.write(bytes) != bytes.size() || !file.flush()) return false;
-#ifdef Q_OS_UNIX
-    return ::fsync(file.handle()) == 0;
-#else
-    return true;
-#endif
-}
-
-}  // namespace
-
-void QtPlatform::writeWholeFile(const QString& path, const QByteArray& bytes) {
-    const QFileInfo target(path);
-    const QString temporary = temporaryNameFor(path);
-    QFile file(temporary);
-    bool written = !target.isDir() && file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-                   writeAndSync(file, bytes);
-    if (written && target.exists()) file.setPermissions(target.permissions());
-    file.close();
-    std::error_code error;
-    if (written) std::filesystem::rename(temporary.toStdU16String(), path.toStdU16String(), error);
-    if (!written || error) {
-        QFile::remove(temporary);
-        fail(QStringLiteral("Datei %1 kann nicht erstellt werden").arg(displayPath(path)));
-    }
-}
+void QtPlatform::writeWholeFile(const QString& path, const QByteArray& bytes) { replaceFileContents(path, bytes); }
 
 QString QtPlatform::clipboardText() { return QGuiApplication::clipboard()->text(); }
 

@@ -4,6 +4,7 @@
 #include <QScreen>
 #include <QStringList>
 #include <cmath>
+#include <new>
 
 #include "app/kxerror.h"
 #include "app/qtconvert.h"
@@ -116,6 +117,8 @@ void readSettingsFile(TForm1& form) {
         bytes = form.platform().readWholeFile(form.SettingsFilePath);
     } catch (const KxError&) {
         opened = false;
+    } catch (const std::bad_alloc&) {
+        opened = false;  // too big for the memory left: like a damaged file
     }
     const std::string_view fileBytes(bytes.constData(), static_cast<size_t>(bytes.size()));
     form.LisReg.clear();

@@ -2,18 +2,26 @@
 // Each loads or gives its message, within bounded memory, and the program
 // stays usable. Memory is the peak of the test's own process (ctest runs
 // every test alone).
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QPushButton>
 #include <QTest>
+#include <atomic>
+#include <chrono>
+#include <fstream>
 #include <random>
+#include <thread>
 
 #include "app/controls.h"
 #include "app/textbytes.h"
 #include "app/uKorvex21.h"
+#include "dialogs/uPhrasen.h"
 #include "settings/settingsfile.h"
 #include "support/mainwindowfixture.h"
 
@@ -25,6 +33,31 @@ long peakMegabytes() {
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss / 1024;
 }
+
+// Should reading block on a FIFO, a writer comes after two seconds and goes
+// again, so the read ends and the test can tell.
+class FifoRelease {
+public:
+    explicit FifoRelease(const QString& fifo)
+        : thread_([this, path = QFile::encodeName(fifo)] {
+              for (int i = 0; i < 200 && !stop_; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+              while (!stop_) {
+                  const int fd = open(path.constData(), O_WRONLY | O_NONBLOCK);
+                  if (fd >= 0) released_ = true, close(fd);
+                  std::this_thread::sleep_for(std::chrono::milliseconds(10));
+              }
+          }) {}
+    ~FifoRelease() {
+        stop_ = true;
+        thread_.join();
+    }
+    bool released() const { return released_; }
+
+private:
+    std::atomic<bool> stop_ = false;
+    std::atomic<bool> released_ = false;
+    std::thread thread_;
+};
 
 class HostileInputTest : public MainWindowTest {
 protected:
@@ -40,6 +73,14 @@ protected:
         QTest::keyClicks(&memo(), QStringLiteral("x"));
         EXPECT_EQ(memo().characterCount(), before + 1);
         EXPECT_FALSE(form().SavedFlag);
+    }
+    static QString cannotOpen(const QString& path) {
+        return QStringLiteral("Datei ") + QDir::toNativeSeparators(path) +
+               QStringLiteral(" kann nicht geöffnet werden");
+    }
+    static void makeFifo(const QString& path) { ASSERT_EQ(mkfifo(QFile::encodeName(path).constData(), 0644), 0); }
+    static void linkToZeroDevice(const QString& path) {
+        ASSERT_EQ(symlink("/dev/zero", QFile::encodeName(path).constData()), 0);
     }
     void report(const char* what, double seconds) {
         RecordProperty("peak_mb", static_cast<int>(peakMegabytes()));
@@ -94,6 +135,94 @@ TEST_F(HostileInputTest, UnreadableDocumentIsReported) {
     openFile(path);
     EXPECT_EQ(platform.errorReports, QStringList{QStringLiteral("Datei ") + QDir::toNativeSeparators(path) +
                                                  QStringLiteral(" kann nicht geöffnet werden")});
+    expectUsable();
+}
+
+// Nothing is read of what cannot be a document, and Open never blocks.
+TEST_F(HostileInputTest, FilesThatAreNoRegularFilesOrTooBigAreRefusedBeforeReading) {
+    const QString fifo = pathInWorkingDir(QStringLiteral("Rohr.txt"));
+    const QString zero = pathInWorkingDir(QStringLiteral("Nullen.txt"));
+    const QString huge = pathInWorkingDir(QStringLiteral("riesig.txt"));
+    makeFifo(fifo);
+    linkToZeroDevice(zero);
+    std::ofstream(QFile::encodeName(huge).constData());
+    ASSERT_EQ(truncate(QFile::encodeName(huge).constData(), 1LL << 30), 0);  // 1 GiB, sparse
+    const struct {
+        const char* what;
+        QString path;
+        QString message;
+    } files[] = {
+        {"FIFO", fifo, cannotOpen(fifo)},
+        {"Verknüpfung auf /dev/zero", zero, cannotOpen(zero)},
+        {"1 GiB", huge, QStringLiteral("Text überschreitet Memo-Kapazität")},
+        {"Ordner", workingDir.path(), cannotOpen(workingDir.path())},
+    };
+    memo().loadBytes("bleibt");
+    const long before = peakMegabytes();
+    const FifoRelease release(fifo);
+    for (const auto& file : files) {
+        SCOPED_TRACE(file.what);
+        platform.errorReports.clear();
+        openFile(file.path);
+        EXPECT_EQ(platform.errorReports, QStringList{file.message});
+        EXPECT_EQ(memo().text(), "bleibt");
+    }
+    EXPECT_FALSE(release.released()) << "Öffnen wartete auf einen Schreiber";
+    EXPECT_LT(peakMegabytes() - before, 64);
+    expectUsable();
+}
+
+// A FIFO or a link to a device as settings or phrase file: the window comes
+// up with the defaults and the phrase editor reports the file.
+TEST_F(HostileInputTest, SettingsAndPhraseFilesThatAreNoRegularFilesDoNotStopTheStart) {
+    const QString settings = pathInWorkingDir(QStringLiteral("Korvex23Ini.txt"));
+    const QString phrases = pathInWorkingDir(QStringLiteral("KorvexPhrasen.txt"));
+    for (void (*make)(const QString&) : {&makeFifo, &linkToZeroDevice}) {
+        SCOPED_TRACE(make == &makeFifo ? "FIFO" : "Verknüpfung auf /dev/zero");
+        QFile::remove(settings);
+        QFile::remove(phrases);
+        make(settings);
+        make(phrases);
+        platform.messages.clear();
+        platform.errorReports.clear();
+        {
+            const FifoRelease settingsRelease(settings);
+            const FifoRelease phrasesRelease(phrases);
+            startProgram();
+            EXPECT_EQ(platform.messages.size(), 1);  // the settings count as damaged
+            QTest::mouseClick(form().ButPhrasen, Qt::LeftButton);
+            ASSERT_TRUE(QTest::qWaitForWindowActive(form().Form3));
+            QApplication::processEvents();
+            EXPECT_FALSE(settingsRelease.released() || phrasesRelease.released())
+                << "Start wartete auf einen Schreiber";
+        }
+        EXPECT_EQ(platform.errorReports, QStringList{cannotOpen(phrases)});
+        form().Form3->hide();
+        form().activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&form()));
+        expectUsable();
+    }
+}
+
+// Under a memory limit, Open of a file the memory left cannot hold.
+TEST_F(HostileInputTest, OutOfMemoryInACommandIsReportedAndTheProgramGoesOn) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "AddressSanitizer verträgt keine Grenze des Adressraums";
+#endif
+    const QString path = pathInWorkingDir(QStringLiteral("zu gross.txt"));
+    std::ofstream(QFile::encodeName(path).constData());
+    ASSERT_EQ(truncate(QFile::encodeName(path).constData(), 256LL << 20), 0);
+    memo().loadBytes("bleibt");
+    long pages = 0;
+    std::ifstream("/proc/self/statm") >> pages;
+    rlimit old{};
+    ASSERT_EQ(getrlimit(RLIMIT_AS, &old), 0);
+    const rlimit tight{static_cast<rlim_t>(pages) * sysconf(_SC_PAGESIZE) + (128u << 20), old.rlim_max};
+    ASSERT_EQ(setrlimit(RLIMIT_AS, &tight), 0);
+    openFile(path);
+    ASSERT_EQ(setrlimit(RLIMIT_AS, &old), 0);
+    EXPECT_EQ(platform.errorReports, QStringList{QStringLiteral("Nicht genügend Arbeitsspeicher für diesen Befehl")});
+    EXPECT_EQ(memo().text(), "bleibt");
     expectUsable();
 }
 

@@ -1,12 +1,12 @@
-// A program killed in the middle of saving: a helper process writes a large
-// file again and again through the platform's file writing and is killed at
-// random moments. The file then holds one version whole, never a mix, and
-// after the next save no temporary file is left in the folder.
+// A program killed in the middle of saving, and two saving at once: helper
+// processes write a large file again and again through the platform's file
+// writing and are killed at random moments. The file then holds one version
+// whole, never a mix; nothing left behind may be read by others when the
+// file may not; after the next save no temporary file is left in the folder.
 #include <gtest/gtest.h>
 
 #include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include <sys/stat.h>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -16,6 +16,7 @@
 #include <string>
 #include <thread>
 
+#include "fault/helper/writerprocess.h"
 #include "platform/qtplatform.h"
 
 namespace korvex::testing {
@@ -23,25 +24,6 @@ namespace {
 
 constexpr qsizetype kBytes = 2 * 1024 * 1024;
 constexpr int kKillPoints = 50;
-
-pid_t startWriter(const QString& path, int count) {
-    const QByteArray file = QFile::encodeName(path);
-    const std::string countText = std::to_string(count);
-    const std::string bytesText = std::to_string(kBytes);
-    const pid_t pid = fork();
-    if (pid == 0) {
-        execl(KORVEX_FAULT_WRITER, KORVEX_FAULT_WRITER, file.constData(), countText.c_str(), bytesText.c_str(),
-              static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    return pid;
-}
-
-int waitFor(pid_t pid) {
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return status;
-}
 
 // Which whole version the file holds: "alt", "A", "B", or "Mischung".
 std::string versionOf(const QByteArray& bytes) {
@@ -51,11 +33,18 @@ std::string versionOf(const QByteArray& bytes) {
     return "Mischung";
 }
 
-class KilledSaveTest : public ::testing::TestWithParam<const char*> {
+// The longest name a file may have (255 bytes), its 240th byte inside an umlaut.
+std::string longestName() {
+    std::string name = "x";
+    for (int i = 0; i < 125; ++i) name += "Ä";
+    return name + ".txt";
+}
+
+class KilledSaveTest : public ::testing::TestWithParam<std::string> {
 protected:
     void SetUp() override {
         ASSERT_TRUE(folder.isValid());
-        name = QString::fromUtf8(GetParam());
+        name = QString::fromStdString(GetParam());
         path = folder.filePath(name);
     }
 
@@ -65,7 +54,7 @@ protected:
         platform.writeWholeFile(path, "alter Inhalt");
         QElapsedTimer timer;
         timer.start();
-        ASSERT_EQ(waitFor(startWriter(path, 4)), 0);
+        ASSERT_EQ(waitFor(startWriter(path, 4, kBytes)), 0);
         const long long span = timer.nsecsElapsed() / 1000;
         platform.writeWholeFile(path, "alter Inhalt");
 
@@ -73,7 +62,7 @@ protected:
         std::uniform_int_distribution<long long> moment(0, span);
         int changed = 0;
         for (int point = 0; point < kKillPoints; ++point) {
-            const pid_t writer = startWriter(path, 0);
+            const pid_t writer = startWriter(path, 0, kBytes);
             ASSERT_GT(writer, 0);
             std::this_thread::sleep_for(std::chrono::microseconds(moment(random)));
             kill(writer, SIGKILL);
@@ -104,8 +93,69 @@ TEST_P(KilledSaveTest, NextSaveLeavesNoTemporaryFile) {
               QStringList{name});
 }
 
-INSTANTIATE_TEST_SUITE_P(DocumentSettingsAndPhrases, KilledSaveTest,
-                         ::testing::Values("Brief an Ämter.txt", "Korvex23Ini.txt", "KorvexPhrasen.txt"));
+// Kill points within the very first write, of a private file and of one
+// that does not exist yet.
+TEST_P(KilledSaveTest, KillBeforeTheFirstWholeWriteLeavesNothingOthersCanRead) {
+    QElapsedTimer timer;
+    timer.start();
+    ASSERT_EQ(waitFor(startWriter(path, 1, kBytes)), 0);
+    const long long span = timer.nsecsElapsed() / 1000;
+    std::mt19937 random(20261208u);
+    std::uniform_int_distribution<long long> moment(0, span);
+    for (const bool existing : {true, false}) {
+        SCOPED_TRACE(existing ? "Datei mit Modus 0600" : "neue Datei");
+        for (int point = 0; point < kKillPoints / 2; ++point) {
+            QFile::remove(path);
+            if (existing) {
+                platform.writeWholeFile(path, "alter Inhalt");
+                ASSERT_TRUE(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner));
+            }
+            const pid_t writer = startWriter(path, 1, kBytes);
+            std::this_thread::sleep_for(std::chrono::microseconds(moment(random)));
+            kill(writer, SIGKILL);
+            waitFor(writer);
+            const std::string version = QFile::exists(path) ? versionOf(platform.readWholeFile(path)) : "keine";
+            ASSERT_TRUE(version == (existing ? "alt" : "keine") || version == "A") << version << " nach " << point;
+            for (const QFileInfo& entry : QDir(folder.path()).entryInfoList(QDir::Files | QDir::Hidden)) {
+                if (!existing || entry.fileName() == name) continue;
+                struct stat info {};
+                ASSERT_EQ(lstat(QFile::encodeName(entry.filePath()).constData(), &info), 0);
+                EXPECT_EQ(info.st_mode & 077, 0u) << entry.fileName().toStdString();
+            }
+        }
+    }
+}
+
+// Two programs saving one file at once, while a third reads it.
+TEST_P(KilledSaveTest, TwoWritersAtOnceLeaveOneWholeVersion) {
+    platform.writeWholeFile(path, "alter Inhalt");
+    const pid_t writers[2] = {startWriter(path, 40, kBytes), startWriter(path, 40, kBytes)};
+    int status[2] = {-1, -1};
+    bool running[2] = {true, true};
+    int reads = 0;
+    while (running[0] || running[1]) {
+        for (const int i : {0, 1}) {
+            if (running[i] && waitpid(writers[i], &status[i], WNOHANG) == writers[i]) running[i] = false;
+        }
+        ASSERT_NE(versionOf(platform.readWholeFile(path)), "Mischung") << "Lesen " << reads;
+        ++reads;
+    }
+    RecordProperty("reads", reads);
+    EXPECT_EQ(status[0], 0);
+    EXPECT_EQ(status[1], 0);
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+              QStringList{name});
+}
+
+std::string caseName(const ::testing::TestParamInfo<std::string>& info) {
+    const char* const names[] = {"Dokument", "Einstellungen", "Phrasen", "LaengsterName"};
+    return names[info.index];
+}
+
+INSTANTIATE_TEST_SUITE_P(DocumentSettingsPhrasesAndLongestName, KilledSaveTest,
+                         ::testing::Values(std::string("Brief an Ämter.txt"), std::string("Korvex23Ini.txt"),
+                                           std::string("KorvexPhrasen.txt"), longestName()),
+                         caseName);
 
 }  // namespace
 }  // namespace korvex::testing

@@ -41,18 +41,18 @@ protected:
             if (mounted) umount2(QFile::encodeName(folder).constData(), MNT_DETACH);
         }
     };
-    void mountSmallFileSystem(SmallFileSystem& fs) {
+    // False when it cannot be mounted (only root may).
+    bool mountSmallFileSystem(SmallFileSystem& fs) {
         fs.folder = pathInWorkingDir(QStringLiteral("klein"));
-        ASSERT_TRUE(QDir().mkpath(fs.folder));
-        fs.mounted = mount("korvex-fault", QFile::encodeName(fs.folder).constData(), "tmpfs", 0, "size=64k") == 0;
-        if (!fs.mounted) GTEST_SKIP() << "tmpfs kann nicht eingehängt werden: " << std::strerror(errno);
+        fs.mounted = QDir().mkpath(fs.folder) &&
+                     mount("korvex-fault", QFile::encodeName(fs.folder).constData(), "tmpfs", 0, "size=64k") == 0;
+        return fs.mounted;
     }
 };
 
 TEST_F(SaveFaultTest, FullFileSystemKeepsTheOldFileWholeAndLeavesNoTemporaryFile) {
     SmallFileSystem fs;
-    mountSmallFileSystem(fs);
-    if (IsSkipped() || HasFatalFailure()) return;
+    if (!mountSmallFileSystem(fs)) GTEST_SKIP() << "tmpfs kann nicht eingehängt werden: " << std::strerror(errno);
     const QString& folder = fs.folder;
 
     const QString path = folder + QStringLiteral("/brief.txt");
@@ -69,25 +69,37 @@ TEST_F(SaveFaultTest, FullFileSystemKeepsTheOldFileWholeAndLeavesNoTemporaryFile
     EXPECT_EQ(memo().text().size(), 200u * 1024 + std::string("yalter Inhalt").size());
 }
 
-// Read-only as the system says it, not by permission bits, which root ignores.
-TEST_F(SaveFaultTest, ReadOnlyFolderKeepsTheOldFileAndTheText) {
-    SmallFileSystem fs;
-    mountSmallFileSystem(fs);
-    if (IsSkipped() || HasFatalFailure()) return;
-    const QString path = fs.folder + QStringLiteral("/brief.txt");
-    writeFile(path, "alter Inhalt");
-    openFile(path);
-    ASSERT_EQ(
-        mount("korvex-fault", QFile::encodeName(fs.folder).constData(), "tmpfs", MS_REMOUNT | MS_RDONLY, "size=64k"), 0)
-        << std::strerror(errno);
-    typeText(QStringLiteral("neu "));
-    QTest::mouseClick(form().SpButSpeichern, Qt::LeftButton);
+// Read-only as the system says it (root ignores permission bits, not a
+// read-only mount) and a file without write permission, which is kept even
+// for root.
+TEST_F(SaveFaultTest, ReadOnlyFolderOrFileKeepsTheOldFileAndTheText) {
+    for (const bool mountedReadOnly : {true, false}) {
+        SCOPED_TRACE(mountedReadOnly ? "schreibgeschütztes Dateisystem" : "Datei mit Modus 0444");
+        SmallFileSystem fs;
+        if (mountedReadOnly && !mountSmallFileSystem(fs)) continue;
+        if (!mountedReadOnly) fs.folder = pathInWorkingDir(QStringLiteral("ordner"));
+        ASSERT_TRUE(QDir().mkpath(fs.folder));
+        const QString path = fs.folder + QStringLiteral("/brief.txt");
+        writeFile(path, "alter Inhalt");
+        openFile(path);
+        if (mountedReadOnly) {
+            ASSERT_EQ(mount("korvex-fault", QFile::encodeName(fs.folder).constData(), "tmpfs", MS_REMOUNT | MS_RDONLY,
+                            "size=64k"),
+                      0)
+                << std::strerror(errno);
+        } else {
+            ASSERT_TRUE(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+        }
+        platform.errorReports.clear();
+        typeText(QStringLiteral("neu "));
+        QTest::mouseClick(form().SpButSpeichern, Qt::LeftButton);
 
-    EXPECT_EQ(platform.errorReports, QStringList{cannotCreate(path)});
-    EXPECT_EQ(readFile(path), QByteArray("alter Inhalt"));
-    EXPECT_EQ(entries(fs.folder), QStringList{QStringLiteral("brief.txt")});
-    EXPECT_EQ(memo().text(), "neu alter Inhalt");
-    EXPECT_FALSE(form().SavedFlag);
+        EXPECT_EQ(platform.errorReports, QStringList{cannotCreate(path)});
+        EXPECT_EQ(readFile(path), QByteArray("alter Inhalt"));
+        EXPECT_EQ(entries(fs.folder), QStringList{QStringLiteral("brief.txt")});
+        EXPECT_EQ(memo().text(), "neu alter Inhalt");
+        EXPECT_FALSE(form().SavedFlag);
+    }
 }
 
 TEST_F(SaveFaultTest, ChangesByAnotherProgramBetweenOpenAndSave) {

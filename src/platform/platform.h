@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 
+class QPrinter;
 class QWidget;
 
 namespace korvex {
@@ -29,6 +30,26 @@ public:
     virtual void EndJob() = 0;
     // Drops an open job after a failure, so it neither prints nor blocks the next one.
     virtual void AbandonJob() = 0;
+    // The last page of a run is done (or the run failed): a file that
+    // received the run's pages as one document is closed.
+    virtual void EndRun() = 0;
+};
+
+// The pages the print dialog chose, numbered from 1: a range (to 0 means
+// to the last page) and every page, only odd or only even numbers.
+struct PageChoice {
+    enum class Parity { All, Odd, Even };
+    int from = 1;
+    int to = 0;
+    Parity parity = Parity::All;
+
+    bool includes(int pageNumber) const {
+        if (pageNumber < from || (to > 0 && pageNumber > to)) return false;
+        if (parity == Parity::Odd) return pageNumber % 2 == 1;
+        if (parity == Parity::Even) return pageNumber % 2 == 0;
+        return true;
+    }
+    friend bool operator==(const PageChoice&, const PageChoice&) = default;
 };
 
 // A font as the font dialog offers it: face, size, style, effects and colour.
@@ -77,8 +98,13 @@ public:
     // for every later job; false when cancelled. Throws KxError "Zur Zeit ist
     // kein Standarddrucker gewählt" when the system has no default printer.
     virtual bool askPrintSetup(QWidget* parent) = 0;
+    // The pages the last confirmed print dialog chose.
+    virtual PageChoice chosenPages() = 0;
     // The job on the current printer.
     virtual PrintJob& printJob() = 0;
+    // The current printer: its sheets, printable area and resolution, for a
+    // preview that lays pages out exactly as its jobs would.
+    virtual const QPrinter& currentPrinter() = 0;
 };
 
 }  // namespace korvex

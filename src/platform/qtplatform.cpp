@@ -12,9 +12,11 @@
 #include <QLocale>
 #include <QMessageBox>
 #include <QPrintDialog>
+#include <QPrintEngine>
 #include <QPrinter>
 #include <QPrinterInfo>
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 #ifdef Q_OS_UNIX
@@ -169,17 +171,65 @@ QtPrintJob& QtPlatform::currentJob() {
     return *job_;
 }
 
+namespace {
+
+// The print system's job options as Qt keeps them on the printer: a list of
+// names and values (its private key for them, stable since Qt 5).
+const auto kCupsOptions = QPrintEngine::PrintEnginePropertyKey(0xfe00);
+
+PageChoice::Parity takeParityOption(QPrinter& printer) {
+    QPrintEngine* engine = printer.printEngine();
+    QStringList options = engine->property(kCupsOptions).toStringList();
+    PageChoice::Parity parity = PageChoice::Parity::All;
+    for (qsizetype i = 0; i + 1 < options.size();) {
+        const QString& name = options[i];
+        if (name == QLatin1String("page-set") || name == QLatin1String("page-ranges")) {
+            if (name == QLatin1String("page-set") && options[i + 1] == QLatin1String("odd"))
+                parity = PageChoice::Parity::Odd;
+            if (name == QLatin1String("page-set") && options[i + 1] == QLatin1String("even"))
+                parity = PageChoice::Parity::Even;
+            options.remove(i, 2);
+        } else {
+            i += 2;
+        }
+    }
+    engine->setProperty(kCupsOptions, options);
+    return parity;
+}
+
+}  // namespace
+
+PageChoice takePageChoice(QPrinter& printer) {
+    PageChoice choice;
+    choice.parity = takeParityOption(printer);
+    if (printer.printRange() == QPrinter::PageRange && printer.fromPage() > 0) {
+        choice.from = printer.fromPage();
+        choice.to = std::max(printer.fromPage(), printer.toPage());
+        // The dialog counts odd and even from the range's first page; the choice counts page numbers.
+        if (choice.from % 2 == 0 && choice.parity != PageChoice::Parity::All) {
+            choice.parity = choice.parity == PageChoice::Parity::Odd ? PageChoice::Parity::Even
+                                                                     : PageChoice::Parity::Odd;
+        }
+    }
+    printer.setPrintRange(QPrinter::AllPages);
+    printer.setFromTo(0, 0);
+    return choice;
+}
+
 bool QtPlatform::askPrintSetup(QWidget* parent) {
     if (QPrinterInfo::defaultPrinterName().isEmpty()) fail(QStringLiteral("Zur Zeit ist kein Standarddrucker gewählt"));
     QtPrintJob& job = currentJob();
     QPrintDialog dialog(&job.printer(), parent);
-    // Printer, its settings and copies; every page is printed, so no range or selection.
+    // Printer, its settings, copies, pages and a PDF file instead of a printer; no selection.
     dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize |
-                      QAbstractPrintDialog::PrintCollateCopies);
+                      QAbstractPrintDialog::PrintCollateCopies | QAbstractPrintDialog::PrintPageRange);
+    dialog.setMinMax(1, 9'999'999);
     if (dialog.exec() != QDialog::Accepted) return false;
-    job.startRun();
+    chosenPages_ = takePageChoice(job.printer());
     return true;
 }
+
+const QPrinter& QtPlatform::currentPrinter() { return currentJob().printer(); }
 
 PrintJob& QtPlatform::printJob() { return currentJob(); }
 

@@ -476,6 +476,17 @@ TEST_F(PdfPrintJobTest, LinesAdvanceTabsAlignAndPrintToFileWritesOnlyTheNamedFil
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2);
 }
 
+// A range left on the printer would go to the print system with every
+// one-page job ("pages 2 to 2" printed blank sheets); the command takes it.
+TEST_F(PdfPrintJobTest, PageRangeOfTheDialogIsTakenOffThePrinter) {
+    printer.setPrintRange(QPrinter::PageRange);
+    printer.setFromTo(2, 3);
+    EXPECT_EQ(takePageChoice(printer), (PageChoice{2, 3, PageChoice::Parity::All}));
+    EXPECT_EQ(printer.printRange(), QPrinter::AllPages);
+    EXPECT_EQ(printer.fromPage(), 0);
+    EXPECT_EQ(takePageChoice(printer), PageChoice{});
+}
+
 TEST_F(PdfPrintJobTest, TallFontBreaksSheetsAndWideLinesContinue) {
     SKIP_WITHOUT_POPPLER();
     const QString wide = QStringLiteral("0123456789").repeated(4);

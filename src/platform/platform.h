@@ -4,8 +4,10 @@
 #include <QColor>
 #include <QFont>
 #include <QString>
+#include <algorithm>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 class QPrinter;
 class QWidget;
@@ -35,19 +37,24 @@ public:
     virtual void EndRun() = 0;
 };
 
-// The pages the print dialog chose, numbered from 1: a range (to 0 means
-// to the last page) and every page, only odd or only even numbers.
+// The pages the print dialog chose, numbered from 1: ranges (none means
+// every page), and of those every page, only odd or only even numbers.
 struct PageChoice {
     enum class Parity { All, Odd, Even };
-    int from = 1;
-    int to = 0;
+    struct Range {
+        int from = 1;
+        int to = 1;
+        friend bool operator==(const Range&, const Range&) = default;
+    };
+    std::vector<Range> ranges;
     Parity parity = Parity::All;
 
     bool includes(int pageNumber) const {
-        if (pageNumber < from || (to > 0 && pageNumber > to)) return false;
-        if (parity == Parity::Odd) return pageNumber % 2 == 1;
-        if (parity == Parity::Even) return pageNumber % 2 == 0;
-        return true;
+        if (parity == Parity::Odd && pageNumber % 2 == 0) return false;
+        if (parity == Parity::Even && pageNumber % 2 == 1) return false;
+        return ranges.empty() || std::any_of(ranges.begin(), ranges.end(), [pageNumber](const Range& r) {
+                   return r.from <= pageNumber && pageNumber <= r.to;
+               });
     }
     friend bool operator==(const PageChoice&, const PageChoice&) = default;
 };

@@ -11,12 +11,12 @@
 #include <QGuiApplication>
 #include <QLocale>
 #include <QMessageBox>
+#include <QPageRanges>
 #include <QPrintDialog>
 #include <QPrintEngine>
 #include <QPrinter>
 #include <QPrinterInfo>
 
-#include <algorithm>
 #include <filesystem>
 #include <system_error>
 #ifdef Q_OS_UNIX
@@ -177,42 +177,48 @@ namespace {
 // names and values (its private key for them, stable since Qt 5).
 const auto kCupsOptions = QPrintEngine::PrintEnginePropertyKey(0xfe00);
 
-PageChoice::Parity takeParityOption(QPrinter& printer) {
+// Takes an option off the printer; its value, empty when it was not set.
+QString takeCupsOption(QPrinter& printer, QLatin1String name) {
     QPrintEngine* engine = printer.printEngine();
     QStringList options = engine->property(kCupsOptions).toStringList();
-    PageChoice::Parity parity = PageChoice::Parity::All;
+    QString value;
     for (qsizetype i = 0; i + 1 < options.size();) {
-        const QString& name = options[i];
-        if (name == QLatin1String("page-set") || name == QLatin1String("page-ranges")) {
-            if (name == QLatin1String("page-set") && options[i + 1] == QLatin1String("odd"))
-                parity = PageChoice::Parity::Odd;
-            if (name == QLatin1String("page-set") && options[i + 1] == QLatin1String("even"))
-                parity = PageChoice::Parity::Even;
+        if (options[i] == name) {
+            value = options[i + 1];
             options.remove(i, 2);
         } else {
             i += 2;
         }
     }
     engine->setProperty(kCupsOptions, options);
-    return parity;
+    return value;
+}
+
+std::vector<PageChoice::Range> rangesOf(const QPageRanges& pages) {
+    std::vector<PageChoice::Range> ranges;
+    for (const QPageRanges::Range& range : pages.toRangeList()) ranges.push_back({range.from, range.to});
+    return ranges;
 }
 
 }  // namespace
 
 PageChoice takePageChoice(QPrinter& printer) {
     PageChoice choice;
-    choice.parity = takeParityOption(printer);
-    if (printer.printRange() == QPrinter::PageRange && printer.fromPage() > 0) {
-        choice.from = printer.fromPage();
-        choice.to = std::max(printer.fromPage(), printer.toPage());
+    const QString pageSet = takeCupsOption(printer, QLatin1String("page-set"));
+    if (pageSet == QLatin1String("odd")) choice.parity = PageChoice::Parity::Odd;
+    if (pageSet == QLatin1String("even")) choice.parity = PageChoice::Parity::Even;
+    // A list of pages ("1-3,5") is left to the print system by the dialog.
+    choice.ranges = rangesOf(QPageRanges::fromString(takeCupsOption(printer, QLatin1String("page-ranges"))));
+    if (printer.printRange() == QPrinter::PageRange && !printer.pageRanges().isEmpty()) {
+        choice.ranges = rangesOf(printer.pageRanges());
         // The dialog counts odd and even from the range's first page; the choice counts page numbers.
-        if (choice.from % 2 == 0 && choice.parity != PageChoice::Parity::All) {
+        if (printer.fromPage() % 2 == 0 && choice.parity != PageChoice::Parity::All) {
             choice.parity = choice.parity == PageChoice::Parity::Odd ? PageChoice::Parity::Even
                                                                      : PageChoice::Parity::Odd;
         }
     }
     printer.setPrintRange(QPrinter::AllPages);
-    printer.setFromTo(0, 0);
+    printer.setPageRanges(QPageRanges());
     return choice;
 }
 

@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QFontMetricsF>
 #include <QLabel>
+#include <QPrintEngine>
 #include <QPrinter>
 #include <QProcess>
 #include <QProgressDialog>
@@ -182,12 +183,17 @@ TEST_F(PrintCommandTest, ChosenPagesAreExactlyTheJobsSent) {
         std::vector<int> pages;
     };
     const std::vector<Case> cases = {
-        {{2, 2, PageChoice::Parity::All}, {2}},  {{1, 0, PageChoice::Parity::Odd}, {1, 3}},
-        {{1, 0, PageChoice::Parity::Even}, {2}}, {{2, 9, PageChoice::Parity::All}, {2, 3}},
-        {{4, 5, PageChoice::Parity::All}, {}},   {{1, 0, PageChoice::Parity::All}, {1, 2, 3}},
+        {{{{2, 2}}, PageChoice::Parity::All}, {2}},
+        {{{}, PageChoice::Parity::Odd}, {1, 3}},
+        {{{}, PageChoice::Parity::Even}, {2}},
+        {{{{2, 9}}, PageChoice::Parity::All}, {2, 3}},
+        {{{{1, 1}, {3, 3}}, PageChoice::Parity::All}, {1, 3}},
+        {{{{1, 3}}, PageChoice::Parity::Even}, {2}},
+        {{{{4, 5}}, PageChoice::Parity::All}, {}},
+        {{}, {1, 2, 3}},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.choice.from * 100 + c.choice.to);
+        SCOPED_TRACE(::testing::PrintToString(c.pages));
         platform.printed.jobs.clear();
         platform.pageChoice = c.choice;
         platform.printSetupAnswers = {true};
@@ -205,7 +211,7 @@ TEST_F(PrintCommandTest, ChosenPagesAreExactlyTheJobsSent) {
 
 TEST_F(PrintCommandTest, ProgressCountsPagesWhileWindowEventsRun) {
     memo().setPlainText(numberedLines(63 * 1000 + 5));  // 1.001 pages
-    platform.pageChoice = {999, 0, PageChoice::Parity::All};
+    platform.pageChoice = {{{999, 1001}}, PageChoice::Parity::All};
     bool eventRan = false;
     QStringList progress;
     platform.printed.onBeginJob = [&] {
@@ -348,7 +354,7 @@ TEST_F(PrintPreviewTest, NothingInTheDocumentChanges) {
 // one job per chosen page, as the print command does.
 TEST_F(PrintPreviewTest, PrintButtonSendsThePagesShown) {
     memo().setPlainText(numberedLines(150));
-    platform.pageChoice = {2, 3, PageChoice::Parity::All};
+    platform.pageChoice = {{{2, 3}}, PageChoice::Parity::All};
     QStringList shownTexts;
     ASSERT_TRUE(openPreview([&](printing::PrintPreviewWindow& w) {
         for (int page = 1; page < 3; ++page) {
@@ -481,10 +487,24 @@ TEST_F(PdfPrintJobTest, LinesAdvanceTabsAlignAndPrintToFileWritesOnlyTheNamedFil
 TEST_F(PdfPrintJobTest, PageRangeOfTheDialogIsTakenOffThePrinter) {
     printer.setPrintRange(QPrinter::PageRange);
     printer.setFromTo(2, 3);
-    EXPECT_EQ(takePageChoice(printer), (PageChoice{2, 3, PageChoice::Parity::All}));
+    EXPECT_EQ(takePageChoice(printer), (PageChoice{{{2, 3}}, PageChoice::Parity::All}));
     EXPECT_EQ(printer.printRange(), QPrinter::AllPages);
     EXPECT_EQ(printer.fromPage(), 0);
     EXPECT_EQ(takePageChoice(printer), PageChoice{});
+}
+
+// A list of pages and odd/even go to a CUPS printer as job options; they
+// are taken off as well (runs where a CUPS printer is the default).
+TEST(CupsPageChoiceTest, PageListAndParityAreTakenOffTheJobOptions) {
+    QPrinter printer(QPrinter::HighResolution);
+    const auto cupsOptions = QPrintEngine::PrintEnginePropertyKey(0xfe00);
+    printer.printEngine()->setProperty(cupsOptions, QStringList{QStringLiteral("page-ranges"), QStringLiteral("1-2,5"),
+                                                                QStringLiteral("page-set"), QStringLiteral("even")});
+    if (printer.printEngine()->property(cupsOptions).toStringList().isEmpty()) {
+        GTEST_SKIP() << "the default printer is no CUPS printer";
+    }
+    EXPECT_EQ(takePageChoice(printer), (PageChoice{{{1, 2}, {5, 5}}, PageChoice::Parity::Even}));
+    EXPECT_TRUE(printer.printEngine()->property(cupsOptions).toStringList().isEmpty());
 }
 
 TEST_F(PdfPrintJobTest, TallFontBreaksSheetsAndWideLinesContinue) {

@@ -61,7 +61,7 @@ void SheetView::paintSheet(QPainter& painter, const PreviewPrintJob::Sheet& shee
     }
 }
 
-void SheetView::paintEvent(QPaintEvent*) {
+void SheetView::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::TextAntialiasing);
     const QSizeF paper = geometry_.paper * scale_;
@@ -74,15 +74,6 @@ void SheetView::paintEvent(QPaintEvent*) {
         painter.drawRect(QRectF(QPointF(0, 0), paper));
         painter.restore();
     }
-}
-
-QImage SheetView::sheetImage(int sheet, int width) const {
-    const double scale = width / geometry_.paper.width();
-    QImage image((geometry_.paper * scale).toSize(), QImage::Format_RGB32);
-    image.setDevicePixelRatio(1);
-    QPainter painter(&image);
-    paintSheet(painter, sheets_.at(static_cast<size_t>(sheet)), scale);
-    return image;
 }
 
 PrintPreviewWindow::PrintPreviewWindow(TForm1& form, PrintRun run) : QDialog(&form), form_(form), run_(std::move(run)) {

@@ -35,9 +35,6 @@ public:
 
     void setSheets(const std::vector<PreviewPrintJob::Sheet>& sheets, const SheetGeometry& geometry);
     void setScale(double screenPixelsPerDevicePixel);
-    double scale() const { return scale_; }
-    // The sheets as they are shown, each as an image of paper width `width`.
-    QImage sheetImage(int sheet, int width) const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

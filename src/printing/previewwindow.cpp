@@ -12,6 +12,7 @@
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 #include <algorithm>
 
 #include "app/uKorvex21.h"
@@ -99,6 +100,7 @@ void PrintPreviewWindow::buildControls() {
     EdiSeite = new QSpinBox(this);
     EdiSeite->setObjectName(QStringLiteral("EdiSeite"));
     EdiSeite->setRange(1, run_.pageCount);
+    EdiSeite->setLocale(QLocale(QLocale::German, QLocale::Germany));
     EdiSeite->setGroupSeparatorShown(true);
     bar->addWidget(EdiSeite);
     LabSeiten = new QLabel(
@@ -127,6 +129,7 @@ void PrintPreviewWindow::buildControls() {
     Ansicht->setBackgroundRole(QPalette::Dark);
     Ansicht->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     Ansicht->setWidget(Blaetter);
+    Ansicht->viewport()->installEventFilter(this);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(bar);
     layout->addWidget(Ansicht, 1);
@@ -178,6 +181,23 @@ void PrintPreviewWindow::keyPressEvent(QKeyEvent* event) {
             break;
         default: QDialog::keyPressEvent(event);
     }
+}
+
+// The wheel scrolls the sheets and, at their end, goes on to the next or previous page.
+bool PrintPreviewWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != Ansicht->viewport() || event->type() != QEvent::Wheel) return QDialog::eventFilter(watched, event);
+    const int delta = static_cast<QWheelEvent*>(event)->angleDelta().y();
+    const QScrollBar* bar = Ansicht->verticalScrollBar();
+    if (delta < 0 && bar->value() == bar->maximum() && page_ + 1 < run_.pageCount) {
+        showPage(page_ + 1);
+        return true;
+    }
+    if (delta > 0 && bar->value() == bar->minimum() && page_ > 0) {
+        showPage(page_ - 1);
+        Ansicht->verticalScrollBar()->setValue(Ansicht->verticalScrollBar()->maximum());
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void PrintPreviewWindow::resizeEvent(QResizeEvent* event) {

@@ -12,10 +12,13 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScrollArea>
+#include <QSpinBox>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QWheelEvent>
 #include <algorithm>
 #include <functional>
 #include <map>
@@ -348,6 +351,43 @@ TEST_F(PrintPreviewTest, NothingInTheDocumentChanges) {
         EXPECT_EQ(form().SavedFlag, saved);
         EXPECT_EQ(form().LabShowZeilenAnz->text(), linesShownBefore);
     }
+}
+
+TEST_F(PrintPreviewTest, PagingThroughThePreview) {
+    memo().setPlainText(numberedLines(63 * 1000 + 5));  // 1.001 pages
+    std::vector<int> pages;
+    QString pageCountShown;
+    QString firstLineShown;
+    ASSERT_TRUE(openPreview([&](printing::PrintPreviewWindow& w) {
+        pageCountShown = w.LabSeiten->text();
+        const auto wheel = [&](int delta) {
+            QWheelEvent event(QPointF(50, 50), QPointF(50, 50), QPoint(), QPoint(0, delta), Qt::NoButton,
+                              Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(w.Ansicht->viewport(), &event);
+        };
+        const std::vector<std::function<void()>> steps = {
+            [&] { QTest::keyClick(&w, Qt::Key_PageDown); },
+            [&] { QTest::mouseClick(w.ButWeiter, Qt::LeftButton); },
+            [&] { QTest::keyClick(&w, Qt::Key_PageUp); },
+            [&] { QTest::keyClick(&w, Qt::Key_End, Qt::ControlModifier); },
+            [&] { QTest::keyClick(&w, Qt::Key_PageDown); },  // stays on the last page
+            [&] { wheel(120); },
+            [&] { w.EdiSeite->setValue(500); },
+            [&] { wheel(-120); },
+            [&] { QTest::mouseClick(w.ButZurueck, Qt::LeftButton); },
+            [&] { QTest::keyClick(&w, Qt::Key_Home, Qt::ControlModifier); },
+        };
+        for (const auto& step : steps) {
+            step();
+            pages.push_back(w.currentPage() + 1);
+            EXPECT_EQ(w.EdiSeite->value(), pages.back());
+        }
+        w.showPage(499);
+        firstLineShown = w.sheetsOf(w.currentPage()).at(0).at(0).text;
+    }));
+    EXPECT_EQ(pageCountShown, QStringLiteral("von 1.001"));
+    EXPECT_EQ(pages, (std::vector<int>{2, 3, 2, 1001, 1001, 1000, 500, 501, 500, 1}));
+    EXPECT_EQ(firstLineShown, kBlanks12 + QStringLiteral("Zeile 31438"));  // 499 * 63 + 1
 }
 
 // "Drucken" in the preview sends what it shows through the print dialog,

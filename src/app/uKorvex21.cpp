@@ -240,6 +240,7 @@ void TForm1::buildMenu() {
     Schrift = item("Schrift", QStringLiteral("Schrift ändern"));
     N3 = separator("N3");
     Drucken1 = item("Drucken1", QStringLiteral("&Drucken"));
+    Seitenansicht1 = item("Seitenansicht1", QStringLiteral("Seitenansicht ..."));
     N2 = separator("N2");
     Beenden1 = item("Beenden1", QStringLiteral("&Beenden"));
     SelectAll1 = bar->addAction(QStringLiteral("SelectAll"));
@@ -280,6 +281,7 @@ void TForm1::connectHandlers() {
     connect(Speichern1, &QAction::triggered, this, &TForm1::Speichern1Click);
     connect(Speichernnter1, &QAction::triggered, this, &TForm1::Speichernnter1Click);
     connect(Schrift, &QAction::triggered, this, &TForm1::SchriftClick);
+    connect(Seitenansicht1, &QAction::triggered, this, &TForm1::Seitenansicht1Click);
     connect(Beenden1, &QAction::triggered, this, &TForm1::Beenden1Click);
     connect(SelectAll1, &QAction::triggered, this, &TForm1::SelectAll1Click);
     connect(Info1, &QAction::triggered, this, &TForm1::Info1Click);
@@ -403,6 +405,9 @@ void TForm1::Oeffnen1Click() { SpButOeffnenClick(); }
 void TForm1::Speichern1Click() { SpButSpeichernClick(); }
 void TForm1::Speichernnter1Click() { SpButSpUnterClick(); }
 void TForm1::SchriftClick() { SpButFontsClick(); }
+void TForm1::Seitenansicht1Click() {
+    guarded([this] { printing::preview(*this); });
+}
 
 void TForm1::Beenden1Click() {
     SpButSchliessenClick();

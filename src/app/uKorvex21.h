@@ -112,6 +112,7 @@ public:
     QAction* Schrift;
     QAction* N3;
     QAction* Drucken1;
+    QAction* Seitenansicht1;
     QAction* N2;
     QAction* Beenden1;
     QAction* SelectAll1;
@@ -157,6 +158,7 @@ public slots:
     void Speichern1Click();
     void Speichernnter1Click();
     void SchriftClick();
+    void Seitenansicht1Click();
     void Beenden1Click();
     void SelectAll1Click();
     void Info1Click();

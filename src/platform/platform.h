@@ -4,10 +4,13 @@
 #include <QColor>
 #include <QFont>
 #include <QString>
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
+class QPrinter;
 class QWidget;
 
 namespace korvex {
@@ -34,6 +37,31 @@ public:
     virtual void EndJob() = 0;
     // Drops an open job after a failure, so it neither prints nor blocks the next one.
     virtual void AbandonJob() = 0;
+    // The last page of a run is done (or the run failed): a file that
+    // received the run's pages as one document is closed.
+    virtual void EndRun() = 0;
+};
+
+// The pages the print dialog chose, numbered from 1: ranges (none means
+// every page), and of those every page, only odd or only even numbers.
+struct PageChoice {
+    enum class Parity { All, Odd, Even };
+    struct Range {
+        int from = 1;
+        int to = 1;
+        friend bool operator==(const Range&, const Range&) = default;
+    };
+    std::vector<Range> ranges;
+    Parity parity = Parity::All;
+
+    bool includes(int pageNumber) const {
+        if (parity == Parity::Odd && pageNumber % 2 == 0) return false;
+        if (parity == Parity::Even && pageNumber % 2 == 1) return false;
+        return ranges.empty() || std::any_of(ranges.begin(), ranges.end(), [pageNumber](const Range& r) {
+                   return r.from <= pageNumber && pageNumber <= r.to;
+               });
+    }
+    friend bool operator==(const PageChoice&, const PageChoice&) = default;
 };
 
 // A font as the font dialog offers it: face, size, style, effects and colour.
@@ -85,8 +113,13 @@ public:
     // for every later job; false when cancelled. Throws KxError "Zur Zeit ist
     // kein Standarddrucker gewählt" when the system has no default printer.
     virtual bool askPrintSetup(QWidget* parent) = 0;
+    // The pages the last confirmed print dialog chose.
+    virtual PageChoice chosenPages() = 0;
     // The job on the current printer.
     virtual PrintJob& printJob() = 0;
+    // The current printer: its sheets, printable area and resolution, for a
+    // preview that lays pages out exactly as its jobs would.
+    virtual const QPrinter& currentPrinter() = 0;
 };
 
 }  // namespace korvex

@@ -35,7 +35,9 @@ public:
     void setClipboardText(const QString& text) override;
 
     bool askPrintSetup(QWidget* parent) override;
+    PageChoice chosenPages() override { return chosenPages_; }
     PrintJob& printJob() override;
+    const QPrinter& currentPrinter() override;
 
 private:
     // The current printer, made on first use (asking the print system takes
@@ -44,7 +46,13 @@ private:
 
     std::unique_ptr<QPrinter> printer_;
     std::unique_ptr<QtPrintJob> job_;
+    PageChoice chosenPages_;
 };
+
+// The pages a confirmed print dialog chose on the printer. The choice is
+// taken off the printer again: every job holds one page, so a range or an
+// odd/even set left to the print system would blank or drop the wrong pages.
+PageChoice takePageChoice(QPrinter& printer);
 
 // The caption of message boxes: the program file's name without folder, cut
 // at its first ".", the first letter unchanged and all others in lower case.

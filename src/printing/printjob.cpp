@@ -1,7 +1,5 @@
 #include "printing/printjob.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QPainter>
@@ -15,100 +13,142 @@ namespace {
 
 const char* const kIoError = "E/A-Fehler beim Drucken";
 
-QString numberedFile(const QString& path, int number) {
-    const QFileInfo info(path);
-    const QString suffix = info.suffix().isEmpty() ? QString() : QLatin1Char('.') + info.suffix();
-    const QString base = info.suffix().isEmpty() ? path : path.left(path.size() - suffix.size());
-    return QStringLiteral("%1-%2%3").arg(base, QString::number(number), suffix);  // one pass: a "%2" in the path stays
-}
-
 }  // namespace
 
-QtPrintJob::QtPrintJob(QPrinter& printer) : printer_(printer) {}
-
-QtPrintJob::~QtPrintJob() { AbandonJob(); }
-
-void QtPrintJob::startRun() {
-    chosenFile_ = printer_.outputFileName();
-    jobsInRun_ = 0;
+void FlowPrintJob::startFlow(const QPaintDevice& device) {
+    device_ = &device;
+    font_ = QFont();
+    colour_ = Qt::black;
+    const QFontMetrics metrics(font_, device_);
+    flow_.emplace(device.width(), device.height(), FlowMetrics{metrics.height(), metrics.averageCharWidth()});
 }
 
-void QtPrintJob::BeginJob() {
-    if (painter_) throw KxError("Druckvorgang läuft");
-    printer_.setDocName(QString());
-    printer_.setFullPage(false);  // positions count from the printable area
-    if (!chosenFile_.isEmpty()) {
-        ++jobsInRun_;
-        printer_.setOutputFileName(jobsInRun_ == 1 ? chosenFile_ : numberedFile(chosenFile_, jobsInRun_));
-    }
-    auto painter = std::make_unique<QPainter>();
-    if (!painter->begin(&printer_)) {
-        if (!chosenFile_.isEmpty()) printer_.setOutputFileName(chosenFile_);
-        throw KxError("Ausgewählter Drucker ist ungültig");
-    }
-    painter_ = std::move(painter);
-    const QFontMetrics metrics = painter_->fontMetrics();
-    flow_.emplace(printer_.width(), printer_.height(), FlowMetrics{metrics.height(), metrics.averageCharWidth()});
+void FlowPrintJob::stopFlow() { flow_.reset(); }
+
+void FlowPrintJob::requireOpen() const {
+    if (!flow_) throw KxError(kIoError);
 }
 
-void QtPrintJob::requireOpen() const {
-    if (!painter_) throw KxError(kIoError);
-}
-
-void QtPrintJob::SetJobFont(const QFont& font, const QColor& colour) {
+void FlowPrintJob::SetJobFont(const QFont& font, const QColor& colour) {
     requireOpen();
-    QFont printed = font;
-    if (printed.pointSizeF() <= 0) {
+    font_ = font;
+    if (font_.pointSizeF() <= 0) {
         // A font sized in screen pixels keeps its size in points on paper.
         const QScreen* screen = QGuiApplication::primaryScreen();
         const qreal dpi = screen ? screen->logicalDotsPerInchY() : 96.0;
-        printed.setPointSizeF(printed.pixelSize() * 72.0 / dpi);
+        font_.setPointSizeF(font_.pixelSize() * 72.0 / dpi);
     }
-    painter_->setFont(printed);
-    painter_->setPen(colour);
-    const QFontMetrics metrics = painter_->fontMetrics();
+    colour_ = colour;
+    const QFontMetrics metrics(font_, device_);
     flow_->setMetrics({metrics.height(), metrics.averageCharWidth()});
 }
 
-void QtPrintJob::WriteLine(const QString& text) {
+void FlowPrintJob::WriteLine(const QString& text) {
     requireOpen();
-    const QFontMetrics metrics = painter_->fontMetrics();
+    const QFontMetrics metrics(font_, device_);
     const auto width = [&metrics](std::u16string_view piece) {
         return metrics.horizontalAdvance(
             QString(reinterpret_cast<const QChar*>(piece.data()), static_cast<qsizetype>(piece.size())));
     };
     for (const FlowStep& step : flow_->writeLine(text.toStdU16String(), width)) {
         if (step.kind == FlowStep::Kind::NewSheet) {
-            if (!printer_.newPage()) throw KxError(kIoError);
+            startSheet();
         } else {
-            painter_->drawText(QPoint(step.x, step.y + metrics.ascent()), QString::fromStdU16String(step.text));
+            drawPiece(QPoint(step.x, step.y + metrics.ascent()), QString::fromStdU16String(step.text));
         }
     }
+    checkDevice();
+}
+
+QtPrintJob::QtPrintJob(QPrinter& printer) : printer_(printer) {}
+
+QtPrintJob::~QtPrintJob() { AbandonJob(); }
+
+bool QtPrintJob::toFile() const { return !printer_.outputFileName().isEmpty(); }
+
+void QtPrintJob::openDocument() {
+    printer_.setDocName(QString());
+    printer_.setFullPage(false);  // positions count from the printable area
+    auto painter = std::make_unique<QPainter>();
+    if (!painter->begin(&printer_)) throw KxError("Ausgewählter Drucker ist ungültig");
+    painter_ = std::move(painter);
+}
+
+void QtPrintJob::BeginJob() {
+    if (jobOpen_) throw KxError("Druckvorgang läuft");
+    if (!painter_) {
+        openDocument();
+    } else if (!printer_.newPage()) {  // the next page of the run's file
+        throw KxError(kIoError);
+    }
+    jobOpen_ = true;
+    startFlow(printer_);
+}
+
+void QtPrintJob::drawPiece(QPoint baseline, const QString& text) {
+    painter_->setFont(font_);
+    painter_->setPen(colour_);
+    painter_->drawText(baseline, text);
+}
+
+void QtPrintJob::startSheet() {
+    if (!printer_.newPage()) throw KxError(kIoError);
+}
+
+void QtPrintJob::checkDevice() {
     if (printer_.printerState() == QPrinter::Error) throw KxError(kIoError);
 }
 
 void QtPrintJob::EndJob() {
     requireOpen();
+    stopFlow();
+    jobOpen_ = false;
+    if (toFile()) {
+        checkDevice();  // the file stays open for the run's next page
+        return;
+    }
     const bool ended = painter_->end();
-    finish();
+    painter_.reset();
     if (!ended || printer_.printerState() == QPrinter::Error) throw KxError(kIoError);
 }
 
 void QtPrintJob::AbandonJob() {
+    stopFlow();
+    jobOpen_ = false;
     if (!painter_) return;
-    // Qt's PDF and CUPS engines cannot take back what was drawn; a file they
-    // wrote is removed, so no half job is left behind.
-    const bool aborted = printer_.abort();
+    // Qt's PDF and CUPS engines cannot take back what was drawn; a file keeps
+    // the pages that were ended, and the run is over.
+    if (!toFile()) printer_.abort();
     painter_->end();
-    const QString file = printer_.outputFileName();
-    finish();
-    if (!aborted && !file.isEmpty()) QFile::remove(file);
+    painter_.reset();
 }
 
-void QtPrintJob::finish() {
+void QtPrintJob::EndRun() {
+    if (!painter_ || jobOpen_) return;
+    const bool ended = painter_->end();
     painter_.reset();
-    flow_.reset();
-    if (!chosenFile_.isEmpty()) printer_.setOutputFileName(chosenFile_);
+    if (!ended) throw KxError(kIoError);
 }
+
+PreviewPrintJob::PreviewPrintJob(const QPrinter& printer) : printer_(printer) {}
+
+void PreviewPrintJob::BeginJob() {
+    if (flowOpen()) throw KxError("Druckvorgang läuft");
+    sheets_.assign(1, Sheet());
+    startFlow(printer_);
+}
+
+void PreviewPrintJob::drawPiece(QPoint baseline, const QString& text) {
+    sheets_.back().push_back({baseline, text, font_, colour_});
+}
+
+void PreviewPrintJob::startSheet() { sheets_.emplace_back(); }
+
+void PreviewPrintJob::EndJob() {
+    requireOpen();
+    stopFlow();
+}
+
+void PreviewPrintJob::AbandonJob() { stopFlow(); }
 
 }  // namespace korvex

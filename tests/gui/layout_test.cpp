@@ -175,6 +175,7 @@ TEST_F(LayoutTest, MenuItemsCaptionsAndNoShortcuts) {
                                   QStringLiteral("Schrift ändern"),
                                   QString(),
                                   QStringLiteral("&Drucken"),
+                                  QStringLiteral("Seitenansicht ..."),
                                   QString(),
                                   QStringLiteral("&Beenden")};
     QStringList captions;

@@ -6,23 +6,30 @@
 #include <QFileInfo>
 #include <QFontMetricsF>
 #include <QLabel>
+#include <QPrintEngine>
 #include <QPrinter>
 #include <QProcess>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScrollArea>
+#include <QSpinBox>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QWheelEvent>
 #include <algorithm>
 #include <functional>
 #include <map>
 
+#include "app/controls.h"
 #include "app/kxerror.h"
 #include "app/qtconvert.h"
 #include "app/uKorvex21.h"
 #include "dialogs/uKxMsgDlg.h"
 #include "document/headerfield.h"
+#include "printing/previewwindow.h"
 #include "printing/printjob.h"
 #include "support/mainwindowfixture.h"
 
@@ -169,6 +176,241 @@ TEST_F(PrintCommandTest, FailedJobEndsTheRunAndKeepsWhatWasPrinted) {
     EXPECT_FALSE(platform.printed.open);
 }
 
+// The dialog's page choice sends exactly the jobs of those pages: no blank
+// sheets, no other pages. Window events run and the progress counts while
+// the jobs go out.
+TEST_F(PrintCommandTest, ChosenPagesAreExactlyTheJobsSent) {
+    memo().setPlainText(numberedLines(150));  // 3 pages
+    struct Case {
+        PageChoice choice;
+        std::vector<int> pages;
+    };
+    const std::vector<Case> cases = {
+        {{{{2, 2}}, PageChoice::Parity::All}, {2}},
+        {{{}, PageChoice::Parity::Odd}, {1, 3}},
+        {{{}, PageChoice::Parity::Even}, {2}},
+        {{{{2, 9}}, PageChoice::Parity::All}, {2, 3}},
+        {{{{1, 1}, {3, 3}}, PageChoice::Parity::All}, {1, 3}},
+        {{{{1, 3}}, PageChoice::Parity::Even}, {2}},
+        {{{{4, 5}}, PageChoice::Parity::All}, {}},
+        {{}, {1, 2, 3}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.pages));
+        platform.printed.jobs.clear();
+        platform.pageChoice = c.choice;
+        platform.printSetupAnswers = {true};
+        printFromHeaderField();
+        std::vector<int> sent;
+        for (const auto& job : jobs()) {
+            EXPECT_TRUE(job.ended);
+            sent.push_back(job.lines.last().trimmed().mid(2).chopped(2).toInt());  // "- n -"
+            EXPECT_EQ(job.lines.value(0), kBlanks12 + QStringLiteral("Zeile %1").arg((sent.back() - 1) * 63 + 1));
+        }
+        EXPECT_EQ(sent, c.pages);
+    }
+    EXPECT_EQ(platform.printed.runsEnded, static_cast<int>(cases.size()));
+}
+
+TEST_F(PrintCommandTest, ProgressCountsPagesWhileWindowEventsRun) {
+    memo().setPlainText(numberedLines(63 * 1000 + 5));  // 1.001 pages
+    platform.pageChoice = {{{999, 1001}}, PageChoice::Parity::All};
+    bool eventRan = false;
+    QStringList progress;
+    platform.printed.onBeginJob = [&] {
+        auto* dialog = form().findChild<QProgressDialog*>(QStringLiteral("PrintProgress"));
+        progress << (dialog ? dialog->labelText() : QString()) + (eventRan ? QStringLiteral(" +") : QString());
+        if (progress.size() == 1) QTimer::singleShot(0, [&] { eventRan = true; });
+    };
+    platform.printSetupAnswers = {true};
+    printFromHeaderField();
+    EXPECT_EQ(progress, QStringList({QStringLiteral("Seite 999 von 1.001"), QStringLiteral("Seite 1.000 von 1.001 +"),
+                                     QStringLiteral("Seite 1.001 von 1.001 +")}));
+
+    // "Abbrechen" sends no further page; the page under way is finished.
+    platform.pageChoice = {};
+    platform.printed.jobs.clear();
+    platform.printed.onBeginJob = [&] {
+        if (jobs().size() == 2) form().findChild<QProgressDialog*>(QStringLiteral("PrintProgress"))->cancel();
+    };
+    platform.printSetupAnswers = {true};
+    printFromHeaderField();
+    ASSERT_EQ(jobs().size(), 2u);
+    EXPECT_TRUE(jobs()[1].ended);
+    EXPECT_EQ(platform.printed.runsEnded, 2);
+}
+
+// --- The preview: "Seitenansicht ..." in the file menu. ---
+
+class PrintPreviewTest : public PrintCommandTest {
+protected:
+    // Chooses the menu item; `look` runs on the preview when it shows, which
+    // is then closed. False when no preview was shown.
+    bool openPreview(const std::function<void(printing::PrintPreviewWindow&)>& look) {
+        bool shown = false;
+        bool done = false;
+        std::function<void()> poll = [&] {
+            if (done) return;
+            auto* window = form().findChild<printing::PrintPreviewWindow*>();
+            if (window == nullptr || !window->isVisible()) return void(QTimer::singleShot(5, poll));
+            shown = true;
+            look(*window);
+            window->reject();
+        };
+        QTimer::singleShot(5, poll);
+        form().Seitenansicht1->trigger();
+        QApplication::processEvents();
+        done = true;
+        return shown;
+    }
+    // The text of every piece of every sheet of every page, in order.
+    static QStringList previewTexts(printing::PrintPreviewWindow& window) {
+        QStringList texts;
+        for (int page = 0; page < window.pageCount(); ++page) {
+            for (const auto& sheet : window.sheetsOf(page)) {
+                for (const auto& piece : sheet) texts << piece.text;
+            }
+        }
+        return texts;
+    }
+    // The lines with text of every job the print command sent.
+    QStringList printedTexts() const {
+        QStringList texts;
+        for (const auto& job : jobs()) {
+            for (const QString& line : job.lines) {
+                if (!line.isEmpty()) texts << line;
+            }
+        }
+        return texts;
+    }
+};
+
+TEST_F(PrintPreviewTest, HeaderQuestionIsAskedAsForPrinting) {
+    memo().setPlainText(numberedLines(70));
+    form().EdiKopfzeile->setText(QStringLiteral("Kopf"));
+    struct Case {
+        const char* name;
+        std::function<QPushButton*(TKxMsgDlg&)> answer;
+        bool shown;
+        QString firstLine;
+    };
+    const std::vector<Case> cases = {
+        {"JA", [](TKxMsgDlg& d) { return d.ButJa; }, true, kBlanks12 + QStringLiteral("Kopf")},
+        {"NEIN", [](TKxMsgDlg& d) { return d.ButNein; }, true, kBlanks12 + QStringLiteral("Zeile 1")},
+        {"Titelleiste", [](TKxMsgDlg&) { return nullptr; }, true, kBlanks12 + QStringLiteral("Zeile 1")},
+        {"ABBRECHEN", [](TKxMsgDlg& d) { return d.ButAbbr; }, false, QString()},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        question.clear();
+        QStringList shownTexts;
+        answerQuestionWith(c.answer);
+        EXPECT_EQ(openPreview([&](printing::PrintPreviewWindow& w) { shownTexts = previewTexts(w); }), c.shown);
+        EXPECT_EQ(question, QStringLiteral("Mit Kopfzeile drucken?"));
+        EXPECT_EQ(shownTexts.value(0), c.firstLine);
+        if (!c.shown) continue;
+        // The same answer to the print command sends the same lines.
+        platform.printed.jobs.clear();
+        platform.printSetupAnswers = {true};
+        answerQuestionWith(c.answer);
+        printFromHeaderField();
+        EXPECT_EQ(shownTexts, printedTexts());
+    }
+    EXPECT_EQ(platform.printSetups, 3);  // the preview itself asks for no printer
+}
+
+TEST_F(PrintPreviewTest, NothingInTheDocumentChanges) {
+    memo().setPlainText(numberedLines(70) + QStringLiteral("\nohne Zeilenende"));
+    form().EdiKopfzeile->setText(QStringLiteral("Kopfzeile mit vielen Wörtern ").repeated(4).trimmed());
+    QTest::keyClicks(&memo(), QStringLiteral("x"));  // an edit to undo
+    QTextCursor cursor = memo().textCursor();
+    cursor.setPosition(20);
+    cursor.setPosition(35, QTextCursor::KeepAnchor);
+    memo().setTextCursor(cursor);
+    for (const bool saved : {false, true}) {
+        SCOPED_TRACE(saved);
+        form().SavedFlag = saved;
+        const QString textBefore = memo().toPlainText();
+        const QString headerBefore = form().EdiKopfzeile->text();
+        const int undoBefore = memo().document()->availableUndoSteps();
+        const int redoBefore = memo().document()->availableRedoSteps();
+        const QString linesShownBefore = form().LabShowZeilenAnz->text();
+        answerQuestionWith([](TKxMsgDlg& d) { return d.ButJa; });
+        QStringList texts;
+        ASSERT_TRUE(openPreview([&](printing::PrintPreviewWindow& w) {
+            w.showPage(1);
+            texts = previewTexts(w);
+        }));
+        ASSERT_FALSE(texts.isEmpty());
+        EXPECT_EQ(memo().toPlainText(), textBefore);
+        EXPECT_EQ(form().EdiKopfzeile->text(), headerBefore);
+        EXPECT_EQ(memo().textCursor().anchor(), 20);
+        EXPECT_EQ(memo().textCursor().position(), 35);
+        EXPECT_EQ(memo().document()->availableUndoSteps(), undoBefore);
+        EXPECT_EQ(memo().document()->availableRedoSteps(), redoBefore);
+        EXPECT_EQ(form().SavedFlag, saved);
+        EXPECT_EQ(form().LabShowZeilenAnz->text(), linesShownBefore);
+    }
+}
+
+TEST_F(PrintPreviewTest, PagingThroughThePreview) {
+    memo().setPlainText(numberedLines(63 * 1000 + 5));  // 1.001 pages
+    std::vector<int> pages;
+    QString pageCountShown;
+    QString firstLineShown;
+    ASSERT_TRUE(openPreview([&](printing::PrintPreviewWindow& w) {
+        pageCountShown = w.LabSeiten->text();
+        const auto wheel = [&](int delta) {
+            QWheelEvent event(QPointF(50, 50), QPointF(50, 50), QPoint(), QPoint(0, delta), Qt::NoButton,
+                              Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(w.Ansicht->viewport(), &event);
+        };
+        const std::vector<std::function<void()>> steps = {
+            [&] { QTest::keyClick(&w, Qt::Key_PageDown); },
+            [&] { QTest::mouseClick(w.ButWeiter, Qt::LeftButton); },
+            [&] { QTest::keyClick(&w, Qt::Key_PageUp); },
+            [&] { QTest::keyClick(&w, Qt::Key_End, Qt::ControlModifier); },
+            [&] { QTest::keyClick(&w, Qt::Key_PageDown); },  // stays on the last page
+            [&] { wheel(120); },
+            [&] { w.EdiSeite->setValue(500); },
+            [&] { wheel(-120); },
+            [&] { QTest::mouseClick(w.ButZurueck, Qt::LeftButton); },
+            [&] { QTest::keyClick(&w, Qt::Key_Home, Qt::ControlModifier); },
+        };
+        for (const auto& step : steps) {
+            step();
+            pages.push_back(w.currentPage() + 1);
+            EXPECT_EQ(w.EdiSeite->value(), pages.back());
+        }
+        w.showPage(499);
+        firstLineShown = w.sheetsOf(w.currentPage()).at(0).at(0).text;
+    }));
+    EXPECT_EQ(pageCountShown, QStringLiteral("von 1.001"));
+    EXPECT_EQ(pages, (std::vector<int>{2, 3, 2, 1001, 1001, 1000, 500, 501, 500, 1}));
+    EXPECT_EQ(firstLineShown, kBlanks12 + QStringLiteral("Zeile 31438"));  // 499 * 63 + 1
+}
+
+// "Drucken" in the preview sends what it shows through the print dialog,
+// one job per chosen page, as the print command does.
+TEST_F(PrintPreviewTest, PrintButtonSendsThePagesShown) {
+    memo().setPlainText(numberedLines(150));
+    platform.pageChoice = {{{2, 3}}, PageChoice::Parity::All};
+    QStringList shownTexts;
+    ASSERT_TRUE(openPreview([&](printing::PrintPreviewWindow& w) {
+        for (int page = 1; page < 3; ++page) {
+            const auto sheets = w.sheetsOf(page);
+            for (const auto& piece : sheets.at(0)) shownTexts << piece.text;
+        }
+        w.ButDruckenClick();  // the print dialog is cancelled: nothing is sent
+        EXPECT_TRUE(jobs().empty());
+        platform.printSetupAnswers = {true};
+        w.ButDruckenClick();
+    }));
+    EXPECT_EQ(platform.printSetups, 2);
+    ASSERT_EQ(jobs().size(), 2u);
+    EXPECT_EQ(printedTexts(), shownTexts);
+}
+
 // --- The real print job on PDF files, read back with poppler's tools. ---
 
 struct Word {
@@ -223,7 +465,6 @@ protected:
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setPageSize(QPageSize(QPageSize::A4));
         printer.setOutputFileName(dir.filePath(QStringLiteral("seite.pdf")));
-        job.startRun();
     }
     double points(double pixels) const { return pixels * 72.0 / printer.resolution(); }
     QFont font(int pointSize) const {
@@ -238,8 +479,15 @@ protected:
     QtPrintJob job{printer};
 };
 
-TEST_F(PdfPrintJobTest, LinesAdvanceTabsAlignAndEveryJobOfARunKeepsItsFile) {
+// Printed to a file, the jobs of a run are the pages of the one file the
+// user named; a file beside it with a look-alike name stays as it was.
+TEST_F(PdfPrintJobTest, LinesAdvanceTabsAlignAndPrintToFileWritesOnlyTheNamedFile) {
     SKIP_WITHOUT_POPPLER();
+    const QString usersFile = dir.filePath(QStringLiteral("seite-2.pdf"));
+    QFile planted(usersFile);
+    ASSERT_TRUE(planted.open(QIODevice::WriteOnly));
+    planted.write("eigene Datei");
+    planted.close();
     job.BeginJob();
     EXPECT_THROW(job.BeginJob(), KxError);  // "Druckvorgang läuft"
     job.SetJobFont(font(10), Qt::black);
@@ -248,11 +496,14 @@ TEST_F(PdfPrintJobTest, LinesAdvanceTabsAlignAndEveryJobOfARunKeepsItsFile) {
     job.BeginJob();
     job.WriteLine(QStringLiteral("zweiter"));
     job.EndJob();
+    job.EndRun();
 
     const QFontMetricsF metrics(font(10), &printer);
     const double lineHeight = points(metrics.height() + 2);
-    const Pages pages = wordsOf(dir.filePath(QStringLiteral("seite.pdf")));
-    ASSERT_EQ(pages.size(), 1u);
+    const QString pdf = dir.filePath(QStringLiteral("seite.pdf"));
+    const Pages pages = wordsOf(pdf);
+    ASSERT_EQ(pages.size(), 2u);
+    EXPECT_EQ(pageCountOf(pdf), 2);
     std::map<QString, QRectF> at;
     for (const Word& word : pages[0]) at[word.text] = word.box;
     ASSERT_EQ(at.size(), 5u);
@@ -263,11 +514,37 @@ TEST_F(PdfPrintJobTest, LinesAdvanceTabsAlignAndEveryJobOfARunKeepsItsFile) {
     EXPECT_NEAR(at["b"].top(), at["a"].top(), 0.5);
     EXPECT_NEAR(at["vier"].top() - at["a"].top(), lineHeight, 0.5);
 
-    const Pages second = wordsOf(dir.filePath(QStringLiteral("seite-2.pdf")));
-    ASSERT_EQ(second.size(), 1u);
-    ASSERT_EQ(second[0].size(), 1u);
-    EXPECT_EQ(second[0][0].text, QStringLiteral("zweiter"));
-    EXPECT_EQ(printer.outputFileName(), dir.filePath(QStringLiteral("seite.pdf")));
+    ASSERT_EQ(pages[1].size(), 1u);
+    EXPECT_EQ(pages[1][0].text, QStringLiteral("zweiter"));
+    EXPECT_NEAR(pages[1][0].box.top(), at["eins"].top(), 0.5);  // a new page starts at the top
+    ASSERT_TRUE(planted.open(QIODevice::ReadOnly));
+    EXPECT_EQ(planted.readAll(), QByteArray("eigene Datei"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2);
+}
+
+// A range left on the printer would go to the print system with every
+// one-page job ("pages 2 to 2" printed blank sheets); the command takes it.
+TEST_F(PdfPrintJobTest, PageRangeOfTheDialogIsTakenOffThePrinter) {
+    printer.setPrintRange(QPrinter::PageRange);
+    printer.setFromTo(2, 3);
+    EXPECT_EQ(takePageChoice(printer), (PageChoice{{{2, 3}}, PageChoice::Parity::All}));
+    EXPECT_EQ(printer.printRange(), QPrinter::AllPages);
+    EXPECT_EQ(printer.fromPage(), 0);
+    EXPECT_EQ(takePageChoice(printer), PageChoice{});
+}
+
+// A list of pages and odd/even go to a CUPS printer as job options; they
+// are taken off as well (runs where a CUPS printer is the default).
+TEST(CupsPageChoiceTest, PageListAndParityAreTakenOffTheJobOptions) {
+    QPrinter printer(QPrinter::HighResolution);
+    const auto cupsOptions = QPrintEngine::PrintEnginePropertyKey(0xfe00);
+    printer.printEngine()->setProperty(cupsOptions, QStringList{QStringLiteral("page-ranges"), QStringLiteral("1-2,5"),
+                                                                QStringLiteral("page-set"), QStringLiteral("even")});
+    if (printer.printEngine()->property(cupsOptions).toStringList().isEmpty()) {
+        GTEST_SKIP() << "the default printer is no CUPS printer";
+    }
+    EXPECT_EQ(takePageChoice(printer), (PageChoice{{{1, 2}, {5, 5}}, PageChoice::Parity::Even}));
+    EXPECT_TRUE(printer.printEngine()->property(cupsOptions).toStringList().isEmpty());
 }
 
 TEST_F(PdfPrintJobTest, TallFontBreaksSheetsAndWideLinesContinue) {
@@ -282,6 +559,7 @@ TEST_F(PdfPrintJobTest, TallFontBreaksSheetsAndWideLinesContinue) {
     }
     job.WriteLine(wide);
     job.EndJob();
+    job.EndRun();
 
     const QString pdf = dir.filePath(QStringLiteral("seite.pdf"));
     const Pages pages = wordsOf(pdf);
@@ -301,6 +579,99 @@ TEST_F(PdfPrintJobTest, TallFontBreaksSheetsAndWideLinesContinue) {
     EXPECT_EQ(lines.mid(0, 12), expected);
     EXPECT_GT(lines.size(), 13);  // the wide line took more than one line
     EXPECT_EQ(lines.mid(12).join(QString()), wide);
+}
+
+// --- The preview against the real job printing to a PDF file. ---
+
+// A word where it lies on the sheet: points from the paper's top-left, x at
+// its left edge, y at its baseline (preview) or top (PDF).
+struct PlacedWord {
+    QString text;
+    QPointF at;
+};
+
+std::vector<PlacedWord> previewWords(const PreviewPrintJob::Sheet& sheet, const QPrinter& printer) {
+    const double toPoints = 72.0 / printer.resolution();
+    const QPointF printable = printer.pageRect(QPrinter::Point).topLeft();
+    std::vector<PlacedWord> words;
+    for (const auto& piece : sheet) {
+        const QFontMetricsF metrics(piece.font, &printer);
+        static const QRegularExpression word(QStringLiteral("\\S+"));
+        for (auto it = word.globalMatch(piece.text); it.hasNext();) {
+            const auto m = it.next();
+            const double x = piece.baseline.x() + metrics.horizontalAdvance(piece.text.left(m.capturedStart()));
+            words.push_back({m.captured(), printable + QPointF(x, piece.baseline.y()) * toPoints});
+        }
+    }
+    return words;
+}
+
+class PreviewAgainstPdfTest : public PrintPreviewTest {};
+
+TEST_F(PreviewAgainstPdfTest, PreviewPagesEqualThePagesPrintedToPdf) {
+    SKIP_WITHOUT_POPPLER();
+    QtPrintJob& realJob = static_cast<QtPrintJob&>(platform.QtPlatform::printJob());
+    QPrinter& printer = realJob.printer();
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    struct Case {
+        const char* name;
+        QString family;
+        int pixels;
+        int lines;
+        QString header;  // answered with JA when not empty
+        int sheets;
+    };
+    const std::vector<Case> cases = {
+        {"150 Zeilen", QStringLiteral("Courier New"), 13, 150, {}, 3},
+        {"mit Kopfzeile", QStringLiteral("Courier New"), 13, 150, QStringLiteral("Kopf der Seite"), 3},
+        {"63 Zeilen", QStringLiteral("Courier New"), 13, 63, {}, 2},
+        {"leer", QStringLiteral("Courier New"), 13, 0, {}, 1},
+        {"Arial 10", QStringLiteral("Arial"), 13, 70, {}, 2},
+        {"hohe Schrift", QStringLiteral("Courier New"), 64, 40, QStringLiteral("Kopf"), 8},  // 4 pages of 2 sheets
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        memo().setFont(pixelFont(c.family, c.pixels, false));
+        memo().setPlainText(numberedLines(c.lines));
+        form().EdiKopfzeile->setText(c.header);
+        const auto answerJa = [&] {
+            if (!c.header.isEmpty()) answerQuestionWith([](TKxMsgDlg& d) { return d.ButJa; });
+        };
+        std::vector<PreviewPrintJob::Sheet> shown;
+        answerJa();
+        ASSERT_TRUE(openPreview([&](printing::PrintPreviewWindow& w) {
+            for (int page = 0; page < w.pageCount(); ++page) {
+                for (auto& sheet : w.sheetsOf(page)) shown.push_back(std::move(sheet));
+            }
+        }));
+
+        const QString pdf = workingDir.filePath(QStringLiteral("%1.pdf").arg(QString::fromUtf8(c.name)));
+        printer.setOutputFileName(pdf);
+        platform.realPrintJob = true;
+        platform.printSetupAnswers = {true};
+        answerJa();
+        printFromHeaderField();
+        platform.realPrintJob = false;
+        ASSERT_TRUE(platform.errorReports.isEmpty()) << platform.errorReports.join(QLatin1Char('\n')).toStdString();
+
+        const Pages printed = wordsOf(pdf);
+        ASSERT_EQ(printed.size(), static_cast<size_t>(c.sheets));
+        ASSERT_EQ(shown.size(), printed.size());
+        std::optional<double> baselineToTop;  // the same for every word of one font
+        for (size_t sheet = 0; sheet < shown.size(); ++sheet) {
+            SCOPED_TRACE(sheet);
+            const std::vector<PlacedWord> words = previewWords(shown[sheet], printer);
+            ASSERT_EQ(words.size(), printed[sheet].size());
+            for (size_t i = 0; i < words.size(); ++i) {
+                const Word& inPdf = printed[sheet][i];
+                EXPECT_EQ(words[i].text, inPdf.text);
+                EXPECT_NEAR(words[i].at.x(), inPdf.box.left(), 0.5) << inPdf.text.toStdString();
+                if (!baselineToTop) baselineToTop = inPdf.box.top() - words[i].at.y();
+                EXPECT_NEAR(inPdf.box.top() - words[i].at.y(), *baselineToTop, 0.5) << inPdf.text.toStdString();
+            }
+        }
+    }
 }
 
 // --- The whole way: the print button, the real job on the system's default

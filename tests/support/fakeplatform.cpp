@@ -52,6 +52,7 @@ void RecordingPrintJob::BeginJob() {
     if (begun_++ == failingBeginJob) throw KxError("Ausgewählter Drucker ist ungültig");
     open = true;
     jobs.emplace_back();
+    if (onBeginJob) onBeginJob();
 }
 
 void RecordingPrintJob::SetJobFont(const QFont& font, const QColor& colour) {

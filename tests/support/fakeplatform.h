@@ -2,6 +2,7 @@
 
 #include <QStringList>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -24,9 +25,12 @@ public:
     void WriteLine(const QString& text) override;
     void EndJob() override;
     void AbandonJob() override;
+    void EndRun() override { ++runsEnded; }
 
-    std::vector<Job> jobs;     // every job begun, in order
-    int failingBeginJob = -1;  // this BeginJob (counted from 0) finds no printer
+    std::vector<Job> jobs;  // every job begun, in order
+    int runsEnded = 0;
+    std::function<void()> onBeginJob;  // runs as each job begins
+    int failingBeginJob = -1;          // this BeginJob (counted from 0) finds no printer
     bool open = false;
     int abandoned = 0;
 
@@ -48,6 +52,7 @@ public:
     QString todayShortDate() override { return today; }
     QString currentDirectory() override { return workingDirectory; }
     bool askPrintSetup(QWidget* parent) override;
+    PageChoice chosenPages() override { return pageChoice; }
     PrintJob& printJob() override;
 
     // Answers; an empty optional means "cancelled". An unqueued dialog is cancelled.
@@ -55,6 +60,7 @@ public:
     std::deque<std::optional<QString>> saveAnswers;
     std::deque<std::optional<FontChoice>> fontAnswers;
     std::deque<bool> printSetupAnswers;  // true: OK
+    PageChoice pageChoice;               // what the confirmed print dialog chose
     bool noDefaultPrinter = false;
     // The real job on the system's current printer instead of the recording one.
     bool realPrintJob = false;

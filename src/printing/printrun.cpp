@@ -1,0 +1,127 @@
+#include "printing/printrun.h"
+
+#include <QCoreApplication>
+#include <QFontInfo>
+#include <QLocale>
+#include <QPlainTextEdit>
+#include <QProgressDialog>
+#include <QTextLayout>
+
+#include "app/kxerror.h"
+#include "app/qtconvert.h"
+#include "app/textwindow.h"
+#include "app/uKorvex21.h"
+#include "dialogs/uKxMsgDlg.h"
+#include "document/headerfield.h"
+
+namespace korvex::printing {
+namespace {
+
+// The first display line of a text as the text window would show it at its
+// current width and font, laid out on its own so the window's text stays untouched.
+QString firstDisplayLine(const QPlainTextEdit& window, const QString& text) {
+    const QTextDocument* document = window.document();
+    QTextLayout layout(text, document->defaultFont());
+    layout.setTextOption(document->defaultTextOption());
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    QString first;
+    if (line.isValid()) {
+        line.setLineWidth(window.viewport()->width() - 2 * document->documentMargin());
+        first = text.mid(line.textStart(), line.textLength());
+    }
+    layout.endLayout();
+    return first;
+}
+
+// "Seite 812 von 11.058" while the jobs go out; the window stays painted,
+// and "Abbrechen" sends no further page (the job under way is finished).
+class PrintProgress {
+public:
+    PrintProgress(QWidget& parent, int pageCount)
+        : dialog_(QString(), QStringLiteral("Abbrechen"), 0, pageCount, &parent), total_(pageCount) {
+        dialog_.setObjectName(QStringLiteral("PrintProgress"));
+        dialog_.setWindowTitle(QStringLiteral("Drucken"));
+        dialog_.setWindowModality(Qt::WindowModal);
+        dialog_.setMinimumDuration(400);
+        dialog_.setAutoReset(false);
+        dialog_.setAutoClose(false);
+    }
+    // Before the job of a page (numbered from 1); also lets window events run.
+    void reachPage(int pageNumber) {
+        const QLocale german(QLocale::German, QLocale::Germany);
+        dialog_.setLabelText(
+            QStringLiteral("Seite %1 von %2").arg(german.toString(pageNumber), german.toString(total_)));
+        dialog_.setValue(pageNumber - 1);
+        QCoreApplication::processEvents();
+    }
+    bool cancelled() const { return dialog_.wasCanceled(); }
+
+private:
+    QProgressDialog dialog_;
+    int total_;
+};
+
+}  // namespace
+
+std::optional<bool> askForHeader(TForm1& form) {
+    if (form.EdiKopfzeile->text().isEmpty()) return false;
+    TKxMsgDlg& question = *form.KxMsgDlg;
+    question.Execute(QStringLiteral("Mit Kopfzeile drucken?"));
+    if (question.CancelChosen) return std::nullopt;
+    return question.YesChosen;  // closed without an answer: no header
+}
+
+PrintRun prepareRun(TForm1& form, bool withHeader) {
+    TextWindow& window = *form.MemArbeitsfenster;
+    const int lineCount = window.count();
+    QFont font = window.font();
+    const int pointSize = pointSizeFromPixels(QFontInfo(font).pixelSize(), window.logicalDpiY());
+    font.setPointSize(pointSize);
+    form.LstBoxDruckFont = font;
+
+    PrintRun run;
+    run.layout = pageLayoutFor(pointSize, font.family().toStdString(), withHeader);
+    const QString header = form.EdiKopfzeile->text();
+    if (withHeader && !header.isEmpty()) {
+        run.headerLine = withMargin(run.layout, toCp1252(firstDisplayLine(window, header)));
+    }
+    std::vector<std::string>& printBuffer = form.LstBoxDruck;
+    printBuffer.clear();
+    printBuffer.shrink_to_fit();  // the last run's lines go before this run's come
+    printBuffer.reserve(static_cast<size_t>(lineCount));
+    window.forEach([&](std::string_view line) { printBuffer.push_back(withMargin(run.layout, line)); });
+
+    run.font = form.LstBoxDruckFont;
+    run.colour = toQColor(window.colours().text);
+    run.pageCount = pageCount(lineCount, run.layout);
+    run.lines = &printBuffer;
+    return run;
+}
+
+void sendPage(const PrintRun& run, int page, PrintJob& job) {
+    job.BeginJob();
+    try {
+        job.SetJobFont(run.font, run.colour);
+        for (const std::string& line : pageLines(run.layout, page, *run.lines, run.headerLine)) {
+            job.WriteLine(fromCp1252(line));
+        }
+        job.EndJob();
+    } catch (const KxError&) {
+        job.AbandonJob();
+        throw;
+    }
+}
+
+void sendPages(Platform& platform, QWidget& window, const PrintRun& run, const PageChoice& choice) {
+    PrintJob& job = platform.printJob();
+    PrintProgress progress(window, run.pageCount);
+    for (int page = 0; page < run.pageCount && !progress.cancelled(); ++page) {
+        if (!choice.includes(page + 1)) continue;
+        progress.reachPage(page + 1);
+        sendPage(run, page, job);
+    }
+    job.EndRun();
+}
+
+}  // namespace korvex::printing

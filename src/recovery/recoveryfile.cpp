@@ -60,7 +60,9 @@ private:
     std::string_view rest_;
 };
 
-bool isOneLine(std::string_view text) { return text.find_first_of(std::string_view("\r\n\0", 3)) == text.npos; }
+bool isOneLine(std::string_view text) {
+    return text.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos;
+}
 
 }  // namespace
 

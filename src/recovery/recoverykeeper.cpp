@@ -50,8 +50,8 @@ QString restoreQuestion(const RecoveryRecord& record) {
 
 }  // namespace
 
-RecoveryKeeper::RecoveryKeeper(Platform& platform, Editor& editor, const QString& folder)
-    : platform_(platform), editor_(editor), folder_(folder) {
+RecoveryKeeper::RecoveryKeeper(Platform& platform, Editor& editor, QString folder)
+    : platform_(platform), editor_(editor), folder_(std::move(folder)) {
     quiet_.setSingleShot(true);
     quiet_.setInterval(kQuietMs);
     longest_.setSingleShot(true);

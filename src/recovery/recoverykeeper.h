@@ -53,7 +53,7 @@ public:
     // A text the window can hold (512 MiB) and room for header and name.
     static constexpr qint64 kMaxCopyBytes = qint64{513} * 1024 * 1024;
 
-    RecoveryKeeper(Platform& platform, Editor& editor, const QString& folder);
+    RecoveryKeeper(Platform& platform, Editor& editor, QString folder);
     ~RecoveryKeeper() override;
 
     // The text or the header changed.

@@ -1,6 +1,7 @@
 // Unsaved text kept beside the settings file and offered at the next start;
 // files opened from the command line and dropped onto the window.
 #include <QApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
@@ -98,6 +99,11 @@ TEST_F(RecoveryTest, NeinPutsTheCopyAsideUnderADatedNameAndStartsEmpty) {
     ASSERT_FALSE(copy.isEmpty());
 
     restart(Reply::Nein);
+    ASSERT_EQ(answers.questions().size(), 1);
+    const QString when = QDateTime::fromSecsSinceEpoch(recovery::parseRecovery(copy.toStdString())->writtenAt)
+                             .toString(QStringLiteral("dd.MM.yyyy HH:mm"));
+    EXPECT_EQ(answers.questions()[0],
+              QStringLiteral("Ungespeicherten Text wiederherstellen?\nunbenannt, gesichert am ") + when);
     EXPECT_TRUE(memo().isDocumentEmpty());
     EXPECT_TRUE(form().SavedFlag);
     const QStringList files = filesInWorkingDir();

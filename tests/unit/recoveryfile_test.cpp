@@ -4,14 +4,17 @@
 
 #include "recovery/recoveryfile.h"
 
-using namespace korvex::recovery;
-
-namespace {
-
+namespace korvex::recovery {
+// Found by GoogleTest beside the type, so a failing comparison reads well.
 void PrintTo(const RecoveryRecord& r, std::ostream* os) {
     *os << "{Datei \"" << r.fileName << "\", Kopfzeile \"" << r.header << "\", Cursor " << r.caret << ", Zeit "
         << r.writtenAt << ", " << r.text.size() << " Bytes Text}";
 }
+}  // namespace korvex::recovery
+
+using namespace korvex::recovery;
+
+namespace {
 
 const RecoveryRecord kRecords[] = {
     {"", "", "", 0, 0},

@@ -247,6 +247,35 @@ ChildRun runChild(const char* kind, size_t megabytes) {
     return run;
 }
 
+// The recovery copy of the unsaved document: the part on the GUI thread (the
+// snapshot, which is all a typist can notice) and the whole copy until it is
+// on disk, to a save of the plain editor's text (toPlainText and a write).
+void RecoveryCopy(benchmark::State& state) {
+    Scene& s = scene();
+    if (s.plain.document()->characterCount() < 2) s.timePlainLoad();
+    if (s.memo().document()->characterCount() < 2) s.memo().loadBytes(s.bytes);
+    s.form().SavedFlag = false;
+    RecoveryLink& link = *s.windows.Recovery;
+    for (auto _ : state) {
+        auto start = Clock::now();
+        const QByteArray saved = s.plain.toPlainText().toLatin1();
+        QFile file(s.workingDir.filePath(QStringLiteral("plain.txt")));
+        if (!file.open(QIODevice::WriteOnly) || file.write(saved) != saved.size()) state.SkipWithError("write");
+        file.close();
+        const double plainSave = secondsSince(start);
+        start = Clock::now();
+        benchmark::DoNotOptimize(link.snapshot());
+        const double snapshot = secondsSince(start);
+        start = Clock::now();
+        link.keeper().writeNowAndWait();
+        const double whole = secondsSince(start);
+        state.counters["copy_gui_ms"] = snapshot * 1e3;
+        state.counters["copy_total_ms"] = whole * 1e3;
+        state.counters["copy_gui_ratio"] = snapshot / plainSave;
+        state.counters["copy_total_ratio"] = whole / plainSave;
+    }
+}
+
 void Memory(benchmark::State& state) {
     for (auto _ : state) {
         const ChildRun plain = runChild("plain", documentMegabytes());
@@ -369,6 +398,7 @@ int memoryChild(const std::string& kind, size_t megabytes) {
 BENCHMARK(Open)->Iterations(1)->Repetitions(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(Type)->Iterations(1)->Repetitions(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(Convert)->Iterations(1)->Repetitions(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(RecoveryCopy)->Iterations(1)->Repetitions(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(Memory)->Iterations(1)->Repetitions(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(Scale200)->Iterations(1)->Repetitions(1)->Unit(benchmark::kMillisecond);
 

@@ -9,7 +9,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/korvex32.png")));  // the application's own icon
     korvex::QtPlatform platform;
-    const korvex::WindowSet windows = korvex::createWindowSet(platform);
-    windows.Form1->show();
+    korvex::WindowSet windows = korvex::createWindowSet(platform);
+    korvex::startUp(windows, QCoreApplication::arguments().mid(1));  // Qt has taken its own options out
     return QApplication::exec();
 }

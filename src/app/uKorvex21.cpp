@@ -328,6 +328,7 @@ bool TForm1::FormClose() {
         return false;
     }
     if (Form3) Form3->saveUnsavedPhrases();
+    emit closeConfirmed();
     return true;
 }
 
@@ -396,6 +397,7 @@ void TForm1::ButStopClick() { guarded([this] { typingtest::stop(*this); }); }
 void TForm1::ButResetClick() { guarded([this] { typingtest::reset(*this); }); }
 void TForm1::TimStopperTimer() { guarded([this] { typingtest::timerTick(*this); }); }
 void TForm1::BitButCloseClick() { close(); }
+void TForm1::openDocuments(const QStringList& paths) { guarded([&] { document::openFiles(*this, paths); }); }
 void TForm1::ColorBox1Select() { guarded([this] { editing::applyPickedColour(*this); }); }
 // clang-format on
 

@@ -127,6 +127,14 @@ public:
 
     // Runs a handler; an error it raises ends it and goes to the default error report.
     void guarded(const std::function<void()>& handler);
+    // Files named on the command line or dropped: the first is opened as "Öffnen" would.
+    void openDocuments(const QStringList& paths);
+
+signals:
+    // The document was written to its file.
+    void documentSaved();
+    // The user let the main window close.
+    void closeConfirmed();
 
 public slots:
     void SpButSchliessenClick();

@@ -2,6 +2,8 @@
 
 #include <QFont>
 
+#include "app/filedrop.h"
+
 #include "dialogs/uInfo.h"
 #include "dialogs/uKxMsgDlg.h"
 #include "dialogs/uPhrasen.h"
@@ -28,7 +30,15 @@ WindowSet createWindowSet(Platform& platform) {
     set.Form3 = new TForm3(*set.Form1);
     set.KxMsgDlg = new TKxMsgDlg(set.Form1.get());
     set.Form1->attachWindows(set.Form2, set.Form3, set.KxMsgDlg);
+    set.Recovery = std::make_unique<RecoveryLink>(*set.Form1);
+    FileDropFilter::install(*set.Form1);
     return set;
+}
+
+void startUp(WindowSet& set, const QStringList& files) {
+    set.Form1->show();
+    set.Recovery->keeper().offerOrphans();
+    if (!files.isEmpty()) set.Form1->openDocuments(files);
 }
 
 }  // namespace korvex

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QStringList>
 #include <memory>
 
+#include "app/recoverylink.h"
 #include "app/uKorvex21.h"
 
 namespace korvex {
@@ -15,8 +17,13 @@ struct WindowSet {
     TForm2* Form2 = nullptr;
     TForm3* Form3 = nullptr;
     TKxMsgDlg* KxMsgDlg = nullptr;
+    std::unique_ptr<RecoveryLink> Recovery;  // ends before the windows it watches
 };
 
 WindowSet createWindowSet(Platform& platform);
+
+// Shows the main window, offers the unsaved text of an instance that died,
+// then opens the files named on the command line.
+void startUp(WindowSet& set, const QStringList& files);
 
 }  // namespace korvex

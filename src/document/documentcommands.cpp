@@ -43,6 +43,7 @@ void Speichern(TForm1& form, const QString& path) {
     const std::string bytes = composeDocument(toCp1252(form.EdiKopfzeile->text()), form.MemArbeitsfenster->text());
     form.platform().writeWholeFile(path, QByteArray::fromStdString(bytes));
     form.SavedFlag = true;
+    emit form.documentSaved();
 }
 
 // Reads `path` into the text window and the header field; a failed read
@@ -112,6 +113,14 @@ bool textMayGo(TForm1& form) {
     }
 }
 
+// The chosen file becomes the document's name only once it has loaded.
+void loadChosen(TForm1& form, const QString& path) {
+    Laden(form, path);
+    form.CurrentFileName = path;
+    form.ShowAktDatName();
+    form.OpenDir = folderOf(path);
+}
+
 }  // namespace
 
 void newClose(TForm1& form) {
@@ -126,12 +135,19 @@ void newClose(TForm1& form) {
 void open(TForm1& form) {
     if (!textMayGo(form)) return;
     const std::optional<QString> path = form.platform().askOpenFileName(&form, form.OpenDir);
-    if (path) {
-        Laden(form, *path);
-        form.CurrentFileName = *path;
-        form.ShowAktDatName();
-        form.OpenDir = folderOf(*path);
+    if (path) loadChosen(form, *path);
+    form.FocusTextWindow();
+}
+
+void openFiles(TForm1& form, const QStringList& paths) {
+    if (paths.isEmpty()) return;
+    if (paths.size() > 1) {
+        form.platform().showMessage(QStringLiteral("Korvex öffnet nur eine Datei auf einmal. Nicht geöffnet:\n%1")
+                                        .arg(paths.mid(1).join(u'\n')));
     }
+    if (!textMayGo(form)) return;
+    loadChosen(form,
+               QDir::toNativeSeparators(QDir(form.platform().currentDirectory()).absoluteFilePath(paths.front())));
     form.FocusTextWindow();
 }
 

@@ -1,0 +1,56 @@
+#include "app/recoverylink.h"
+
+#include <QFileInfo>
+#include <QTextCursor>
+#include <algorithm>
+
+#include "app/qtconvert.h"
+#include "app/textwindow.h"
+#include "app/uKorvex21.h"
+#include "dialogs/uKxMsgDlg.h"
+#include "document/headerfield.h"
+#include "typingtest/typingtest.h"
+
+namespace korvex {
+
+RecoveryLink::RecoveryLink(TForm1& form)
+    : form_(form), keeper_(form.platform(), *this, QFileInfo(form.SettingsFilePath).absolutePath()) {
+    using recovery::RecoveryKeeper;
+    QObject::connect(form.MemArbeitsfenster, &QPlainTextEdit::textChanged, &keeper_, &RecoveryKeeper::noteChange);
+    QObject::connect(form.EdiKopfzeile, &QLineEdit::textChanged, &keeper_, &RecoveryKeeper::noteChange);
+    QObject::connect(&form, &TForm1::documentSaved, &keeper_, &RecoveryKeeper::discard);
+    QObject::connect(&form, &TForm1::closeConfirmed, &keeper_, &RecoveryKeeper::discard);
+}
+
+bool RecoveryLink::hasUnsavedText() const {
+    return !form_.SavedFlag && !(form_.MemArbeitsfenster->isDocumentEmpty() && form_.EdiKopfzeile->text().isEmpty());
+}
+
+recovery::Snapshot RecoveryLink::snapshot() const {
+    const TextWindow& memo = *form_.MemArbeitsfenster;
+    return {memo.document()->toRawText(), form_.EdiKopfzeile->text(), form_.CurrentFileName,
+            memo.textCursor().position()};
+}
+
+void RecoveryLink::restore(const recovery::RecoveryRecord& record) {
+    TextWindow& memo = *form_.MemArbeitsfenster;
+    memo.loadBytes(record.text);
+    typingtest::reset(form_);  // a typing test that was running is over: the window is open for editing
+    form_.EdiKopfzeile->setText(fromCp1252(record.header));
+    form_.CurrentFileName = QString::fromStdString(record.fileName);
+    form_.ShowAktDatName();
+    QTextCursor caret(memo.document());
+    caret.setPosition(static_cast<int>(std::clamp<long long>(record.caret, 0, memo.document()->characterCount() - 1)));
+    memo.setTextCursor(caret);
+    form_.SavedFlag = false;  // the text is not in its file: the next close asks
+    form_.StatusUpdate();
+}
+
+bool RecoveryLink::askYesNo(const QString& question) {
+    TKxMsgDlg& dialog = *form_.KxMsgDlg;
+    dialog.CancelVisible = false;
+    dialog.Execute(question);
+    return dialog.YesChosen;
+}
+
+}  // namespace korvex

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "recovery/recoverykeeper.h"
+
+namespace korvex {
+
+class TForm1;
+
+// The main window as recovery sees it, with the keeper wired to its changes,
+// its saves and its confirmed close.
+class RecoveryLink : public recovery::Editor {
+public:
+    explicit RecoveryLink(TForm1& form);
+
+    recovery::RecoveryKeeper& keeper() { return keeper_; }
+
+    bool hasUnsavedText() const override;
+    recovery::Snapshot snapshot() const override;
+    void restore(const recovery::RecoveryRecord& record) override;
+    bool askYesNo(const QString& question) override;
+
+private:
+    TForm1& form_;
+    recovery::RecoveryKeeper keeper_;
+};
+
+}  // namespace korvex

@@ -1,0 +1,88 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+#include <memory>
+#include <optional>
+
+#include "recovery/copywriter.h"
+#include "recovery/recoveryfile.h"
+
+namespace korvex {
+class Platform;
+}
+
+namespace korvex::recovery {
+
+class CopySlot;
+
+// The document at one moment, taken on the GUI thread as cheaply as the
+// window allows; it is turned into bytes on the writer's thread.
+struct Snapshot {
+    QString documentText;  // the window's raw text: blocks separated by U+2029
+    QString header;
+    QString fileName;
+    int caret = 0;
+};
+
+// What recovery needs of the editor.
+class Editor {
+public:
+    virtual ~Editor() = default;
+    // Text or header changed since the last save, load or clear, and not both empty.
+    virtual bool hasUnsavedText() const = 0;
+    virtual Snapshot snapshot() const = 0;
+    // Puts a recovered document into the window, unsaved; throws KxError
+    // when the window cannot take the text.
+    virtual void restore(const RecoveryRecord& record) = 0;
+    // The program's own question dialog; true for JA.
+    virtual bool askYesNo(const QString& question) = 0;
+};
+
+// Keeps a copy of unsaved text beside the settings file: written when the
+// typing has paused for a second, and at least once a minute while it goes
+// on; removed when the document is saved or the program ends as the user
+// confirmed. At start, copies left by an instance that died are offered.
+class RecoveryKeeper : public QObject {
+    Q_OBJECT
+
+public:
+    static constexpr int kQuietMs = 1000;
+    static constexpr int kLongestMs = 60 * 1000;
+    // A text the window can hold (512 MiB) and room for header and name.
+    static constexpr qint64 kMaxCopyBytes = qint64{513} * 1024 * 1024;
+
+    RecoveryKeeper(Platform& platform, Editor& editor, QString folder);
+    ~RecoveryKeeper() override;
+
+    // The text or the header changed.
+    void noteChange();
+    // The document was saved or the close confirmed: the copy goes.
+    void discard();
+    // Asks about each orphaned copy, newest first, until one is restored.
+    void offerOrphans();
+
+    // Writes the copy now and returns when it is on disk.
+    void writeNowAndWait();
+    // This instance's copy; empty until it has claimed a place for one.
+    QString copyPath() const;
+
+private:
+    void writeCopy();
+    bool offer(std::unique_ptr<CopySlot> slot);
+    // Puts a copy that cannot be restored aside and says so; always false.
+    bool reportDamaged(const QString& path);
+    std::optional<RecoveryRecord> readCopy(const QString& path);
+    QString putAside(const QString& path);
+
+    Platform& platform_;
+    Editor& editor_;
+    QString folder_;
+    QTimer quiet_;
+    QTimer longest_;
+    std::unique_ptr<CopySlot> slot_;
+    CopyWriter writer_;  // after slot_: finishes its job before the place is given up
+};
+
+}  // namespace korvex::recovery

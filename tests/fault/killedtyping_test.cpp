@@ -1,0 +1,163 @@
+// The program killed at many moments while and after a user types: once the
+// typing has rested for two seconds, the next start restores every key; a
+// kill in the middle of typing leaves no copy or one whole copy of a part.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <thread>
+
+#include "app/qtconvert.h"
+#include "app/textwindow.h"
+#include "app/windowset.h"
+#include "document/headerfield.h"
+#include "recovery/recoveryfile.h"
+#include "support/fakeplatform.h"
+#include "support/questionanswerer.h"
+
+namespace korvex::testing {
+namespace {
+
+using namespace std::chrono_literals;
+
+// A running typist, its stdout read line by line.
+class Typist {
+public:
+    Typist(const QString& folder, const char* mode) {
+        int out[2];
+        if (pipe(out) != 0) return;
+        const QByteArray dir = QFile::encodeName(folder);
+        pid_ = fork();
+        if (pid_ == 0) {
+            dup2(out[1], STDOUT_FILENO);
+            close(out[0]);
+            close(out[1]);
+            execl(KORVEX_RECOVERY_TYPIST, KORVEX_RECOVERY_TYPIST, dir.constData(), mode, static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        close(out[1]);
+        output_ = fdopen(out[0], "r");
+    }
+    ~Typist() {
+        kill9();
+        if (output_) fclose(output_);
+    }
+    // The text and header the window held when the typing ended.
+    std::pair<std::string, std::string> waitUntilDone() {
+        char line[4096];
+        while (output_ && std::fgets(line, sizeof line, output_)) {
+            char text[2048] = "";
+            char header[512] = "";
+            if (std::sscanf(line, "fertig %2047s %511s", text, header) == 2) {
+                return {QByteArray::fromHex(text).toStdString(), QByteArray::fromHex(header).toStdString()};
+            }
+        }
+        ADD_FAILURE() << "der Helfer endete, ohne fertig zu werden";
+        return {};
+    }
+    void kill9() {
+        if (pid_ <= 0) return;
+        kill(pid_, SIGKILL);
+        int status = 0;
+        waitpid(pid_, &status, 0);
+        EXPECT_TRUE(WIFSIGNALED(status)) << "Helfer endete selbst: " << status;
+        pid_ = -1;
+    }
+
+private:
+    pid_t pid_ = -1;
+    FILE* output_ = nullptr;
+};
+
+// The copies left in the folder, read as the rules read them.
+std::vector<std::optional<recovery::RecoveryRecord>> copiesIn(const QString& folder) {
+    std::vector<std::optional<recovery::RecoveryRecord>> copies;
+    for (const QString& name : QDir(folder).entryList({QStringLiteral("Korvex23Wiederherstellung-*.txt")})) {
+        QFile file(QDir(folder).filePath(name));
+        if (!file.open(QIODevice::ReadOnly)) continue;
+        copies.push_back(recovery::parseRecovery(file.readAll().toStdString()));
+    }
+    return copies;
+}
+
+// The next start in the folder, on the windows of this process, with JA.
+struct Restart {
+    explicit Restart(const QString& folder) {
+        platform.workingDirectory = folder;
+        windows = createWindowSet(platform);
+        answers.answerNext(Reply::Ja);
+        startUp(windows, {});
+        QApplication::processEvents();
+    }
+    FakePlatform platform;
+    WindowSet windows;
+    QuestionAnswerer answers{[this] { return windows.KxMsgDlg; }};
+};
+
+TEST(KilledTyping, AKillTwoSecondsAfterTheLastKeyLosesNothing) {
+    constexpr int kKills = 6;
+    for (int k = 0; k < kKills; ++k) {
+        QTemporaryDir folder;
+        Typist typist(folder.path(), "tippen");
+        const auto [text, header] = typist.waitUntilDone();
+        ASSERT_FALSE(text.empty());
+        std::this_thread::sleep_for(2000ms + k * 500ms / kKills);  // the moments spread over half a second
+        typist.kill9();
+        Restart next(folder.path());
+        EXPECT_EQ(next.answers.questions().size(), 1) << "Abbruch " << k;
+        EXPECT_EQ(next.windows.Form1->MemArbeitsfenster->text(), text) << "Abbruch " << k;
+        EXPECT_EQ(toCp1252(next.windows.Form1->EdiKopfzeile->text()), header) << "Abbruch " << k;
+        EXPECT_FALSE(next.windows.Form1->SavedFlag);
+    }
+}
+
+TEST(KilledTyping, AKillWhileTypingLeavesNoCopyOrAWholeOne) {
+    QTemporaryDir first;
+    Typist whole(first.path(), "tippen");
+    const std::string text = whole.waitUntilDone().first;
+    constexpr int kKills = 12;
+    int withCopy = 0;
+    for (int k = 0; k < kKills; ++k) {
+        QTemporaryDir folder;
+        Typist typist(folder.path(), "tippen");
+        std::this_thread::sleep_for(300ms + k * 2200ms / kKills);  // start, typing, first copies
+        typist.kill9();
+        for (const auto& copy : copiesIn(folder.path())) {
+            ASSERT_TRUE(copy.has_value()) << "Abbruch " << k << ": die Kopie ist nicht ganz";
+            EXPECT_EQ(text.substr(0, copy->text.size()), copy->text) << "Abbruch " << k;
+            ++withCopy;
+        }
+    }
+    std::printf("%d Abbrüche beim Tippen, %d hinterließen eine Kopie\n", kKills, withCopy);
+    EXPECT_GT(withCopy, 0);
+}
+
+// Killed after a typing test locked the window: the restored text is open
+// for editing and the stopwatch is back at its start.
+TEST(KilledTyping, KilledAfterATypingTestTheTextComesBackUnlocked) {
+    QTemporaryDir folder;
+    Typist typist(folder.path(), "stoppuhr");
+    const std::string text = typist.waitUntilDone().first;
+    std::this_thread::sleep_for(2000ms);
+    typist.kill9();
+    Restart next(folder.path());
+    TForm1& form = *next.windows.Form1;
+    EXPECT_EQ(form.MemArbeitsfenster->text(), text);
+    EXPECT_FALSE(form.MemArbeitsfenster->isReadOnly());
+    EXPECT_FALSE(form.TimStopper->isActive());
+    EXPECT_FALSE(form.Stopper.isRunning());
+    EXPECT_EQ(form.EdiTime->text(), QStringLiteral("600"));
+    EXPECT_EQ(form.MemArbeitsfenster->colours().background, form.WindowColor);
+}
+
+}  // namespace
+}  // namespace korvex::testing

@@ -1,0 +1,302 @@
+// Unsaved text kept beside the settings file and offered at the next start;
+// files opened from the command line and dropped onto the window.
+#include <QApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QTest>
+#include <QTimer>
+#include <QUrl>
+#include <optional>
+
+#include "app/controls.h"
+#include "app/uKorvex21.h"
+#include "dialogs/uKxMsgDlg.h"
+#include "document/headerfield.h"
+#include "recovery/recoveryfile.h"
+#include "support/mainwindowfixture.h"
+#include "support/questionanswerer.h"
+
+namespace korvex::testing {
+namespace {
+
+using recovery::RecoveryKeeper;
+
+const QString kFirstCopy = QStringLiteral("Korvex23Wiederherstellung-1.txt");
+
+class RecoveryTest : public MainWindowTest {
+protected:
+    // A start as the program makes it, the question (if one is expected) answered.
+    void restart(std::optional<Reply> reply, const QStringList& files = {}) {
+        windows = WindowSet{};
+        windows = createWindowSet(platform);
+        if (reply) answers.answerNext(*reply);
+        startUp(windows, files);
+        QApplication::processEvents();
+    }
+    void TearDown() override {
+        EXPECT_EQ(answers.unanswered(), 0) << "a queued answer found no question";
+        MainWindowTest::TearDown();
+    }
+    void typeText(const QString& text) {
+        memo().setFocus();
+        QTest::keyClicks(&memo(), text);
+    }
+    RecoveryKeeper& keeper() { return windows.Recovery->keeper(); }
+    QStringList filesInWorkingDir() const {
+        return QDir(workingDir.path()).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    }
+    void dropOnTextWindow(QMimeData& data) {
+        QWidget* target = memo().viewport();
+        const QPoint middle = target->rect().center();
+        QDragEnterEvent enter(middle, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &enter);
+        QDropEvent drop(middle, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &drop);
+        QApplication::processEvents();
+    }
+
+    QuestionAnswerer answers{[this] { return windows.KxMsgDlg; }};
+};
+
+// The copy of a document that has a name: text, header, name and caret come
+// back, unsaved, after the program died a moment after the typing paused.
+TEST_F(RecoveryTest, TypedTextIsWrittenAfterAPauseAndComesBackWithJa) {
+    const QString path = pathInWorkingDir(QStringLiteral("brief.txt"));
+    writeFile(path, "Anfang\r\n");
+    platform.openAnswers.push_back(path);
+    click(form().SpButOeffnen);
+    memo().moveCursor(QTextCursor::End);
+    typeText(QStringLiteral("Gruesse"));
+    form().EdiKopfzeile->setText(QStringLiteral("Betrifft: Größe"));
+    const int caret = memo().textCursor().position();
+    const QString copy = pathInWorkingDir(kFirstCopy);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QFileInfo::exists(copy); }, RecoveryKeeper::kQuietMs + 3000));
+    const QFileDevice::Permissions others = QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ReadOther |
+                                            QFileDevice::WriteOther;
+    EXPECT_EQ(QFileInfo(copy).permissions() & others, QFileDevice::Permissions());
+
+    restart(Reply::Ja);  // the old window set ends without a close, as a killed program would
+    ASSERT_EQ(answers.questions().size(), 1);
+    EXPECT_TRUE(answers.questions()[0].startsWith(
+        QStringLiteral("Ungespeicherten Text wiederherstellen?\nbrief.txt, gesichert am ")));
+    EXPECT_EQ(memo().text(), "Anfang\r\nGruesse");
+    EXPECT_EQ(form().EdiKopfzeile->text(), QStringLiteral("Betrifft: Größe"));
+    EXPECT_EQ(form().CurrentFileName, path);
+    EXPECT_EQ(form().LabShowDatName->text(), path.right(91));
+    EXPECT_EQ(memo().textCursor().position(), caret);
+    EXPECT_FALSE(form().SavedFlag);
+    EXPECT_EQ(readFile(path), QByteArray("Anfang\r\n"));
+}
+
+TEST_F(RecoveryTest, NeinPutsTheCopyAsideUnderADatedNameAndStartsEmpty) {
+    typeText(QStringLiteral("Entwurf"));
+    keeper().writeNowAndWait();
+    const QByteArray copy = readFile(pathInWorkingDir(kFirstCopy));
+    ASSERT_FALSE(copy.isEmpty());
+
+    restart(Reply::Nein);
+    ASSERT_EQ(answers.questions().size(), 1);
+    const QString when = QDateTime::fromSecsSinceEpoch(recovery::parseRecovery(copy.toStdString())->writtenAt)
+                             .toString(QStringLiteral("dd.MM.yyyy HH:mm"));
+    EXPECT_EQ(answers.questions()[0],
+              QStringLiteral("Ungespeicherten Text wiederherstellen?\nunbenannt, gesichert am ") + when);
+    EXPECT_TRUE(memo().isDocumentEmpty());
+    EXPECT_TRUE(form().SavedFlag);
+    const QStringList files = filesInWorkingDir();
+    ASSERT_EQ(files.size(), 1) << files.join(u' ').toStdString();
+    EXPECT_TRUE(files[0].startsWith(QStringLiteral("Korvex23Wiederherstellung vom "))) << files[0].toStdString();
+    EXPECT_EQ(readFile(pathInWorkingDir(files[0])), copy);
+
+    restart(std::nullopt);  // a copy put aside is not asked about again
+    EXPECT_EQ(answers.questions().size(), 1);
+}
+
+// Only an unsaved text has a copy: a save and a close the user confirmed
+// remove it; a close he cancels keeps it.
+TEST_F(RecoveryTest, CopyGoesWithASaveAndAConfirmedCloseOnly) {
+    enum class Act { SaveAs, CloseNein, CloseAbbrechen };
+    struct Case {
+        const char* name;
+        Act act;
+        bool copyStays;
+    };
+    const Case cases[] = {
+        {"Speichern unter", Act::SaveAs, false},
+        {"Schließen mit NEIN", Act::CloseNein, false},
+        {"Schließen mit ABBRECHEN", Act::CloseAbbrechen, true},
+    };
+    for (const Case& c : cases) {
+        restart(std::nullopt);
+        typeText(QStringLiteral("Text"));
+        keeper().writeNowAndWait();
+        const QString copy = keeper().copyPath();
+        ASSERT_TRUE(QFileInfo::exists(copy)) << c.name;
+        switch (c.act) {
+            case Act::SaveAs:
+                platform.saveAnswers.push_back(pathInWorkingDir(QStringLiteral("neu.txt")));
+                click(form().SpButSpUnter);
+                break;
+            case Act::CloseNein: answers.answerNext(Reply::Nein); break;
+            case Act::CloseAbbrechen: answers.answerNext(Reply::Abbrechen); break;
+        }
+        if (c.act != Act::SaveAs) form().close();
+        QApplication::processEvents();
+        EXPECT_EQ(QFileInfo::exists(copy), c.copyStays) << c.name;
+        QFile::remove(copy);
+    }
+}
+
+TEST_F(RecoveryTest, TwoInstancesInOneFolderKeepTheirOwnCopies) {
+    typeText(QStringLiteral("erste"));
+    keeper().writeNowAndWait();
+    WindowSet second = createWindowSet(platform);
+    startUp(second, {});  // the first one lives: its copy is no orphan
+    second.Form1->MemArbeitsfenster->setFocus();
+    QTest::keyClicks(second.Form1->MemArbeitsfenster, QStringLiteral("zweite"));
+    second.Recovery->keeper().writeNowAndWait();
+    keeper().writeNowAndWait();
+
+    const QString firstCopy = keeper().copyPath();
+    const QString secondCopy = second.Recovery->keeper().copyPath();
+    ASSERT_NE(firstCopy, secondCopy);
+    EXPECT_EQ(recovery::parseRecovery(readFile(firstCopy).toStdString())->text, "erste");
+    EXPECT_EQ(recovery::parseRecovery(readFile(secondCopy).toStdString())->text, "zweite");
+    EXPECT_TRUE(answers.questions().isEmpty());
+
+    second = WindowSet{};  // the second one dies; the next start offers its copy
+    WindowSet third = createWindowSet(platform);
+    QuestionAnswerer thirdAnswers([&third] { return third.KxMsgDlg; });
+    thirdAnswers.answerNext(Reply::Ja);
+    startUp(third, {});
+    EXPECT_EQ(thirdAnswers.questions().size(), 1);
+    EXPECT_EQ(third.Form1->MemArbeitsfenster->text(), "zweite");
+    EXPECT_EQ(recovery::parseRecovery(readFile(firstCopy).toStdString())->text, "erste");
+}
+
+// A copy that cannot be restored is put aside with a message; the program
+// starts as it would without one.
+TEST_F(RecoveryTest, DamagedCopiesGiveAMessageAndANormalStart) {
+    typeText(QStringLiteral("gut"));
+    keeper().writeNowAndWait();
+    const QByteArray good = readFile(keeper().copyPath());
+    windows = WindowSet{};
+    QFile::remove(pathInWorkingDir(kFirstCopy));
+    const QString copy = pathInWorkingDir(kFirstCopy);
+    const std::pair<const char*, std::function<void()>> cases[] = {
+        {"abgeschnitten", [&] { writeFile(copy, good.left(good.size() - 3)); }},
+        {"binär",
+         [&] {
+             writeFile(copy, QByteArray("\x7f"
+                                        "ELF\0\1\2\xff\xfe",
+                                        9)
+                                 .repeated(1000));
+         }},
+        {"leer", [&] { writeFile(copy, QByteArray()); }},
+        {"1 GiB",
+         [&] {
+             QFile file(copy);
+             ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+             ASSERT_TRUE(file.resize(qint64{1} << 30));  // sparse: takes no disk
+         }},
+        {"Ordner", [&] { ASSERT_TRUE(QDir(workingDir.path()).mkdir(kFirstCopy)); }},
+        {"Verweis",
+         [&] {
+             writeFile(pathInWorkingDir(QStringLiteral("ziel")), good);
+             ASSERT_TRUE(QFile::link(pathInWorkingDir(QStringLiteral("ziel")), copy));
+         }},
+    };
+    for (const auto& [name, make] : cases) {
+        platform.messages.clear();
+        make();
+        restart(std::nullopt);
+        EXPECT_TRUE(memo().isDocumentEmpty()) << name;
+        ASSERT_EQ(platform.messages.size(), 1) << name;
+        EXPECT_TRUE(platform.messages[0].startsWith(QStringLiteral("Die Sicherungskopie ") + copy +
+                                                    QStringLiteral(" ist beschädigt und wird nicht wiederhergestellt. "
+                                                                   "Sie bleibt als ")))
+            << name << ": " << platform.messages[0].toStdString();
+        EXPECT_FALSE(QFileInfo::exists(copy) || QFileInfo(copy).isSymLink()) << name;
+        typeText(QStringLiteral("weiter"));  // and the program works as usual
+        keeper().writeNowAndWait();
+        const QString ownCopy = keeper().copyPath();
+        EXPECT_EQ(recovery::parseRecovery(readFile(ownCopy).toStdString())->text, "weiter") << name;
+        windows = WindowSet{};
+        QFile::remove(ownCopy);
+    }
+}
+
+// Files named on the command line open as with "Öffnen", relative names
+// from the working directory, the first of several.
+TEST_F(RecoveryTest, FilesFromTheCommandLineOpenAsOeffnenWould) {
+    writeFile(pathInWorkingDir(QStringLiteral("eins.txt")), "Kopf\r\n#kopf#\r\nText eins");
+    const QString eins = QDir::toNativeSeparators(pathInWorkingDir(QStringLiteral("eins.txt")));
+    const QString fehlt = QDir::toNativeSeparators(pathInWorkingDir(QStringLiteral("fehlt.txt")));
+    struct Case {
+        QStringList files;
+        std::string text;
+        QString fileName;
+        QStringList messages;
+        QStringList errors;
+    };
+    const Case cases[] = {
+        {{}, "", QString(), {}, {}},
+        {{QStringLiteral("eins.txt")}, "Text eins", eins, {}, {}},
+        {{eins}, "Text eins", eins, {}, {}},
+        {{QStringLiteral("fehlt.txt")},
+         "",
+         fehlt,
+         {},
+         {QStringLiteral("Datei %1 kann nicht geöffnet werden").arg(fehlt)}},
+        {{QStringLiteral("eins.txt"), QStringLiteral("zwei.txt"), QStringLiteral("/tmp/drei.txt")},
+         "Text eins",
+         eins,
+         {QStringLiteral("Korvex öffnet nur eine Datei auf einmal. Nicht geöffnet:\nzwei.txt\n/tmp/drei.txt")},
+         {}},
+    };
+    for (const Case& c : cases) {
+        platform.messages.clear();
+        platform.errorReports.clear();
+        restart(std::nullopt, c.files);
+        const std::string label = c.files.join(u' ').toStdString();
+        EXPECT_EQ(memo().text(), c.text) << label;
+        EXPECT_EQ(form().CurrentFileName, c.fileName) << label;
+        EXPECT_EQ(form().EdiKopfzeile->text(), c.text.empty() ? QString() : QStringLiteral("Kopf")) << label;
+        EXPECT_EQ(platform.messages, c.messages) << label;
+        EXPECT_EQ(platform.errorReports, c.errors) << label;
+        EXPECT_TRUE(form().SavedFlag) << label;
+    }
+}
+
+// A file dropped from a file manager opens through "Öffnen"'s way, after the
+// save question; dropped text is still inserted.
+TEST_F(RecoveryTest, DroppedFileOpensAfterTheSaveQuestionAndDroppedTextIsInserted) {
+    const QString path = pathInWorkingDir(QStringLiteral("gezogen.txt"));
+    writeFile(path, "aus der Datei");
+    typeText(QStringLiteral("ungespeichert"));
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile(path)});
+    files.setText(path);  // file managers send the path as text too
+    answers.answerNext(Reply::Abbrechen);
+    dropOnTextWindow(files);
+    EXPECT_EQ(memo().text(), "ungespeichert");
+    answers.answerNext(Reply::Nein);
+    dropOnTextWindow(files);
+    EXPECT_EQ(answers.questions(), QStringList(2, QStringLiteral("Aktuelle Textdatei speichern?")));
+    EXPECT_EQ(memo().text(), "aus der Datei");
+    EXPECT_EQ(form().CurrentFileName, QDir::toNativeSeparators(path));
+    EXPECT_TRUE(form().SavedFlag);
+
+    QMimeData text;
+    text.setText(QStringLiteral("eingefügt "));
+    memo().moveCursor(QTextCursor::Start);
+    dropOnTextWindow(text);
+    EXPECT_NE(memo().text().find("eingef\xFCgt "), std::string::npos) << memo().text();
+    EXPECT_EQ(form().CurrentFileName, QDir::toNativeSeparators(path));
+}
+
+}  // namespace
+}  // namespace korvex::testing

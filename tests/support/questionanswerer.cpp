@@ -1,0 +1,43 @@
+#include "support/questionanswerer.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include "dialogs/uKxMsgDlg.h"
+
+namespace korvex::testing {
+
+void QuestionAnswerer::answerNext(Reply reply) {
+    replies_.push_back(reply);
+    if (replies_.size() == 1) {
+        polls_ = 0;
+        waitForQuestion();
+    }
+}
+
+void QuestionAnswerer::waitForQuestion() {
+    QTimer::singleShot(5, this, [this] {
+        TKxMsgDlg* dialog = dialog_();
+        if (!dialog || !dialog->isVisible() || dialog == answered_) {
+            if (!dialog || !dialog->isVisible()) answered_ = nullptr;
+            if (++polls_ < 400) waitForQuestion();
+            return;
+        }
+        answered_ = dialog;
+        const Reply reply = replies_.front();
+        replies_.pop_front();
+        questions_ << dialog->PanMsg->text();
+        switch (reply) {
+            case Reply::Ja: QTest::mouseClick(dialog->ButJa, Qt::LeftButton); break;
+            case Reply::Nein: QTest::mouseClick(dialog->ButNein, Qt::LeftButton); break;
+            case Reply::Abbrechen: QTest::mouseClick(dialog->ButAbbr, Qt::LeftButton); break;
+            case Reply::TitleBar: dialog->close(); break;
+        }
+        answered_ = dialog->isVisible() ? dialog : nullptr;
+        if (!replies_.empty()) waitForQuestion();
+    });
+}
+
+}  // namespace korvex::testing

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QObject>
+#include <QStringList>
+#include <deque>
+#include <functional>
+
+namespace korvex {
+class TKxMsgDlg;
+}
+
+namespace korvex::testing {
+
+enum class Reply { Ja, Nein, Abbrechen, TitleBar };
+
+// Answers the questions of the confirmation dialog as a user would: replies
+// queued together are given one per question, in order, with the mouse.
+class QuestionAnswerer : public QObject {
+public:
+    explicit QuestionAnswerer(std::function<TKxMsgDlg*()> dialog) : dialog_(std::move(dialog)) {}
+
+    void answerNext(Reply reply);
+    // The texts of the questions answered so far.
+    const QStringList& questions() const { return questions_; }
+    // Replies still waiting for their question.
+    int unanswered() const { return static_cast<int>(replies_.size()); }
+
+private:
+    void waitForQuestion();
+
+    std::function<TKxMsgDlg*()> dialog_;
+    std::deque<Reply> replies_;
+    TKxMsgDlg* answered_ = nullptr;
+    int polls_ = 0;
+    QStringList questions_;
+};
+
+}  // namespace korvex::testing

@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyledItemDelegate>
 
 #include "app/qtconvert.h"
 
@@ -82,8 +83,22 @@ void ValueLabel::setValue(const QString& value) {
     resize(width, height());
 }
 
+namespace {
+
+// The list's rows: a colour square and a name in 16 pixels, whatever the style's own rows would take.
+class ColourRow : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        return {QStyledItemDelegate::sizeHint(option, index).width(), ColourPicker::kRowHeight};
+    }
+};
+
+}  // namespace
+
 ColourPicker::ColourPicker(QWidget* parent) : QComboBox(parent) {
     setEditable(false);
+    setItemDelegate(new ColourRow(this));
     setIconSize(QSize(12, 12));
     for (const NamedColour& named : colourNames()) {
         if (named.colour == colours::None || named.colour == colours::Default) continue;

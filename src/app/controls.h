@@ -75,6 +75,8 @@ public:
 class ColourPicker : public QComboBox {
     Q_OBJECT
 public:
+    static constexpr int kRowHeight = 16;
+
     explicit ColourPicker(QWidget* parent);
     // Selects the entry of that colour, or none when the colour has no entry.
     void selectColour(Colour colour);

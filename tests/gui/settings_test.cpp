@@ -205,6 +205,27 @@ TEST_F(SettingsFileTest, ValuesInOtherFormsAreReadAndUnknownColoursKept) {
     EXPECT_EQ(written[10], "----italic");
 }
 
+TEST_F(SettingsFileTest, RegressionNoneOrDefaultAsWindowColourHidTheText) {
+    const QPalette system = QApplication::palette();
+    for (const char* colour : {"clNone", "clDefault"}) {
+        for (const char* fontColour : {"clWindowText", "clNone", "clDefault"}) {
+            SCOPED_TRACE(std::string(colour) + " " + fontColour);
+            writeSettings(lines("100", "120", "500", "600", colour, "Arial", "12", "----------", fontColour)
+                          << QStringLiteral("EndOfFile"));
+            startProgram();
+            // The control's own colours, as without any colour of the file.
+            for (QWidget* field : {static_cast<QWidget*>(&memo()), static_cast<QWidget*>(form().EdiKopfzeile)}) {
+                EXPECT_EQ(field->palette().color(QPalette::Base), system.color(QPalette::Base));
+                EXPECT_EQ(field->palette().color(QPalette::Text), system.color(QPalette::Text));
+                EXPECT_NE(field->palette().color(QPalette::Base), field->palette().color(QPalette::Text));
+            }
+            closeProgram();
+            EXPECT_EQ(writtenLines().value(7), colour);
+            EXPECT_EQ(writtenLines().value(11), fontColour);
+        }
+    }
+}
+
 TEST_F(SettingsFileTest, BadColourStopsReadingAfterTheGeometry) {
     writeSettings(lines("100", "120", "500", "600", "green", "Arial", "12", "bold------", "clRed")
                   << QStringLiteral("EndOfFile"));

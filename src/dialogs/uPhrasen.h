@@ -42,6 +42,7 @@ protected:
     void FormActivate();
     void FormClose();
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -56,6 +57,8 @@ private:
     bool loading_ = false;
     // The show handler already ran for the activation that follows a show.
     bool activationPending_ = false;
+    // A click into the phrases made this window active.
+    bool clickedIntoPhrases_ = false;
 };
 
 }  // namespace korvex

@@ -115,6 +115,19 @@ TEST_F(PhrasesTest, ActivationReloadsTheFileWhenNothingIsUnsaved) {
     EXPECT_FALSE(editor().PhrasesModified);
 }
 
+TEST_F(PhrasesTest, RegressionClickBackIntoThePhrasesLostTheFirstKey) {
+    writeFile(phraseFile(), "Anlagen");
+    openEditor();
+    activate(form());
+    // The click arrives before the window manager reports the activation it causes.
+    QTest::mouseClick(phrases().viewport(), Qt::LeftButton, {}, QPoint(200, 5));
+    activate(editor());
+    EXPECT_EQ(QApplication::focusWidget(), &phrases());
+    type(" ");  // on "Phrase einfügen" it would insert a phrase
+    EXPECT_EQ(phrases().toPlainText(), "Anlagen ");
+    EXPECT_TRUE(editor().isVisible());
+}
+
 TEST_F(PhrasesTest, ActivationKeepsUnsavedEdits) {
     writeFile(phraseFile(), "Alt");
     openEditor();

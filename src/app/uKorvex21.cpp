@@ -311,6 +311,44 @@ void TForm1::showEvent(QShowEvent* event) {
 
 void TForm1::FormShow() { FocusTextWindow(); }
 
+bool TForm1::event(QEvent* event) {
+    const bool handled = QMainWindow::event(event);
+    // Framing moves the client area inside the frame: the first moment the frame is known.
+    if (outerSizeToFit_ && (event->type() == QEvent::Move || event->type() == QEvent::Resize)) fitOuterSizeToFrame();
+    return handled;
+}
+
+QMargins TForm1::frameMargins() const {
+    const QRect outer = frameGeometry();
+    const QRect inner = geometry();
+    return {inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+            outer.bottom() - inner.bottom()};
+}
+
+QSize TForm1::minimumOuterSize() const { return minimumSize().expandedTo(minimumSizeHint()).grownBy(frameMargins()); }
+
+QRect TForm1::outerGeometry() const {
+    QRect outer = isMinimized() ? normalGeometry().marginsAdded(frameMargins()) : frameGeometry();
+    outer.setSize(outer.size().expandedTo(minimumOuterSize()));
+    return outer;
+}
+
+void TForm1::setOuterGeometry(const QRect& outer) {
+    // A top-level window's position is its frame's, framed or not.
+    move(outer.topLeft());
+    outerSizeToFit_ = outer.size();
+    fitOuterSizeToFrame();
+    if (outerSizeToFit_) resize(outer.size());  // no frame so far: outer and inner are one
+}
+
+void TForm1::fitOuterSizeToFrame() {
+    const QMargins frame = frameMargins();
+    if (frame.isNull()) return;
+    const QSize outer = *outerSizeToFit_;
+    outerSizeToFit_.reset();
+    resize(outer.shrunkBy(frame));
+}
+
 void TForm1::closeEvent(QCloseEvent* event) { event->setAccepted(FormClose()); }
 
 bool TForm1::FormClose() {

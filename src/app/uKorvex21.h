@@ -3,6 +3,7 @@
 #include <QMainWindow>
 #include <QStringList>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -127,6 +128,15 @@ public:
     // Runs a handler; an error it raises ends it and goes to the default error report.
     void guarded(const std::function<void()>& handler);
 
+    // The window's outer rectangle, frame and title bar included, as the
+    // settings file keeps it: a minimised window gives where it opens again,
+    // and it is never smaller than the window can be.
+    QRect outerGeometry() const;
+    // Places the frame there. Before a window manager has framed the window
+    // its frame is unknown; the size is then fitted again once it is.
+    void setOuterGeometry(const QRect& outer);
+    QSize minimumOuterSize() const;
+
 public slots:
     void SpButSchliessenClick();
     void SpButOeffnenClick();
@@ -166,6 +176,7 @@ protected:
     void FormShow();
     // The close handler: the save question, then the settings file; false keeps the window open.
     bool FormClose();
+    bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
@@ -177,9 +188,12 @@ private:
     void buildMenu();
     void connectHandlers();
     void setTabOrder();
+    QMargins frameMargins() const;
+    void fitOuterSizeToFrame();
 
     Platform& platform_;
     bool shown_ = false;
+    std::optional<QSize> outerSizeToFit_;
 };
 
 }  // namespace korvex

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QWindow>
 
 #include "app/controls.h"
 #include "app/qtconvert.h"
@@ -269,23 +270,52 @@ TEST_F(SettingsFileTest, UnwritableFileReportsAndKeepsTheWindowOpen) {
     EXPECT_TRUE(form().isVisible());
 }
 
-TEST_F(SettingsFileTest, WindowOffEveryScreenOpensOnThePrimaryScreen) {
+TEST_F(SettingsFileTest, RegressionGeometryFromTheFilePushedTheWindowAwayOrAteMemory) {
     const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
-    writeSettings(lines("-5000", "-5000", "300", "400", "clYellow", "Arial", "12", "bold------", "clRed")
-                  << QStringLiteral("EndOfFile"));
-    startProgram();
-    EXPECT_TRUE(platform.messages.isEmpty());
-    const QRect outer = form().frameGeometry();
-    EXPECT_TRUE(area.contains(outer)) << outer.x() << "," << outer.y();
-    EXPECT_EQ(outer.size(), QSize(400, 300));
-    EXPECT_EQ(memo().colours().background, colours::Yellow);
+    const QString wider = QString::number(area.width() + 300);
+    const QString higher = QString::number(area.height() + 300);
+    struct Row {
+        QString top, left, height, width;
+        QSize size;  // empty: as large as the screen's free area
+    };
+    const Row rows[] = {{"-5000", "-5000", "300", "400", {400, 300}},
+                        {"9000", "9000", higher, wider, {}},
+                        {"2147483000", "2147483000", "300", "400", {400, 300}},
+                        {"-2147483648", "2147483647", "300", "400", {400, 300}},
+                        {"0", "0", "20000", "20000", {}},
+                        {"2147483647", "2147483647", "2147483647", "2147483647", {}}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE((row.top + " " + row.left + " " + row.height + " " + row.width).toStdString());
+        writeSettings(lines(row.top, row.left, row.height, row.width, "clYellow", "Arial", "12", "bold------", "clRed")
+                      << QStringLiteral("EndOfFile"));
+        startProgram();
+        EXPECT_TRUE(platform.messages.isEmpty());
+        const QRect outer = form().frameGeometry();
+        EXPECT_TRUE(area.contains(outer)) << outer.x() << "," << outer.y() << " " << outer.width() << "x"
+                                          << outer.height();
+        EXPECT_EQ(outer.size(), row.size.isEmpty() ? area.size() : row.size);
+        EXPECT_EQ(memo().colours().background, colours::Yellow);
+    }
+}
 
-    // Larger than the screen as well: shrunk to fit.
-    writeSettings(lines("9000", "9000", QString::number(area.height() + 300), QString::number(area.width() + 300),
-                        "clYellow", "Arial", "12", "bold------", "clRed")
+TEST_F(SettingsFileTest, RegressionASizeBelowTheWindowsMinimumWasStored) {
+    // As a window system may report a window it has not yet sized.
+    form().windowHandle()->resize(1, 1);
+    QApplication::processEvents();
+    closeProgram();
+    const QSize minimum = form().minimumSizeHint();
+    EXPECT_GE(writtenLines().value(4).toInt(), minimum.height());
+    EXPECT_GE(writtenLines().value(5).toInt(), minimum.width());
+
+    // Read back, such a size gives the smallest window, which is stored as it is.
+    writeSettings(lines("100", "120", "1", "1", "clYellow", "Arial", "12", "bold------", "clRed")
                   << QStringLiteral("EndOfFile"));
     startProgram();
-    EXPECT_TRUE(area.contains(form().frameGeometry()));
+    const QSize smallest = form().frameGeometry().size();
+    EXPECT_EQ(smallest, form().minimumOuterSize());
+    closeProgram();
+    EXPECT_EQ(writtenLines().value(4), QString::number(smallest.height()));
+    EXPECT_EQ(writtenLines().value(5), QString::number(smallest.width()));
 }
 
 TEST_F(SettingsFileTest, FontSizesThePlatformCannotShowAreIgnored) {

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/controls.h"
 #include "app/kxerror.h"
@@ -71,6 +72,36 @@ QLabel* makeCaption(const char* name, const QString& caption, QRect geometry, QW
     label->setFont(font);
     label->setMargin(0);
     return label;
+}
+
+// The files written at close that could not be: their errors and what is lost without each.
+struct CloseFailures {
+    QStringList messages;
+    QStringList lost;
+
+    bool allIn(const QStringList& reported) const {
+        return std::all_of(messages.begin(), messages.end(), [&](const QString& m) { return reported.contains(m); });
+    }
+    QString report() const {
+        return messages.join(QStringLiteral(".\n")) +
+               QStringLiteral(".\nKorvex bleibt geöffnet. Erneutes Beenden schließt Korvex, ohne ") +
+               lost.join(QStringLiteral(" und ")) + QStringLiteral(" zu speichern");
+    }
+};
+
+CloseFailures writeFilesAtClose(TForm1& form) {
+    CloseFailures failures;
+    const auto attempt = [&failures](const QString& whatIsLost, const std::function<void()>& write) {
+        try {
+            write();
+        } catch (const KxError& error) {
+            failures.messages << QString::fromUtf8(error.what());
+            failures.lost << whatIsLost;
+        }
+    };
+    attempt(QStringLiteral("die Einstellungen"), [&form] { settings::writeSettingsFile(form); });
+    if (form.Form3) attempt(QStringLiteral("die geänderten Phrasen"), [&form] { form.Form3->saveUnsavedPhrases(); });
+    return failures;
 }
 
 ValueLabel* makeValueLabel(const char* name, QPoint topLeft, QWidget* parent) {
@@ -353,15 +384,13 @@ void TForm1::closeEvent(QCloseEvent* event) { event->setAccepted(FormClose()); }
 
 bool TForm1::FormClose() {
     if (!document::closeAllowed(*this)) return false;
-    try {
-        settings::writeSettingsFile(*this);
-    } catch (const KxError& error) {
-        // The window stays open; the next close asks and writes again.
-        platform_.showErrorReport(QString::fromUtf8(error.what()));
-        return false;
-    }
-    if (Form3) Form3->saveUnsavedPhrases();
-    return true;
+    const CloseFailures failures = writeFilesAtClose(*this);
+    // A file that cannot be written keeps the window open once, so nothing
+    // goes unnoticed; closing again after that report ends without it.
+    if (failures.allIn(closeFailuresReported_)) return true;
+    closeFailuresReported_ = failures.messages;
+    platform_.showErrorReport(failures.report());
+    return false;
 }
 
 void TForm1::guarded(const std::function<void()>& handler) {

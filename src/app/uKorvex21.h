@@ -194,6 +194,7 @@ private:
     Platform& platform_;
     bool shown_ = false;
     std::optional<QSize> outerSizeToFit_;
+    QStringList closeFailuresReported_;  // files the user was told could not be written
 };
 
 }  // namespace korvex

@@ -256,6 +256,8 @@ void TForm3::FormClose() {
     if (PhrasesModified) main_.guarded([this] { writePhraseFile(); });
 }
 
-void TForm3::saveUnsavedPhrases() { FormClose(); }
+void TForm3::saveUnsavedPhrases() {
+    if (PhrasesModified) writePhraseFile();
+}
 
 }  // namespace korvex

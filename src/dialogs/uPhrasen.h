@@ -19,7 +19,8 @@ public:
 
     // "Phr" in the main window: show the editor at the main window's width.
     void showFromMainWindow();
-    // At the end of the program: phrases edited since the last write go to the phrase file.
+    // At the end of the program: phrases edited since the last write go to
+    // the phrase file. Throws KxError when it cannot be written.
     void saveUnsavedPhrases();
 
     QFrame* PanOben;

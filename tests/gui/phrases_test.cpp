@@ -2,6 +2,7 @@
 // file, inserting a marked phrase directly or through the clipboard, and
 // keeping unsaved edits across window switches and the end of the program.
 #include <QApplication>
+#include <QDir>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
@@ -184,6 +185,26 @@ TEST_F(PhrasesTest, UnsavedEditsAreWrittenWhenTheProgramEnds) {
     EXPECT_TRUE(editor().isVisible());
     EXPECT_TRUE(form().close());
     EXPECT_EQ(readFile(phraseFile()), "Betrifft: Ihr Schreiben");
+}
+
+TEST_F(PhrasesTest, RegressionFailedWriteAtTheEndLostTheEditedPhrases) {
+    form().PhraseFilePath = QDir::toNativeSeparators(pathInWorkingDir("fehlt/KorvexPhrasen.txt"));
+    openEditor();
+    caretToEnd();
+    type(" Ihr Schreiben");
+    activate(form());
+    EXPECT_FALSE(form().close());
+    ASSERT_EQ(platform.errorReports.size(), 1);
+    EXPECT_TRUE(platform.errorReports[0].startsWith(
+        QStringLiteral("Datei %1 kann nicht erstellt werden.\n").arg(form().PhraseFilePath)));
+    EXPECT_TRUE(platform.errorReports[0].contains("ohne die geänderten Phrasen zu speichern"));
+    EXPECT_TRUE(form().isVisible());
+    EXPECT_TRUE(editor().PhrasesModified);
+    EXPECT_TRUE(phrases().toPlainText().endsWith("mitteilen: Ihr Schreiben"));
+    // Once the folder is back, the next close writes them.
+    ASSERT_TRUE(QDir(workingDir.path()).mkdir("fehlt"));
+    EXPECT_TRUE(form().close());
+    EXPECT_TRUE(readFile(phraseFile()).endsWith("mitteilen: Ihr Schreiben"));
 }
 
 TEST_F(PhrasesTest, InsertingPutsThePhraseAtTheCaretAndWritesTheFile) {

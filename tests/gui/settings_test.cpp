@@ -4,12 +4,16 @@
 #include <QApplication>
 #include <QDir>
 #include <QGuiApplication>
+#include <QPushButton>
 #include <QScreen>
+#include <QTest>
+#include <QTimer>
 #include <QWindow>
 
 #include "app/controls.h"
 #include "app/qtconvert.h"
 #include "app/uKorvex21.h"
+#include "dialogs/uKxMsgDlg.h"
 #include "document/headerfield.h"
 #include "settings/settingsfile.h"
 #include "support/mainwindowfixture.h"
@@ -59,6 +63,13 @@ protected:
     void closeProgram() {
         form().close();
         QApplication::processEvents();
+    }
+    // Clicks "Ja" in the confirmation dialog as soon as it asks.
+    void answerSaveQuestionWithJa() {
+        QTimer::singleShot(10, [this] {
+            if (windows.KxMsgDlg->isVisible()) QTest::mouseClick(windows.KxMsgDlg->ButJa, Qt::LeftButton);
+            else answerSaveQuestionWithJa();
+        });
     }
     int pixelsFor(int points) {
         return qRound(points * QGuiApplication::primaryScreen()->logicalDotsPerInchY() / 72.0);
@@ -260,14 +271,31 @@ TEST_F(SettingsFileTest, WindowColourIsStoredNotTheTextWindowsCurrentColour) {
     EXPECT_EQ(writtenLines().value(7), "clMoneyGreen");
 }
 
-TEST_F(SettingsFileTest, UnwritableFileReportsAndKeepsTheWindowOpen) {
+TEST_F(SettingsFileTest, RegressionUnwritableFileKeptTheUserInForEver) {
     form().SettingsFilePath = QDir::toNativeSeparators(pathInWorkingDir(QStringLiteral("fehlt/Korvex23Ini.txt")));
+    const QString document = pathInWorkingDir(QStringLiteral("brief.txt"));
+    memo().setFocus();
+    QTest::keyClicks(&memo(), "Erster Satz.");
+    // The save question comes first on every close, and is answered "Ja".
+    platform.saveAnswers = {document};
+    answerSaveQuestionWithJa();
     form().close();
     QApplication::processEvents();
     ASSERT_EQ(platform.errorReports.size(), 1);
-    EXPECT_EQ(platform.errorReports[0],
-              QStringLiteral("Datei %1 kann nicht erstellt werden").arg(form().SettingsFilePath));
+    EXPECT_TRUE(platform.errorReports[0].startsWith(
+        QStringLiteral("Datei %1 kann nicht erstellt werden.\n").arg(form().SettingsFilePath)));
+    EXPECT_TRUE(platform.errorReports[0].contains("ohne die Einstellungen zu speichern"));
     EXPECT_TRUE(form().isVisible());
+    EXPECT_EQ(readFile(document), "Erster Satz.");
+
+    QTest::keyClicks(&memo(), " Zweiter.");
+    answerSaveQuestionWithJa();
+    form().close();
+    QApplication::processEvents();
+    EXPECT_FALSE(form().isVisible());
+    EXPECT_EQ(platform.errorReports.size(), 1);
+    EXPECT_EQ(readFile(document), "Erster Satz. Zweiter.");
+    EXPECT_FALSE(QFile::exists(form().SettingsFilePath));
 }
 
 TEST_F(SettingsFileTest, RegressionGeometryFromTheFilePushedTheWindowAwayOrAteMemory) {

@@ -1,14 +1,18 @@
 // The system's dialogs as the program shows them: in German whatever the
-// system's language.
+// system's language, and the font dialog preset with the font the user sees.
 #include <QAbstractButton>
 #include <QApplication>
+#include <QColorDialog>
 #include <QFileDialog>
+#include <QFontDialog>
+#include <QFontInfo>
 #include <QMenu>
 #include <QTest>
 #include <QTimer>
 #include <functional>
 #include <memory>
 
+#include "app/controls.h"
 #include "app/germanqt.h"
 #include "app/uKorvex21.h"
 #include "document/headerfield.h"
@@ -16,6 +20,14 @@
 
 namespace korvex::testing {
 namespace {
+
+// The fake platform, but with the system's own font dialog.
+class SystemFontDialog : public FakePlatform {
+public:
+    std::optional<FontChoice> askFont(QWidget* parent, const FontChoice& initial) override {
+        return QtPlatform::askFont(parent, initial);
+    }
+};
 
 // Acts on the next modal dialog of the kind given once it shows; one that
 // never shows, or stays open, is rejected after a while so no test hangs.
@@ -85,6 +97,55 @@ TEST_F(SystemDialogsTest, FileDialogsAndContextMenusSpeakGerman) {
         EXPECT_TRUE(menu.contains("&Kopieren")) << menu.join(", ").toStdString();
         EXPECT_FALSE(menu.contains("Select All"));
     }
+}
+
+class FontDialogTest : public SystemDialogsTest {
+protected:
+    SystemFontDialog systemFonts;
+
+    void SetUp() override {
+        ASSERT_TRUE(workingDir.isValid());
+        systemFonts.workingDirectory = workingDir.path();
+        windows = createWindowSet(systemFonts);
+        windows.Form1->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(windows.Form1.get()));
+    }
+};
+
+TEST_F(FontDialogTest, RegressionDialogOpenedOnAnotherFaceAndOkChangedTheFont) {
+    const QFont before = memo().font();  // "Courier New", 13 pixels, a face of that name may be missing
+    QFont shown;
+    QString title;
+    whenShown<QFontDialog>([&](QFontDialog& dialog) {
+        shown = dialog.currentFont();
+        title = dialog.windowTitle();
+        whenShown<QColorDialog>([](QColorDialog& colours) { colours.accept(); });
+        dialog.accept();  // OK without a change
+    });
+    click(form().SpButFonts);
+    EXPECT_EQ(title, "Schriftart auswählen");
+    // The face and size the user sees in the text window.
+    EXPECT_EQ(shown.family(), QFontInfo(before).family());
+    EXPECT_EQ(shown.pointSize(), QFontInfo(before).pointSize());
+    EXPECT_FALSE(shown.bold());
+    // Unchanged, down to the name and the pixel size the settings file keeps.
+    EXPECT_EQ(memo().font(), before);
+    EXPECT_EQ(memo().font().family(), "Courier New");
+    EXPECT_EQ(memo().font().pixelSize(), 13);
+    EXPECT_EQ(form().EdiKopfzeile->font(), before);
+}
+
+TEST_F(FontDialogTest, ChangingOnlyTheStyleKeepsTheFacesNameAndSize) {
+    whenShown<QFontDialog>([](QFontDialog& dialog) {
+        // The style "Bold" chosen, face and size left as shown.
+        dialog.setCurrentFont(QFont(dialog.currentFont().family(), dialog.currentFont().pointSize(), QFont::Bold));
+        whenShown<QColorDialog>([](QColorDialog& colours) { colours.accept(); });
+        dialog.accept();
+    });
+    click(form().SpButFonts);
+    EXPECT_EQ(memo().font().family(), "Courier New");
+    EXPECT_EQ(memo().font().pixelSize(), 13);
+    EXPECT_TRUE(memo().font().bold());
 }
 
 }  // namespace

@@ -3,6 +3,9 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextLayout>
 #include <QTimer>
 
 #include "app/qtconvert.h"
@@ -45,6 +48,24 @@ TEST_F(InfoTest, WidthIsFixedHeightIsNot) {
     EXPECT_EQ(info().height(), 400);
     // The text window takes the height; the button panel stays at the bottom.
     EXPECT_EQ(info().MemInfo->height(), 400 - 41);
+    info().hide();
+}
+
+TEST_F(InfoTest, RegressionTextWasHardWrappedWiderThanTheWindow) {
+    info().show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&info()));
+    QTextDocument& text = *info().MemInfo->document();
+    int flowing = 0;
+    for (QTextBlock line = text.begin(); line.isValid(); line = line.next()) {
+        text.documentLayout()->blockBoundingRect(line);  // lays the line out at the window's width
+        ASSERT_NE(line.layout(), nullptr);
+        if (line.layout()->lineCount() <= 1) continue;
+        // Only a paragraph written as one line may flow over several: it ends a sentence.
+        const QString shown = line.text().trimmed();
+        EXPECT_TRUE(QStringLiteral(".:;!?").contains(shown.back())) << shown.toStdString();
+        ++flowing;
+    }
+    EXPECT_GT(flowing, 5);  // the paragraphs do flow: the window wraps them
     info().hide();
 }
 

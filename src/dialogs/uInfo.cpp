@@ -6,6 +6,7 @@
 #include <QPalette>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QVBoxLayout>
 
 #include "app/qtconvert.h"
@@ -26,10 +27,11 @@ QString infoText() {
 TForm2::TForm2(QWidget* mainWindow) : QDialog(mainWindow, Qt::Dialog | Qt::WindowStaysOnTopHint) {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("Korvex V2.3 // Info und Gebrauchshinweise"));
-    resize(452, 523);
-    // Only the height may change: the text is laid out for this width.
-    setMinimumWidth(452);
-    setMaximumWidth(452);
+    resize(kWidth, 523);
+    // Only the height may change: the text is laid out for this width. The
+    // limits are hints to a window manager; resizeEvent holds them without one.
+    setMinimumWidth(kWidth);
+    setMaximumWidth(kWidth);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -63,6 +65,11 @@ TForm2::TForm2(QWidget* mainWindow) : QDialog(mainWindow, Qt::Dialog | Qt::Windo
     buttonFont.setBold(true);
     ButInfoOK->setFont(buttonFont);
     connect(ButInfoOK, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+void TForm2::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    if (event->size().width() != kWidth) resize(kWidth, event->size().height());
 }
 
 void TForm2::showEvent(QShowEvent* event) {

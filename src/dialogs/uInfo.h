@@ -12,6 +12,8 @@ namespace korvex {
 class TForm2 : public QDialog {
     Q_OBJECT
 public:
+    static constexpr int kWidth = 452;
+
     explicit TForm2(QWidget* mainWindow);
 
     QPlainTextEdit* MemInfo;
@@ -19,6 +21,7 @@ public:
     QPushButton* ButInfoOK;
 
 protected:
+    void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
 };
 

@@ -7,6 +7,7 @@
 #include <QTextDocument>
 #include <QTextLayout>
 #include <QTimer>
+#include <QWindow>
 
 #include "app/qtconvert.h"
 #include "app/uKorvex21.h"
@@ -48,6 +49,18 @@ TEST_F(InfoTest, WidthIsFixedHeightIsNot) {
     EXPECT_EQ(info().height(), 400);
     // The text window takes the height; the button panel stays at the bottom.
     EXPECT_EQ(info().MemInfo->height(), 400 - 41);
+    info().hide();
+}
+
+TEST_F(InfoTest, RegressionWidthChangedWhereNoWindowManagerHeldTheSizeHints) {
+    info().show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&info()));
+    // As the display server resizes a window when nothing enforces its hints.
+    info().windowHandle()->resize(700, 640);
+    QTRY_COMPARE(info().height(), 640);
+    QApplication::processEvents();
+    EXPECT_EQ(info().width(), 452);
+    EXPECT_EQ(info().windowHandle()->width(), 452);
     info().hide();
 }
 

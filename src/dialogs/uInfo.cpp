@@ -67,12 +67,29 @@ TForm2::TForm2(QWidget* mainWindow) : QDialog(mainWindow, Qt::Dialog | Qt::Windo
     connect(ButInfoOK, &QPushButton::clicked, this, &QDialog::accept);
 }
 
+void TForm2::centreOnMainWindow() {
+    const QWidget* main = parentWidget();
+    if (!main) return;
+    // Frame on frame. Before a window manager has framed this window, its
+    // frame is taken to be like the main window's, which it already framed.
+    const bool framed = frameGeometry() != geometry();
+    const QWidget& frameLike = framed ? static_cast<const QWidget&>(*this) : *main;
+    const QMargins frame(frameLike.geometry().left() - frameLike.frameGeometry().left(),
+                         frameLike.geometry().top() - frameLike.frameGeometry().top(),
+                         frameLike.frameGeometry().right() - frameLike.geometry().right(),
+                         frameLike.frameGeometry().bottom() - frameLike.geometry().bottom());
+    QRect outer(QPoint(), size().grownBy(frame));
+    outer.moveCenter(main->frameGeometry().center());
+    setGeometry(outer.marginsRemoved(frame));
+}
+
 void TForm2::resizeEvent(QResizeEvent* event) {
     QDialog::resizeEvent(event);
     if (event->size().width() != kWidth) resize(kWidth, event->size().height());
 }
 
 void TForm2::showEvent(QShowEvent* event) {
+    centreOnMainWindow();
     QDialog::showEvent(event);
     ButInfoOK->setFocus(Qt::OtherFocusReason);
 }

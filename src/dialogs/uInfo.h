@@ -23,6 +23,9 @@ public:
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
+
+private:
+    void centreOnMainWindow();
 };
 
 }  // namespace korvex

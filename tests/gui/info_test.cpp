@@ -110,6 +110,10 @@ TEST_F(InfoTest, TheInfoMenuItemShowsItCentredWithTheFocusOnOk) {
     bool readOnlyAfterTyping = false;
     QString textBefore = info().MemInfo->toPlainText();
     QTimer::singleShot(0, &info(), [&] {
+        // A window manager frames and activates the window first; it tells
+        // the frame a moment later (without one, there is none to wait for).
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&info()));
+        QTest::qWaitFor([&] { return info().frameGeometry() != info().geometry(); }, 1000);
         focusDuring = info().focusWidget();
         centreDuring = info().frameGeometry().center();
         QTest::keyClicks(info().MemInfo, "abc");

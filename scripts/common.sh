@@ -12,6 +12,10 @@ korvex_packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
 )
 
+# What the window tests need besides: a virtual X display with a window
+# manager, and a tool that clicks and types as a user does.
+korvex_desktop_packages=(xvfb openbox x11-utils xdotool)
+
 korvex_install_packages() {
   local missing=()
   local pkg

@@ -1,10 +1,9 @@
 // The real program on a desktop with a window manager (run-on-xvfb starts
-// one), driven as a user drives it: started in a folder, clicked at and
-// typed into through the X server, closed with "EX".
+// one), driven as a user drives it: started in a folder, clicked at through
+// the X server, closed with "EX".
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -94,7 +93,8 @@ class Korvex {
 public:
     explicit Korvex(const QString& folder) {
         process_.setWorkingDirectory(folder);
-        process_.start(QStringLiteral(KORVEX_PROGRAM), {});
+        // KORVEX_PROGRAM in the environment tries another build, an installed one for instance.
+        process_.start(qEnvironmentVariable("KORVEX_PROGRAM", QStringLiteral(KORVEX_PROGRAM)), {});
         window = waitForWindow(QStringLiteral("Korvex Version 2.3"));
         outer = outerOnceFramed(window);
         client = clientArea(window);
@@ -113,6 +113,13 @@ public:
     // "EX", and the program ends; false when it does not.
     bool closeWithEx() {
         clickAt(toolPanel(528, 20));
+        return process_.waitForFinished(kPatienceMs) && process_.exitCode() == 0;
+    }
+
+    // Alt+F4, which the window manager turns into a close request.
+    bool closeWithAltF4() {
+        run(QStringLiteral("xdotool"), {QStringLiteral("windowactivate"), QStringLiteral("--sync"), window,
+                                        QStringLiteral("key"), QStringLiteral("alt+F4")});
         return process_.waitForFinished(kPatienceMs) && process_.exitCode() == 0;
     }
 
@@ -164,6 +171,32 @@ TEST_F(ProgramOnTheDesktop, RegressionWindowWalkedAndGrewOnEveryRun) {
     }
 }
 
+TEST_F(ProgramOnTheDesktop, RegressionSizeBelowTheMinimumNeverSettled) {
+    const QString path = inFolder(QStringLiteral("Korvex23Ini.txt"));
+    ASSERT_TRUE(writeFile(path,
+                          "Korvex-V2.3 INI:\r\n>> Top, Left, Height, Width:\r\n71\r\n214\r\n1\r\n1\r\n"
+                          ">> Color, Font, FontSize, FettKursiv, FontColor:\r\nclMoneyGreen\r\nCourier New\r\n"
+                          "10\r\n----------\r\nclWindowText\r\n\r\n\r\nEndOfFile\r\n"));
+    QRect smallest;
+    QByteArray written;
+    for (int round = 1; round <= 2; ++round) {
+        SCOPED_TRACE(round);
+        Korvex korvex(folder.path());
+        ASSERT_FALSE(korvex.window.isEmpty()) << "no window";
+        if (round == 2) EXPECT_EQ(korvex.outer, smallest);
+        smallest = korvex.outer;
+        ASSERT_TRUE(korvex.closeWithAltF4());  // "EX" lies outside so small a window
+        // The smallest window the layout allows, stored as the frame's size.
+        const QList<QByteArray> lines = readFile(path).split('\n');
+        ASSERT_GE(lines.size(), 6);
+        EXPECT_EQ(lines[4].trimmed().toInt(), smallest.height());
+        EXPECT_EQ(lines[5].trimmed().toInt(), smallest.width());
+        EXPECT_GT(smallest.height(), 100);
+        if (round == 2) EXPECT_EQ(readFile(path), written);
+        written = readFile(path);
+    }
+}
+
 TEST_F(ProgramOnTheDesktop, RegressionSystemDialogsSpokeEnglish) {
     Korvex korvex(folder.path());
     ASSERT_FALSE(korvex.window.isEmpty()) << "no window";
@@ -174,28 +207,6 @@ TEST_F(ProgramOnTheDesktop, RegressionSystemDialogsSpokeEnglish) {
         run(QStringLiteral("xdotool"),
             {QStringLiteral("key"), QStringLiteral("--window"), dialog, QStringLiteral("Escape")});
         pause(300);
-    }
-    EXPECT_TRUE(korvex.closeWithEx());
-}
-
-TEST_F(ProgramOnTheDesktop, RegressionClickBackIntoThePhrasesLostTheFirstKey) {
-    Korvex korvex(folder.path());
-    ASSERT_FALSE(korvex.window.isEmpty()) << "no window";
-    // Each round: the editor opened, the text window clicked, a click back
-    // into the phrases, one key, "Abbrechen" (which writes the edit).
-    for (const char* key : {"1", "2", "3"}) {
-        SCOPED_TRACE(key);
-        clickAt(korvex.toolPanel(288, 44));  // "Phr"
-        const QString editor = waitForWindow(QStringLiteral("KORVEX V2.3 // Phraseneditor"));
-        ASSERT_FALSE(editor.isEmpty()) << "no phrase editor";
-        ASSERT_FALSE(outerOnceFramed(editor).isEmpty());
-        const QRect inside = clientArea(editor);
-        clickAt(korvex.client.topLeft() + QPoint(60, korvex.client.height() - 60));
-        clickAt(inside.topLeft() + QPoint(inside.width() / 2, 100));
-        run(QStringLiteral("xdotool"), {QStringLiteral("type"), QString::fromLatin1(key)});
-        pause(200);
-        clickAt(inside.topLeft() + QPoint(296 + 50, inside.height() - 20));  // "Abbrechen"
-        EXPECT_TRUE(readFile(inFolder(QStringLiteral("KorvexPhrasen.txt"))).contains(key));
     }
     EXPECT_TRUE(korvex.closeWithEx());
 }

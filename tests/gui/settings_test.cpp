@@ -319,8 +319,8 @@ TEST_F(SettingsFileTest, RegressionGeometryFromTheFilePushedTheWindowAwayOrAteMe
         startProgram();
         EXPECT_TRUE(platform.messages.isEmpty());
         const QRect outer = form().frameGeometry();
-        EXPECT_TRUE(area.contains(outer)) << outer.x() << "," << outer.y() << " " << outer.width() << "x"
-                                          << outer.height();
+        EXPECT_TRUE(area.contains(outer))
+            << outer.x() << "," << outer.y() << " " << outer.width() << "x" << outer.height();
         EXPECT_EQ(outer.size(), row.size.isEmpty() ? area.size() : row.size);
         EXPECT_EQ(memo().colours().background, colours::Yellow);
     }

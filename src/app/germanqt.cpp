@@ -15,11 +15,13 @@ bool installGermanQtTexts(QCoreApplication& app) {
     const QStringList folders = {QLibraryInfo::path(QLibraryInfo::TranslationsPath),
                                  programFolder.filePath(QStringLiteral("translations")), programFolder.path()};
     auto* translator = new QTranslator(&app);
+    // "qtbase" holds the texts of the widgets and dialogs, and loads faster
+    // than "qt", which gathers every module's and is what windeployqt writes.
     for (const QString& folder : folders) {
-        // "qt_de" gathers the catalogues of every Qt module.
-        if (translator->load(QLocale(QLocale::German, QLocale::Germany), QStringLiteral("qt"), QStringLiteral("_"),
-                             folder)) {
-            return QCoreApplication::installTranslator(translator);
+        for (const QString& catalogue : {QStringLiteral("qtbase"), QStringLiteral("qt")}) {
+            if (translator->load(QLocale(QLocale::German, QLocale::Germany), catalogue, QStringLiteral("_"), folder)) {
+                return QCoreApplication::installTranslator(translator);
+            }
         }
     }
     delete translator;

@@ -88,7 +88,18 @@ void TForm2::resizeEvent(QResizeEvent* event) {
     if (event->size().width() != kWidth) resize(kWidth, event->size().height());
 }
 
+void TForm2::moveEvent(QMoveEvent* event) {
+    QDialog::moveEvent(event);
+    // Once the window manager has framed the window and told its frame,
+    // centre again with the frame it really has.
+    if (awaitingFrame_ && frameGeometry() != geometry()) {
+        awaitingFrame_ = false;
+        centreOnMainWindow();
+    }
+}
+
 void TForm2::showEvent(QShowEvent* event) {
+    awaitingFrame_ = frameGeometry() == geometry();
     centreOnMainWindow();
     QDialog::showEvent(event);
     ButInfoOK->setFocus(Qt::OtherFocusReason);

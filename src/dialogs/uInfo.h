@@ -21,11 +21,14 @@ public:
     QPushButton* ButInfoOK;
 
 protected:
+    void moveEvent(QMoveEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:
     void centreOnMainWindow();
+
+    bool awaitingFrame_ = false;
 };
 
 }  // namespace korvex

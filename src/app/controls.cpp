@@ -18,6 +18,14 @@ QFont pixelFont(const QString& family, int pixelSize, bool bold) {
     return font;
 }
 
+std::optional<QMargins> knownFrame(const QWidget& window) {
+    const QRect outer = window.frameGeometry();
+    const QRect inner = window.geometry();
+    if (outer == inner || !outer.contains(inner)) return std::nullopt;
+    return QMargins(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+                    outer.bottom() - inner.bottom());
+}
+
 namespace {
 
 QPixmap withTransparentColour(const QImage& image) {

@@ -349,12 +349,7 @@ bool TForm1::event(QEvent* event) {
     return handled;
 }
 
-QMargins TForm1::frameMargins() const {
-    const QRect outer = frameGeometry();
-    const QRect inner = geometry();
-    return {inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
-            outer.bottom() - inner.bottom()};
-}
+QMargins TForm1::frameMargins() const { return knownFrame(*this).value_or(QMargins()); }
 
 QSize TForm1::minimumOuterSize() const { return minimumSize().expandedTo(minimumSizeHint()).grownBy(frameMargins()); }
 
@@ -373,11 +368,11 @@ void TForm1::setOuterGeometry(const QRect& outer) {
 }
 
 void TForm1::fitOuterSizeToFrame() {
-    const QMargins frame = frameMargins();
-    if (frame.isNull()) return;
+    const std::optional<QMargins> frame = knownFrame(*this);
+    if (!frame) return;
     const QSize outer = *outerSizeToFit_;
     outerSizeToFit_.reset();
-    resize(outer.shrunkBy(frame));
+    resize(outer.shrunkBy(*frame));
 }
 
 void TForm1::closeEvent(QCloseEvent* event) { event->setAccepted(FormClose()); }

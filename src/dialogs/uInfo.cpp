@@ -9,6 +9,7 @@
 #include <QResizeEvent>
 #include <QVBoxLayout>
 
+#include "app/controls.h"
 #include "app/qtconvert.h"
 #include "app/textforms.h"
 
@@ -72,15 +73,13 @@ void TForm2::centreOnMainWindow() {
     if (!main) return;
     // Frame on frame. Before a window manager has framed this window, its
     // frame is taken to be like the main window's, which it already framed.
-    const bool framed = frameGeometry() != geometry();
-    const QWidget& frameLike = framed ? static_cast<const QWidget&>(*this) : *main;
-    const QMargins frame(frameLike.geometry().left() - frameLike.frameGeometry().left(),
-                         frameLike.geometry().top() - frameLike.frameGeometry().top(),
-                         frameLike.frameGeometry().right() - frameLike.geometry().right(),
-                         frameLike.frameGeometry().bottom() - frameLike.geometry().bottom());
+    const std::optional<QMargins> ownFrame = knownFrame(*this);
+    const QMargins frame = ownFrame.value_or(knownFrame(*main).value_or(QMargins()));
     QRect outer(QPoint(), size().grownBy(frame));
     outer.moveCenter(main->frameGeometry().center());
-    setGeometry(outer.marginsRemoved(frame));
+    // A framed window is placed by its frame; one not yet framed by its inside.
+    if (ownFrame) move(outer.topLeft());
+    else setGeometry(outer.marginsRemoved(frame));
 }
 
 void TForm2::resizeEvent(QResizeEvent* event) {
@@ -92,14 +91,14 @@ void TForm2::moveEvent(QMoveEvent* event) {
     QDialog::moveEvent(event);
     // Once the window manager has framed the window and told its frame,
     // centre again with the frame it really has.
-    if (awaitingFrame_ && frameGeometry() != geometry()) {
+    if (awaitingFrame_ && knownFrame(*this)) {
         awaitingFrame_ = false;
         centreOnMainWindow();
     }
 }
 
 void TForm2::showEvent(QShowEvent* event) {
-    awaitingFrame_ = frameGeometry() == geometry();
+    awaitingFrame_ = !knownFrame(*this);
     centreOnMainWindow();
     QDialog::showEvent(event);
     ButInfoOK->setFocus(Qt::OtherFocusReason);

@@ -1,5 +1,6 @@
 # Windows: after the .exe is installed, windeployqt copies the Qt libraries,
-# the platform, style and print plugins, Qt's own translations and the
+# the platform, style and print plugins, Qt's German translations (into
+# translations\ beside the .exe, where the program looks for them) and the
 # compiler runtime next to it, so the installed folder runs without Qt.
 # windeployqt comes with Qt and sits next to qmake.
 if(TARGET Qt6::windeployqt)
@@ -20,7 +21,7 @@ install(CODE "
   set(korvex_exe \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/Korvex21.exe\")
   message(STATUS \"windeployqt: \${korvex_exe}\")
   execute_process(
-    COMMAND \"${korvex_windeployqt}\" --verbose 1 --compiler-runtime --no-system-d3d-compiler
+    COMMAND \"${korvex_windeployqt}\" --verbose 1 --compiler-runtime --translations de --no-system-d3d-compiler
             --no-opengl-sw \"\${korvex_exe}\"
     RESULT_VARIABLE korvex_deploy_result)
   if(NOT korvex_deploy_result EQUAL 0)

@@ -8,9 +8,13 @@ KORVEX_BUILD_DIR="${KORVEX_BUILD_DIR:-$KORVEX_ROOT/build}"
 korvex_packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  fonts-liberation
+  fonts-liberation qt6-translations-l10n
   libgtest-dev libgmock-dev libbenchmark-dev
 )
+
+# What the window tests need besides: a virtual X display with a window
+# manager, and a tool that clicks and types as a user does.
+korvex_desktop_packages=(xvfb openbox x11-utils xdotool)
 
 korvex_install_packages() {
   local missing=()

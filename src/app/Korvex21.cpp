@@ -2,11 +2,13 @@
 #include <QApplication>
 #include <QIcon>
 
+#include "app/germanqt.h"
 #include "app/windowset.h"
 #include "platform/qtplatform.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    korvex::installGermanQtTexts(app);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/korvex32.png")));  // the application's own icon
     korvex::QtPlatform platform;
     korvex::WindowSet windows = korvex::createWindowSet(platform);

@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyledItemDelegate>
 
 #include "app/qtconvert.h"
 
@@ -15,6 +16,14 @@ QFont pixelFont(const QString& family, int pixelSize, bool bold) {
     font.setPixelSize(pixelSize);
     font.setBold(bold);
     return font;
+}
+
+std::optional<QMargins> knownFrame(const QWidget& window) {
+    const QRect outer = window.frameGeometry();
+    const QRect inner = window.geometry();
+    if (outer == inner || !outer.contains(inner)) return std::nullopt;
+    return QMargins(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+                    outer.bottom() - inner.bottom());
 }
 
 namespace {
@@ -82,8 +91,22 @@ void ValueLabel::setValue(const QString& value) {
     resize(width, height());
 }
 
+namespace {
+
+// The list's rows: a colour square and a name in 16 pixels, whatever the style's own rows would take.
+class ColourRow : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        return {QStyledItemDelegate::sizeHint(option, index).width(), ColourPicker::kRowHeight};
+    }
+};
+
+}  // namespace
+
 ColourPicker::ColourPicker(QWidget* parent) : QComboBox(parent) {
     setEditable(false);
+    setItemDelegate(new ColourRow(this));
     setIconSize(QSize(12, 12));
     for (const NamedColour& named : colourNames()) {
         if (named.colour == colours::None || named.colour == colours::Default) continue;

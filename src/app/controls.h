@@ -6,12 +6,18 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
+#include <optional>
 
 #include "app/textforms.h"
 
 namespace korvex {
 
 QFont pixelFont(const QString& family, int pixelSize, bool bold);
+
+// The frame a window manager put around a top-level window, once Qt knows
+// it: nothing before the window is framed, where there is no window
+// manager, and while Qt's idea of the frame is not yet one around the window.
+std::optional<QMargins> knownFrame(const QWidget& window);
 
 // A tool button that shows one image, centred and cut at its edges, in a
 // raised frame that is drawn sunken while pressed. It never takes the focus.
@@ -75,6 +81,8 @@ public:
 class ColourPicker : public QComboBox {
     Q_OBJECT
 public:
+    static constexpr int kRowHeight = 16;
+
     explicit ColourPicker(QWidget* parent);
     // Selects the entry of that colour, or none when the colour has no entry.
     void selectColour(Colour colour);

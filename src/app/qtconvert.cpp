@@ -113,6 +113,11 @@ QColor toQColor(Colour colour) {
     return QColor(colour.red(), colour.green(), colour.blue());
 }
 
+QColor toQColor(Colour colour, QPalette::ColorRole ownRole) {
+    if (colour == colours::None || colour == colours::Default) return QApplication::palette().color(ownRole);
+    return toQColor(colour);
+}
+
 Colour fromQColor(const QColor& colour) { return Colour::fromRgb(colour.red(), colour.green(), colour.blue()); }
 
 }  // namespace korvex

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QPalette>
 #include <QString>
 #include <string>
 #include <string_view>
@@ -27,8 +28,13 @@ std::string toCp1252(QStringView text);
 bool makeStorable(QString& text);
 
 // Colours of the settings file to colours on screen; system colours take
-// the platform's corresponding colours.
+// the platform's corresponding colours. "clNone" and "clDefault" have no
+// colour of their own: they give an invalid colour here, and the colour of
+// the role given in the second form, which is what a control shows by
+// default there (the window's background, the text's colour), so text never
+// falls on its own colour.
 QColor toQColor(Colour colour);
+QColor toQColor(Colour colour, QPalette::ColorRole ownRole);
 Colour fromQColor(const QColor& colour);
 
 }  // namespace korvex

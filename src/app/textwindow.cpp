@@ -207,8 +207,8 @@ private:
 void applyColours(QWidget& control, ControlColours colours) {
     QPalette palette = control.palette();
     for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
-        palette.setColor(group, QPalette::Base, toQColor(colours.background));
-        palette.setColor(group, QPalette::Text, toQColor(colours.text));
+        palette.setColor(group, QPalette::Base, toQColor(colours.background, QPalette::Base));
+        palette.setColor(group, QPalette::Text, toQColor(colours.text, QPalette::Text));
     }
     control.setPalette(palette);
 }

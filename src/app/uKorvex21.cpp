@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <new>
 
 #include "app/controls.h"
@@ -72,6 +73,36 @@ QLabel* makeCaption(const char* name, const QString& caption, QRect geometry, QW
     label->setFont(font);
     label->setMargin(0);
     return label;
+}
+
+// The files written at close that could not be: their errors and what is lost without each.
+struct CloseFailures {
+    QStringList messages;
+    QStringList lost;
+
+    bool allIn(const QStringList& reported) const {
+        return std::all_of(messages.begin(), messages.end(), [&](const QString& m) { return reported.contains(m); });
+    }
+    QString report() const {
+        return messages.join(QStringLiteral(".\n")) +
+               QStringLiteral(".\nKorvex bleibt geöffnet. Erneutes Beenden schließt Korvex, ohne ") +
+               lost.join(QStringLiteral(" und ")) + QStringLiteral(" zu speichern");
+    }
+};
+
+CloseFailures writeFilesAtClose(TForm1& form) {
+    CloseFailures failures;
+    const auto attempt = [&failures](const QString& whatIsLost, const std::function<void()>& write) {
+        try {
+            write();
+        } catch (const KxError& error) {
+            failures.messages << QString::fromUtf8(error.what());
+            failures.lost << whatIsLost;
+        }
+    };
+    attempt(QStringLiteral("die Einstellungen"), [&form] { settings::writeSettingsFile(form); });
+    if (form.Form3) attempt(QStringLiteral("die geänderten Phrasen"), [&form] { form.Form3->saveUnsavedPhrases(); });
+    return failures;
 }
 
 ValueLabel* makeValueLabel(const char* name, QPoint topLeft, QWidget* parent) {
@@ -316,18 +347,51 @@ void TForm1::showEvent(QShowEvent* event) {
 
 void TForm1::FormShow() { FocusTextWindow(); }
 
+bool TForm1::event(QEvent* event) {
+    const bool handled = QMainWindow::event(event);
+    // Framing moves the client area inside the frame: the first moment the frame is known.
+    if (outerSizeToFit_ && (event->type() == QEvent::Move || event->type() == QEvent::Resize)) fitOuterSizeToFrame();
+    return handled;
+}
+
+QMargins TForm1::frameMargins() const { return knownFrame(*this).value_or(QMargins()); }
+
+QSize TForm1::minimumOuterSize() const { return minimumSize().expandedTo(minimumSizeHint()).grownBy(frameMargins()); }
+
+QRect TForm1::outerGeometry() const {
+    QRect outer = isMinimized() ? normalGeometry().marginsAdded(frameMargins()) : frameGeometry();
+    outer.setSize(outer.size().expandedTo(minimumOuterSize()));
+    return outer;
+}
+
+void TForm1::setOuterGeometry(const QRect& outer) {
+    // A top-level window's position is its frame's, framed or not.
+    move(outer.topLeft());
+    outerSizeToFit_ = outer.size();
+    fitOuterSizeToFrame();
+    if (outerSizeToFit_) resize(outer.size());  // no frame so far: outer and inner are one
+}
+
+void TForm1::fitOuterSizeToFrame() {
+    const std::optional<QMargins> frame = knownFrame(*this);
+    if (!frame) return;
+    const QSize outer = *outerSizeToFit_;
+    outerSizeToFit_.reset();
+    resize(outer.shrunkBy(*frame));
+}
+
 void TForm1::closeEvent(QCloseEvent* event) { event->setAccepted(FormClose()); }
 
 bool TForm1::FormClose() {
     if (!document::closeAllowed(*this)) return false;
-    try {
-        settings::writeSettingsFile(*this);
-    } catch (const KxError& error) {
-        // The window stays open; the next close asks and writes again.
-        platform_.showErrorReport(QString::fromUtf8(error.what()));
+    const CloseFailures failures = writeFilesAtClose(*this);
+    // A file that cannot be written keeps the window open once, so nothing
+    // goes unnoticed; closing again after that report ends without it.
+    if (!failures.allIn(closeFailuresReported_)) {
+        closeFailuresReported_ = failures.messages;
+        platform_.showErrorReport(failures.report());
         return false;
     }
-    if (Form3) Form3->saveUnsavedPhrases();
     emit closeConfirmed();
     return true;
 }

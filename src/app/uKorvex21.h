@@ -3,6 +3,7 @@
 #include <QMainWindow>
 #include <QStringList>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -136,6 +137,15 @@ signals:
     // The user let the main window close.
     void closeConfirmed();
 
+    // The window's outer rectangle, frame and title bar included, as the
+    // settings file keeps it: a minimised window gives where it opens again,
+    // and it is never smaller than the window can be.
+    QRect outerGeometry() const;
+    // Places the frame there. Before a window manager has framed the window
+    // its frame is unknown; the size is then fitted again once it is.
+    void setOuterGeometry(const QRect& outer);
+    QSize minimumOuterSize() const;
+
 public slots:
     void SpButSchliessenClick();
     void SpButOeffnenClick();
@@ -176,6 +186,7 @@ protected:
     void FormShow();
     // The close handler: the save question, then the settings file; false keeps the window open.
     bool FormClose();
+    bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
@@ -187,9 +198,13 @@ private:
     void buildMenu();
     void connectHandlers();
     void setTabOrder();
+    QMargins frameMargins() const;
+    void fitOuterSizeToFrame();
 
     Platform& platform_;
     bool shown_ = false;
+    std::optional<QSize> outerSizeToFit_;
+    QStringList closeFailuresReported_;  // files the user was told could not be written
 };
 
 }  // namespace korvex

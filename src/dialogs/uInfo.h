@@ -12,6 +12,8 @@ namespace korvex {
 class TForm2 : public QDialog {
     Q_OBJECT
 public:
+    static constexpr int kWidth = 452;
+
     explicit TForm2(QWidget* mainWindow);
 
     QPlainTextEdit* MemInfo;
@@ -19,7 +21,14 @@ public:
     QPushButton* ButInfoOK;
 
 protected:
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
+
+private:
+    void centreOnMainWindow();
+
+    bool awaitingFrame_ = false;
 };
 
 }  // namespace korvex

@@ -12,6 +12,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QVBoxLayout>
+#include <utility>
 
 #include "app/qtconvert.h"
 #include "app/textwindow.h"
@@ -89,6 +90,7 @@ TForm3::TForm3(TForm1& mainWindow) : QWidget(&mainWindow, Qt::Window | Qt::Windo
     MemPhrasen->setObjectName(QStringLiteral("MemPhrasen"));
     MemPhrasen->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     MemPhrasen->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    MemPhrasen->viewport()->installEventFilter(this);
     layout->addWidget(MemPhrasen, 1);
 
     PanUnten = new QFrame(this);
@@ -172,10 +174,22 @@ bool TForm3::event(QEvent* event) {
     return result;
 }
 
+bool TForm3::eventFilter(QObject* watched, QEvent* event) {
+    // A window manager may report the activation that a click into the
+    // phrases causes only after the click itself.
+    if (watched == MemPhrasen->viewport() && event->type() == QEvent::MouseButtonPress && !isActiveWindow()) {
+        clickedIntoPhrases_ = true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
 void TForm3::FormActivate() {
+    const bool clickedIntoPhrases = std::exchange(clickedIntoPhrases_, false);
     // Edits not yet written stay in the window: reloading would lose them.
     if (PhrasesModified) return;
-    ButPhrEinf->setFocus(Qt::OtherFocusReason);
+    // The user's click into the phrases keeps the focus there.
+    if (clickedIntoPhrases) MemPhrasen->setFocus(Qt::MouseFocusReason);
+    else ButPhrEinf->setFocus(Qt::OtherFocusReason);
     main_.guarded([this] { loadPhraseFile(); });
 }
 
@@ -244,6 +258,8 @@ void TForm3::FormClose() {
     if (PhrasesModified) main_.guarded([this] { writePhraseFile(); });
 }
 
-void TForm3::saveUnsavedPhrases() { FormClose(); }
+void TForm3::saveUnsavedPhrases() {
+    if (PhrasesModified) writePhraseFile();
+}
 
 }  // namespace korvex

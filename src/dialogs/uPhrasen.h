@@ -19,7 +19,8 @@ public:
 
     // "Phr" in the main window: show the editor at the main window's width.
     void showFromMainWindow();
-    // At the end of the program: phrases edited since the last write go to the phrase file.
+    // At the end of the program: phrases edited since the last write go to
+    // the phrase file. Throws KxError when it cannot be written.
     void saveUnsavedPhrases();
 
     QFrame* PanOben;
@@ -42,6 +43,7 @@ protected:
     void FormActivate();
     void FormClose();
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -56,6 +58,8 @@ private:
     bool loading_ = false;
     // The show handler already ran for the activation that follows a show.
     bool activationPending_ = false;
+    // A click into the phrases made this window active.
+    bool clickedIntoPhrases_ = false;
 };
 
 }  // namespace korvex

@@ -8,6 +8,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QGuiApplication>
 #include <QLocale>
 #include <QMessageBox>
@@ -70,10 +71,42 @@ std::optional<QString> QtPlatform::askSaveFileName(QWidget* parent, const QStrin
     return files.isEmpty() ? QString() : QDir::toNativeSeparators(files.constFirst());
 }
 
+namespace {
+
+// A font as the font dialog can show it: a face the system has, in points.
+// The text window may ask for a face by a name the system lacks ("Courier
+// New" with a stand-in of the same metrics); the dialog would not find it
+// and show some other face.
+QFont asTheDialogShowsIt(const QFont& font) {
+    const QFontInfo seen(font);
+    QFont shown(font);
+    shown.setFamilies({seen.family()});
+    shown.setPointSize(seen.pointSize());
+    return shown;
+}
+
+bool sameChoice(const QFont& a, const QFont& b) {
+    return a.family() == b.family() && a.pointSize() == b.pointSize() && a.bold() == b.bold() &&
+           a.italic() == b.italic() && a.underline() == b.underline() && a.strikeOut() == b.strikeOut();
+}
+
+// What the user left as shown stays as the text window asked for it: the
+// face's name and the size in pixels.
+QFont keepWhatWasShown(QFont chosen, const QFont& asked, const QFont& shown) {
+    if (sameChoice(chosen, shown)) return asked;
+    if (chosen.family() == shown.family()) chosen.setFamily(asked.family());
+    if (chosen.pointSize() == shown.pointSize() && asked.pixelSize() > 0) chosen.setPixelSize(asked.pixelSize());
+    return chosen;
+}
+
+}  // namespace
+
 std::optional<FontChoice> QtPlatform::askFont(QWidget* parent, const FontChoice& initial) {
+    const QFont shown = asTheDialogShowsIt(initial.font);
     bool ok = false;
-    const QFont font = QFontDialog::getFont(&ok, initial.font, parent);
+    const QFont chosen = QFontDialog::getFont(&ok, shown, parent);
     if (!ok) return std::nullopt;
+    const QFont font = keepWhatWasShown(chosen, initial.font, shown);
     // The system font dialog has no colour of its own here; a second step offers it.
     const QColor colour = QColorDialog::getColor(initial.colour, parent, QStringLiteral("Schriftfarbe"));
     return FontChoice{font, colour.isValid() ? colour : initial.colour};

@@ -1,5 +1,6 @@
 #include "settings/settingsfile.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "app/cp1252.h"
@@ -50,6 +51,21 @@ void applyFolders(const LineReader& in, SettingsTarget& target) {
     if (open == kEndMarker) return;
     target.setOpenDir(open);
     target.setSaveDir(in.line(13));
+}
+
+// Computed in 64 bits: a rectangle from the file may reach past 2^31.
+int64_t overlapArea(const ScreenRect& a, const ScreenRect& b) {
+    const auto overlap = [](int64_t start1, int64_t length1, int64_t start2, int64_t length2) {
+        return std::max<int64_t>(0, std::min(start1 + length1, start2 + length2) - std::max(start1, start2));
+    };
+    return overlap(a.left, a.width, b.left, b.width) * overlap(a.top, a.height, b.top, b.height);
+}
+
+// One side: the length between the minimum and the screen's (the minimum wins), the start on the screen.
+void fitSide(int32_t& start, int32_t& length, int32_t minLength, int32_t screenStart, int32_t screenLength) {
+    length = std::max(std::min(length, screenLength), minLength);
+    const int64_t last = int64_t{screenStart} + screenLength - length;
+    start = static_cast<int32_t>(std::max<int64_t>(screenStart, std::min<int64_t>(start, last)));
 }
 
 void appendLine(std::string& out, std::string_view line) {
@@ -146,6 +162,27 @@ std::string settingsFolder(std::u16string_view folder) {
         bytes += static_cast<char>(cp1252::fromUnicode(u));
     }
     return bytes;
+}
+
+void PrintTo(const ScreenRect& rect, std::ostream* os) {
+    *os << rect.left << "," << rect.top << " " << rect.width << "x" << rect.height;
+}
+
+ScreenRect fitOntoScreens(ScreenRect window, int32_t minWidth, int32_t minHeight,
+                          const std::vector<ScreenRect>& screens) {
+    if (screens.empty()) return window;
+    const ScreenRect* best = &screens.front();
+    int64_t bestArea = 0;
+    for (const ScreenRect& screen : screens) {
+        const int64_t area = overlapArea(window, screen);
+        if (area > bestArea) {
+            best = &screen;
+            bestArea = area;
+        }
+    }
+    fitSide(window.left, window.width, minWidth, best->left, best->width);
+    fitSide(window.top, window.height, minHeight, best->top, best->height);
+    return window;
 }
 
 }  // namespace korvex

@@ -94,4 +94,24 @@ std::string composeSettings(const SettingsRecord& record);
 // cannot hold every character of it, so no other folder is remembered.
 std::string settingsFolder(std::u16string_view folder);
 
+// A rectangle on the desktop in screen pixels: a window's outer rectangle
+// (frame and title bar included) or the free area of a screen.
+struct ScreenRect {
+    int32_t left = 0;
+    int32_t top = 0;
+    int32_t width = 0;
+    int32_t height = 0;
+
+    friend bool operator==(const ScreenRect&, const ScreenRect&) = default;
+};
+
+void PrintTo(const ScreenRect& rect, std::ostream* os);
+
+// Where a window read from the settings file opens: on the screen it covers
+// most (the first screen when it covers none), no larger than that screen
+// and wholly on it, but never smaller than the window's minimum. A window
+// that already lies on a screen keeps its rectangle exactly.
+ScreenRect fitOntoScreens(ScreenRect window, int32_t minWidth, int32_t minHeight,
+                          const std::vector<ScreenRect>& screens);
+
 }  // namespace korvex

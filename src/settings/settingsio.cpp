@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <cmath>
 #include <new>
+#include <optional>
+#include <vector>
 
 #include "app/kxerror.h"
 #include "app/qtconvert.h"
@@ -34,29 +36,17 @@ int32_t fontPoints(const QFont& font, double dpi) {
     return static_cast<int32_t>(std::lround(font.pointSizeF()));
 }
 
-// The space the window manager's frame takes around the window's client area.
-QMargins frameMargins(const TForm1& form) {
-    const QRect outer = form.frameGeometry();
-    const QRect inner = form.geometry();
-    return {inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
-            outer.bottom() - inner.bottom()};
-}
-
-// The settings applied straight to the main window, one at a time.
+// The settings applied straight to the main window, one at a time; the
+// window's rectangle is gathered and placed at the end, when the screen it
+// must fit on is known.
 class FormTarget : public SettingsTarget {
 public:
     explicit FormTarget(TForm1& form) : form_(form), memo_(*form.MemArbeitsfenster) {}
 
-    void setWindowTop(int32_t top) override { form_.move(form_.frameGeometry().left(), top); }
-    void setWindowLeft(int32_t left) override { form_.move(left, form_.frameGeometry().top()); }
-    void setWindowHeight(int32_t height) override {
-        const QMargins frame = frameMargins(form_);
-        form_.resize(form_.width(), height - frame.top() - frame.bottom());
-    }
-    void setWindowWidth(int32_t width) override {
-        const QMargins frame = frameMargins(form_);
-        form_.resize(width - frame.left() - frame.right(), form_.height());
-    }
+    void setWindowTop(int32_t top) override { window_.top = top; }
+    void setWindowLeft(int32_t left) override { window_.left = left; }
+    void setWindowHeight(int32_t height) override { window_.height = height; }
+    void setWindowWidth(int32_t width) override { window_.width = width; }
     void setWindowColour(Colour colour) override { memo_.setColours({colour, memo_.colours().text}); }
     void setFontName(std::string name) override {
         QFont font = memo_.font();
@@ -85,32 +75,42 @@ public:
         form_.EdiKopfzeile->setColours(memo_.colours());
     }
 
+    // The lines read of the window's rectangle, the rest as the window is now.
+    void placeWindow() {
+        if (!window_.top) return;
+        const QRect now = form_.outerGeometry();
+        const ScreenRect wanted{window_.left.value_or(now.left()), *window_.top, window_.width.value_or(now.width()),
+                                window_.height.value_or(now.height())};
+        const QSize minimum = form_.minimumOuterSize();
+        const ScreenRect fitted = fitOntoScreens(wanted, minimum.width(), minimum.height(), availableScreenAreas());
+        form_.setOuterGeometry(QRect(fitted.left, fitted.top, fitted.width, fitted.height));
+    }
+
 private:
+    static std::vector<ScreenRect> availableScreenAreas() {
+        std::vector<ScreenRect> areas;
+        const QScreen* primary = QGuiApplication::primaryScreen();
+        for (const QScreen* screen : QGuiApplication::screens()) {
+            const QRect area = screen->availableGeometry();
+            const ScreenRect rect{area.left(), area.top(), area.width(), area.height()};
+            // The primary screen first: it takes a window that lies on none.
+            areas.insert(screen == primary ? areas.begin() : areas.end(), rect);
+        }
+        return areas;
+    }
+
+    struct ReadRect {
+        std::optional<int32_t> top, left, height, width;
+    };
+
     TForm1& form_;
     TextWindow& memo_;
+    ReadRect window_;
 };
-
-// A window placed where no screen shows it could never be reached again:
-// it goes to the primary screen at its size, shrunk to fit when larger.
-void keepOnScreen(TForm1& form) {
-    const QRect outer = form.frameGeometry();
-    for (const QScreen* screen : QGuiApplication::screens()) {
-        if (screen->availableGeometry().intersects(outer)) return;
-    }
-    const QScreen* primary = QGuiApplication::primaryScreen();
-    if (!primary) return;
-    const QRect area = primary->availableGeometry();
-    const QMargins frame = frameMargins(form);
-    const QSize size(std::min(outer.width(), area.width()), std::min(outer.height(), area.height()));
-    form.resize(size.width() - frame.left() - frame.right(), size.height() - frame.top() - frame.bottom());
-    form.move(area.left() + (area.width() - size.width()) / 2, area.top() + (area.height() - size.height()) / 2);
-}
 
 }  // namespace
 
 void readSettingsFile(TForm1& form) {
-    // The frame is known only once the window exists; sizes in the file include it.
-    form.winId();
     QByteArray bytes;
     bool opened = true;
     try {
@@ -125,17 +125,12 @@ void readSettingsFile(TForm1& form) {
     for (const std::string& line : splitSettingsLines(fileBytes)) form.LisReg << fromCp1252(line);
     FormTarget target(form);
     const bool complete = opened && readSettings(fileBytes, target) == SettingsReadResult::Complete;
-    keepOnScreen(form);
+    target.placeWindow();
     if (!complete) form.platform().showMessage(QString::fromUtf8(kDamagedSettingsMessage));
 }
 
 void writeSettingsFile(TForm1& form) {
-    // A minimised window stores where it opens again; any other what it covers now.
-    QRect outer = form.frameGeometry();
-    if (form.isMinimized()) {
-        const QMargins frame = frameMargins(form);
-        outer = form.normalGeometry().marginsAdded(frame);
-    }
+    const QRect outer = form.outerGeometry();
     const TextWindow& memo = *form.MemArbeitsfenster;
     const QFont font = memo.font();
     SettingsRecord record;

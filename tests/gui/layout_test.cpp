@@ -1,5 +1,6 @@
 // The main window as a person sees it: every control in its place, hints,
 // fonts, colours, the menu and the Tab order.
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QImageReader>
@@ -164,6 +165,20 @@ TEST_F(LayoutTest, ColourPickerListsTheNamedColoursWithoutNoneAndDefault) {
     EXPECT_EQ(box.currentText(), "clMoneyGreen");
     form().ColorBox1->selectColour(Colour::fromRgb(0x56, 0x34, 0x12));
     EXPECT_EQ(box.currentIndex(), -1);
+}
+
+TEST_F(LayoutTest, ColourPickerRowsAreSixteenPixelsHigh) {
+    QComboBox& box = *form().ColorBox1;
+    box.showPopup();
+    QAbstractItemView& list = *box.view();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(list.window()));
+    for (int row : {0, 16, 46}) {
+        SCOPED_TRACE(row);
+        EXPECT_EQ(list.visualRect(box.model()->index(row, 0)).height(), 16);
+    }
+    // One row below the other, nothing between them.
+    EXPECT_EQ(list.visualRect(box.model()->index(1, 0)).top() - list.visualRect(box.model()->index(0, 0)).top(), 16);
+    box.hidePopup();
 }
 
 TEST_F(LayoutTest, MenuItemsCaptionsAndNoShortcuts) {

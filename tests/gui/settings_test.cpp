@@ -4,11 +4,16 @@
 #include <QApplication>
 #include <QDir>
 #include <QGuiApplication>
+#include <QPushButton>
 #include <QScreen>
+#include <QTest>
+#include <QTimer>
+#include <QWindow>
 
 #include "app/controls.h"
 #include "app/qtconvert.h"
 #include "app/uKorvex21.h"
+#include "dialogs/uKxMsgDlg.h"
 #include "document/headerfield.h"
 #include "settings/settingsfile.h"
 #include "support/mainwindowfixture.h"
@@ -58,6 +63,13 @@ protected:
     void closeProgram() {
         form().close();
         QApplication::processEvents();
+    }
+    // Clicks "Ja" in the confirmation dialog as soon as it asks.
+    void answerSaveQuestionWithJa() {
+        QTimer::singleShot(10, [this] {
+            if (windows.KxMsgDlg->isVisible()) QTest::mouseClick(windows.KxMsgDlg->ButJa, Qt::LeftButton);
+            else answerSaveQuestionWithJa();
+        });
     }
     int pixelsFor(int points) {
         return qRound(points * QGuiApplication::primaryScreen()->logicalDotsPerInchY() / 72.0);
@@ -205,6 +217,27 @@ TEST_F(SettingsFileTest, ValuesInOtherFormsAreReadAndUnknownColoursKept) {
     EXPECT_EQ(written[10], "----italic");
 }
 
+TEST_F(SettingsFileTest, RegressionNoneOrDefaultAsWindowColourHidTheText) {
+    const QPalette system = QApplication::palette();
+    for (const char* colour : {"clNone", "clDefault"}) {
+        for (const char* fontColour : {"clWindowText", "clNone", "clDefault"}) {
+            SCOPED_TRACE(std::string(colour) + " " + fontColour);
+            writeSettings(lines("100", "120", "500", "600", colour, "Arial", "12", "----------", fontColour)
+                          << QStringLiteral("EndOfFile"));
+            startProgram();
+            // The control's own colours, as without any colour of the file.
+            for (QWidget* field : {static_cast<QWidget*>(&memo()), static_cast<QWidget*>(form().EdiKopfzeile)}) {
+                EXPECT_EQ(field->palette().color(QPalette::Base), system.color(QPalette::Base));
+                EXPECT_EQ(field->palette().color(QPalette::Text), system.color(QPalette::Text));
+                EXPECT_NE(field->palette().color(QPalette::Base), field->palette().color(QPalette::Text));
+            }
+            closeProgram();
+            EXPECT_EQ(writtenLines().value(7), colour);
+            EXPECT_EQ(writtenLines().value(11), fontColour);
+        }
+    }
+}
+
 TEST_F(SettingsFileTest, BadColourStopsReadingAfterTheGeometry) {
     writeSettings(lines("100", "120", "500", "600", "green", "Arial", "12", "bold------", "clRed")
                   << QStringLiteral("EndOfFile"));
@@ -238,33 +271,79 @@ TEST_F(SettingsFileTest, WindowColourIsStoredNotTheTextWindowsCurrentColour) {
     EXPECT_EQ(writtenLines().value(7), "clMoneyGreen");
 }
 
-TEST_F(SettingsFileTest, UnwritableFileReportsAndKeepsTheWindowOpen) {
+TEST_F(SettingsFileTest, RegressionUnwritableFileKeptTheUserInForEver) {
     form().SettingsFilePath = QDir::toNativeSeparators(pathInWorkingDir(QStringLiteral("fehlt/Korvex23Ini.txt")));
+    const QString document = pathInWorkingDir(QStringLiteral("brief.txt"));
+    memo().setFocus();
+    QTest::keyClicks(&memo(), "Erster Satz.");
+    // The save question comes first on every close, and is answered "Ja".
+    platform.saveAnswers = {document};
+    answerSaveQuestionWithJa();
     form().close();
     QApplication::processEvents();
     ASSERT_EQ(platform.errorReports.size(), 1);
-    EXPECT_EQ(platform.errorReports[0],
-              QStringLiteral("Datei %1 kann nicht erstellt werden").arg(form().SettingsFilePath));
+    EXPECT_TRUE(platform.errorReports[0].startsWith(
+        QStringLiteral("Datei %1 kann nicht erstellt werden.\n").arg(form().SettingsFilePath)));
+    EXPECT_TRUE(platform.errorReports[0].contains("ohne die Einstellungen zu speichern"));
     EXPECT_TRUE(form().isVisible());
+    EXPECT_EQ(readFile(document), "Erster Satz.");
+
+    QTest::keyClicks(&memo(), " Zweiter.");
+    answerSaveQuestionWithJa();
+    form().close();
+    QApplication::processEvents();
+    EXPECT_FALSE(form().isVisible());
+    EXPECT_EQ(platform.errorReports.size(), 1);
+    EXPECT_EQ(readFile(document), "Erster Satz. Zweiter.");
+    EXPECT_FALSE(QFile::exists(form().SettingsFilePath));
 }
 
-TEST_F(SettingsFileTest, WindowOffEveryScreenOpensOnThePrimaryScreen) {
+TEST_F(SettingsFileTest, RegressionGeometryFromTheFilePushedTheWindowAwayOrAteMemory) {
     const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
-    writeSettings(lines("-5000", "-5000", "300", "400", "clYellow", "Arial", "12", "bold------", "clRed")
-                  << QStringLiteral("EndOfFile"));
-    startProgram();
-    EXPECT_TRUE(platform.messages.isEmpty());
-    const QRect outer = form().frameGeometry();
-    EXPECT_TRUE(area.contains(outer)) << outer.x() << "," << outer.y();
-    EXPECT_EQ(outer.size(), QSize(400, 300));
-    EXPECT_EQ(memo().colours().background, colours::Yellow);
+    const QString wider = QString::number(area.width() + 300);
+    const QString higher = QString::number(area.height() + 300);
+    struct Row {
+        QString top, left, height, width;
+        QSize size;  // empty: as large as the screen's free area
+    };
+    const Row rows[] = {{"-5000", "-5000", "300", "400", {400, 300}},
+                        {"9000", "9000", higher, wider, {}},
+                        {"2147483000", "2147483000", "300", "400", {400, 300}},
+                        {"-2147483648", "2147483647", "300", "400", {400, 300}},
+                        {"0", "0", "20000", "20000", {}},
+                        {"2147483647", "2147483647", "2147483647", "2147483647", {}}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE((row.top + " " + row.left + " " + row.height + " " + row.width).toStdString());
+        writeSettings(lines(row.top, row.left, row.height, row.width, "clYellow", "Arial", "12", "bold------", "clRed")
+                      << QStringLiteral("EndOfFile"));
+        startProgram();
+        EXPECT_TRUE(platform.messages.isEmpty());
+        const QRect outer = form().frameGeometry();
+        EXPECT_TRUE(area.contains(outer))
+            << outer.x() << "," << outer.y() << " " << outer.width() << "x" << outer.height();
+        EXPECT_EQ(outer.size(), row.size.isEmpty() ? area.size() : row.size);
+        EXPECT_EQ(memo().colours().background, colours::Yellow);
+    }
+}
 
-    // Larger than the screen as well: shrunk to fit.
-    writeSettings(lines("9000", "9000", QString::number(area.height() + 300), QString::number(area.width() + 300),
-                        "clYellow", "Arial", "12", "bold------", "clRed")
+TEST_F(SettingsFileTest, RegressionASizeBelowTheWindowsMinimumWasStored) {
+    // As a window system may report a window it has not yet sized.
+    form().windowHandle()->resize(1, 1);
+    QApplication::processEvents();
+    closeProgram();
+    const QSize minimum = form().minimumSizeHint();
+    EXPECT_GE(writtenLines().value(4).toInt(), minimum.height());
+    EXPECT_GE(writtenLines().value(5).toInt(), minimum.width());
+
+    // Read back, such a size gives the smallest window, which is stored as it is.
+    writeSettings(lines("100", "120", "1", "1", "clYellow", "Arial", "12", "bold------", "clRed")
                   << QStringLiteral("EndOfFile"));
     startProgram();
-    EXPECT_TRUE(area.contains(form().frameGeometry()));
+    const QSize smallest = form().frameGeometry().size();
+    EXPECT_EQ(smallest, form().minimumOuterSize());
+    closeProgram();
+    EXPECT_EQ(writtenLines().value(4), QString::number(smallest.height()));
+    EXPECT_EQ(writtenLines().value(5), QString::number(smallest.width()));
 }
 
 TEST_F(SettingsFileTest, FontSizesThePlatformCannotShowAreIgnored) {

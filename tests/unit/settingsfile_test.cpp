@@ -411,3 +411,45 @@ TEST(SettingsMessage, LineFeedThenCarriageReturn) {
 }
 
 }  // namespace
+
+// ---- window geometry against the screens ----
+
+struct FitCase {
+    const char* what;
+    ScreenRect window;
+    ScreenRect expected;
+};
+
+void PrintTo(const FitCase& c, std::ostream* os) { *os << c.what; }
+
+// Two screens side by side, the second with a panel at its top.
+const std::vector<ScreenRect> kScreens = {{0, 0, 1280, 1024}, {1280, 30, 1920, 1050}};
+
+class FitOntoScreens : public ::testing::TestWithParam<FitCase> {};
+
+TEST_P(FitOntoScreens, KeepsWhatFitsAndPullsTheRestOnAScreen) {
+    EXPECT_EQ(fitOntoScreens(GetParam().window, 72, 219, kScreens), GetParam().expected);
+}
+
+constexpr int32_t kMax = 2147483647;
+constexpr int32_t kMin = -2147483647 - 1;
+
+INSTANTIATE_TEST_SUITE_P(
+    Rects, FitOntoScreens,
+    ::testing::Values(FitCase{"inside the first", {214, 71, 660, 658}, {214, 71, 660, 658}},
+                      FitCase{"filling the first", {0, 0, 1280, 1024}, {0, 0, 1280, 1024}},
+                      FitCase{"inside the second", {1500, 30, 800, 600}, {1500, 30, 800, 600}},
+                      FitCase{"mostly on the second", {1200, 100, 800, 600}, {1280, 100, 800, 600}},
+                      FitCase{"above the panel", {2000, 0, 800, 600}, {2000, 30, 800, 600}},
+                      FitCase{"off every screen", {-5000, -5000, 400, 300}, {0, 0, 400, 300}},
+                      FitCase{"near 2^31", {kMax - 10, kMax - 10, 660, 658}, {620, 366, 660, 658}},
+                      FitCase{"at -2^31", {kMin, kMin, 660, 658}, {0, 0, 660, 658}},
+                      FitCase{"huge: the screen it covers most", {0, 0, 20000, 20000}, {1280, 30, 1920, 1050}},
+                      FitCase{"huge and far", {kMax, kMax, kMax, kMax}, {0, 0, 1280, 1024}},
+                      FitCase{"below the minimum", {100, 100, 1, 1}, {100, 100, 72, 219}},
+                      FitCase{"negative size", {100, 100, -20, kMin}, {100, 100, 72, 219}}));
+
+TEST(FitOntoScreens, MinimumWinsOverATinyScreenAndNoScreenChangesNothing) {
+    EXPECT_EQ(fitOntoScreens({50, 50, 100, 100}, 300, 300, {{0, 0, 200, 200}}), (ScreenRect{0, 0, 300, 300}));
+    EXPECT_EQ(fitOntoScreens({kMax, 5, 1, 1}, 72, 219, {}), (ScreenRect{kMax, 5, 1, 1}));
+}

@@ -1,0 +1,226 @@
+// The real program on a desktop with a window manager (run-on-xvfb starts
+// one), driven as a user drives it: started in a folder, clicked at through
+// the X server, closed with "EX".
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QRect>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QThread>
+#include <optional>
+
+namespace {
+
+constexpr int kPatienceMs = 15000;
+
+// A tool run to its end; its standard output, or nothing when it failed or took too long.
+std::optional<QString> run(const QString& tool, const QStringList& arguments) {
+    QProcess process;
+    process.start(tool, arguments);
+    if (!process.waitForFinished(kPatienceMs)) {
+        process.kill();
+        process.waitForFinished();
+        return std::nullopt;
+    }
+    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) return std::nullopt;
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+// The X window of that exact title, once the server shows it.
+QString waitForWindow(const QString& title) {
+    const auto found = run(QStringLiteral("xdotool"),
+                           {QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--onlyvisible"),
+                            QStringLiteral("--name"), QLatin1Char('^') + QRegularExpression::escape(title) + '$'});
+    return found ? found->section(QLatin1Char('\n'), 0, 0).trimmed() : QString();
+}
+
+// Where the window's inside lies on the screen (xwininfo: xdotool counts a
+// reparented window's offset twice).
+QRect clientArea(const QString& window) {
+    const auto info = run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), window});
+    QRect area;
+    if (!info) return area;
+    for (const QString& line : info->split(QLatin1Char('\n'))) {
+        const int value = line.section(QLatin1Char(':'), 1).trimmed().toInt();
+        if (line.contains("Absolute upper-left X:")) area.moveLeft(value);
+        if (line.contains("Absolute upper-left Y:")) area.moveTop(value);
+        if (line.trimmed().startsWith("Width:")) area.setWidth(value);
+        if (line.trimmed().startsWith("Height:")) area.setHeight(value);
+    }
+    return area;
+}
+
+// The frame the window manager put around the window: left, right, top, bottom.
+std::optional<QMargins> frameExtents(const QString& window) {
+    const auto property = run(QStringLiteral("xprop"),
+                              {QStringLiteral("-id"), window, QStringLiteral("_NET_FRAME_EXTENTS")});
+    if (!property || !property->contains(QLatin1Char('='))) return std::nullopt;
+    const QStringList sides = property->section(QLatin1Char('='), 1).split(QLatin1Char(','));
+    if (sides.size() != 4) return std::nullopt;
+    return QMargins(sides[0].trimmed().toInt(), sides[2].trimmed().toInt(), sides[1].trimmed().toInt(),
+                    sides[3].trimmed().toInt());
+}
+
+void pause(int ms) { QThread::msleep(static_cast<unsigned long>(ms)); }
+
+// A window framed by the window manager, with a place that stays put.
+QRect outerOnceFramed(const QString& window) {
+    QElapsedTimer clock;
+    clock.start();
+    QRect last;
+    while (clock.elapsed() < kPatienceMs) {
+        const auto frame = frameExtents(window);
+        const QRect outer = frame ? clientArea(window).marginsAdded(*frame) : QRect();
+        if (frame && outer == last) return outer;
+        last = outer;
+        pause(100);
+    }
+    return {};
+}
+
+void clickAt(QPoint onScreen) {
+    run(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QString::number(onScreen.x()),
+                                    QString::number(onScreen.y()), QStringLiteral("click"), QStringLiteral("1")});
+    pause(300);
+}
+
+// Korvex21 started in a folder, as from a terminal there.
+class Korvex {
+public:
+    explicit Korvex(const QString& folder) {
+        process_.setWorkingDirectory(folder);
+        // KORVEX_PROGRAM in the environment tries another build, an installed one for instance.
+        process_.start(qEnvironmentVariable("KORVEX_PROGRAM", QStringLiteral(KORVEX_PROGRAM)), {});
+        window = waitForWindow(QStringLiteral("Korvex Version 2.3"));
+        outer = outerOnceFramed(window);
+        client = clientArea(window);
+    }
+    ~Korvex() {
+        if (process_.state() == QProcess::NotRunning) return;
+        process_.kill();
+        process_.waitForFinished();
+    }
+    Korvex(const Korvex&) = delete;
+    Korvex& operator=(const Korvex&) = delete;
+
+    // A point of the tool panel, given as in the layout: the panel starts
+    // below the menu bar, which is well under 28 pixels high.
+    QPoint toolPanel(int x, int y) const { return client.topLeft() + QPoint(x, 28 + y); }
+    // "EX", and the program ends; false when it does not.
+    bool closeWithEx() {
+        clickAt(toolPanel(528, 20));
+        return process_.waitForFinished(kPatienceMs) && process_.exitCode() == 0;
+    }
+
+    // Alt+F4, which the window manager turns into a close request; again
+    // should the key have come before the window had the focus.
+    bool closeWithAltF4() {
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < kPatienceMs) {
+            run(QStringLiteral("xdotool"), {QStringLiteral("windowactivate"), QStringLiteral("--sync"), window,
+                                            QStringLiteral("key"), QStringLiteral("alt+F4")});
+            if (process_.waitForFinished(2000)) return process_.exitCode() == 0;
+        }
+        return false;
+    }
+
+    QString window;
+    QRect outer;   // the frame's rectangle, as the window manager placed it
+    QRect client;  // the inside
+
+private:
+    QProcess process_;
+};
+
+QByteArray readFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+class ProgramOnTheDesktop : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(folder.isValid());
+        ASSERT_TRUE(run(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")}))
+            << "no window manager on DISPLAY";
+    }
+    QString inFolder(const QString& name) const { return folder.filePath(name); }
+    QTemporaryDir folder;
+};
+
+TEST_F(ProgramOnTheDesktop, RegressionWindowWalkedAndGrewOnEveryRun) {
+    const QByteArray settings =
+        "Korvex-V2.3 INI:\r\n>> Top, Left, Height, Width:\r\n71\r\n214\r\n649\r\n654\r\n"
+        ">> Color, Font, FontSize, FettKursiv, FontColor:\r\nclYellow\r\nArial\r\n12\r\nbold------\r\nclRed\r\n"
+        "/tmp/Texte/\r\n/tmp/Ablage/\r\nEndOfFile\r\n";
+    const QString path = inFolder(QStringLiteral("Korvex23Ini.txt"));
+    ASSERT_TRUE(writeFile(path, settings));
+    for (int round = 1; round <= 3; ++round) {
+        SCOPED_TRACE(round);
+        Korvex korvex(folder.path());
+        ASSERT_FALSE(korvex.window.isEmpty()) << "no window";
+        // Top, Left, Height, Width are the frame's, where the window manager put it.
+        EXPECT_EQ(korvex.outer, QRect(214, 71, 654, 649));
+        EXPECT_LT(korvex.client.width(), korvex.outer.width());
+        ASSERT_TRUE(korvex.closeWithEx());
+        EXPECT_EQ(readFile(path), settings);
+    }
+}
+
+TEST_F(ProgramOnTheDesktop, RegressionSizeBelowTheMinimumNeverSettled) {
+    const QString path = inFolder(QStringLiteral("Korvex23Ini.txt"));
+    ASSERT_TRUE(writeFile(path,
+                          "Korvex-V2.3 INI:\r\n>> Top, Left, Height, Width:\r\n71\r\n214\r\n1\r\n1\r\n"
+                          ">> Color, Font, FontSize, FettKursiv, FontColor:\r\nclMoneyGreen\r\nCourier New\r\n"
+                          "10\r\n----------\r\nclWindowText\r\n\r\n\r\nEndOfFile\r\n"));
+    QRect smallest;
+    QByteArray written;
+    for (int round = 1; round <= 2; ++round) {
+        SCOPED_TRACE(round);
+        Korvex korvex(folder.path());
+        ASSERT_FALSE(korvex.window.isEmpty()) << "no window";
+        if (round == 2) EXPECT_EQ(korvex.outer, smallest);
+        smallest = korvex.outer;
+        ASSERT_TRUE(korvex.closeWithAltF4());  // "EX" lies outside so small a window
+        // The smallest window the layout allows, stored as the frame's size.
+        const QList<QByteArray> lines = readFile(path).split('\n');
+        ASSERT_GE(lines.size(), 6);
+        EXPECT_EQ(lines[4].trimmed().toInt(), smallest.height());
+        EXPECT_EQ(lines[5].trimmed().toInt(), smallest.width());
+        EXPECT_GT(smallest.height(), 100);
+        if (round == 2) EXPECT_EQ(readFile(path), written);
+        written = readFile(path);
+    }
+}
+
+TEST_F(ProgramOnTheDesktop, RegressionSystemDialogsSpokeEnglish) {
+    Korvex korvex(folder.path());
+    ASSERT_FALSE(korvex.window.isEmpty()) << "no window";
+    clickAt(korvex.toolPanel(48, 40));  // "Öffnen"
+    const QString dialog = waitForWindow(QStringLiteral("Öffnen"));
+    EXPECT_FALSE(dialog.isEmpty()) << "no dialog titled \"Öffnen\"";
+    if (!dialog.isEmpty()) {
+        run(QStringLiteral("xdotool"),
+            {QStringLiteral("key"), QStringLiteral("--window"), dialog, QStringLiteral("Escape")});
+        pause(300);
+    }
+    EXPECT_TRUE(korvex.closeWithEx());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -131,12 +131,6 @@ public:
     // Files named on the command line or dropped: the first is opened as "Öffnen" would.
     void openDocuments(const QStringList& paths);
 
-signals:
-    // The document was written to its file.
-    void documentSaved();
-    // The user let the main window close.
-    void closeConfirmed();
-
     // The window's outer rectangle, frame and title bar included, as the
     // settings file keeps it: a minimised window gives where it opens again,
     // and it is never smaller than the window can be.
@@ -145,6 +139,12 @@ signals:
     // its frame is unknown; the size is then fitted again once it is.
     void setOuterGeometry(const QRect& outer);
     QSize minimumOuterSize() const;
+
+signals:
+    // The document was written to its file.
+    void documentSaved();
+    // The user let the main window close.
+    void closeConfirmed();
 
 public slots:
     void SpButSchliessenClick();

@@ -1,7 +1,9 @@
 #include "app/textwindow.h"
 
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QPlainTextDocumentLayout>
 #include <QResizeEvent>
 #include <QScopeGuard>
@@ -57,6 +59,8 @@ bool isCharacterKey(const QKeyEvent& event) {
 }  // namespace
 
 TextWindow::TextWindow(QWidget* parent) : QPlainTextEdit(parent) {
+    loadTimer_.setInterval(0);
+    connect(&loadTimer_, &QTimer::timeout, this, &TextWindow::loadNextPiece);
     auto* doc = new QTextDocument(this);
     layout_ = new DisplayLineLayout(doc);
     doc->setDocumentLayout(layout_);
@@ -81,13 +85,14 @@ void TextWindow::onContentsChange(int /*from*/, int removed, int added) {
 }
 
 void TextWindow::clear() {
+    stopLoading();
     ProgramEdit edit(*this);
     QPlainTextEdit::clear();
 }
 
 std::string TextWindow::text() const {
     // As bytesFromDocumentText, written straight into a string of the final size.
-    const QString raw = document()->toRawText();
+    const QString raw = rawText();
     const auto* const chars = reinterpret_cast<const char16_t*>(raw.constData());
     const auto size = static_cast<size_t>(raw.size());
     const auto isBreak = [](char16_t u) { return u == u'\n' || u == 0x2029 || u == 0x2028; };
@@ -108,10 +113,16 @@ std::string TextWindow::text() const {
     return bytes;
 }
 
+QString TextWindow::rawText() const {
+    if (!isLoading()) return document()->toRawText();
+    return document()->toRawText().append(QStringView(pendingText_).sliced(loadFrom_));
+}
+
 bool TextWindow::isDocumentEmpty() const { return document()->characterCount() == document()->blockCount(); }
 
 long long TextWindow::characterCount() const {
-    return static_cast<long long>(document()->characterCount()) - document()->blockCount();
+    const long long toCome = static_cast<long long>(pendingText_.size() - loadFrom_) - pendingBreaks_;
+    return static_cast<long long>(document()->characterCount()) - document()->blockCount() + toCome;
 }
 
 namespace {
@@ -155,16 +166,121 @@ void TextWindow::loadBytes(std::string_view fileBytes) {
     loadRawText(newText, lines);
 }
 
+namespace {
+
+// The first piece of a big text, and every further one, ends at the first
+// block end after this many characters: the first screen costs a few
+// milliseconds, and the window answers between pieces.
+constexpr qsizetype kFirstPiece = 256 * 1024;
+constexpr qsizetype kPiece = 2 * 1024 * 1024;
+// More than a screen, and than the header search reads: in before loading returns.
+constexpr int kFirstScreenLines = 64;
+
+qsizetype pieceEnd(const QString& text, qsizetype from, qsizetype size) {
+    if (text.size() - from <= size) return text.size();
+    const qsizetype end = text.indexOf(QChar::ParagraphSeparator, from + size);
+    return end < 0 ? text.size() : end;
+}
+
+}  // namespace
+
+// While a text is loading: lets scrolling and moving about the text window
+// through, but first brings the rest of the text in before any event that
+// could change or read the whole text (keys, clicks on controls, drops,
+// context menus, closing a window).
+class TextWindow::LoadGate : public QObject {
+public:
+    explicit LoadGate(TextWindow& window) : window_(window) { QCoreApplication::instance()->installEventFilter(this); }
+    ~LoadGate() override { QCoreApplication::instance()->removeEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject* target, QEvent* event) override {
+        if (waits(target, event)) window_.finishLoading();
+        return false;
+    }
+
+private:
+    bool waits(QObject* target, const QEvent* event) const {
+        switch (event->type()) {
+            case QEvent::KeyPress:
+            case QEvent::ShortcutOverride:
+            case QEvent::Shortcut:
+            case QEvent::InputMethod:
+            case QEvent::Drop:
+            case QEvent::ContextMenu:
+            case QEvent::Close: return true;
+            case QEvent::MouseButtonPress:
+            case QEvent::MouseButtonDblClick: return !movesAbout(target, static_cast<const QMouseEvent*>(event));
+            default: return false;
+        }
+    }
+
+    // A left click into the text or on its scroll bar changes nothing.
+    bool movesAbout(QObject* target, const QMouseEvent* event) const {
+        if (event->button() != Qt::LeftButton) return false;
+        for (QObject* o = target; o; o = o->parent()) {
+            if (o == window_.viewport() || o == window_.verticalScrollBar()) return true;
+        }
+        return false;
+    }
+
+    TextWindow& window_;
+};
+
 void TextWindow::loadRawText(const QString& newText, size_t lines) {
     // Stored, every break but the last block's end takes two bytes.
     const size_t storedBytes = static_cast<size_t>(newText.size()) + lines - 1;
     if (storedBytes > kCapacity || lines > kMaxLines) throw KxError("Text überschreitet Memo-Kapazität");
     // The whole-text comparison copies the document; texts of different length differ anyway.
-    if (newText.size() == document()->characterCount() - 1 && newText == document()->toRawText()) return;
+    const qsizetype length = document()->characterCount() - 1 + (pendingText_.size() - loadFrom_);
+    if (newText.size() == length && newText == rawText()) return;
+    stopLoading();
     ProgramEdit edit(*this);
-    layout_->expectText(newText);
+    const qsizetype firstEnd = pieceEnd(newText, 0, kFirstPiece);
+    layout_->expectText(QStringView(newText).first(firstEnd));
     const auto forget = qScopeGuard([this] { layout_->forgetExpected(); });
-    setPlainText(newText);
+    setPlainText(firstEnd == newText.size() ? newText : newText.first(firstEnd));
+    if (firstEnd == newText.size()) return;
+    pendingText_ = newText;
+    loadFrom_ = firstEnd;
+    pendingBreaks_ = static_cast<qsizetype>(lines) - document()->blockCount();
+    // The header is looked for among the first display lines: they are all in before this returns.
+    while (isLoading() && shownLineCount() <= kFirstScreenLines)
+        appendPendingUpTo(pieceEnd(pendingText_, loadFrom_, kPiece));
+    if (!isLoading()) return;
+    loadGate_ = std::make_unique<LoadGate>(*this);
+    loadTimer_.start();
+}
+
+void TextWindow::appendPendingUpTo(qsizetype end) {
+    ProgramEdit edit(*this);
+    const bool undo = document()->isUndoRedoEnabled();
+    document()->setUndoRedoEnabled(false);  // the load is no step to undo
+    QTextCursor cursor(document());
+    cursor.movePosition(QTextCursor::End);
+    const int blocks = document()->blockCount();
+    cursor.insertText(QStringView(pendingText_).sliced(loadFrom_, end - loadFrom_).toString());
+    document()->setUndoRedoEnabled(undo);
+    pendingBreaks_ -= document()->blockCount() - blocks;
+    loadFrom_ = end;
+    if (!isLoading()) stopLoading();
+}
+
+void TextWindow::loadNextPiece() {
+    if (isLoading()) appendPendingUpTo(pieceEnd(pendingText_, loadFrom_, kPiece));
+}
+
+void TextWindow::finishLoading() {
+    if (isLoading()) appendPendingUpTo(pendingText_.size());
+}
+
+void TextWindow::stopLoading() {
+    loadTimer_.stop();
+    // The gate may be filtering the event that brought the rest in: it goes when that is done.
+    if (loadGate_) loadGate_.release()->deleteLater();
+    pendingText_.clear();
+    loadFrom_ = 0;
+    pendingBreaks_ = 0;
 }
 
 void TextWindow::withoutUndo(const std::function<void()>& edits) {
@@ -239,9 +355,13 @@ void TextWindow::insertAt(int position, std::string_view bytes) {
 
 void TextWindow::insertAtLineStart(int index, std::string_view bytes) { insertAt(placeOfLine(index).position, bytes); }
 
-void TextWindow::appendAtEnd(std::string_view bytes) { insertAt(document()->characterCount() - 1, bytes); }
+void TextWindow::appendAtEnd(std::string_view bytes) {
+    finishLoading();
+    insertAt(document()->characterCount() - 1, bytes);
+}
 
 void TextWindow::eraseShownLine(int index) {
+    if (index + 1 >= shownLineCount()) finishLoading();  // the line may go on in the rest
     const LinePlace place = placeOfLine(index);
     const int end = index + 1 < shownLineCount() ? placeOfLine(index + 1).position : place.position + place.length;
     ProgramEdit edit(*this);

@@ -211,6 +211,36 @@ TEST_F(TextWindowTest, LoadTurnsLoneBreaksIntoCrLfAndStopsAtNul) {
     EXPECT_EQ(memo().count(), 4);
 }
 
+// A big text shows its first screen at once and comes in between events;
+// its text and count are whole once it is in, program edits keep the saved
+// flag, and a key meanwhile first brings the rest in, then takes effect.
+TEST_F(TextWindowTest, BigTextLoadsInPiecesAndAKeyWaitsForTheRest) {
+    ASSERT_GT(charactersPerLine(), 48);
+    std::string text;
+    for (int i = 0; i < 60'000; ++i) text += words(8) + "\r\n";  // 48 characters: one display line each
+    memo().loadBytes(text);
+    ASSERT_TRUE(memo().isLoading());
+    EXPECT_LT(memo().count(), 60'000);
+    EXPECT_EQ(memo().get(0), words(8));
+    EXPECT_EQ(memo().text(), text);  // what is still to come counts
+    EXPECT_EQ(memo().characterCount(), 60'000 * 48);
+    for (int events = 0; memo().isLoading() && events < 1000; ++events) QApplication::processEvents();
+    EXPECT_FALSE(memo().isLoading());
+    EXPECT_EQ(memo().count(), 60'000);
+    EXPECT_EQ(memo().text(), text);
+    EXPECT_TRUE(form().SavedFlag);
+
+    memo().loadBytes("anders\r\n" + text);
+    ASSERT_TRUE(memo().isLoading());
+    memo().setFocus();
+    setCaret(0);
+    QTest::keyClick(&memo(), Qt::Key_X);
+    EXPECT_FALSE(memo().isLoading());
+    EXPECT_EQ(memo().text(), "xanders\r\n" + text);
+    EXPECT_EQ(memo().count(), 60'001);
+    EXPECT_FALSE(form().SavedFlag);
+}
+
 TEST_F(TextWindowTest, LoadingTheSameTextChangesNothing) {
     memo().loadBytes("gleich\r\n");
     setCaret(3);

@@ -176,6 +176,16 @@ constexpr qsizetype kPiece = 2 * 1024 * 1024;
 // More than a screen, and than the header search reads: in before loading returns.
 constexpr int kFirstScreenLines = 64;
 
+qsizetype longestLine(QStringView text) {
+    qsizetype longest = 0;
+    for (qsizetype start = 0;;) {
+        const qsizetype end = text.indexOf(QChar::ParagraphSeparator, start);
+        longest = std::max(longest, (end < 0 ? text.size() : end) - start);
+        if (end < 0) return longest;
+        start = end + 1;
+    }
+}
+
 qsizetype pieceEnd(const QString& text, qsizetype from, qsizetype size) {
     if (text.size() - from <= size) return text.size();
     const qsizetype end = text.indexOf(QChar::ParagraphSeparator, from + size);
@@ -230,7 +240,9 @@ private:
 void TextWindow::loadRawText(const QString& newText, size_t lines) {
     // Stored, every break but the last block's end takes two bytes.
     const size_t storedBytes = static_cast<size_t>(newText.size()) + lines - 1;
-    if (storedBytes > kCapacity || lines > kMaxLines) throw KxError("Text überschreitet Memo-Kapazität");
+    if (storedBytes > kCapacity || lines > kMaxLines || longestLine(newText) > kMaxLineLength) {
+        throw KxError("Text überschreitet Memo-Kapazität");
+    }
     // The whole-text comparison copies the document; texts of different length differ anyway.
     const qsizetype length = document()->characterCount() - 1 + (pendingText_.size() - loadFrom_);
     if (newText.size() == length && newText == rawText()) return;

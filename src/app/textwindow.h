@@ -35,6 +35,10 @@ public:
     // per million lines, so a file of millions of empty lines would freeze it.
     static constexpr size_t kCapacity = size_t{512} * 1024 * 1024;
     static constexpr size_t kMaxLines = 4'000'000;
+    // Qt lays a hard line out whole on every key in it (a word longer than a
+    // display line costs it time by the square of its length), and gives up
+    // on one of tens of millions of characters: longer lines are refused too.
+    static constexpr qsizetype kMaxLineLength = 64 * 1024;
 
     explicit TextWindow(QWidget* parent = nullptr);
     ~TextWindow() override;

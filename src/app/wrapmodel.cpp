@@ -18,8 +18,8 @@ namespace {
 // Qt shows a soft hyphen, and gives it its width, where a line ends after it, and hides it
 // elsewhere, in ways that depend on its neighbours; lines holding one are left to Qt.
 constexpr char16_t kSoftHyphen = 0xAD;
-// Qt may cut longer runs of text into several script items; such hard lines are left to Qt.
-constexpr int kLongestModelledLine = 4000;
+// Longer hard lines than the text window accepts are left to Qt.
+constexpr int kLongestModelledLine = 64 * 1024;
 
 // Qt keeps lengths in 26.6 fixed point.
 bool isControl(char16_t c) { return c < 0x20 || (c >= 0x7F && c < 0xA0); }
@@ -79,7 +79,7 @@ public:
     }
 
     // Wider than the line after all: a first run longer than a line.
-    bool overflows() const { return textWidth_ > width_; }
+    bool overflows() const { return overflowed_ || textWidth_ > width_; }
 
 private:
     static constexpr int64_t kUnset = 1;  // right bearings that count are never positive
@@ -127,6 +127,11 @@ private:
         return false;
     }
 
+    bool overflow() {
+        overflowed_ = true;
+        return true;
+    }
+
     bool addRun() {
         afterSpace_ = false;
         // The glyph Qt remembers as the one before the run; after a tab, an item of its own, it
@@ -141,6 +146,9 @@ private:
                 chance = true;
                 break;
             }
+            // A first run already wider than the line makes it be filled again breaking anywhere:
+            // no need to walk the rest of a long word.
+            if (lineLength_ == 0 && runWidth_ > width_) return overflow();
         } while (!anywhere_);
         return (chance || anywhere_) && runEndsLine(before);
     }
@@ -170,6 +178,7 @@ private:
     int64_t bearing_ = kUnset;
     bool afterSpace_ = true;
     int64_t textWidth_ = 0;
+    bool overflowed_ = false;
 };
 
 std::optional<WrapModel> WrapModel::forFont(const QFont& font, const QTextOption& option) {

@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "app/controls.h"
+#include "app/kxerror.h"
 #include "app/uKorvex21.h"
 #include "support/mainwindowfixture.h"
 
@@ -239,6 +240,30 @@ TEST_F(TextWindowTest, BigTextLoadsInPiecesAndAKeyWaitsForTheRest) {
     EXPECT_EQ(memo().text(), "xanders\r\n" + text);
     EXPECT_EQ(memo().count(), 60'001);
     EXPECT_FALSE(form().SavedFlag);
+}
+
+// Qt gives up laying out a hard line of tens of millions of characters (the
+// window stayed empty) and takes long on every key in a long one: a text
+// with a hard line over the limit is refused, and the window keeps its text.
+TEST_F(TextWindowTest, OverlongHardLineIsRefusedWithTheCapacityMessage) {
+    memo().loadBytes("alt\r\n");
+    const std::string longest(static_cast<size_t>(TextWindow::kMaxLineLength), 'a');
+    for (const std::string& text : {"x\r\n" + longest + "a", longest + "a\r\ny", longest + " a\r\n"}) {
+        try {
+            memo().loadBytes(text);
+            ADD_FAILURE() << "loaded a line of " << text.size() << " characters";
+        } catch (const KxError& error) {
+            EXPECT_STREQ(error.what(), "Text überschreitet Memo-Kapazität");
+        }
+        memo().finishLoading();
+        EXPECT_EQ(memo().text(), "alt\r\n");
+    }
+    memo().loadBytes("x\r\n" + longest);
+    memo().finishLoading();
+    EXPECT_EQ(memo().text(), "x\r\n" + longest);
+    const QTextBlock last = memo().document()->lastBlock();
+    memo().document()->documentLayout()->blockBoundingRect(last);  // Qt lays it out
+    EXPECT_EQ(memo().count(), 1 + last.layout()->lineCount());
 }
 
 TEST_F(TextWindowTest, LoadingTheSameTextChangesNothing) {

@@ -1,14 +1,65 @@
 #include "app/displaylinelayout.h"
 
+#include <QElapsedTimer>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <algorithm>
 
 namespace korvex {
 
+namespace {
+
+// A piece of the recount takes about this long, so the window answers between pieces.
+constexpr qint64 kRecountSliceMs = 8;
+
+}  // namespace
+
+DisplayLineLayout::DisplayLineLayout(QTextDocument* document) : QPlainTextDocumentLayout(document) {
+    recountTimer_.setInterval(0);
+    connect(&recountTimer_, &QTimer::timeout, this, [this] {
+        QElapsedTimer slice;
+        slice.start();
+        if (recount([&slice] { return slice.elapsed() >= kRecountSliceMs; })) recountTimer_.stop();
+    });
+}
+
+void DisplayLineLayout::invalidate() {
+    valid_ = false;
+    recounted_.clear();
+    recountNext_ = QTextBlock();
+    recountTimer_.start();
+}
+
 const DisplayLineIndex& DisplayLineLayout::index() {
+    if (!valid_ && recountIsCurrent()) recount([] { return false; });
     if (!valid_ || document()->defaultFont() != measuredFont_ || lineWidth() != measuredWidth_) rebuild();
     return index_;
+}
+
+bool DisplayLineLayout::recountIsCurrent() const {
+    return recountNext_.isValid() && document()->defaultFont() == recountFont_ && lineWidth() == recountWidth_;
+}
+
+template <class Enough>
+bool DisplayLineLayout::recount(Enough enough) {
+    if (valid_) return true;
+    if (!recountIsCurrent()) {  // begun anew: not yet, or the font or width changed since
+        prepareMeasuring();
+        recounted_.clear();
+        recounted_.reserve(static_cast<size_t>(document()->blockCount()));
+        recountNext_ = document()->firstBlock();
+        recountFont_ = document()->defaultFont();
+        recountWidth_ = counterWidth_;
+    }
+    while (recountNext_.isValid()) {
+        for (int i = 0; i < 64 && recountNext_.isValid(); ++i, recountNext_ = recountNext_.next()) {
+            recounted_.push_back(measure(recountNext_.text()));
+        }
+        if (recountNext_.isValid() && enough()) return false;
+    }
+    adopt(recounted_);
+    recounted_ = {};
+    return true;
 }
 
 const std::vector<int>& DisplayLineLayout::lineStarts(QStringView text) {
@@ -32,6 +83,8 @@ void DisplayLineLayout::documentChanged(int from, int removed, int added) {
         expected_.reset();
     } else if (valid_) {
         update(from, added);
+    } else {
+        recountNext_ = QTextBlock();  // a recount under way starts over
     }
 }
 
@@ -120,6 +173,8 @@ void DisplayLineLayout::rebuild() {
 }
 
 void DisplayLineLayout::adopt(const std::vector<int>& counts) {
+    recountTimer_.stop();
+    recountNext_ = QTextBlock();
     index_.assign(counts);
     measuredFont_ = document()->defaultFont();
     measuredWidth_ = counterWidth_;

@@ -4,6 +4,7 @@
 #include <QPlainTextDocumentLayout>
 #include <QTextBlock>
 #include <QTextLayout>
+#include <QTimer>
 #include <optional>
 #include <vector>
 
@@ -22,12 +23,14 @@ namespace korvex {
 // QtLayoutOfEveryBlock guards that the counts equal the layouts Qt gives.
 class DisplayLineLayout : public QPlainTextDocumentLayout {
 public:
-    explicit DisplayLineLayout(QTextDocument* document) : QPlainTextDocumentLayout(document) {}
+    explicit DisplayLineLayout(QTextDocument* document);
 
     const DisplayLineIndex& index();
 
-    // The wrap width changed: every count is measured anew on the next question.
-    void invalidate() { valid_ = false; }
+    // The wrap width changed: every count is measured anew, in pieces between
+    // events, so that dragging the window's edge stays fluid; a question
+    // before that is done waits for the rest.
+    void invalidate();
 
     QTextLayout* laidOut(const QTextBlock& block) const {
         ensureBlockLayout(block);
@@ -58,6 +61,10 @@ private:
     void update(int from, int added);
     void rebuild();
     void adopt(const std::vector<int>& counts);
+    // Measures blocks for the recount until `enough` says so; true when all are measured.
+    template <class Enough>
+    bool recount(Enough enough);
+    bool recountIsCurrent() const;
 
     DisplayLineIndex index_;
     bool valid_ = false;
@@ -72,6 +79,13 @@ private:
     QTextLayout counter_;
     qreal counterWidth_ = 0;
     std::vector<int> starts_;
+
+    // The recount after a width change: the blocks measured so far, and the next.
+    QTimer recountTimer_;
+    std::vector<int> recounted_;
+    QTextBlock recountNext_;
+    QFont recountFont_;
+    qreal recountWidth_ = -1;
 };
 
 }  // namespace korvex

@@ -111,7 +111,7 @@ Part partOf(Class cls, char16_t c) {
 struct SlotInfo {
     Class cls = AL;
     number::Part part = number::None;
-    uint8_t flags = 0;
+    LineBreaks::Flag flags{};
 };
 
 const std::array<SlotInfo, 256> kInfo = [] {
@@ -121,8 +121,11 @@ const std::array<SlotInfo, 256> kInfo = [] {
         SlotInfo& slot = info[static_cast<size_t>(byte)];
         slot.cls = classOf(c);
         slot.part = number::partOf(slot.cls, c);
-        if (isWhiteSpace(c)) slot.flags |= LineBreaks::WhiteSpace;
-        if (c == 0x09) slot.flags |= LineBreaks::Tab;
+        int flags = 0;
+        if (isWhiteSpace(c)) flags |= LineBreaks::WhiteSpace;
+        if (c == 0x09) flags |= LineBreaks::Tab | LineBreaks::Uneven;
+        if (c == 0x0C) flags |= LineBreaks::Uneven;
+        slot.flags = static_cast<LineBreaks::Flag>(flags);
     }
     return info;
 }();
@@ -131,7 +134,17 @@ const std::array<SlotInfo, 256> kInfo = [] {
 // the past: the class before (spaces aside) and the number being read.
 class Breaker {
 public:
-    explicit Breaker(std::vector<uint8_t>& flags) : flags_(flags) {}
+    explicit Breaker(LineBreaks::Flag* flags) : flags_(flags) {}
+
+    // Most characters change nothing: a space, or a letter after a letter outside a number.
+    bool passes(const SlotInfo& info) {
+        if (info.cls == SP && last_ != BK) {
+            last_ = SP;
+            inWord_ = false;
+            return true;
+        }
+        return inWord_ && info.cls == AL && info.part == number::None;
+    }
 
     void take(int pos, const SlotInfo& info) {
         const Class next = info.cls;
@@ -145,15 +158,18 @@ public:
         } else {
             readNumber(pos, info.part);
             const Class before = cls_ == CM ? AL : cls_;
-            if (last_ != SP && kDirectBreaks[before][next]) flags_[static_cast<size_t>(pos)] |= LineBreaks::BreakBefore;
+            if (last_ != SP && kDirectBreaks[before][next]) {
+                flags_[pos] = static_cast<LineBreaks::Flag>(flags_[pos] | LineBreaks::BreakBefore);
+            }
             cls_ = next;
         }
         last_ = next;
+        inWord_ = last_ == AL && cls_ == AL && numberPart_ == number::None;
     }
 
     void finish(int length) {
         if (number::kSteps[numberPart_][number::None] == number::End) keepWhole(length);
-        if (length > 0) flags_[0] &= static_cast<uint8_t>(~LineBreaks::BreakBefore);
+        if (length > 0) clearBreak(0);
     }
 
 private:
@@ -175,15 +191,19 @@ private:
     // No break inside the number that ends before `end`.
     void keepWhole(int end) {
         for (int j = numberStart_ + 1; j < end; ++j) {
-            flags_[static_cast<size_t>(j)] &= static_cast<uint8_t>(~LineBreaks::BreakBefore);
+            clearBreak(j);
         }
     }
 
-    std::vector<uint8_t>& flags_;
+    void clearBreak(int pos) { flags_[pos] = static_cast<LineBreaks::Flag>(flags_[pos] & ~LineBreaks::BreakBefore); }
+
+    // Not a byte array: stores to it cannot touch the state above, which stays in registers.
+    LineBreaks::Flag* flags_;
     Class last_ = BK;
     Class cls_ = BK;
     int numberStart_ = 0;
     number::Part numberPart_ = number::None;
+    bool inWord_ = false;  // after a letter outside a number: a letter changes nothing
 };
 
 }  // namespace
@@ -198,17 +218,17 @@ const std::array<int16_t, 0x2200> LineBreaks::kSlots = [] {
     return table;
 }();
 
-bool LineBreaks::find(QStringView text, std::vector<uint8_t>& flags) {
+bool LineBreaks::find(QStringView text, std::vector<Flag>& flags) {
     const int length = static_cast<int>(text.size());
-    flags.assign(static_cast<size_t>(length), 0);
-    Breaker breaker(flags);
+    flags.resize(static_cast<size_t>(length));
+    Breaker breaker(flags.data());
     const char16_t* chars = text.utf16();
     for (int pos = 0; pos < length; ++pos) {
         const int slot = slotOf(chars[pos]);
         if (slot < 0) return false;
         const SlotInfo& info = kInfo[static_cast<size_t>(slot)];
-        flags[static_cast<size_t>(pos)] |= info.flags;
-        breaker.take(pos, info);
+        flags[static_cast<size_t>(pos)] = info.flags;
+        if (!breaker.passes(info)) breaker.take(pos, info);
     }
     breaker.finish(length);
     return true;

@@ -20,6 +20,7 @@ public:
         BreakBefore = 1,  // a line may start here, inside a run of characters
         WhiteSpace = 2,   // hangs at a line end, like a space
         Tab = 4,          // advances to the next tab stop
+        Uneven = 8,       // may advance unlike a letter (a tab, a form feed)
     };
 
     // The slot (the Windows-1252 byte) of a character, or -1 for one a document cannot hold.
@@ -27,7 +28,7 @@ public:
 
     // One flag set per character of `text`, in `flags`; false when the text
     // holds a character outside the set.
-    static bool find(QStringView text, std::vector<uint8_t>& flags);
+    static bool find(QStringView text, std::vector<Flag>& flags);
 
 private:
     static const std::array<int16_t, 0x2200> kSlots;

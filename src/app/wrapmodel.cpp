@@ -56,6 +56,7 @@ public:
 
     // The start of the next line.
     int end(int from) {
+        if (!anywhere_ && model_.evenAdvance_ > 0 && jumpAhead()) return length_;
         bool found = false;
         while (pos_ < length_ && !found) {
             bearing_ = kUnset;
@@ -123,6 +124,31 @@ private:
         if (spaceWidth_ > width_) {
             spaceWidth_ = width_;  // spaces wider than the line hang out of it, all of them
             return true;
+        }
+        return false;
+    }
+
+    // Runs within the width less the largest overhang fit whatever their
+    // bearing: takes them at once, up to the last run end in reach, instead
+    // of run by run (tabs and form feeds aside). True when the rest fits whole.
+    bool jumpAhead() {
+        const int64_t reach = std::min<int64_t>(length_ - pos_,
+                                                (width_ - model_.minimumBearing_) / model_.evenAdvance_);
+        if (reach <= 0) return false;
+        const int limit = pos_ + static_cast<int>(reach);
+        for (int i = pos_; i < limit; ++i) {
+            if (flag(i) & LineBreaks::Uneven) return false;
+        }
+        if (limit == length_) return true;
+        for (int end = limit; end > pos_; --end) {
+            if (!(flag(end - 1) & LineBreaks::WhiteSpace) &&
+                (flag(end) & (LineBreaks::WhiteSpace | LineBreaks::BreakBefore))) {
+                lineLength_ = end - pos_;
+                lineWidth_ = static_cast<int64_t>(lineLength_) * model_.evenAdvance_;
+                pos_ = end;
+                afterSpace_ = false;
+                return false;
+            }
         }
         return false;
     }
@@ -203,6 +229,12 @@ std::optional<WrapModel> WrapModel::forFont(const QFont& font, const QTextOption
     // No kerning or ligatures: the characters in a row are as wide as one by one.
     if (layoutAdvance(font, all + tail) - tailAdvance != sum) return std::nullopt;
     model.minimumBearing_ = -std::min(0, toFixed(metrics.minRightBearing()));
+    model.evenAdvance_ = model.advance_['x'];
+    for (int byte = 1; byte < 256; ++byte) {
+        const char16_t c = cp1252::toUnicode(static_cast<unsigned char>(byte));
+        const bool uneven = c == u'\t' || c == 0x0C || c == kSoftHyphen || LineBreaks::slotOf(c) < 0;
+        if (!uneven && model.advance_[static_cast<size_t>(byte)] != model.evenAdvance_) model.evenAdvance_ = 0;
+    }
     model.tabStop_ = option.tabStopDistance() > 0 ? toFixed(option.tabStopDistance()) : 80 * 64;
     return model;
 }

@@ -6,6 +6,8 @@
 #include <optional>
 #include <vector>
 
+#include "app/linebreaks.h"
+
 class QFont;
 class QTextOption;
 
@@ -44,8 +46,9 @@ private:
     std::array<int, 256> advance_{};   // as the layout adds it (0 for characters it does not print)
     std::array<int, 256> overhang_{};  // ink past the advance
     int minimumBearing_ = 0;           // the font's largest overhang, as a positive number
+    int evenAdvance_ = 0;              // every character's advance but a tab's and a form feed's, if they agree
     int tabStop_ = 0;
-    mutable std::vector<uint8_t> flags_;  // the break flags of the text being laid out
+    mutable std::vector<LineBreaks::Flag> flags_;  // the break flags of the text being laid out
 };
 
 }  // namespace korvex

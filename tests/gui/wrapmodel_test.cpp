@@ -82,7 +82,7 @@ std::vector<int> qtLineStarts(const QString& text, const QFont& font, const QTex
 TEST(WrapModelTest, BreakChancesAreQtsOnEveryCharacter) {
     std::vector<QString> lines = randomLines(3000, 1);
     for (const QString& line : germanLines(200'000, 2)) lines.push_back(line);
-    std::vector<uint8_t> flags;
+    std::vector<LineBreaks::Flag> flags;
     for (const QString& line : lines) {
         ASSERT_TRUE(LineBreaks::find(line, flags)) << shown(line);
         QTextBoundaryFinder finder(QTextBoundaryFinder::Line, line);

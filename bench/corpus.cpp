@@ -151,7 +151,8 @@ private:
             case 15: return number(1) + "," + number(1) + "%";
             case 16: return "\t";
             case 17: return "Grundst\u00FCcksverkehrsgenehmigungszust\u00E4ndigkeits\u00FCbertragungsverordnung";
-            case 18: return "Silben\u00ADtrennung";
+            // Soft hyphens are rare in typed text; they come with text taken from elsewhere.
+            case 18: return pick(50) == 0 ? "Silben\u00ADtrennung" : "Silbentrennung";
             case 19: return number(1 + static_cast<int>(pick(6)));
             case 20: return "Nr.\u00A0" + number(3);
             case 21: return "ca. " + number(2) + " km/h";

@@ -76,9 +76,19 @@ void DisplayLineLayout::expectText(QStringView text) {
     expected_ = countText(text);
 }
 
+void DisplayLineLayout::expectAppend(QStringView piece) {
+    expectedAppend_.reset();
+    if (valid_ && piece.startsWith(QChar::ParagraphSeparator)) expectedAppend_ = countText(piece.sliced(1));
+}
+
 void DisplayLineLayout::documentChanged(int from, int removed, int added) {
     QPlainTextDocumentLayout::documentChanged(from, removed, added);
-    if (expected_ && from == 0 && static_cast<size_t>(document()->blockCount()) == expected_->size()) {
+    std::optional<std::vector<int>> appended;
+    appended.swap(expectedAppend_);
+    if (appended && valid_ &&
+        static_cast<size_t>(document()->blockCount()) == static_cast<size_t>(index_.blockCount()) + appended->size()) {
+        index_.replace(index_.blockCount(), 0, *appended);  // the last block before it keeps its text
+    } else if (expected_ && from == 0 && static_cast<size_t>(document()->blockCount()) == expected_->size()) {
         adopt(*expected_);  // a change after this one is measured as usual
         expected_.reset();
     } else if (valid_) {

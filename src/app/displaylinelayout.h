@@ -45,6 +45,9 @@ public:
     // itself, so the replacement need not measure block by block.
     void expectText(QStringView text);
     void forgetExpected() { expected_.reset(); }
+    // Counts the blocks about to be appended (`piece` starts with a block
+    // break), so the append need not measure block by block.
+    void expectAppend(QStringView piece);
 
 protected:
     void documentChanged(int from, int removed, int added) override;
@@ -69,6 +72,7 @@ private:
     DisplayLineIndex index_;
     bool valid_ = false;
     std::optional<std::vector<int>> expected_;
+    std::optional<std::vector<int>> expectedAppend_;
     QFont measuredFont_;
     qreal measuredWidth_ = -1;
 

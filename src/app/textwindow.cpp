@@ -271,7 +271,9 @@ void TextWindow::appendPendingUpTo(qsizetype end) {
     QTextCursor cursor(document());
     cursor.movePosition(QTextCursor::End);
     const int blocks = document()->blockCount();
-    cursor.insertText(QStringView(pendingText_).sliced(loadFrom_, end - loadFrom_).toString());
+    const QStringView piece = QStringView(pendingText_).sliced(loadFrom_, end - loadFrom_);
+    layout_->expectAppend(piece);
+    cursor.insertText(piece.toString());
     document()->setUndoRedoEnabled(undo);
     pendingBreaks_ -= document()->blockCount() - blocks;
     loadFrom_ = end;

@@ -148,14 +148,13 @@ public:
 
     void take(int pos, const SlotInfo& info) {
         const Class next = info.cls;
+        // A space, and a control after a character, leave the class before as it is.
+        const bool keepsClass = next == SP || (next == CM && last_ != SP);
         if (last_ == BK) {  // the text's start, or after a hard break character
             cls_ = next == CM ? AL : next;
-        } else if (next == SP) {
         } else if (next == BK) {
             cls_ = BK;
-        } else if (next == CM && last_ != SP) {
-            // stays with what precedes it
-        } else {
+        } else if (!keepsClass) {
             readNumber(pos, info.part);
             const Class before = cls_ == CM ? AL : cls_;
             if (last_ != SP && kDirectBreaks[before][next]) {

@@ -171,8 +171,8 @@ namespace {
 // The first piece of a big text, and every further one, ends at the first
 // block end after this many characters: the first screen costs a few
 // milliseconds, and the window answers between pieces.
-constexpr qsizetype kFirstPiece = 256 * 1024;
-constexpr qsizetype kPiece = 2 * 1024 * 1024;
+constexpr qsizetype kFirstPiece = qsizetype{256} * 1024;
+constexpr qsizetype kPiece = qsizetype{2} * 1024 * 1024;
 // More than a screen, and than the header search reads: in before loading returns.
 constexpr int kFirstScreenLines = 64;
 

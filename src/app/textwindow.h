@@ -38,7 +38,7 @@ public:
     // Qt lays a hard line out whole on every key in it (a word longer than a
     // display line costs it time by the square of its length), and gives up
     // on one of tens of millions of characters: longer lines are refused too.
-    static constexpr qsizetype kMaxLineLength = 64 * 1024;
+    static constexpr qsizetype kMaxLineLength = qsizetype{64} * 1024;
 
     explicit TextWindow(QWidget* parent = nullptr);
     ~TextWindow() override;

@@ -217,15 +217,31 @@ const std::array<int16_t, 0x2200> LineBreaks::kSlots = [] {
     return table;
 }();
 
+namespace {
+
+// The information of every character a document can hold, by its code; others are marked unknown.
+const std::vector<SlotInfo> kCharInfo = [] {
+    std::vector<SlotInfo> info(0x2200);
+    for (SlotInfo& entry : info) entry.cls = kClasses;
+    for (int byte = 1; byte < 256; ++byte) {
+        const char16_t c = cp1252::toUnicode(static_cast<unsigned char>(byte));
+        if (LineBreaks::slotOf(c) >= 0) info[c] = kInfo[static_cast<size_t>(byte)];
+    }
+    return info;
+}();
+
+}  // namespace
+
 bool LineBreaks::find(QStringView text, std::vector<Flag>& flags) {
     const int length = static_cast<int>(text.size());
     flags.resize(static_cast<size_t>(length));
     Breaker breaker(flags.data());
     const char16_t* chars = text.utf16();
+    const SlotInfo* table = kCharInfo.data();
     for (int pos = 0; pos < length; ++pos) {
-        const int slot = slotOf(chars[pos]);
-        if (slot < 0) return false;
-        const SlotInfo& info = kInfo[static_cast<size_t>(slot)];
+        const char16_t c = chars[pos];
+        if (c >= 0x2200 || table[c].cls == kClasses) return false;
+        const SlotInfo& info = table[c];
         flags[static_cast<size_t>(pos)] = info.flags;
         if (!breaker.passes(info)) breaker.take(pos, info);
     }

@@ -11,12 +11,14 @@ namespace {
 
 // A piece of the recount takes about this long, so the window answers between pieces.
 constexpr qint64 kRecountSliceMs = 8;
+// The recount starts when the width has stayed this long, not at every step of a drag.
+constexpr int kSettleMs = 150;
 
 }  // namespace
 
 DisplayLineLayout::DisplayLineLayout(QTextDocument* document) : QPlainTextDocumentLayout(document) {
-    recountTimer_.setInterval(0);
     connect(&recountTimer_, &QTimer::timeout, this, [this] {
+        recountTimer_.setInterval(0);
         QElapsedTimer slice;
         slice.start();
         if (recount([&slice] { return slice.elapsed() >= kRecountSliceMs; })) recountTimer_.stop();
@@ -26,8 +28,8 @@ DisplayLineLayout::DisplayLineLayout(QTextDocument* document) : QPlainTextDocume
 void DisplayLineLayout::invalidate() {
     valid_ = false;
     recounted_.clear();
-    recountNext_ = QTextBlock();
-    recountTimer_.start();
+    recountPos_ = -1;
+    recountTimer_.start(kSettleMs);
 }
 
 const DisplayLineIndex& DisplayLineLayout::index() {
@@ -37,7 +39,7 @@ const DisplayLineIndex& DisplayLineLayout::index() {
 }
 
 bool DisplayLineLayout::recountIsCurrent() const {
-    return recountNext_.isValid() && document()->defaultFont() == recountFont_ && lineWidth() == recountWidth_;
+    return recountPos_ >= 0 && document()->defaultFont() == recountFont_ && lineWidth() == recountWidth_;
 }
 
 template <class Enough>
@@ -47,17 +49,25 @@ bool DisplayLineLayout::recount(Enough enough) {
         prepareMeasuring();
         recounted_.clear();
         recounted_.reserve(static_cast<size_t>(document()->blockCount()));
-        recountNext_ = document()->firstBlock();
+        recountText_ = document()->toRawText();  // one copy is far cheaper than one per block
+        recountPos_ = 0;
         recountFont_ = document()->defaultFont();
         recountWidth_ = counterWidth_;
     }
-    while (recountNext_.isValid()) {
-        for (int i = 0; i < 64 && recountNext_.isValid(); ++i, recountNext_ = recountNext_.next()) {
-            recounted_.push_back(measure(recountNext_.text()));
+    while (recountPos_ >= 0) {
+        for (int i = 0; i < 64 && recountPos_ >= 0; ++i) {
+            const qsizetype end = recountText_.indexOf(QChar::ParagraphSeparator, recountPos_);
+            const qsizetype length = (end < 0 ? recountText_.size() : end) - recountPos_;
+            recounted_.push_back(measure(QStringView(recountText_).sliced(recountPos_, length)));
+            recountPos_ = end < 0 ? -1 : end + 1;
         }
-        if (recountNext_.isValid() && enough()) return false;
+        if (recountPos_ >= 0 && enough()) return false;
     }
-    adopt(recounted_);
+    if (recounted_.size() == static_cast<size_t>(document()->blockCount())) {
+        adopt(recounted_);
+    } else {
+        rebuild();
+    }
     recounted_ = {};
     return true;
 }
@@ -94,7 +104,7 @@ void DisplayLineLayout::documentChanged(int from, int removed, int added) {
     } else if (valid_) {
         update(from, added);
     } else {
-        recountNext_ = QTextBlock();  // a recount under way starts over
+        recountPos_ = -1;  // a recount under way starts over
     }
 }
 
@@ -184,7 +194,8 @@ void DisplayLineLayout::rebuild() {
 
 void DisplayLineLayout::adopt(const std::vector<int>& counts) {
     recountTimer_.stop();
-    recountNext_ = QTextBlock();
+    recountPos_ = -1;
+    recountText_ = QString();
     index_.assign(counts);
     measuredFont_ = document()->defaultFont();
     measuredWidth_ = counterWidth_;

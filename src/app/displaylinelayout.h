@@ -84,10 +84,12 @@ private:
     qreal counterWidth_ = 0;
     std::vector<int> starts_;
 
-    // The recount after a width change: the blocks measured so far, and the next.
+    // The recount after a width change: the blocks measured so far, the text
+    // as it was at the start, and where the next block starts in it (-1: none).
     QTimer recountTimer_;
     std::vector<int> recounted_;
-    QTextBlock recountNext_;
+    QString recountText_;
+    qsizetype recountPos_ = -1;
     QFont recountFont_;
     qreal recountWidth_ = -1;
 };

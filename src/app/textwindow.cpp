@@ -1,7 +1,9 @@
 #include "app/textwindow.h"
 
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QPlainTextDocumentLayout>
 #include <QResizeEvent>
 #include <QScopeGuard>
@@ -15,182 +17,11 @@
 #include <optional>
 
 #include "app/cp1252.h"
-#include "app/displaylineindex.h"
+#include "app/displaylinelayout.h"
 #include "app/kxerror.h"
 #include "app/qtconvert.h"
-#include "app/wrapmodel.h"
 
 namespace korvex {
-
-// Qt's plain-text layout, plus the number of display lines of every block.
-// Qt lays out only the blocks it paints and counts an unlaid block as one
-// line, so the counts are taken here: by the wrap model where it follows
-// the font and the block's characters exactly, else by a layout of the
-// block's text made just for counting (so no block keeps a layout it was
-// given only to be counted).
-class DisplayLineLayout : public QPlainTextDocumentLayout {
-public:
-    explicit DisplayLineLayout(QTextDocument* document) : QPlainTextDocumentLayout(document) {}
-
-    const DisplayLineIndex& index() {
-        if (!valid_ || document()->defaultFont() != measuredFont_ || lineWidth() != measuredWidth_) rebuild();
-        return index_;
-    }
-
-    // The wrap width changed: every count is measured anew on the next question.
-    void invalidate() { valid_ = false; }
-
-    QTextLayout* laidOut(const QTextBlock& block) const {
-        ensureBlockLayout(block);
-        return block.layout();
-    }
-
-    // Where each display line of a block's text starts (the first at 0),
-    // found the way its count is.
-    const std::vector<int>& lineStarts(QStringView text) {
-        index();  // measuring follows the current font and width
-        if (model_ && model_->lineStarts(text, modelWidth_, starts_)) return starts_;
-        starts_.clear();
-        layOutAlone(text, [this](const QTextLine& line) { starts_.push_back(line.textStart()); });
-        if (starts_.empty()) starts_.push_back(0);
-        return starts_;
-    }
-
-    // Whether counts come from the wrap model (for the current font).
-    bool modelled() {
-        index();
-        return model_.has_value();
-    }
-
-    // Counts the text about to replace the whole document, from the text
-    // itself, so the replacement need not measure block by block.
-    void expectText(QStringView text) {
-        prepareMeasuring();
-        expected_ = countText(text);
-    }
-    void forgetExpected() { expected_.reset(); }
-
-protected:
-    void documentChanged(int from, int removed, int added) override {
-        QPlainTextDocumentLayout::documentChanged(from, removed, added);
-        if (expected_ && from == 0 && static_cast<size_t>(document()->blockCount()) == expected_->size()) {
-            adopt(*expected_);  // a change after this one is measured as usual
-            expected_.reset();
-        } else if (valid_) {
-            update(from, added);
-        }
-    }
-
-private:
-    // The width Qt gives every line: read back from the first block's layout.
-    qreal lineWidth() const {
-        const QTextLine line = laidOut(document()->firstBlock())->lineAt(0);
-        return line.isValid() ? line.width() : 0;
-    }
-
-    int measure(const QTextBlock& block) { return measure(block.text()); }
-
-    int measure(QStringView text) {
-        if (model_) {
-            const int lines = model_->lineCount(text, modelWidth_);
-            if (lines > 0) return lines;
-        }
-        int lines = 0;
-        layOutAlone(text, [&lines](const QTextLine&) { ++lines; });
-        return std::max(1, lines);
-    }
-
-    // Lays the text out as Qt would in the window, on a layout of its own
-    // that keeps nothing afterwards, and hands over each line.
-    template <class Take>
-    void layOutAlone(QStringView text, Take take) {
-        counter_.setText(text.toString());
-        counter_.beginLayout();
-        for (QTextLine line = counter_.createLine(); line.isValid(); line = counter_.createLine()) {
-            line.setLineWidth(counterWidth_);
-            take(line);
-        }
-        counter_.endLayout();
-        counter_.clearLayout();
-    }
-
-    void prepareMeasuring() {
-        const QFont font = document()->defaultFont();
-        if (!modelFontKnown_ || font != modelFont_) {
-            model_ = WrapModel::forFont(font);
-            modelFont_ = font;
-            modelFontKnown_ = true;
-        }
-        counter_.setFont(font);
-        counter_.setTextOption(document()->defaultTextOption());
-        counterWidth_ = lineWidth();
-        modelWidth_ = static_cast<int>(counterWidth_ * 64);  // exact: Qt keeps it in 1/64 pixel
-    }
-
-    // The counts of every block of a raw text (blocks separated by U+2029).
-    std::vector<int> countText(QStringView text) {
-        std::vector<int> counts;
-        qsizetype start = 0;
-        for (;;) {
-            const qsizetype end = text.indexOf(QChar::ParagraphSeparator, start);
-            counts.push_back(measure(text.sliced(start, (end < 0 ? text.size() : end) - start)));
-            if (end < 0) return counts;
-            start = end + 1;
-        }
-    }
-
-    void update(int from, int added) {
-        const QTextDocument* doc = document();
-        const int first = doc->findBlock(from).blockNumber();
-        QTextBlock last = doc->findBlock(from + added);
-        if (!last.isValid()) last = doc->lastBlock();
-        const int newBlocks = last.blockNumber() - first + 1;
-        const int oldBlocks = newBlocks - (doc->blockCount() - index_.blockCount());
-        if (first < 0 || oldBlocks < 0 || first + oldBlocks > index_.blockCount()) {
-            valid_ = false;  // not a change this bookkeeping understands: measure anew on the next question
-            return;
-        }
-        std::vector<int> counts;
-        counts.reserve(static_cast<size_t>(newBlocks));
-        for (QTextBlock b = doc->findBlockByNumber(first); b.isValid() && b.blockNumber() <= last.blockNumber();
-             b = b.next()) {
-            counts.push_back(measure(b));
-        }
-        index_.replace(first, oldBlocks, counts);
-    }
-
-    void rebuild() {
-        prepareMeasuring();
-        // One copy of the whole text is far cheaper than one per block.
-        std::vector<int> counts = countText(document()->toRawText());
-        if (counts.size() != static_cast<size_t>(document()->blockCount())) {
-            counts.clear();
-            for (QTextBlock b = document()->firstBlock(); b.isValid(); b = b.next()) counts.push_back(measure(b));
-        }
-        adopt(counts);
-    }
-
-    void adopt(const std::vector<int>& counts) {
-        index_.assign(counts);
-        measuredFont_ = document()->defaultFont();
-        measuredWidth_ = counterWidth_;
-        valid_ = true;
-    }
-
-    DisplayLineIndex index_;
-    bool valid_ = false;
-    std::optional<std::vector<int>> expected_;
-    QFont measuredFont_;
-    qreal measuredWidth_ = -1;
-
-    std::optional<WrapModel> model_;
-    QFont modelFont_;
-    bool modelFontKnown_ = false;
-    int modelWidth_ = 0;
-    QTextLayout counter_;
-    qreal counterWidth_ = 0;
-    std::vector<int> starts_;
-};
 
 // Marks changes the program makes itself, which are not user edits.
 class TextWindow::ProgramEdit {
@@ -228,6 +59,8 @@ bool isCharacterKey(const QKeyEvent& event) {
 }  // namespace
 
 TextWindow::TextWindow(QWidget* parent) : QPlainTextEdit(parent) {
+    loadTimer_.setInterval(0);
+    connect(&loadTimer_, &QTimer::timeout, this, &TextWindow::loadNextPiece);
     auto* doc = new QTextDocument(this);
     layout_ = new DisplayLineLayout(doc);
     doc->setDocumentLayout(layout_);
@@ -252,13 +85,14 @@ void TextWindow::onContentsChange(int /*from*/, int removed, int added) {
 }
 
 void TextWindow::clear() {
+    stopLoading();
     ProgramEdit edit(*this);
     QPlainTextEdit::clear();
 }
 
 std::string TextWindow::text() const {
     // As bytesFromDocumentText, written straight into a string of the final size.
-    const QString raw = document()->toRawText();
+    const QString raw = rawText();
     const auto* const chars = reinterpret_cast<const char16_t*>(raw.constData());
     const auto size = static_cast<size_t>(raw.size());
     const auto isBreak = [](char16_t u) { return u == u'\n' || u == 0x2029 || u == 0x2028; };
@@ -279,10 +113,16 @@ std::string TextWindow::text() const {
     return bytes;
 }
 
+QString TextWindow::rawText() const {
+    if (!isLoading()) return document()->toRawText();
+    return document()->toRawText().append(QStringView(pendingText_).sliced(loadFrom_));
+}
+
 bool TextWindow::isDocumentEmpty() const { return document()->characterCount() == document()->blockCount(); }
 
 long long TextWindow::characterCount() const {
-    return static_cast<long long>(document()->characterCount()) - document()->blockCount();
+    const long long toCome = static_cast<long long>(pendingText_.size() - loadFrom_) - pendingBreaks_;
+    return static_cast<long long>(document()->characterCount()) - document()->blockCount() + toCome;
 }
 
 namespace {
@@ -326,16 +166,135 @@ void TextWindow::loadBytes(std::string_view fileBytes) {
     loadRawText(newText, lines);
 }
 
+namespace {
+
+// The first piece of a big text, and every further one, ends at the first
+// block end after this many characters: the first screen costs a few
+// milliseconds, and the window answers between pieces.
+constexpr qsizetype kFirstPiece = qsizetype{256} * 1024;
+constexpr qsizetype kPiece = qsizetype{2} * 1024 * 1024;
+// More than a screen, and than the header search reads: in before loading returns.
+constexpr int kFirstScreenLines = 64;
+
+qsizetype longestLine(QStringView text) {
+    qsizetype longest = 0;
+    for (qsizetype start = 0;;) {
+        const qsizetype end = text.indexOf(QChar::ParagraphSeparator, start);
+        longest = std::max(longest, (end < 0 ? text.size() : end) - start);
+        if (end < 0) return longest;
+        start = end + 1;
+    }
+}
+
+qsizetype pieceEnd(const QString& text, qsizetype from, qsizetype size) {
+    if (text.size() - from <= size) return text.size();
+    const qsizetype end = text.indexOf(QChar::ParagraphSeparator, from + size);
+    return end < 0 ? text.size() : end;
+}
+
+}  // namespace
+
+// While a text is loading: lets scrolling and moving about the text window
+// through, but first brings the rest of the text in before any event that
+// could change or read the whole text (keys, clicks on controls, drops,
+// context menus, closing a window).
+class TextWindow::LoadGate : public QObject {
+public:
+    explicit LoadGate(TextWindow& window) : window_(window) { QCoreApplication::instance()->installEventFilter(this); }
+    ~LoadGate() override { QCoreApplication::instance()->removeEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject* target, QEvent* event) override {
+        if (waits(target, event)) window_.finishLoading();
+        return false;
+    }
+
+private:
+    bool waits(QObject* target, const QEvent* event) const {
+        switch (event->type()) {
+            case QEvent::KeyPress:
+            case QEvent::ShortcutOverride:
+            case QEvent::Shortcut:
+            case QEvent::InputMethod:
+            case QEvent::Drop:
+            case QEvent::ContextMenu:
+            case QEvent::Close: return true;
+            case QEvent::MouseButtonPress:
+            case QEvent::MouseButtonDblClick: return !movesAbout(target, static_cast<const QMouseEvent*>(event));
+            default: return false;
+        }
+    }
+
+    // A left click into the text or on its scroll bar changes nothing.
+    bool movesAbout(QObject* target, const QMouseEvent* event) const {
+        if (event->button() != Qt::LeftButton) return false;
+        for (QObject* o = target; o; o = o->parent()) {
+            if (o == window_.viewport() || o == window_.verticalScrollBar()) return true;
+        }
+        return false;
+    }
+
+    TextWindow& window_;
+};
+
 void TextWindow::loadRawText(const QString& newText, size_t lines) {
     // Stored, every break but the last block's end takes two bytes.
     const size_t storedBytes = static_cast<size_t>(newText.size()) + lines - 1;
-    if (storedBytes > kCapacity || lines > kMaxLines) throw KxError("Text überschreitet Memo-Kapazität");
+    if (storedBytes > kCapacity || lines > kMaxLines || longestLine(newText) > kMaxLineLength) {
+        throw KxError("Text überschreitet Memo-Kapazität");
+    }
     // The whole-text comparison copies the document; texts of different length differ anyway.
-    if (newText.size() == document()->characterCount() - 1 && newText == document()->toRawText()) return;
+    const qsizetype length = document()->characterCount() - 1 + (pendingText_.size() - loadFrom_);
+    if (newText.size() == length && newText == rawText()) return;
+    stopLoading();
     ProgramEdit edit(*this);
-    layout_->expectText(newText);
+    const qsizetype firstEnd = pieceEnd(newText, 0, kFirstPiece);
+    layout_->expectText(QStringView(newText).first(firstEnd));
     const auto forget = qScopeGuard([this] { layout_->forgetExpected(); });
-    setPlainText(newText);
+    setPlainText(firstEnd == newText.size() ? newText : newText.first(firstEnd));
+    if (firstEnd == newText.size()) return;
+    pendingText_ = newText;
+    loadFrom_ = firstEnd;
+    pendingBreaks_ = static_cast<qsizetype>(lines) - document()->blockCount();
+    // The header is looked for among the first display lines: they are all in before this returns.
+    while (isLoading() && shownLineCount() <= kFirstScreenLines)
+        appendPendingUpTo(pieceEnd(pendingText_, loadFrom_, kPiece));
+    if (!isLoading()) return;
+    loadGate_ = std::make_unique<LoadGate>(*this);
+    loadTimer_.start();
+}
+
+void TextWindow::appendPendingUpTo(qsizetype end) {
+    ProgramEdit edit(*this);
+    const bool undo = document()->isUndoRedoEnabled();
+    document()->setUndoRedoEnabled(false);  // the load is no step to undo
+    QTextCursor cursor(document());
+    cursor.movePosition(QTextCursor::End);
+    const int blocks = document()->blockCount();
+    const QStringView piece = QStringView(pendingText_).sliced(loadFrom_, end - loadFrom_);
+    layout_->expectAppend(piece);
+    cursor.insertText(piece.toString());
+    document()->setUndoRedoEnabled(undo);
+    pendingBreaks_ -= document()->blockCount() - blocks;
+    loadFrom_ = end;
+    if (!isLoading()) stopLoading();
+}
+
+void TextWindow::loadNextPiece() {
+    if (isLoading()) appendPendingUpTo(pieceEnd(pendingText_, loadFrom_, kPiece));
+}
+
+void TextWindow::finishLoading() {
+    if (isLoading()) appendPendingUpTo(pendingText_.size());
+}
+
+void TextWindow::stopLoading() {
+    loadTimer_.stop();
+    // The gate may be filtering the event that brought the rest in: it goes when that is done.
+    if (loadGate_) loadGate_.release()->deleteLater();
+    pendingText_.clear();
+    loadFrom_ = 0;
+    pendingBreaks_ = 0;
 }
 
 void TextWindow::withoutUndo(const std::function<void()>& edits) {
@@ -412,9 +371,13 @@ void TextWindow::insertAt(int position, std::string_view bytes) {
 
 void TextWindow::insertAtLineStart(int index, std::string_view bytes) { insertAt(placeOfLine(index).position, bytes); }
 
-void TextWindow::appendAtEnd(std::string_view bytes) { insertAt(document()->characterCount() - 1, bytes); }
+void TextWindow::appendAtEnd(std::string_view bytes) {
+    finishLoading();
+    insertAt(document()->characterCount() - 1, bytes);
+}
 
 void TextWindow::eraseShownLine(int index) {
+    if (index + 1 >= shownLineCount()) finishLoading();  // the line may go on in the rest
     const LinePlace place = placeOfLine(index);
     const int end = index + 1 < shownLineCount() ? placeOfLine(index + 1).position : place.position + place.length;
     ProgramEdit edit(*this);

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QPlainTextEdit>
+#include <QTimer>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -34,6 +36,10 @@ public:
     // per million lines, so a file of millions of empty lines would freeze it.
     static constexpr size_t kCapacity = kLargestReadableFile;
     static constexpr size_t kMaxLines = 4'000'000;
+    // Qt lays a hard line out whole on every key in it (a word longer than a
+    // display line costs it time by the square of its length), and gives up
+    // on one of tens of millions of characters: longer lines are refused too.
+    static constexpr qsizetype kMaxLineLength = qsizetype{64} * 1024;
 
     explicit TextWindow(QWidget* parent = nullptr);
     ~TextWindow() override;
@@ -49,7 +55,15 @@ public:
     void loadBytes(std::string_view fileBytes);
     // The same for a raw document text (blocks separated by U+2029) of
     // `lines` blocks, which the caller has counted while making it.
+    // A big text comes in pieces: the first at once, so that the first
+    // screen shows, the rest between events. Meanwhile the status counts up
+    // and scrolling works; any key, click on a control, drop, context menu
+    // or close first brings the rest in, so edits wait for the whole text,
+    // and so does everything that reads or changes the whole text.
     void loadRawText(const QString& newText, size_t lines);
+    bool isLoading() const { return loadFrom_ < pendingText_.size(); }
+    // Brings in the rest of a text being loaded, at once.
+    void finishLoading();
 
     // Runs program edits that the user cannot undo; the undo history starts anew.
     void withoutUndo(const std::function<void()>& edits);
@@ -106,10 +120,22 @@ private:
     LinePlace placeOfLine(int index) const;
     void insertAt(int position, std::string_view bytes);
     void onContentsChange(int from, int removed, int added);
+    // The document's raw text with what of a text being loaded is still to come.
+    QString rawText() const;
+    void appendPendingUpTo(qsizetype end);
+    void loadNextPiece();
+    void stopLoading();
+    class LoadGate;
 
     DisplayLineLayout* layout_;
     ControlColours colours_;
     int programEdits_ = 0;
+    // A text being loaded in pieces: what of it is in the window ends before loadFrom_.
+    QString pendingText_;
+    qsizetype loadFrom_ = 0;
+    qsizetype pendingBreaks_ = 0;  // block breaks in what is still to come
+    QTimer loadTimer_;
+    std::unique_ptr<LoadGate> loadGate_;
 };
 
 }  // namespace korvex

@@ -28,6 +28,7 @@ QString convertRawText(const QString& raw, HtmlConversion mode, size_t& lines) {
 
 void convertTextCommand(TForm1& form, HtmlConversion mode) {
     TextWindow& memo = *form.MemArbeitsfenster;
+    memo.finishLoading();  // the whole text is converted, never the part in so far
     size_t lines = 0;
     const QString converted = convertRawText(memo.document()->toRawText(), mode, lines);
     // Replaced as a whole, so caret and selection start over; the change

@@ -134,6 +134,24 @@ TEST_F(DocumentTest, SaveWritesBackWithoutDialogAfterOpen) {
     EXPECT_EQ(readFile(path), QByteArray("Kopf\r\n#kopf#\r\nxInhalt\r\n"));
 }
 
+// A document big enough to come in pieces: the header is taken from its
+// first lines at once, and the save writes the file back byte for byte even
+// when it comes before the rest is in.
+TEST_F(DocumentTest, BigDocumentOpensInPiecesWithItsHeaderAndSavesWhole) {
+    const QString path = pathInWorkingDir(QStringLiteral("gross.txt"));
+    QByteArray body;
+    for (int i = 0; i < 100'000; ++i) body += "Zeile " + QByteArray::number(i) + " mit \x84Anf\xFChrung\x93\r\n";
+    writeFile(path, "Kopf\r\n#kopf#\r\n" + body);
+    platform.openAnswers.push_back(path);
+    QTest::mouseClick(form().SpButOeffnen, Qt::LeftButton);
+    EXPECT_TRUE(memo().isLoading());
+    EXPECT_EQ(form().EdiKopfzeile->text(), "Kopf");
+    EXPECT_TRUE(form().SavedFlag);
+    QTest::mouseClick(form().SpButSpeichern, Qt::LeftButton);
+    EXPECT_FALSE(memo().isLoading());
+    EXPECT_EQ(readFile(path), "Kopf\r\n#kopf#\r\n" + body);
+}
+
 TEST_F(DocumentTest, WrappedHeaderLoadsBackWhole) {
     const QString header = QString(60, QLatin1Char('k')) + QStringLiteral(" ") + QString(39, QLatin1Char('m'));
     form().resize(300, form().height());  // the header wraps into two display lines

@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "app/controls.h"
+#include "app/kxerror.h"
 #include "app/uKorvex21.h"
 #include "support/mainwindowfixture.h"
 
@@ -209,6 +210,60 @@ TEST_F(TextWindowTest, LoadTurnsLoneBreaksIntoCrLfAndStopsAtNul) {
     memo().loadBytes(std::string("a\rb\nc\r\nd\0hidden", 15));
     EXPECT_EQ(memo().text(), "a\r\nb\r\nc\r\nd");
     EXPECT_EQ(memo().count(), 4);
+}
+
+// A big text shows its first screen at once and comes in between events;
+// its text and count are whole once it is in, program edits keep the saved
+// flag, and a key meanwhile first brings the rest in, then takes effect.
+TEST_F(TextWindowTest, BigTextLoadsInPiecesAndAKeyWaitsForTheRest) {
+    ASSERT_GT(charactersPerLine(), 48);
+    std::string text;
+    for (int i = 0; i < 60'000; ++i) text += words(8) + "\r\n";  // 48 characters: one display line each
+    memo().loadBytes(text);
+    ASSERT_TRUE(memo().isLoading());
+    EXPECT_LT(memo().count(), 60'000);
+    EXPECT_EQ(memo().get(0), words(8));
+    EXPECT_EQ(memo().text(), text);  // what is still to come counts
+    EXPECT_EQ(memo().characterCount(), 60'000 * 48);
+    for (int events = 0; memo().isLoading() && events < 1000; ++events) QApplication::processEvents();
+    EXPECT_FALSE(memo().isLoading());
+    EXPECT_EQ(memo().count(), 60'000);
+    EXPECT_EQ(memo().text(), text);
+    EXPECT_TRUE(form().SavedFlag);
+
+    memo().loadBytes("anders\r\n" + text);
+    ASSERT_TRUE(memo().isLoading());
+    memo().setFocus();
+    setCaret(0);
+    QTest::keyClick(&memo(), Qt::Key_X);
+    EXPECT_FALSE(memo().isLoading());
+    EXPECT_EQ(memo().text(), "xanders\r\n" + text);
+    EXPECT_EQ(memo().count(), 60'001);
+    EXPECT_FALSE(form().SavedFlag);
+}
+
+// Qt gives up laying out a hard line of tens of millions of characters (the
+// window stayed empty) and takes long on every key in a long one: a text
+// with a hard line over the limit is refused, and the window keeps its text.
+TEST_F(TextWindowTest, OverlongHardLineIsRefusedWithTheCapacityMessage) {
+    memo().loadBytes("alt\r\n");
+    const std::string longest(static_cast<size_t>(TextWindow::kMaxLineLength), 'a');
+    for (const std::string& text : {"x\r\n" + longest + "a", longest + "a\r\ny", longest + " a\r\n"}) {
+        try {
+            memo().loadBytes(text);
+            ADD_FAILURE() << "loaded a line of " << text.size() << " characters";
+        } catch (const KxError& error) {
+            EXPECT_STREQ(error.what(), "Text überschreitet Memo-Kapazität");
+        }
+        memo().finishLoading();
+        EXPECT_EQ(memo().text(), "alt\r\n");
+    }
+    memo().loadBytes("x\r\n" + longest);
+    memo().finishLoading();
+    EXPECT_EQ(memo().text(), "x\r\n" + longest);
+    const QTextBlock last = memo().document()->lastBlock();
+    memo().document()->documentLayout()->blockBoundingRect(last);  // Qt lays it out
+    EXPECT_EQ(memo().count(), 1 + last.layout()->lineCount());
 }
 
 TEST_F(TextWindowTest, LoadingTheSameTextChangesNothing) {

@@ -1,0 +1,205 @@
+#include "app/displaylinelayout.h"
+
+#include <QElapsedTimer>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <algorithm>
+
+namespace korvex {
+
+namespace {
+
+// A piece of the recount takes about this long, so the window answers between pieces.
+constexpr qint64 kRecountSliceMs = 8;
+// The recount starts when the width has stayed this long, not at every step of a drag.
+constexpr int kSettleMs = 150;
+
+}  // namespace
+
+DisplayLineLayout::DisplayLineLayout(QTextDocument* document) : QPlainTextDocumentLayout(document) {
+    connect(&recountTimer_, &QTimer::timeout, this, [this] {
+        recountTimer_.setInterval(0);
+        QElapsedTimer slice;
+        slice.start();
+        if (recount([&slice] { return slice.elapsed() >= kRecountSliceMs; })) recountTimer_.stop();
+    });
+}
+
+void DisplayLineLayout::invalidate() {
+    valid_ = false;
+    recounted_.clear();
+    recountPos_ = -1;
+    recountTimer_.start(kSettleMs);
+}
+
+const DisplayLineIndex& DisplayLineLayout::index() {
+    if (!valid_ && recountIsCurrent()) recount([] { return false; });
+    if (!valid_ || document()->defaultFont() != measuredFont_ || lineWidth() != measuredWidth_) rebuild();
+    return index_;
+}
+
+bool DisplayLineLayout::recountIsCurrent() const {
+    return recountPos_ >= 0 && document()->defaultFont() == recountFont_ && lineWidth() == recountWidth_;
+}
+
+template <class Enough>
+bool DisplayLineLayout::recount(Enough enough) {
+    if (valid_) return true;
+    if (!recountIsCurrent()) {  // begun anew: not yet, or the font or width changed since
+        prepareMeasuring();
+        recounted_.clear();
+        recounted_.reserve(static_cast<size_t>(document()->blockCount()));
+        recountText_ = document()->toRawText();  // one copy is far cheaper than one per block
+        recountPos_ = 0;
+        recountFont_ = document()->defaultFont();
+        recountWidth_ = counterWidth_;
+    }
+    while (recountPos_ >= 0) {
+        for (int i = 0; i < 64 && recountPos_ >= 0; ++i) {
+            const qsizetype end = recountText_.indexOf(QChar::ParagraphSeparator, recountPos_);
+            const qsizetype length = (end < 0 ? recountText_.size() : end) - recountPos_;
+            recounted_.push_back(measure(QStringView(recountText_).sliced(recountPos_, length)));
+            recountPos_ = end < 0 ? -1 : end + 1;
+        }
+        if (recountPos_ >= 0 && enough()) return false;
+    }
+    if (recounted_.size() == static_cast<size_t>(document()->blockCount())) {
+        adopt(recounted_);
+    } else {
+        rebuild();
+    }
+    recounted_ = {};
+    return true;
+}
+
+const std::vector<int>& DisplayLineLayout::lineStarts(QStringView text) {
+    index();  // measuring follows the current font and width
+    if (model_ && model_->lineStarts(text, modelWidth_, starts_)) return starts_;
+    starts_.clear();
+    layOutAlone(text, [this](const QTextLine& line) { starts_.push_back(line.textStart()); });
+    if (starts_.empty()) starts_.push_back(0);
+    return starts_;
+}
+
+void DisplayLineLayout::expectText(QStringView text) {
+    prepareMeasuring();
+    expected_ = countText(text);
+}
+
+void DisplayLineLayout::expectAppend(QStringView piece) {
+    expectedAppend_.reset();
+    if (valid_ && piece.startsWith(QChar::ParagraphSeparator)) expectedAppend_ = countText(piece.sliced(1));
+}
+
+void DisplayLineLayout::documentChanged(int from, int removed, int added) {
+    QPlainTextDocumentLayout::documentChanged(from, removed, added);
+    std::optional<std::vector<int>> appended;
+    appended.swap(expectedAppend_);
+    if (appended && valid_ &&
+        static_cast<size_t>(document()->blockCount()) == static_cast<size_t>(index_.blockCount()) + appended->size()) {
+        index_.replace(index_.blockCount(), 0, *appended);  // the last block before it keeps its text
+    } else if (expected_ && from == 0 && static_cast<size_t>(document()->blockCount()) == expected_->size()) {
+        adopt(*expected_);  // a change after this one is measured as usual
+        expected_.reset();
+    } else if (valid_) {
+        update(from, added);
+    } else {
+        recountPos_ = -1;  // a recount under way starts over
+    }
+}
+
+qreal DisplayLineLayout::lineWidth() const {
+    const QTextLine line = laidOut(document()->firstBlock())->lineAt(0);
+    return line.isValid() ? line.width() : 0;
+}
+
+int DisplayLineLayout::measure(QStringView text) {
+    if (model_) {
+        const int lines = model_->lineCount(text, modelWidth_);
+        if (lines > 0) return lines;
+    }
+    int lines = 0;
+    layOutAlone(text, [&lines](const QTextLine&) { ++lines; });
+    return std::max(1, lines);
+}
+
+// Lays the text out as Qt would in the window, on a layout of its own
+// that keeps nothing afterwards, and hands over each line.
+template <class Take>
+void DisplayLineLayout::layOutAlone(QStringView text, Take take) {
+    counter_.setText(text.toString());
+    counter_.beginLayout();
+    for (QTextLine line = counter_.createLine(); line.isValid(); line = counter_.createLine()) {
+        line.setLineWidth(counterWidth_);
+        take(line);
+    }
+    counter_.endLayout();
+    counter_.clearLayout();
+}
+
+void DisplayLineLayout::prepareMeasuring() {
+    const QFont font = document()->defaultFont();
+    if (!modelFontKnown_ || font != modelFont_) {
+        model_ = WrapModel::forFont(font, document()->defaultTextOption());
+        modelFont_ = font;
+        modelFontKnown_ = true;
+    }
+    counter_.setFont(font);
+    counter_.setTextOption(document()->defaultTextOption());
+    counterWidth_ = lineWidth();
+    modelWidth_ = static_cast<int>(counterWidth_ * 64);  // exact: Qt keeps it in 1/64 pixel
+}
+
+std::vector<int> DisplayLineLayout::countText(QStringView text) {
+    std::vector<int> counts;
+    qsizetype start = 0;
+    for (;;) {
+        const qsizetype end = text.indexOf(QChar::ParagraphSeparator, start);
+        counts.push_back(measure(text.sliced(start, (end < 0 ? text.size() : end) - start)));
+        if (end < 0) return counts;
+        start = end + 1;
+    }
+}
+
+void DisplayLineLayout::update(int from, int added) {
+    const QTextDocument* doc = document();
+    const int first = doc->findBlock(from).blockNumber();
+    QTextBlock last = doc->findBlock(from + added);
+    if (!last.isValid()) last = doc->lastBlock();
+    const int newBlocks = last.blockNumber() - first + 1;
+    const int oldBlocks = newBlocks - (doc->blockCount() - index_.blockCount());
+    if (first < 0 || oldBlocks < 0 || first + oldBlocks > index_.blockCount()) {
+        valid_ = false;  // not a change this bookkeeping understands: measure anew on the next question
+        return;
+    }
+    std::vector<int> counts;
+    counts.reserve(static_cast<size_t>(newBlocks));
+    for (QTextBlock b = doc->findBlockByNumber(first); b.isValid() && b.blockNumber() <= last.blockNumber();
+         b = b.next()) {
+        counts.push_back(measure(b.text()));
+    }
+    index_.replace(first, oldBlocks, counts);
+}
+
+void DisplayLineLayout::rebuild() {
+    prepareMeasuring();
+    // One copy of the whole text is far cheaper than one per block.
+    std::vector<int> counts = countText(document()->toRawText());
+    if (counts.size() != static_cast<size_t>(document()->blockCount())) {
+        counts.clear();
+        for (QTextBlock b = document()->firstBlock(); b.isValid(); b = b.next()) counts.push_back(measure(b.text()));
+    }
+    adopt(counts);
+}
+
+void DisplayLineLayout::adopt(const std::vector<int>& counts) {
+    recountTimer_.stop();
+    recountPos_ = -1;
+    recountText_ = QString();
+    index_.assign(counts);
+    measuredFont_ = document()->defaultFont();
+    measuredWidth_ = counterWidth_;
+    valid_ = true;
+}
+
+}  // namespace korvex

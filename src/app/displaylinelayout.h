@@ -1,0 +1,97 @@
+#pragma once
+
+#include <QFont>
+#include <QPlainTextDocumentLayout>
+#include <QTextBlock>
+#include <QTextLayout>
+#include <QTimer>
+#include <optional>
+#include <vector>
+
+#include "app/displaylineindex.h"
+#include "app/wrapmodel.h"
+
+namespace korvex {
+
+// Qt's plain-text layout, plus the number of display lines of every block.
+// Qt lays out only the blocks it paints and counts an unlaid block as one
+// line, so the counts are taken here: by the wrap model where it follows
+// the font and the block's characters exactly, else by a layout of the
+// block's text made just for counting (so no block keeps a layout it was
+// given only to be counted). It mirrors QPlainTextDocumentLayout's line
+// width and QTextLine's filling; MainWindowTest.DisplayLineCountsEqual-
+// QtLayoutOfEveryBlock guards that the counts equal the layouts Qt gives.
+class DisplayLineLayout : public QPlainTextDocumentLayout {
+public:
+    explicit DisplayLineLayout(QTextDocument* document);
+
+    const DisplayLineIndex& index();
+
+    // The wrap width changed: every count is measured anew, in pieces between
+    // events, so that dragging the window's edge stays fluid; a question
+    // before that is done waits for the rest.
+    void invalidate();
+
+    QTextLayout* laidOut(const QTextBlock& block) const {
+        ensureBlockLayout(block);
+        return block.layout();
+    }
+
+    // Where each display line of a block's text starts (the first at 0),
+    // found the way its count is.
+    const std::vector<int>& lineStarts(QStringView text);
+
+    // Counts the text about to replace the whole document, from the text
+    // itself, so the replacement need not measure block by block.
+    void expectText(QStringView text);
+    void forgetExpected() { expected_.reset(); }
+    // Counts the blocks about to be appended (`piece` starts with a block
+    // break), so the append need not measure block by block.
+    void expectAppend(QStringView piece);
+
+protected:
+    void documentChanged(int from, int removed, int added) override;
+
+private:
+    // The width Qt gives every line: read back from the first block's layout.
+    qreal lineWidth() const;
+    int measure(QStringView text);
+    template <class Take>
+    void layOutAlone(QStringView text, Take take);
+    void prepareMeasuring();
+    // The counts of every block of a raw text (blocks separated by U+2029).
+    std::vector<int> countText(QStringView text);
+    void update(int from, int added);
+    void rebuild();
+    void adopt(const std::vector<int>& counts);
+    // Measures blocks for the recount until `enough` says so; true when all are measured.
+    template <class Enough>
+    bool recount(Enough enough);
+    bool recountIsCurrent() const;
+
+    DisplayLineIndex index_;
+    bool valid_ = false;
+    std::optional<std::vector<int>> expected_;
+    std::optional<std::vector<int>> expectedAppend_;
+    QFont measuredFont_;
+    qreal measuredWidth_ = -1;
+
+    std::optional<WrapModel> model_;
+    QFont modelFont_;
+    bool modelFontKnown_ = false;
+    int modelWidth_ = 0;
+    QTextLayout counter_;
+    qreal counterWidth_ = 0;
+    std::vector<int> starts_;
+
+    // The recount after a width change: the blocks measured so far, the text
+    // as it was at the start, and where the next block starts in it (-1: none).
+    QTimer recountTimer_;
+    std::vector<int> recounted_;
+    QString recountText_;
+    qsizetype recountPos_ = -1;
+    QFont recountFont_;
+    qreal recountWidth_ = -1;
+};
+
+}  // namespace korvex

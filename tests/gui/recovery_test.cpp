@@ -248,7 +248,7 @@ TEST_F(RecoveryTest, FilesFromTheCommandLineOpenAsOeffnenWould) {
         {{eins}, "Text eins", eins, {}, {}},
         {{QStringLiteral("fehlt.txt")},
          "",
-         fehlt,
+         QString(),
          {},
          {QStringLiteral("Datei %1 kann nicht geöffnet werden").arg(fehlt)}},
         {{QStringLiteral("eins.txt"), QStringLiteral("zwei.txt"), QStringLiteral("/tmp/drei.txt")},

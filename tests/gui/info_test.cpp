@@ -43,7 +43,7 @@ TEST_F(InfoTest, WidthIsFixedHeightIsNot) {
     // A window manager confirms each size a moment later, the older ones too.
     const auto settleAt = [this](int height) {
         QTest::qWait(100);
-        QTest::qWaitFor([&] { return info().height() == height; }, 1000);
+        (void)QTest::qWaitFor([&] { return info().height() == height; }, 1000);
     };
     info().resize(700, 640);
     settleAt(640);
@@ -63,7 +63,7 @@ TEST_F(InfoTest, RegressionWidthChangedWhereNoWindowManagerHeldTheSizeHints) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&info()));
     // As the display server resizes a window when nothing enforces its hints.
     info().windowHandle()->resize(700, 640);
-    QTest::qWaitFor([&] { return info().height() == 640; }, 1000);
+    (void)QTest::qWaitFor([&] { return info().height() == 640; }, 1000);
     QApplication::processEvents();
     EXPECT_EQ(info().width(), 452);
     EXPECT_EQ(info().windowHandle()->width(), 452);

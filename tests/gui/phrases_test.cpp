@@ -35,7 +35,7 @@ protected:
         for (int attempt = 0; attempt < 3 && QApplication::activeWindow() != &window; ++attempt) {
             window.raise();
             window.activateWindow();
-            QTest::qWaitFor([&] { return QApplication::activeWindow() == &window; }, 2000);
+            (void)QTest::qWaitFor([&] { return QApplication::activeWindow() == &window; }, 2000);
         }
         ASSERT_EQ(QApplication::activeWindow(), &window);
         QApplication::processEvents();

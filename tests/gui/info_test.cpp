@@ -120,7 +120,7 @@ TEST_F(InfoTest, TheInfoMenuItemShowsItCentredWithTheFocusOnOk) {
         // the frame only some time later, if at all; the window manager gives
         // it the main window's decorations then.
         EXPECT_TRUE(QTest::qWaitForWindowActive(&info()));
-        const bool framed = QTest::qWaitFor([&] { return knownFrame(info()).has_value(); }, 500);
+        const bool framed = QTest::qWaitFor([&] { return knownFrame(info()).has_value(); }, 2000);
         const QMargins mainFrame = knownFrame(form()).value_or(QMargins());
         focusDuring = info().focusWidget();
         centreDuring = framed ? info().frameGeometry().center() : info().geometry().marginsAdded(mainFrame).center();

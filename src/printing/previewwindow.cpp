@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSpinBox>
@@ -77,11 +78,23 @@ void SheetView::paintEvent(QPaintEvent* /*event*/) {
     }
 }
 
+namespace {
+
+// About a sheet's height where the screen has room, never more than the free
+// part of the main window's screen, so the buttons and the sheet's foot show.
+QSize openingSize(const QWidget& over) {
+    constexpr int kFrameAllowance = 40;  // title bar and frame the window manager adds
+    const QSize free = over.screen()->availableGeometry().size() - QSize(kFrameAllowance, kFrameAllowance);
+    return QSize(760, 900).boundedTo(free);
+}
+
+}  // namespace
+
 PrintPreviewWindow::PrintPreviewWindow(TForm1& form, PrintRun run) : QDialog(&form), form_(form), run_(std::move(run)) {
     setObjectName(QStringLiteral("Seitenansicht"));
     setWindowTitle(QStringLiteral("Seitenansicht"));
     buildControls();
-    resize(760, 900);
+    resize(openingSize(form));
     showPage(0);
 }
 

@@ -353,6 +353,18 @@ TEST_F(PrintPreviewTest, NothingInTheDocumentChanges) {
     }
 }
 
+TEST_F(PrintPreviewTest, RegressionPreviewWasTallerThanTheScreen) {
+    memo().setPlainText(numberedLines(3));
+    QRect shown;
+    QRect free;
+    ASSERT_TRUE(openPreview([&](printing::PrintPreviewWindow& w) {
+        shown = w.frameGeometry();
+        free = w.screen()->availableGeometry();
+    }));
+    EXPECT_GE(shown.top(), free.top());
+    EXPECT_LE(shown.bottom(), free.bottom()) << shown.height() << " px high on a screen of " << free.height();
+}
+
 TEST_F(PrintPreviewTest, PagingThroughThePreview) {
     memo().setPlainText(numberedLines(63 * 1000 + 5));  // 1.001 pages
     std::vector<int> pages;

@@ -140,7 +140,11 @@ TEST_F(DocumentTest, SaveWritesBackWithoutDialogAfterOpen) {
 TEST_F(DocumentTest, BigDocumentOpensInPiecesWithItsHeaderAndSavesWhole) {
     const QString path = pathInWorkingDir(QStringLiteral("gross.txt"));
     QByteArray body;
-    for (int i = 0; i < 100'000; ++i) body += "Zeile " + QByteArray::number(i) + " mit \x84" "Anf\xFC" "hrung\x93\r\n";
+    for (int i = 0; i < 100'000; ++i)
+        body += "Zeile " + QByteArray::number(i) +
+                " mit \x84"
+                "Anf\xFC"
+                "hrung\x93\r\n";
     writeFile(path, "Kopf\r\n#kopf#\r\n" + body);
     platform.openAnswers.push_back(path);
     QTest::mouseClick(form().SpButOeffnen, Qt::LeftButton);

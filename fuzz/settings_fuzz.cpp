@@ -15,6 +15,7 @@
 #include "app/cp1252.h"
 #include "fuzzcheck.h"
 #include "fuzzunits.h"
+#include "oracles/defaultsettings.h"
 #include "settings/settingsfile.h"
 
 using namespace korvex;

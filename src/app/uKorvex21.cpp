@@ -22,6 +22,7 @@
 #include "editing/editcommands.h"
 #include "platform/platform.h"
 #include "printing/printcommand.h"
+#include "settings/settingsfile.h"
 #include "settings/settingsio.h"
 #include "typingtest/typingtest.h"
 
@@ -329,7 +330,7 @@ void TForm1::FormCreate() {
     SavedFlag = true;
     const QString workingDir = platform_.currentDirectory();
     PhraseFilePath = QDir::toNativeSeparators(QDir(workingDir).filePath(QStringLiteral("KorvexPhrasen.txt")));
-    SettingsFilePath = QDir::toNativeSeparators(QDir(workingDir).filePath(QStringLiteral("Korvex23Ini.txt")));
+    SettingsFilePath = QDir::toNativeSeparators(QDir(workingDir).filePath(QString::fromLatin1(kSettingsFileName)));
     CurrentFileName.clear();
     if (platform_.fileExists(SettingsFilePath)) settings::readSettingsFile(*this);
     WindowColor = MemArbeitsfenster->colours().background;

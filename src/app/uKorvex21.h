@@ -98,7 +98,6 @@ public:
     HeaderField* EdiKopfzeile;
     QFrame* Panel1;
     TextWindow* MemArbeitsfenster;
-    QStringList LisReg;                    // buffer of the settings file
     std::vector<std::string> LstBoxDruck;  // print buffer: the lines in Windows-1252
     QFont LstBoxDruckFont;
     QTimer* TimStopper;

@@ -65,8 +65,6 @@ void ClearTexts(TForm1& form) {
     form.SavedFlag = true;
 }
 
-bool saveOrAsk(TForm1& form);
-
 // Save as: true when the file was written.
 bool saveUnderNewName(TForm1& form) {
     const std::optional<QString> name = form.platform().askSaveFileName(&form, form.SaveDir);

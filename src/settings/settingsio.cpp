@@ -121,8 +121,6 @@ void readSettingsFile(TForm1& form) {
         opened = false;  // too big for the memory left: like a damaged file
     }
     const std::string_view fileBytes(bytes.constData(), static_cast<size_t>(bytes.size()));
-    form.LisReg.clear();
-    for (const std::string& line : splitSettingsLines(fileBytes)) form.LisReg << fromCp1252(line);
     FormTarget target(form);
     const bool complete = opened && readSettings(fileBytes, target) == SettingsReadResult::Complete;
     target.placeWindow();

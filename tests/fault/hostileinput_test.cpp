@@ -19,9 +19,9 @@
 #include <thread>
 
 #include "app/controls.h"
-#include "app/textbytes.h"
 #include "app/uKorvex21.h"
 #include "dialogs/uPhrasen.h"
+#include "oracles/loadedtext.h"
 #include "settings/settingsfile.h"
 #include "support/mainwindowfixture.h"
 

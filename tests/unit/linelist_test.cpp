@@ -5,8 +5,8 @@
 #include <random>
 
 #include "app/displaylineindex.h"
-#include "app/textbytes.h"
-#include "app/wrappedtext.h"
+#include "oracles/loadedtext.h"
+#include "oracles/wrappedtext.h"
 
 using namespace korvex;
 

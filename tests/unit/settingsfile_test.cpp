@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/textforms.h"
+#include "oracles/defaultsettings.h"
 #include "settings/settingsfile.h"
 
 using namespace korvex;

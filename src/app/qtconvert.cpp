@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QPalette>
+#include <algorithm>
 #include <array>
 
 #include "app/cp1252.h"
@@ -41,52 +42,83 @@ QPalette::ColorRole roleOfSystemColour(int index) {
     }
 }
 
-}  // namespace
+// What becomes of the line breaks of the bytes.
+enum class BytesBreak {
+    Kept,                // CR and LF are characters like any other
+    CrLfToNewline,       // CR LF becomes '\n', a lone CR or LF stays a character
+    AnyToBlockSeparator  // CR LF, a lone CR and a lone LF each become U+2029
+};
 
-QString fromCp1252(std::string_view bytes) {
+// The one way from Windows-1252 bytes to UTF-16; `breaks` counts the breaks made.
+QString decode(std::string_view bytes, BytesBreak mode, size_t& breaks) {
+    const std::array<char16_t, 256>& unicode = cp1252::unicodeTable();
     QString text(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
-    QChar* out = text.data();
-    for (char b : bytes) *out++ = QChar(cp1252::toUnicode(static_cast<unsigned char>(b)));
-    return text;
-}
-
-std::string toCp1252(QStringView text) {
-    std::string bytes(static_cast<size_t>(text.size()), '\0');
-    size_t i = 0;
-    for (QChar c : text) bytes[i++] = static_cast<char>(cp1252::fromUnicode(c.unicode()));
-    return bytes;
-}
-
-QString documentTextFromBytes(std::string_view bytes) {
-    QString text(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
-    QChar* begin = text.data();
-    QChar* out = begin;
-    for (size_t i = 0; i < bytes.size(); ++i) {
+    auto* const begin = reinterpret_cast<char16_t*>(text.data());
+    char16_t* out = begin;
+    const size_t size = bytes.size();
+    for (size_t i = 0; i < size; ++i) {
         const auto b = static_cast<unsigned char>(bytes[i]);
-        if (b == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') {
-            *out++ = QLatin1Char('\n');
-            ++i;
-        } else {
-            *out++ = QChar(cp1252::toUnicode(b));
+        if ((b == '\r' || b == '\n') && mode != BytesBreak::Kept) {
+            const bool crLf = b == '\r' && i + 1 < size && bytes[i + 1] == '\n';
+            if (mode == BytesBreak::AnyToBlockSeparator || crLf) {
+                *out++ = mode == BytesBreak::AnyToBlockSeparator ? char16_t{QChar::ParagraphSeparator} : u'\n';
+                ++breaks;
+                i += crLf ? 1 : 0;
+                continue;
+            }
         }
+        *out++ = unicode[b];
     }
     text.truncate(out - begin);
     return text;
 }
 
-std::string bytesFromDocumentText(QStringView text) {
-    std::string bytes;
-    bytes.reserve(static_cast<size_t>(text.size()) + static_cast<size_t>(text.size()) / 16);
-    for (QChar c : text) {
-        const char16_t u = c.unicode();
-        if (u == u'\n' || u == 0x2029 || u == 0x2028) {
-            bytes += "\r\n";
+// The one way from UTF-16 to Windows-1252 bytes, sized exactly before it is written.
+std::string encode(QStringView text, bool breaksToCrLf) {
+    const auto* const chars = reinterpret_cast<const char16_t*>(text.data());
+    const auto size = static_cast<size_t>(text.size());
+    const auto isBreak = [breaksToCrLf](char16_t u) {
+        return breaksToCrLf && (u == u'\n' || u == 0x2029 || u == 0x2028);
+    };
+    const auto breaks = static_cast<size_t>(std::count_if(chars, chars + size, isBreak));
+    std::string bytes(size + breaks, '\0');
+    char* out = bytes.data();
+    for (size_t i = 0; i < size; ++i) {
+        const char16_t u = chars[i];
+        if (isBreak(u)) {
+            *out++ = '\r';
+            *out++ = '\n';
+        } else if (u < 0x80 || (u >= 0xA0 && u < 0x100)) {
+            *out++ = static_cast<char>(u);  // the code page's ASCII and Latin-1 halves
         } else {
-            bytes += static_cast<char>(cp1252::fromUnicode(u));
+            *out++ = static_cast<char>(cp1252::fromUnicode(u));
         }
     }
     return bytes;
 }
+
+}  // namespace
+
+QString fromCp1252(std::string_view bytes) {
+    size_t breaks = 0;
+    return decode(bytes, BytesBreak::Kept, breaks);
+}
+
+std::string toCp1252(QStringView text) { return encode(text, false); }
+
+QString documentTextFromBytes(std::string_view bytes) {
+    size_t breaks = 0;
+    return decode(bytes, BytesBreak::CrLfToNewline, breaks);
+}
+
+QString rawTextFromFileBytes(std::string_view fileBytes, size_t& lines) {
+    size_t breaks = 0;
+    QString text = decode(fileBytes.substr(0, fileBytes.find('\0')), BytesBreak::AnyToBlockSeparator, breaks);
+    lines = breaks + 1;
+    return text;
+}
+
+std::string bytesFromDocumentText(QStringView text) { return encode(text, true); }
 
 bool makeStorable(QString& text) {
     bool changed = false;

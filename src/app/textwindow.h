@@ -50,7 +50,7 @@ public:
     bool isDocumentEmpty() const override;
     long long characterCount() const override;
 
-    // Replaces the whole text by a file's bytes (see normalizeLoadedText);
+    // Replaces the whole text by a file's bytes (see rawTextFromFileBytes);
     // an equal text changes nothing. Throws KxError above the capacity.
     void loadBytes(std::string_view fileBytes);
     // The same for a raw document text (blocks separated by U+2029) of

@@ -29,57 +29,12 @@
 namespace korvex::testing {
 namespace {
 
-enum class Reply { Ja, Nein, Abbrechen, TitleBar };
-
 class DocumentTest : public MainWindowTest {
 protected:
-    // Answers the next question of the confirmation dialog as a user would;
-    // answers queued together are given one per question, in order.
-    void answerNextQuestion(Reply reply) {
-        ++expectedQuestions_;
-        replies_.push_back(reply);
-        if (replies_.size() == 1) {
-            polls_ = 0;
-            waitForQuestion();
-        }
-    }
-    void waitForQuestion() {
-        QTimer::singleShot(5, [this] {
-            TKxMsgDlg* dialog = windows.KxMsgDlg;
-            if (!dialog || !dialog->isVisible() || dialog == answered_) {
-                if (!dialog || !dialog->isVisible()) answered_ = nullptr;
-                if (++polls_ < 400) waitForQuestion();
-                return;
-            }
-            answered_ = dialog;
-            const Reply reply = replies_.front();
-            replies_.pop_front();
-            ++questions_;
-            questionTexts_ << dialog->PanMsg->text();
-            switch (reply) {
-                case Reply::Ja: QTest::mouseClick(dialog->ButJa, Qt::LeftButton); break;
-                case Reply::Nein: QTest::mouseClick(dialog->ButNein, Qt::LeftButton); break;
-                case Reply::Abbrechen: QTest::mouseClick(dialog->ButAbbr, Qt::LeftButton); break;
-                case Reply::TitleBar: dialog->close(); break;
-            }
-            answered_ = dialog->isVisible() ? dialog : nullptr;
-            if (!replies_.empty()) waitForQuestion();
-        });
-    }
     void typeText(const QString& text) {
         memo().setFocus();
         QTest::keyClicks(&memo(), text);
     }
-    void TearDown() override {
-        EXPECT_EQ(questions_, expectedQuestions_) << "a queued answer found no question";
-        MainWindowTest::TearDown();
-    }
-    std::deque<Reply> replies_;
-    TKxMsgDlg* answered_ = nullptr;
-    int polls_ = 0;
-    int questions_ = 0;
-    int expectedQuestions_ = 0;
-    QStringList questionTexts_;
 };
 
 TEST_F(DocumentTest, SaveAsWritesTextAndHeaderAndNamesTheDocument) {
@@ -140,7 +95,11 @@ TEST_F(DocumentTest, SaveWritesBackWithoutDialogAfterOpen) {
 TEST_F(DocumentTest, BigDocumentOpensInPiecesWithItsHeaderAndSavesWhole) {
     const QString path = pathInWorkingDir(QStringLiteral("gross.txt"));
     QByteArray body;
-    for (int i = 0; i < 100'000; ++i) body += "Zeile " + QByteArray::number(i) + " mit \x84" "Anf\xFC" "hrung\x93\r\n";
+    for (int i = 0; i < 100'000; ++i)
+        body += "Zeile " + QByteArray::number(i) +
+                " mit \x84"
+                "Anf\xFC"
+                "hrung\x93\r\n";
     writeFile(path, "Kopf\r\n#kopf#\r\n" + body);
     platform.openAnswers.push_back(path);
     QTest::mouseClick(form().SpButOeffnen, Qt::LeftButton);
@@ -325,7 +284,7 @@ TEST_F(DocumentTest, NewCloseAsksNothingForEmptyOrBreaksOnlyText) {
     memo().loadBytes("\r\n\r\n");
     form().SavedFlag = false;
     QTest::mouseClick(form().SpButSchliessen, Qt::LeftButton);
-    EXPECT_EQ(questions_, 0);
+    EXPECT_EQ(answers.questions().size(), 0);
     EXPECT_EQ(memo().text(), "");
 }
 
@@ -334,9 +293,9 @@ TEST_F(DocumentTest, NewCloseAsksForBlanksAndDiscardsOnNein) {
     form().ShowAktDatName();
     typeText(QStringLiteral("   "));
     form().EdiKopfzeile->setText(QStringLiteral("Kopf"));
-    answerNextQuestion(Reply::Nein);
+    answers.answerNext(Reply::Nein);
     QTest::mouseClick(form().SpButSchliessen, Qt::LeftButton);
-    EXPECT_EQ(questionTexts_, QStringList{QStringLiteral("Aktuelle Textdatei speichern?")});
+    EXPECT_EQ(answers.questions(), QStringList{QStringLiteral("Aktuelle Textdatei speichern?")});
     EXPECT_EQ(memo().text(), "");
     EXPECT_EQ(form().EdiKopfzeile->text(), "");
     EXPECT_EQ(form().LabShowDatName->text(), "");
@@ -349,7 +308,7 @@ TEST_F(DocumentTest, NewCloseJaSavesThenClears) {
     typeText(QStringLiteral("wichtig"));
     const QString path = pathInWorkingDir(QStringLiteral("j.txt"));
     platform.saveAnswers.push_back(path);
-    answerNextQuestion(Reply::Ja);
+    answers.answerNext(Reply::Ja);
     QTest::mouseClick(form().SpButSchliessen, Qt::LeftButton);
     EXPECT_EQ(readFile(path), QByteArray("wichtig"));
     EXPECT_EQ(memo().text(), "");
@@ -357,14 +316,14 @@ TEST_F(DocumentTest, NewCloseJaSavesThenClears) {
 
 TEST_F(DocumentTest, JaWithoutASaveKeepsTheText) {
     typeText(QStringLiteral("wichtig"));
-    answerNextQuestion(Reply::Ja);  // then the save dialog is cancelled
+    answers.answerNext(Reply::Ja);  // then the save dialog is cancelled
     QTest::mouseClick(form().SpButSchliessen, Qt::LeftButton);
     EXPECT_EQ(memo().text(), "wichtig");
-    answerNextQuestion(Reply::Ja);  // then the name is missing
+    answers.answerNext(Reply::Ja);  // then the name is missing
     platform.saveAnswers.push_back(QString());
     QTest::mouseClick(form().SpButSchliessen, Qt::LeftButton);
     EXPECT_EQ(memo().text(), "wichtig");
-    answerNextQuestion(Reply::Ja);  // then the write fails
+    answers.answerNext(Reply::Ja);  // then the write fails
     form().CurrentFileName = pathInWorkingDir(QStringLiteral("nicht/da.txt"));
     QTest::mouseClick(form().SpButSchliessen, Qt::LeftButton);
     EXPECT_EQ(memo().text(), "wichtig");
@@ -374,7 +333,7 @@ TEST_F(DocumentTest, JaWithoutASaveKeepsTheText) {
 TEST_F(DocumentTest, AbbrechenAndTitleBarCloseKeepEverything) {
     typeText(QStringLiteral("text"));
     for (Reply reply : {Reply::Abbrechen, Reply::TitleBar}) {
-        answerNextQuestion(reply);
+        answers.answerNext(reply);
         QTest::mouseClick(form().SpButSchliessen, Qt::LeftButton);
         EXPECT_EQ(memo().text(), "text");
         EXPECT_FALSE(form().SavedFlag);
@@ -383,13 +342,13 @@ TEST_F(DocumentTest, AbbrechenAndTitleBarCloseKeepEverything) {
 
 TEST_F(DocumentTest, OpenAsksFirstAndAbbrechenShowsNoDialog) {
     typeText(QStringLiteral("ungespeichert"));
-    answerNextQuestion(Reply::Abbrechen);
+    answers.answerNext(Reply::Abbrechen);
     QTest::mouseClick(form().SpButOeffnen, Qt::LeftButton);
     EXPECT_TRUE(platform.openDialogFolders.isEmpty());
     EXPECT_EQ(memo().text(), "ungespeichert");
     const QString path = pathInWorkingDir(QStringLiteral("o.txt"));
     writeFile(path, "anderes");
-    answerNextQuestion(Reply::Nein);
+    answers.answerNext(Reply::Nein);
     platform.openAnswers.push_back(path);
     QTest::mouseClick(form().SpButOeffnen, Qt::LeftButton);
     EXPECT_EQ(memo().text(), "anderes");
@@ -397,20 +356,20 @@ TEST_F(DocumentTest, OpenAsksFirstAndAbbrechenShowsNoDialog) {
 
 TEST_F(DocumentTest, CloseWithAbbrechenKeepsTheWindowOpen) {
     typeText(QStringLiteral("offen"));
-    answerNextQuestion(Reply::Abbrechen);
+    answers.answerNext(Reply::Abbrechen);
     QTest::mouseClick(form().BitButClose, Qt::LeftButton);
     EXPECT_TRUE(form().isVisible());
     EXPECT_FALSE(QFile::exists(pathInWorkingDir(QStringLiteral("Korvex23Ini.txt"))));
-    answerNextQuestion(Reply::Nein);
+    answers.answerNext(Reply::Nein);
     EXPECT_TRUE(form().close());
 }
 
 TEST_F(DocumentTest, BeendenAsksAgainAfterAbbrechenInNewClose) {
     typeText(QStringLiteral("zweimal"));
-    answerNextQuestion(Reply::Abbrechen);
-    answerNextQuestion(Reply::Abbrechen);
+    answers.answerNext(Reply::Abbrechen);
+    answers.answerNext(Reply::Abbrechen);
     form().Beenden1->trigger();
-    EXPECT_EQ(questions_, 2);
+    EXPECT_EQ(answers.questions().size(), 2);
     EXPECT_TRUE(form().isVisible());
 }
 
@@ -440,7 +399,7 @@ TEST_F(DocumentTest, EditingOnlyTheHeaderAsksBeforeItIsLost) {
     field.end(false);
     QTest::keyClicks(&field, QStringLiteral("zeile"));
     EXPECT_FALSE(form().SavedFlag);
-    answerNextQuestion(Reply::Abbrechen);
+    answers.answerNext(Reply::Abbrechen);
     QTest::mouseClick(form().SpButSchliessen, Qt::LeftButton);
     EXPECT_EQ(field.text(), "Kopfzeile");
 
@@ -451,10 +410,10 @@ TEST_F(DocumentTest, EditingOnlyTheHeaderAsksBeforeItIsLost) {
     field.setFocus();
     QTest::keyClick(&field, Qt::Key_V, Qt::ControlModifier);
     EXPECT_FALSE(form().SavedFlag);
-    answerNextQuestion(Reply::Abbrechen);
+    answers.answerNext(Reply::Abbrechen);
     QTest::mouseClick(form().SpButSchliessen, Qt::LeftButton);
     EXPECT_EQ(field.text(), "Kopfzeile neu");
-    EXPECT_EQ(questions_, 2);
+    EXPECT_EQ(answers.questions().size(), 2);
 }
 
 // The ways text enters the text window and the header field, each given the

@@ -37,10 +37,6 @@ protected:
         startUp(windows, files);
         QApplication::processEvents();
     }
-    void TearDown() override {
-        EXPECT_EQ(answers.unanswered(), 0) << "a queued answer found no question";
-        MainWindowTest::TearDown();
-    }
     void typeText(const QString& text) {
         memo().setFocus();
         QTest::keyClicks(&memo(), text);
@@ -58,8 +54,6 @@ protected:
         QApplication::sendEvent(target, &drop);
         QApplication::processEvents();
     }
-
-    QuestionAnswerer answers{[this] { return windows.KxMsgDlg; }};
 };
 
 // The copy of a document that has a name: text, header, name and caret come

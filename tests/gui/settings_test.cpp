@@ -64,13 +64,6 @@ protected:
         form().close();
         QApplication::processEvents();
     }
-    // Clicks "Ja" in the confirmation dialog as soon as it asks.
-    void answerSaveQuestionWithJa() {
-        QTimer::singleShot(10, [this] {
-            if (windows.KxMsgDlg->isVisible()) QTest::mouseClick(windows.KxMsgDlg->ButJa, Qt::LeftButton);
-            else answerSaveQuestionWithJa();
-        });
-    }
     int pixelsFor(int points) {
         return qRound(points * QGuiApplication::primaryScreen()->logicalDotsPerInchY() / 72.0);
     }
@@ -277,7 +270,7 @@ TEST_F(SettingsFileTest, RegressionUnwritableFileKeptTheUserInForEver) {
     QTest::keyClicks(&memo(), "Erster Satz.");
     // The save question comes first on every close, and is answered "Ja".
     platform.saveAnswers = {document};
-    answerSaveQuestionWithJa();
+    answers.answerNext(Reply::Ja);
     form().close();
     QApplication::processEvents();
     ASSERT_EQ(platform.errorReports.size(), 1);
@@ -288,7 +281,7 @@ TEST_F(SettingsFileTest, RegressionUnwritableFileKeptTheUserInForEver) {
     EXPECT_EQ(readFile(document), "Erster Satz.");
 
     QTest::keyClicks(&memo(), " Zweiter.");
-    answerSaveQuestionWithJa();
+    answers.answerNext(Reply::Ja);
     form().close();
     QApplication::processEvents();
     EXPECT_FALSE(form().isVisible());

@@ -22,16 +22,16 @@
 #include <string>
 #include <vector>
 
-#include "app/controls.h"
-#include "app/qtconvert.h"
 #include "app/textwindow.h"
 #include "app/windowset.h"
 #include "corpus.h"
 #include "goaltable.h"
+#include "platform/printjob.h"
 #include "platform/qtplatform.h"
 #include "printing/printcommand.h"
-#include "printing/printjob.h"
 #include "typingtest/typingtest.h"
+#include "widgets/controls.h"
+#include "widgets/qtconvert.h"
 
 namespace korvex::bench {
 namespace {

@@ -16,8 +16,8 @@
 #include <optional>
 
 #include "app/displaylinelayout.h"
-#include "app/kxerror.h"
-#include "app/qtconvert.h"
+#include "base/kxerror.h"
+#include "widgets/qtconvert.h"
 
 namespace korvex {
 

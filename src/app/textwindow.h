@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/linelist.h"
-#include "app/textforms.h"
+#include "base/linelist.h"
+#include "base/textforms.h"
 #include "platform/platform.h"
 
 namespace korvex {

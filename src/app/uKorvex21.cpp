@@ -11,10 +11,8 @@
 #include <algorithm>
 #include <new>
 
-#include "app/controls.h"
-#include "app/kxerror.h"
-#include "app/qtconvert.h"
 #include "app/textwindow.h"
+#include "base/kxerror.h"
 #include "dialogs/uInfo.h"
 #include "dialogs/uPhrasen.h"
 #include "document/documentcommands.h"
@@ -25,6 +23,8 @@
 #include "settings/settingsfile.h"
 #include "settings/settingsio.h"
 #include "typingtest/typingtest.h"
+#include "widgets/controls.h"
+#include "widgets/qtconvert.h"
 
 namespace korvex {
 namespace {

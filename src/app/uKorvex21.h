@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/textforms.h"
+#include "base/textforms.h"
 #include "typingtest/stopwatch.h"
 
 class QAction;

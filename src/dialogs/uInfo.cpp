@@ -9,9 +9,9 @@
 #include <QResizeEvent>
 #include <QVBoxLayout>
 
-#include "app/controls.h"
-#include "app/qtconvert.h"
-#include "app/textforms.h"
+#include "base/textforms.h"
+#include "widgets/controls.h"
+#include "widgets/qtconvert.h"
 
 namespace korvex {
 

@@ -14,10 +14,10 @@
 #include <QVBoxLayout>
 #include <utility>
 
-#include "app/qtconvert.h"
 #include "app/textwindow.h"
 #include "app/uKorvex21.h"
 #include "platform/platform.h"
+#include "widgets/qtconvert.h"
 
 namespace korvex {
 

@@ -2,14 +2,14 @@
 
 #include <QDir>
 
-#include "app/kxerror.h"
-#include "app/qtconvert.h"
 #include "app/textwindow.h"
 #include "app/uKorvex21.h"
+#include "base/kxerror.h"
 #include "dialogs/uKxMsgDlg.h"
 #include "document/docformat.h"
 #include "document/headerfield.h"
 #include "platform/platform.h"
+#include "widgets/qtconvert.h"
 
 namespace korvex::document {
 namespace {

@@ -3,7 +3,7 @@
 #include <QKeyEvent>
 #include <QValidator>
 
-#include "app/qtconvert.h"
+#include "widgets/qtconvert.h"
 
 namespace korvex {
 namespace {

@@ -1,6 +1,6 @@
 #include "editing/htmlconvert.h"
 
-#include "app/cp1252.h"
+#include "base/cp1252.h"
 
 #include <array>
 #include <cstring>

@@ -7,12 +7,12 @@
 #include <QProgressDialog>
 #include <QTextLayout>
 
-#include "app/kxerror.h"
-#include "app/qtconvert.h"
 #include "app/textwindow.h"
 #include "app/uKorvex21.h"
+#include "base/kxerror.h"
 #include "dialogs/uKxMsgDlg.h"
 #include "document/headerfield.h"
+#include "widgets/qtconvert.h"
 
 namespace korvex::printing {
 namespace {

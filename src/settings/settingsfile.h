@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/textforms.h"
+#include "base/textforms.h"
 
 namespace korvex {
 

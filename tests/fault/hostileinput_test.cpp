@@ -18,12 +18,12 @@
 #include <random>
 #include <thread>
 
-#include "app/controls.h"
 #include "app/uKorvex21.h"
 #include "dialogs/uPhrasen.h"
 #include "oracles/loadedtext.h"
 #include "settings/settingsfile.h"
 #include "support/mainwindowfixture.h"
+#include "widgets/controls.h"
 
 namespace korvex::testing {
 namespace {

@@ -7,10 +7,10 @@
 #include <cerrno>
 #include <cstring>
 
-#include "app/controls.h"
 #include "app/uKorvex21.h"
 #include "document/headerfield.h"
 #include "support/mainwindowfixture.h"
+#include "widgets/controls.h"
 
 namespace korvex::testing {
 namespace {

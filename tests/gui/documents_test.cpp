@@ -17,14 +17,14 @@
 #include <deque>
 #include <functional>
 
-#include "app/controls.h"
-#include "app/qtconvert.h"
 #include "app/uKorvex21.h"
 #include "dialogs/uKxMsgDlg.h"
 #include "dialogs/uPhrasen.h"
 #include "document/docformat.h"
 #include "document/headerfield.h"
 #include "support/mainwindowfixture.h"
+#include "widgets/controls.h"
+#include "widgets/qtconvert.h"
 
 namespace korvex::testing {
 namespace {

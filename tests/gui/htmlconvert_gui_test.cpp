@@ -5,12 +5,12 @@
 #include <QTest>
 #include <random>
 
-#include "app/controls.h"
 #include "app/textwindow.h"
 #include "app/uKorvex21.h"
 #include "editing/htmlconvert.h"
 #include "oracles/htmlreference.h"
 #include "support/mainwindowfixture.h"
+#include "widgets/controls.h"
 
 namespace korvex::testing {
 namespace {

@@ -8,10 +8,10 @@
 #include <QTest>
 #include <QTextBlock>
 
-#include "app/qtconvert.h"
 #include "app/uKorvex21.h"
 #include "dialogs/uPhrasen.h"
 #include "support/mainwindowfixture.h"
+#include "widgets/qtconvert.h"
 
 namespace korvex::testing {
 namespace {

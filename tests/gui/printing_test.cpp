@@ -23,15 +23,15 @@
 #include <functional>
 #include <map>
 
-#include "app/controls.h"
-#include "app/kxerror.h"
-#include "app/qtconvert.h"
 #include "app/uKorvex21.h"
+#include "base/kxerror.h"
 #include "dialogs/uKxMsgDlg.h"
 #include "document/headerfield.h"
+#include "platform/printjob.h"
 #include "printing/previewwindow.h"
-#include "printing/printjob.h"
 #include "support/mainwindowfixture.h"
+#include "widgets/controls.h"
+#include "widgets/qtconvert.h"
 
 namespace korvex::testing {
 namespace {

@@ -12,13 +12,13 @@
 #include <QUrl>
 #include <optional>
 
-#include "app/controls.h"
 #include "app/uKorvex21.h"
 #include "dialogs/uKxMsgDlg.h"
 #include "document/headerfield.h"
 #include "recovery/recoveryfile.h"
 #include "support/mainwindowfixture.h"
 #include "support/questionanswerer.h"
+#include "widgets/controls.h"
 
 namespace korvex::testing {
 namespace {

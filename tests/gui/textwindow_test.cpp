@@ -11,10 +11,10 @@
 #include <functional>
 #include <utility>
 
-#include "app/controls.h"
-#include "app/kxerror.h"
 #include "app/uKorvex21.h"
+#include "base/kxerror.h"
 #include "support/mainwindowfixture.h"
+#include "widgets/controls.h"
 
 namespace korvex::testing {
 namespace {

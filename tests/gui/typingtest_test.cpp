@@ -10,10 +10,10 @@
 #include <functional>
 #include <vector>
 
-#include "app/qtconvert.h"
 #include "app/uKorvex21.h"
 #include "dialogs/uPhrasen.h"
 #include "support/mainwindowfixture.h"
+#include "widgets/qtconvert.h"
 
 namespace korvex::testing {
 namespace {

@@ -4,7 +4,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "app/cp1252.h"
+#include "base/cp1252.h"
 #include "oracles/loadedtext.h"
 
 namespace korvex {

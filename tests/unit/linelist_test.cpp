@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <random>
 
-#include "app/displaylineindex.h"
+#include "base/displaylineindex.h"
 #include "oracles/loadedtext.h"
 #include "oracles/wrappedtext.h"
 

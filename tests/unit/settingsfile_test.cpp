@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/textforms.h"
+#include "base/textforms.h"
 #include "oracles/defaultsettings.h"
 #include "settings/settingsfile.h"
 

@@ -8,7 +8,7 @@
 #include <QPixmap>
 #include <optional>
 
-#include "app/textforms.h"
+#include "base/textforms.h"
 
 namespace korvex {
 

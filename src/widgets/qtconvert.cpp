@@ -1,11 +1,11 @@
-#include "app/qtconvert.h"
+#include "widgets/qtconvert.h"
 
 #include <QApplication>
 #include <QPalette>
 #include <algorithm>
 #include <array>
 
-#include "app/cp1252.h"
+#include "base/cp1252.h"
 
 namespace korvex {
 namespace {

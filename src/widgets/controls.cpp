@@ -1,4 +1,4 @@
-#include "app/controls.h"
+#include "widgets/controls.h"
 
 #include <qdrawutil.h>
 #include <QBitmap>
@@ -7,7 +7,7 @@
 #include <QPainter>
 #include <QStyledItemDelegate>
 
-#include "app/qtconvert.h"
+#include "widgets/qtconvert.h"
 
 namespace korvex {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/textforms.h"
+#include "base/textforms.h"
 
 namespace korvex {
 

@@ -328,7 +328,7 @@ void RecoveryCopy(benchmark::State& state) {
     Scene& s = scene();
     if (s.plain.document()->characterCount() < 2) s.timePlainLoad();
     if (s.memo().document()->characterCount() < 2) s.memo().loadBytes(s.bytes);
-    s.form().SavedFlag = false;
+    s.form().markChanged();
     RecoveryLink& link = *s.windows.Recovery;
     for (auto _ : state) {
         auto start = Clock::now();

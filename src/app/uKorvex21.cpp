@@ -14,6 +14,7 @@
 #include "app/textwindow.h"
 #include "base/kxerror.h"
 #include "dialogs/uInfo.h"
+#include "dialogs/uKxMsgDlg.h"
 #include "dialogs/uPhrasen.h"
 #include "document/documentcommands.h"
 #include "document/headerfield.h"
@@ -305,9 +306,9 @@ void TForm1::connectHandlers() {
     connect(ColorBox1, &QComboBox::activated, this, &TForm1::ColorBox1Select);
     connect(MemArbeitsfenster, &QPlainTextEdit::textChanged, this, &TForm1::MemArbeitsfensterChange);
     connect(MemArbeitsfenster, &TextWindow::characterKeyPressed, this, &TForm1::MemArbeitsfensterKeyPress);
-    connect(MemArbeitsfenster, &TextWindow::userEdited, this, [this] { SavedFlag = false; });
+    connect(MemArbeitsfenster, &TextWindow::userEdited, this, [this] { markChanged(); });
     // The header is saved with the document, so editing it is a change of the document.
-    connect(EdiKopfzeile, &QLineEdit::textEdited, this, [this] { SavedFlag = false; });
+    connect(EdiKopfzeile, &QLineEdit::textEdited, this, [this] { markChanged(); });
     connect(Schliessen1, &QAction::triggered, this, &TForm1::Schliessen1Click);
     connect(Oeffnen1, &QAction::triggered, this, &TForm1::Oeffnen1Click);
     connect(Speichern1, &QAction::triggered, this, &TForm1::Speichern1Click);
@@ -327,7 +328,7 @@ void TForm1::setTabOrder() {
 }
 
 void TForm1::FormCreate() {
-    SavedFlag = true;
+    markSaved();
     const QString workingDir = platform_.currentDirectory();
     PhraseFilePath = QDir::toNativeSeparators(QDir(workingDir).filePath(QStringLiteral("KorvexPhrasen.txt")));
     SettingsFilePath = QDir::toNativeSeparators(QDir(workingDir).filePath(QString::fromLatin1(kSettingsFileName)));
@@ -408,6 +409,13 @@ void TForm1::guarded(const std::function<void()>& handler) {
     }
 }
 
+MainWindowIntentions::Answer TForm1::ask(const QString& question) {
+    KxMsgDlg->Execute(question);
+    if (KxMsgDlg->YesChosen) return Answer::Yes;
+    if (KxMsgDlg->NoChosen) return Answer::No;
+    return KxMsgDlg->CancelChosen ? Answer::Cancel : Answer::Closed;
+}
+
 void TForm1::FocusTextWindow() { MemArbeitsfenster->setFocus(Qt::OtherFocusReason); }
 
 QString TForm1::CZeile() const { return QString::number(MemArbeitsfenster->caretLine() + 1); }
@@ -433,7 +441,7 @@ void TForm1::MemArbeitsfensterChange() { StatusUpdate(); }
 
 void TForm1::MemArbeitsfensterKeyPress() {
     StatusUpdate();
-    SavedFlag = false;
+    markChanged();
 }
 
 void TForm1::MemArbeitsfensterClick() {}

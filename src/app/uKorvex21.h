@@ -9,6 +9,7 @@
 
 #include "base/textforms.h"
 #include "typingtest/stopwatch.h"
+#include "widgets/mainwindowintentions.h"
 
 class QAction;
 class QFrame;
@@ -36,7 +37,7 @@ class TKxMsgDlg;
 // The main window: the editor with its tool panel, display panel and text
 // window. It owns the program's shared state; each handler starts one
 // command, which lives in the folder of its subsystem.
-class TForm1 : public QMainWindow {
+class TForm1 : public QMainWindow, public MainWindowIntentions {
     Q_OBJECT
 
 public:
@@ -59,7 +60,11 @@ public:
     QString PhraseFilePath;
     QString SettingsFilePath;
     Stopwatch Stopper;  // StopStartTick, StopStopTick, StopAccumulatedMs, StopLimitSeconds
-    bool SavedFlag = false;
+
+    void markChanged() override { SavedFlag = false; }
+    void markSaved() override { SavedFlag = true; }
+    bool isSaved() const override { return SavedFlag; }
+    Answer ask(const QString& question) override;
 
     // Panels and controls.
     QFrame* PanOben;
@@ -201,6 +206,7 @@ private:
     void fitOuterSizeToFrame();
 
     Platform& platform_;
+    bool SavedFlag = false;
     bool shown_ = false;
     std::optional<QSize> outerSizeToFit_;
     QStringList closeFailuresReported_;  // files the user was told could not be written

@@ -228,7 +228,7 @@ void TForm3::insertSelection(InsertWay way) {
         main_.platform().setClipboardText(phrase);
         main_.MemArbeitsfenster->replaceSelection(bytesFromDocumentText(main_.platform().clipboardText()));
     }
-    main_.SavedFlag = false;
+    main_.markChanged();
     main_.StatusUpdate();
     writePhraseFile();
     main_.FocusTextWindow();

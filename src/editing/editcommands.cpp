@@ -67,7 +67,7 @@ void cut(TForm1& form) {
     form.platform().setClipboardText(clipboardTextOf(selected));
     form.MemArbeitsfenster->replaceSelection({});
     form.FocusTextWindow();
-    form.SavedFlag = false;
+    form.markChanged();
 }
 
 void copy(TForm1& form) {
@@ -80,7 +80,7 @@ void paste(TForm1& form) {
     if (stoppedByLock(form)) return;
     pasteClipboard(form);
     form.FocusTextWindow();
-    form.SavedFlag = false;
+    form.markChanged();
 }
 
 void selectAll(TForm1& form) { form.MemArbeitsfenster->selectAll(); }
@@ -94,7 +94,7 @@ void insertDate(TForm1& form) {
     form.platform().setClipboardText(form.EdiDatum->selectedText());
     pasteClipboard(form);
     form.FocusTextWindow();
-    form.SavedFlag = false;
+    form.markChanged();
 }
 
 void chooseFont(TForm1& form) {
@@ -148,7 +148,7 @@ void convertText(TForm1& form, HtmlConversion mode) {
     memo.loadRawText(converted, lines);
     form.FocusTextWindow();
     // Counted as a change even when nothing needed converting.
-    form.SavedFlag = false;
+    form.markChanged();
 }
 
 }  // namespace korvex::editing

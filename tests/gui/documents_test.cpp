@@ -48,7 +48,7 @@ TEST_F(DocumentTest, SaveAsWritesTextAndHeaderAndNamesTheDocument) {
     EXPECT_EQ(form().CurrentFileName, path);
     EXPECT_EQ(form().LabShowDatName->text(), path);
     EXPECT_EQ(form().SaveDir, workingDir.path() + QDir::separator());
-    EXPECT_TRUE(form().SavedFlag);
+    EXPECT_TRUE(form().isSaved());
     EXPECT_EQ(memo().text(), "Hallo");  // saving never puts the header into the text window
     EXPECT_EQ(QApplication::focusWidget(), &memo());
 }
@@ -105,7 +105,7 @@ TEST_F(DocumentTest, BigDocumentOpensInPiecesWithItsHeaderAndSavesWhole) {
     QTest::mouseClick(form().SpButOeffnen, Qt::LeftButton);
     EXPECT_TRUE(memo().isLoading());
     EXPECT_EQ(form().EdiKopfzeile->text(), "Kopf");
-    EXPECT_TRUE(form().SavedFlag);
+    EXPECT_TRUE(form().isSaved());
     QTest::mouseClick(form().SpButSpeichern, Qt::LeftButton);
     EXPECT_FALSE(memo().isLoading());
     EXPECT_EQ(readFile(path), "Kopf\r\n#kopf#\r\n" + body);
@@ -135,7 +135,7 @@ TEST_F(DocumentTest, OpenWithoutHeaderKeepsTheHeaderField) {
     platform.openAnswers.push_back(path);
     QTest::mouseClick(form().SpButOeffnen, Qt::LeftButton);
     EXPECT_EQ(form().EdiKopfzeile->text(), "bleibt");
-    EXPECT_TRUE(form().SavedFlag);
+    EXPECT_TRUE(form().isSaved());
 }
 
 TEST_F(DocumentTest, LoadedHeaderIsCutTo100) {
@@ -168,7 +168,7 @@ TEST_F(DocumentTest, FailedOpenChangesNothingAndDoesNotRetargetTheNextSave) {
     platform.openAnswers.push_back(opened);
     QTest::mouseClick(form().SpButOeffnen, Qt::LeftButton);
     form().EdiKopfzeile->setText(QStringLiteral("Kopf"));
-    form().SavedFlag = true;  // nothing to ask
+    form().markSaved();  // nothing to ask
     const QString folder = pathInWorkingDir(QStringLiteral("anderswo"));
     ASSERT_TRUE(QDir(workingDir.path()).mkdir(QStringLiteral("anderswo")));
     const QString missing = folder + QStringLiteral("/fehlt.txt");
@@ -180,7 +180,7 @@ TEST_F(DocumentTest, FailedOpenChangesNothingAndDoesNotRetargetTheNextSave) {
                   QStringLiteral("Datei %1 kann nicht geöffnet werden").arg(QDir::toNativeSeparators(path)));
         EXPECT_EQ(memo().text(), "bleibt");
         EXPECT_EQ(form().EdiKopfzeile->text(), "Kopf");
-        EXPECT_TRUE(form().SavedFlag);
+        EXPECT_TRUE(form().isSaved());
         EXPECT_EQ(form().CurrentFileName, opened);
         EXPECT_EQ(form().LabShowDatName->text(), opened);
         EXPECT_EQ(form().OpenDir, workingDir.path() + QDir::separator());
@@ -224,7 +224,7 @@ TEST_F(DocumentTest, OpenSaysWhenANulByteCutTheText) {
     EXPECT_EQ(memo().text(), "vorne");
     EXPECT_EQ(form().EdiKopfzeile->text(), "Kopf");
     EXPECT_EQ(form().CurrentFileName, cut);
-    EXPECT_TRUE(form().SavedFlag);
+    EXPECT_TRUE(form().isSaved());
     EXPECT_EQ(platform.messages,
               QStringList{QStringLiteral("Die Datei %1 enthält ein NUL-Byte. Der Text nach dem NUL-Byte wurde nicht "
                                          "geladen und geht verloren, wenn Sie über diese Datei speichern.")
@@ -253,7 +253,7 @@ TEST_F(DocumentTest, FailedSaveKeepsWindowAndOldFile) {
         EXPECT_EQ(platform.errorReports.last(),
                   QStringLiteral("Datei %1 kann nicht erstellt werden").arg(QDir::toNativeSeparators(target)));
         EXPECT_EQ(memo().text(), "neu");
-        EXPECT_FALSE(form().SavedFlag);
+        EXPECT_FALSE(form().isSaved());
     }
     EXPECT_EQ(readFile(path), QByteArray("alter Inhalt"));
     EXPECT_EQ(QDir(workingDir.path()).entryList(QDir::Files), QStringList{QStringLiteral("fest.txt")});
@@ -277,12 +277,12 @@ TEST_F(DocumentTest, SaveAsWithEmptyNameSaysSoAndChangesNothing) {
     QTest::mouseClick(form().SpButSpUnter, Qt::LeftButton);
     EXPECT_EQ(platform.messages, QStringList{QStringLiteral("Filename fehlt! Nochmal speichern!")});
     EXPECT_TRUE(form().CurrentFileName.isEmpty());
-    EXPECT_FALSE(form().SavedFlag);
+    EXPECT_FALSE(form().isSaved());
 }
 
 TEST_F(DocumentTest, NewCloseAsksNothingForEmptyOrBreaksOnlyText) {
     memo().loadBytes("\r\n\r\n");
-    form().SavedFlag = false;
+    form().markChanged();
     QTest::mouseClick(form().SpButSchliessen, Qt::LeftButton);
     EXPECT_EQ(answers.questions().size(), 0);
     EXPECT_EQ(memo().text(), "");
@@ -300,7 +300,7 @@ TEST_F(DocumentTest, NewCloseAsksForBlanksAndDiscardsOnNein) {
     EXPECT_EQ(form().EdiKopfzeile->text(), "");
     EXPECT_EQ(form().LabShowDatName->text(), "");
     EXPECT_TRUE(form().CurrentFileName.isEmpty());
-    EXPECT_TRUE(form().SavedFlag);
+    EXPECT_TRUE(form().isSaved());
     EXPECT_EQ(form().LabShowZeilenAnz->text(), "0");
 }
 
@@ -336,7 +336,7 @@ TEST_F(DocumentTest, AbbrechenAndTitleBarCloseKeepEverything) {
         answers.answerNext(reply);
         QTest::mouseClick(form().SpButSchliessen, Qt::LeftButton);
         EXPECT_EQ(memo().text(), "text");
-        EXPECT_FALSE(form().SavedFlag);
+        EXPECT_FALSE(form().isSaved());
     }
 }
 
@@ -398,18 +398,18 @@ TEST_F(DocumentTest, EditingOnlyTheHeaderAsksBeforeItIsLost) {
     field.setFocus();
     field.end(false);
     QTest::keyClicks(&field, QStringLiteral("zeile"));
-    EXPECT_FALSE(form().SavedFlag);
+    EXPECT_FALSE(form().isSaved());
     answers.answerNext(Reply::Abbrechen);
     QTest::mouseClick(form().SpButSchliessen, Qt::LeftButton);
     EXPECT_EQ(field.text(), "Kopfzeile");
 
     // Pasted, too; and a header alone, without text, is worth the question.
     memo().clear();
-    form().SavedFlag = true;
+    form().markSaved();
     QApplication::clipboard()->setText(QStringLiteral(" neu"));
     field.setFocus();
     QTest::keyClick(&field, Qt::Key_V, Qt::ControlModifier);
-    EXPECT_FALSE(form().SavedFlag);
+    EXPECT_FALSE(form().isSaved());
     answers.answerNext(Reply::Abbrechen);
     QTest::mouseClick(form().SpButSchliessen, Qt::LeftButton);
     EXPECT_EQ(field.text(), "Kopfzeile neu");
@@ -525,7 +525,7 @@ TEST_F(InputPathTest, WhatTheWindowHoldsIsSavedAndLoadedBackWhole) {
         memo().clear();
         field.clear();
         memo().setFocus();
-        form().SavedFlag = true;
+        form().markSaved();
         enter();
         ASSERT_FALSE(memo().isDocumentEmpty() && field.text().isEmpty()) << way << ": nothing arrived";
         expectSavedAndLoadedBackWhole(way);

@@ -21,17 +21,17 @@ TEST_F(HtmlConvertGuiTest, ReplKeepsTagsAndRAllTurnsThemIntoEntities) {
     memo().loadBytes(
         "Gr\xF6\xDF"
         "e & Ma\xDF <b>\xC4</b>");
-    form().SavedFlag = true;
+    form().markSaved();
     click(form().ButReplace);
     EXPECT_EQ(memo().text(), "Gr&ouml;&szlig;e &amp; Ma&szlig; <b>&Auml;</b>");
-    EXPECT_FALSE(form().SavedFlag);
+    EXPECT_FALSE(form().isSaved());
     EXPECT_EQ(QApplication::focusWidget(), &memo());
 
     memo().loadBytes("<b>\xC4</b>");
-    form().SavedFlag = true;
+    form().markSaved();
     click(form().ButReplaceAll);
     EXPECT_EQ(memo().text(), "&lt;b&gt;&Auml;&lt;/b&gt;");
-    EXPECT_FALSE(form().SavedFlag);
+    EXPECT_FALSE(form().isSaved());
     EXPECT_EQ(QApplication::focusWidget(), &memo());
 }
 
@@ -50,18 +50,18 @@ TEST_F(HtmlConvertGuiTest, LineBreaksGetBrAndTheLineCountFollows) {
 }
 
 TEST_F(HtmlConvertGuiTest, NothingToConvertStillCountsAsAChange) {
-    form().SavedFlag = true;
+    form().markSaved();
     click(form().ButReplaceAll);
     EXPECT_EQ(memo().text(), "");
-    EXPECT_FALSE(form().SavedFlag);
+    EXPECT_FALSE(form().isSaved());
     EXPECT_EQ(QApplication::focusWidget(), &memo());
 
     memo().loadBytes("schlicht");
-    form().SavedFlag = true;
+    form().markSaved();
     form().ButStart->setFocus();
     click(form().ButReplace);
     EXPECT_EQ(memo().text(), "schlicht");
-    EXPECT_FALSE(form().SavedFlag);
+    EXPECT_FALSE(form().isSaved());
     EXPECT_EQ(QApplication::focusWidget(), &memo());
 }
 

@@ -317,7 +317,7 @@ TEST_F(PrintPreviewTest, NothingInTheDocumentChanges) {
     memo().setTextCursor(cursor);
     for (const bool saved : {false, true}) {
         SCOPED_TRACE(saved);
-        form().SavedFlag = saved;
+        saved ? form().markSaved() : form().markChanged();
         const QString textBefore = memo().toPlainText();
         const QString headerBefore = form().EdiKopfzeile->text();
         const int undoBefore = memo().document()->availableUndoSteps();
@@ -336,7 +336,7 @@ TEST_F(PrintPreviewTest, NothingInTheDocumentChanges) {
         EXPECT_EQ(memo().textCursor().position(), 35);
         EXPECT_EQ(memo().document()->availableUndoSteps(), undoBefore);
         EXPECT_EQ(memo().document()->availableRedoSteps(), redoBefore);
-        EXPECT_EQ(form().SavedFlag, saved);
+        EXPECT_EQ(form().isSaved(), saved);
         EXPECT_EQ(form().LabShowZeilenAnz->text(), linesShownBefore);
     }
 }

@@ -82,7 +82,7 @@ TEST_F(RecoveryTest, TypedTextIsWrittenAfterAPauseAndComesBackWithJa) {
     EXPECT_EQ(form().CurrentFileName, path);
     EXPECT_EQ(form().LabShowDatName->text(), path.right(91));
     EXPECT_EQ(memo().textCursor().position(), caret);
-    EXPECT_FALSE(form().SavedFlag);
+    EXPECT_FALSE(form().isSaved());
     EXPECT_EQ(readFile(path), QByteArray("Anfang\r\n"));
 }
 
@@ -99,7 +99,7 @@ TEST_F(RecoveryTest, NeinPutsTheCopyAsideUnderADatedNameAndStartsEmpty) {
     EXPECT_EQ(answers.questions()[0],
               QStringLiteral("Ungespeicherten Text wiederherstellen?\nunbenannt, gesichert am ") + when);
     EXPECT_TRUE(memo().isDocumentEmpty());
-    EXPECT_TRUE(form().SavedFlag);
+    EXPECT_TRUE(form().isSaved());
     const QStringList files = filesInWorkingDir();
     ASSERT_EQ(files.size(), 1) << files.join(u' ').toStdString();
     EXPECT_TRUE(files[0].startsWith(QStringLiteral("Korvex23Wiederherstellung vom "))) << files[0].toStdString();
@@ -261,7 +261,7 @@ TEST_F(RecoveryTest, FilesFromTheCommandLineOpenAsOeffnenWould) {
         EXPECT_EQ(form().EdiKopfzeile->text(), c.text.empty() ? QString() : QStringLiteral("Kopf")) << label;
         EXPECT_EQ(platform.messages, c.messages) << label;
         EXPECT_EQ(platform.errorReports, c.errors) << label;
-        EXPECT_TRUE(form().SavedFlag) << label;
+        EXPECT_TRUE(form().isSaved()) << label;
     }
 }
 
@@ -282,7 +282,7 @@ TEST_F(RecoveryTest, DroppedFileOpensAfterTheSaveQuestionAndDroppedTextIsInserte
     EXPECT_EQ(answers.questions(), QStringList(2, QStringLiteral("Aktuelle Textdatei speichern?")));
     EXPECT_EQ(memo().text(), "aus der Datei");
     EXPECT_EQ(form().CurrentFileName, QDir::toNativeSeparators(path));
-    EXPECT_TRUE(form().SavedFlag);
+    EXPECT_TRUE(form().isSaved());
 
     QMimeData text;
     text.setText(QStringLiteral("eingefügt "));

@@ -43,9 +43,7 @@ TForm2::TForm2(QWidget* mainWindow) : QDialog(mainWindow, Qt::Dialog | Qt::Windo
     MemInfo->setReadOnly(true);
     MemInfo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     MemInfo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    QFont memoFont(QStringLiteral("Courier New"));
-    memoFont.setPixelSize(15);
-    MemInfo->setFont(memoFont);
+    MemInfo->setFont(pixelFont(QStringLiteral("Courier New"), 15, false));
     QPalette palette = MemInfo->palette();
     palette.setColor(QPalette::Base, toQColor(colours::Cream));
     MemInfo->setPalette(palette);
@@ -61,10 +59,7 @@ TForm2::TForm2(QWidget* mainWindow) : QDialog(mainWindow, Qt::Dialog | Qt::Windo
     ButInfoOK = new QPushButton(QStringLiteral("OK"), PanUnten);
     ButInfoOK->setObjectName(QStringLiteral("ButInfoOK"));
     ButInfoOK->setGeometry(192, 8, 65, 25);
-    QFont buttonFont(QStringLiteral("MS Sans Serif"));
-    buttonFont.setPixelSize(13);
-    buttonFont.setBold(true);
-    ButInfoOK->setFont(buttonFont);
+    ButInfoOK->setFont(pixelFont(QStringLiteral("MS Sans Serif"), 13, true));
     connect(ButInfoOK, &QPushButton::clicked, this, &QDialog::accept);
 }
 

@@ -17,20 +17,12 @@
 #include "app/textwindow.h"
 #include "app/uKorvex21.h"
 #include "platform/platform.h"
+#include "widgets/controls.h"
 #include "widgets/qtconvert.h"
 
 namespace korvex {
 
 namespace {
-
-QFont arial13(bool bold) {
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(13);
-    font.setBold(bold);
-    return font;
-}
-
-constexpr const char* kNoticePending = "korvexNoticePending";
 
 // Shown in place of the phrases as long as there is no phrase file.
 QString builtInNotice() {
@@ -82,7 +74,7 @@ TForm3::TForm3(TForm1& mainWindow) : QWidget(&mainWindow, Qt::Window | Qt::Windo
         QStringLiteral("Im Phraseneditor markierter Text wird im Arbeitsfenster an der Cursorposition eingefügt."),
         PanOben);
     LabHinweis->setObjectName(QStringLiteral("LabHinweis"));
-    LabHinweis->setFont(arial13(false));
+    LabHinweis->setFont(pixelFont(QStringLiteral("Arial"), 13, false));
     topLayout->addWidget(LabHinweis);
     layout->addWidget(PanOben);
 
@@ -103,7 +95,7 @@ TForm3::TForm3(TForm1& mainWindow) : QWidget(&mainWindow, Qt::Window | Qt::Windo
         auto* button = new QPushButton(caption, PanUnten);
         button->setObjectName(QString::fromLatin1(name));
         button->setGeometry(geometry);
-        button->setFont(arial13(true));
+        button->setFont(pixelFont(QStringLiteral("Arial"), 13, true));
         button->setAutoDefault(false);
         return button;
     };
@@ -116,9 +108,6 @@ TForm3::TForm3(TForm1& mainWindow) : QWidget(&mainWindow, Qt::Window | Qt::Windo
 
     // The create handler.
     setBaseColour(MemPhrasen, QColor(230, 230, 240));
-    // The built-in notice is put in at the first show: nobody sees it before,
-    // and the start-up is quicker without it.
-    setProperty(kNoticePending, true);
     // Every edit counts, however it arrives (keys, Delete, paste, drop, context menu).
     connect(MemPhrasen->document(), &QTextDocument::contentsChange, this, [this](int, int removed, int added) {
         if (!loading_ && (removed != 0 || added != 0)) PhrasesModified = true;
@@ -146,8 +135,8 @@ void TForm3::showFromMainWindow() {
 }
 
 void TForm3::showEvent(QShowEvent* event) {
-    if (property(kNoticePending).toBool()) {
-        setProperty(kNoticePending, false);
+    if (noticePending_) {
+        noticePending_ = false;
         loading_ = true;
         MemPhrasen->setPlainText(builtInNotice());
         loading_ = false;

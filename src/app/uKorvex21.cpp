@@ -46,9 +46,7 @@ QFrame* makePanel(const char* name, QWidget* parent, Colour colour) {
     panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
     panel->setLineWidth(1);
     panel->setAutoFillBackground(true);
-    QPalette palette = panel->palette();
-    palette.setColor(QPalette::Window, toQColor(colour));
-    panel->setPalette(palette);
+    setPaletteColour(*panel, QPalette::Window, toQColor(colour));
     return panel;
 }
 
@@ -110,9 +108,7 @@ CloseFailures writeFilesAtClose(TForm1& form) {
 ValueLabel* makeValueLabel(const char* name, QPoint topLeft, QWidget* parent) {
     auto* label = new ValueLabel(pixelFont(QStringLiteral("Arial"), 12, true), parent);
     label->setObjectName(QString::fromLatin1(name));
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::Window, toQColor(colours::SkyBlue));
-    label->setPalette(palette);
+    setPaletteColour(*label, QPalette::Window, toQColor(colours::SkyBlue));
     label->setGeometry(topLeft.x(), topLeft.y(), 1, 15);
     label->setValue(QString());
     return label;
@@ -124,9 +120,7 @@ TForm1::TForm1(Platform& platform) : platform_(platform) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Korvex Version 2.3"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/korvex16.png")));
-    QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, toQColor(colours::BtnFace));
-    setPalette(palette);
+    setPaletteColour(*this, QPalette::Window, toQColor(colours::BtnFace));
     setFont(pixelFont(QStringLiteral("MS Sans Serif"), 11, false));
     buildPanels();
     buildMenu();
@@ -215,9 +209,7 @@ void TForm1::buildDisplayPanel() {
                                  pixelFont(QStringLiteral("Arial"), 12, false));
     LabShowDatName->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     LabShowDatName->setAutoFillBackground(true);
-    QPalette namePalette = LabShowDatName->palette();
-    namePalette.setColor(QPalette::Window, toQColor(colours::MoneyGreen));
-    LabShowDatName->setPalette(namePalette);
+    setPaletteColour(*LabShowDatName, QPalette::Window, toQColor(colours::MoneyGreen));
     LabZeilenAnz = makeCaption("LabZeilenAnz", "Zeilen:", {8, 16, 37, 15}, p, boldLabel);
     LabShowZeilenAnz = makeValueLabel("LabShowZeilenAnz", {53, 16}, p);
     Label1 = makeCaption("Label1", "CursorZeile:", {96, 16, 69, 15}, p, boldLabel);
@@ -234,9 +226,7 @@ void TForm1::buildDisplayPanel() {
     EdiKopfzeile->setColours(kMoneyGreenField);
     Panel1 = place(new QFrame(p), "Panel1", {646, 4, 5, 17});
     Panel1->setAutoFillBackground(true);
-    QPalette markerPalette = Panel1->palette();
-    markerPalette.setColor(QPalette::Window, Qt::black);
-    Panel1->setPalette(markerPalette);
+    setPaletteColour(*Panel1, QPalette::Window, Qt::black);
     Panel1->setToolTip(QStringLiteral("Markierung Normal-/Sollgröße beim Drucken"));
 }
 

@@ -44,9 +44,7 @@ TForm2::TForm2(QWidget* mainWindow) : QDialog(mainWindow, Qt::Dialog | Qt::Windo
     MemInfo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     MemInfo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     MemInfo->setFont(pixelFont(QStringLiteral("Courier New"), 15, false));
-    QPalette palette = MemInfo->palette();
-    palette.setColor(QPalette::Base, toQColor(colours::Cream));
-    MemInfo->setPalette(palette);
+    setPaletteColour(*MemInfo, QPalette::Base, toQColor(colours::Cream));
     MemInfo->setPlainText(infoText());
     layout->addWidget(MemInfo, 1);
 

@@ -33,18 +33,6 @@ QString builtInNotice() {
     return text;
 }
 
-void setBaseColour(QPlainTextEdit* edit, const QColor& colour) {
-    QPalette palette = edit->palette();
-    palette.setColor(QPalette::Base, colour);
-    edit->setPalette(palette);
-}
-
-void setTextColour(QPlainTextEdit* edit, const QColor& colour) {
-    QPalette palette = edit->palette();
-    palette.setColor(QPalette::Text, colour);
-    edit->setPalette(palette);
-}
-
 // The selection with its line breaks as '\n'.
 QString selectionText(const QPlainTextEdit* edit) {
     QString text = edit->textCursor().selectedText();
@@ -107,7 +95,7 @@ TForm3::TForm3(TForm1& mainWindow) : QWidget(&mainWindow, Qt::Window | Qt::Windo
     connect(ButAbbr, &QPushButton::clicked, this, &TForm3::ButAbbrClick);
 
     // The create handler.
-    setBaseColour(MemPhrasen, QColor(230, 230, 240));
+    setPaletteColour(*MemPhrasen, QPalette::Base, QColor(230, 230, 240));
     // Every edit counts, however it arrives (keys, Delete, paste, drop, context menu).
     connect(MemPhrasen->document(), &QTextDocument::contentsChange, this, [this](int, int removed, int added) {
         if (!loading_ && (removed != 0 || added != 0)) PhrasesModified = true;
@@ -130,7 +118,7 @@ void TForm3::showFromMainWindow() {
     }
     activateWindow();
     MemPhrasen->setFont(main_.MemArbeitsfenster->font());
-    setTextColour(MemPhrasen, Qt::black);
+    setPaletteColour(*MemPhrasen, QPalette::Text, Qt::black);
     MemPhrasen->setFocus(Qt::OtherFocusReason);
 }
 

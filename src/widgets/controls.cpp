@@ -18,6 +18,12 @@ QFont pixelFont(const QString& family, int pixelSize, bool bold) {
     return font;
 }
 
+void setPaletteColour(QWidget& widget, QPalette::ColorRole role, const QColor& colour) {
+    QPalette palette = widget.palette();
+    palette.setColor(role, colour);
+    widget.setPalette(palette);
+}
+
 std::optional<QMargins> knownFrame(const QWidget& window) {
     const QRect outer = window.frameGeometry();
     const QRect inner = window.geometry();

@@ -5,6 +5,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPalette>
 #include <QPixmap>
 #include <optional>
 
@@ -13,6 +14,9 @@
 namespace korvex {
 
 QFont pixelFont(const QString& family, int pixelSize, bool bold);
+
+// One colour of a widget's palette, the others left as they are.
+void setPaletteColour(QWidget& widget, QPalette::ColorRole role, const QColor& colour);
 
 // The frame a window manager put around a top-level window, once Qt knows
 // it: nothing before the window is framed, where there is no window

@@ -23,11 +23,12 @@ public:
     // Asks a question with JA, NEIN and ABBRECHEN in the program's question dialog.
     virtual Answer ask(const QString& question) = 0;
 
+    MainWindowIntentions(const MainWindowIntentions&) = delete;
+    MainWindowIntentions& operator=(const MainWindowIntentions&) = delete;
+
 protected:
     MainWindowIntentions() = default;
     ~MainWindowIntentions() = default;
-    MainWindowIntentions(const MainWindowIntentions&) = delete;
-    MainWindowIntentions& operator=(const MainWindowIntentions&) = delete;
 };
 
 }  // namespace korvex

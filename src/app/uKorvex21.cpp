@@ -434,8 +434,6 @@ void TForm1::MemArbeitsfensterKeyPress() {
     markChanged();
 }
 
-void TForm1::MemArbeitsfensterClick() {}
-
 // Each handler starts one command; the commands give the focus back to the
 // text window where that is their rule. One line per handler reads as the
 // wiring table it is.

@@ -174,7 +174,6 @@ public slots:
     void ColorBox1Select();
     void MemArbeitsfensterChange();
     void MemArbeitsfensterKeyPress();
-    void MemArbeitsfensterClick();
     void Schliessen1Click();
     void Oeffnen1Click();
     void Speichern1Click();

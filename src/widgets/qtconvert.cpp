@@ -49,8 +49,10 @@ enum class BytesBreak {
     AnyToBlockSeparator  // CR LF, a lone CR and a lone LF each become U+2029
 };
 
-// The one way from Windows-1252 bytes to UTF-16; `breaks` counts the breaks made.
-QString decode(std::string_view bytes, BytesBreak mode, size_t& breaks) {
+// The one way from Windows-1252 bytes to UTF-16; `breaks` counts the breaks
+// made. The mode is fixed at compile time: loading a big file runs this loop.
+template <BytesBreak mode>
+QString decode(std::string_view bytes, size_t& breaks) {
     const std::array<char16_t, 256>& unicode = cp1252::unicodeTable();
     QString text(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
     auto* const begin = reinterpret_cast<char16_t*>(text.data());
@@ -58,7 +60,7 @@ QString decode(std::string_view bytes, BytesBreak mode, size_t& breaks) {
     const size_t size = bytes.size();
     for (size_t i = 0; i < size; ++i) {
         const auto b = static_cast<unsigned char>(bytes[i]);
-        if ((b == '\r' || b == '\n') && mode != BytesBreak::Kept) {
+        if (mode != BytesBreak::Kept && (b == '\r' || b == '\n')) {
             const bool crLf = b == '\r' && i + 1 < size && bytes[i + 1] == '\n';
             if (mode == BytesBreak::AnyToBlockSeparator || crLf) {
                 *out++ = mode == BytesBreak::AnyToBlockSeparator ? char16_t{QChar::ParagraphSeparator} : u'\n';
@@ -74,12 +76,11 @@ QString decode(std::string_view bytes, BytesBreak mode, size_t& breaks) {
 }
 
 // The one way from UTF-16 to Windows-1252 bytes, sized exactly before it is written.
-std::string encode(QStringView text, bool breaksToCrLf) {
+template <bool breaksToCrLf>
+std::string encode(QStringView text) {
     const auto* const chars = reinterpret_cast<const char16_t*>(text.data());
     const auto size = static_cast<size_t>(text.size());
-    const auto isBreak = [breaksToCrLf](char16_t u) {
-        return breaksToCrLf && (u == u'\n' || u == 0x2029 || u == 0x2028);
-    };
+    const auto isBreak = [](char16_t u) { return breaksToCrLf && (u == u'\n' || u == 0x2029 || u == 0x2028); };
     const auto breaks = static_cast<size_t>(std::count_if(chars, chars + size, isBreak));
     std::string bytes(size + breaks, '\0');
     char* out = bytes.data();
@@ -101,24 +102,24 @@ std::string encode(QStringView text, bool breaksToCrLf) {
 
 QString fromCp1252(std::string_view bytes) {
     size_t breaks = 0;
-    return decode(bytes, BytesBreak::Kept, breaks);
+    return decode<BytesBreak::Kept>(bytes, breaks);
 }
 
-std::string toCp1252(QStringView text) { return encode(text, false); }
+std::string toCp1252(QStringView text) { return encode<false>(text); }
 
 QString documentTextFromBytes(std::string_view bytes) {
     size_t breaks = 0;
-    return decode(bytes, BytesBreak::CrLfToNewline, breaks);
+    return decode<BytesBreak::CrLfToNewline>(bytes, breaks);
 }
 
 QString rawTextFromFileBytes(std::string_view fileBytes, size_t& lines) {
     size_t breaks = 0;
-    QString text = decode(fileBytes.substr(0, fileBytes.find('\0')), BytesBreak::AnyToBlockSeparator, breaks);
+    QString text = decode<BytesBreak::AnyToBlockSeparator>(fileBytes.substr(0, fileBytes.find('\0')), breaks);
     lines = breaks + 1;
     return text;
 }
 
-std::string bytesFromDocumentText(QStringView text) { return encode(text, true); }
+std::string bytesFromDocumentText(QStringView text) { return encode<true>(text); }
 
 bool makeStorable(QString& text) {
     bool changed = false;

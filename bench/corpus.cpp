@@ -2,7 +2,7 @@
 
 #include <random>
 
-#include "app/cp1252.h"
+#include "base/cp1252.h"
 
 namespace korvex::bench {
 

@@ -22,16 +22,16 @@
 #include <string>
 #include <vector>
 
-#include "app/controls.h"
-#include "app/qtconvert.h"
 #include "app/textwindow.h"
 #include "app/windowset.h"
 #include "corpus.h"
 #include "goaltable.h"
+#include "platform/printjob.h"
 #include "platform/qtplatform.h"
 #include "printing/printcommand.h"
-#include "printing/printjob.h"
 #include "typingtest/typingtest.h"
+#include "widgets/controls.h"
+#include "widgets/qtconvert.h"
 
 namespace korvex::bench {
 namespace {
@@ -328,7 +328,7 @@ void RecoveryCopy(benchmark::State& state) {
     Scene& s = scene();
     if (s.plain.document()->characterCount() < 2) s.timePlainLoad();
     if (s.memo().document()->characterCount() < 2) s.memo().loadBytes(s.bytes);
-    s.form().SavedFlag = false;
+    s.form().markChanged();
     RecoveryLink& link = *s.windows.Recovery;
     for (auto _ : state) {
         auto start = Clock::now();

@@ -9,7 +9,6 @@
 #include <chrono>
 #include <cstdlib>
 
-#include "app/qtconvert.h"
 #include "app/textwindow.h"
 #include "app/uKorvex21.h"
 #include "app/windowset.h"
@@ -17,6 +16,7 @@
 #include "platform/qtplatform.h"
 #include "printing/previewwindow.h"
 #include "printing/printrun.h"
+#include "widgets/qtconvert.h"
 
 namespace korvex::bench {
 namespace {

@@ -16,10 +16,10 @@
 #include <string_view>
 #include <vector>
 
-#include "app/textbytes.h"
-#include "app/wrappedtext.h"
 #include "document/docformat.h"
 #include "fuzzcheck.h"
+#include "oracles/loadedtext.h"
+#include "oracles/wrappedtext.h"
 
 using namespace korvex;
 

@@ -12,9 +12,10 @@
 #include <string>
 #include <string_view>
 
-#include "app/cp1252.h"
+#include "base/cp1252.h"
 #include "fuzzcheck.h"
 #include "fuzzunits.h"
+#include "oracles/defaultsettings.h"
 #include "settings/settingsfile.h"
 
 using namespace korvex;

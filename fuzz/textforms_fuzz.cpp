@@ -6,9 +6,9 @@
 #include <string>
 #include <string_view>
 
-#include "app/cp1252.h"
-#include "app/kxerror.h"
-#include "app/textforms.h"
+#include "base/cp1252.h"
+#include "base/kxerror.h"
+#include "base/textforms.h"
 #include "fuzzcheck.h"
 
 using namespace korvex;

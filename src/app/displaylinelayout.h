@@ -8,8 +8,8 @@
 #include <optional>
 #include <vector>
 
-#include "app/displaylineindex.h"
 #include "app/wrapmodel.h"
+#include "base/displaylineindex.h"
 
 namespace korvex {
 

@@ -1,6 +1,6 @@
 #include "app/linebreaks.h"
 
-#include "app/cp1252.h"
+#include "base/cp1252.h"
 
 namespace korvex {
 namespace {

@@ -4,12 +4,12 @@
 #include <QTextCursor>
 #include <algorithm>
 
-#include "app/qtconvert.h"
 #include "app/textwindow.h"
 #include "app/uKorvex21.h"
 #include "dialogs/uKxMsgDlg.h"
 #include "document/headerfield.h"
 #include "typingtest/typingtest.h"
+#include "widgets/qtconvert.h"
 
 namespace korvex {
 
@@ -23,7 +23,7 @@ RecoveryLink::RecoveryLink(TForm1& form)
 }
 
 bool RecoveryLink::hasUnsavedText() const {
-    return !form_.SavedFlag && !(form_.MemArbeitsfenster->isDocumentEmpty() && form_.EdiKopfzeile->text().isEmpty());
+    return !form_.isSaved() && !(form_.MemArbeitsfenster->isDocumentEmpty() && form_.EdiKopfzeile->text().isEmpty());
 }
 
 recovery::Snapshot RecoveryLink::snapshot() const {
@@ -42,7 +42,7 @@ void RecoveryLink::restore(const recovery::RecoveryRecord& record) {
     QTextCursor caret(memo.document());
     caret.setPosition(static_cast<int>(std::clamp<long long>(record.caret, 0, memo.document()->characterCount() - 1)));
     memo.setTextCursor(caret);
-    form_.SavedFlag = false;  // the text is not in its file: the next close asks
+    form_.markChanged();  // the text is not in its file: the next close asks
     form_.StatusUpdate();
 }
 

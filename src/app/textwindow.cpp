@@ -12,14 +12,13 @@
 #include <QTextCursor>
 #include <QTextLayout>
 #include <algorithm>
-#include <array>
 #include <climits>
 #include <optional>
 
-#include "app/cp1252.h"
 #include "app/displaylinelayout.h"
-#include "app/kxerror.h"
-#include "app/qtconvert.h"
+#include "base/kxerror.h"
+#include "widgets/controls.h"
+#include "widgets/qtconvert.h"
 
 namespace korvex {
 
@@ -43,20 +42,6 @@ void applyColours(QWidget& control, ControlColours colours) {
     }
     control.setPalette(palette);
 }
-
-namespace {
-
-bool isCharacterKey(const QKeyEvent& event) {
-    const auto key = event.key();
-    if (key == Qt::Key_Delete || key == Qt::Key_Tab || key == Qt::Key_Backtab) return false;
-    const Qt::KeyboardModifiers mods = event.modifiers();
-    const bool ctrl = mods.testFlag(Qt::ControlModifier);
-    if (mods.testFlag(Qt::AltModifier) && !ctrl) return false;
-    if (ctrl && key >= Qt::Key_A && key <= Qt::Key_Z) return true;
-    return !event.text().isEmpty();
-}
-
-}  // namespace
 
 TextWindow::TextWindow(QWidget* parent) : QPlainTextEdit(parent) {
     loadTimer_.setInterval(0);
@@ -90,28 +75,7 @@ void TextWindow::clear() {
     QPlainTextEdit::clear();
 }
 
-std::string TextWindow::text() const {
-    // As bytesFromDocumentText, written straight into a string of the final size.
-    const QString raw = rawText();
-    const auto* const chars = reinterpret_cast<const char16_t*>(raw.constData());
-    const auto size = static_cast<size_t>(raw.size());
-    const auto isBreak = [](char16_t u) { return u == u'\n' || u == 0x2029 || u == 0x2028; };
-    const auto breaks = static_cast<size_t>(std::count_if(chars, chars + size, isBreak));
-    std::string bytes(size + breaks, '\0');
-    char* out = bytes.data();
-    for (size_t i = 0; i < size; ++i) {
-        const char16_t u = chars[i];
-        if (isBreak(u)) {
-            *out++ = '\r';
-            *out++ = '\n';
-        } else if (u < 0x80 || (u >= 0xA0 && u < 0x100)) {
-            *out++ = static_cast<char>(u);  // the code page's ASCII and Latin-1 halves
-        } else {
-            *out++ = static_cast<char>(cp1252::fromUnicode(u));
-        }
-    }
-    return bytes;
-}
+std::string TextWindow::text() const { return bytesFromDocumentText(rawText()); }
 
 QString TextWindow::rawText() const {
     if (!isLoading()) return document()->toRawText();
@@ -125,44 +89,9 @@ long long TextWindow::characterCount() const {
     return static_cast<long long>(document()->characterCount()) - document()->blockCount() + toCome;
 }
 
-namespace {
-
-// A file's bytes as a document's raw text in one pass, as
-// documentTextFromBytes(normalizeLoadedText(bytes)) with block separators
-// for the breaks: the text ends at the first NUL, CR LF, a lone CR and a
-// lone LF each break the line. `lines` is its number of hard lines.
-QString rawTextFromFile(std::string_view fileBytes, size_t& lines) {
-    static const auto unicode = [] {
-        std::array<char16_t, 256> table{};
-        for (int b = 0; b < 256; ++b) table[static_cast<size_t>(b)] = cp1252::toUnicode(static_cast<unsigned char>(b));
-        return table;
-    }();
-    const std::string_view bytes = fileBytes.substr(0, fileBytes.find('\0'));
-    QString text(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
-    auto* const begin = reinterpret_cast<char16_t*>(text.data());
-    char16_t* out = begin;
-    size_t breaks = 0;
-    const size_t size = bytes.size();
-    for (size_t i = 0; i < size; ++i) {
-        const auto b = static_cast<unsigned char>(bytes[i]);
-        if (b == '\r' || b == '\n') {
-            *out++ = QChar::ParagraphSeparator;
-            ++breaks;
-            if (b == '\r' && i + 1 < size && bytes[i + 1] == '\n') ++i;
-        } else {
-            *out++ = unicode[b];
-        }
-    }
-    text.truncate(out - begin);
-    lines = breaks + 1;
-    return text;
-}
-
-}  // namespace
-
 void TextWindow::loadBytes(std::string_view fileBytes) {
     size_t lines = 0;
-    const QString newText = rawTextFromFile(fileBytes, lines);
+    const QString newText = rawTextFromFileBytes(fileBytes, lines);
     loadRawText(newText, lines);
 }
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/linelist.h"
-#include "app/textforms.h"
+#include "base/linelist.h"
+#include "base/textforms.h"
 #include "platform/platform.h"
 
 namespace korvex {
@@ -50,7 +50,7 @@ public:
     bool isDocumentEmpty() const override;
     long long characterCount() const override;
 
-    // Replaces the whole text by a file's bytes (see normalizeLoadedText);
+    // Replaces the whole text by a file's bytes (see rawTextFromFileBytes);
     // an equal text changes nothing. Throws KxError above the capacity.
     void loadBytes(std::string_view fileBytes);
     // The same for a raw document text (blocks separated by U+2029) of

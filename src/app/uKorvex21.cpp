@@ -11,19 +11,21 @@
 #include <algorithm>
 #include <new>
 
-#include "app/controls.h"
-#include "app/kxerror.h"
-#include "app/qtconvert.h"
 #include "app/textwindow.h"
+#include "base/kxerror.h"
 #include "dialogs/uInfo.h"
+#include "dialogs/uKxMsgDlg.h"
 #include "dialogs/uPhrasen.h"
 #include "document/documentcommands.h"
 #include "document/headerfield.h"
 #include "editing/editcommands.h"
 #include "platform/platform.h"
 #include "printing/printcommand.h"
+#include "settings/settingsfile.h"
 #include "settings/settingsio.h"
 #include "typingtest/typingtest.h"
+#include "widgets/controls.h"
+#include "widgets/qtconvert.h"
 
 namespace korvex {
 namespace {
@@ -44,9 +46,7 @@ QFrame* makePanel(const char* name, QWidget* parent, Colour colour) {
     panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
     panel->setLineWidth(1);
     panel->setAutoFillBackground(true);
-    QPalette palette = panel->palette();
-    palette.setColor(QPalette::Window, toQColor(colour));
-    panel->setPalette(palette);
+    setPaletteColour(*panel, QPalette::Window, toQColor(colour));
     return panel;
 }
 
@@ -108,9 +108,7 @@ CloseFailures writeFilesAtClose(TForm1& form) {
 ValueLabel* makeValueLabel(const char* name, QPoint topLeft, QWidget* parent) {
     auto* label = new ValueLabel(pixelFont(QStringLiteral("Arial"), 12, true), parent);
     label->setObjectName(QString::fromLatin1(name));
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::Window, toQColor(colours::SkyBlue));
-    label->setPalette(palette);
+    setPaletteColour(*label, QPalette::Window, toQColor(colours::SkyBlue));
     label->setGeometry(topLeft.x(), topLeft.y(), 1, 15);
     label->setValue(QString());
     return label;
@@ -122,9 +120,7 @@ TForm1::TForm1(Platform& platform) : platform_(platform) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Korvex Version 2.3"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/korvex16.png")));
-    QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, toQColor(colours::BtnFace));
-    setPalette(palette);
+    setPaletteColour(*this, QPalette::Window, toQColor(colours::BtnFace));
     setFont(pixelFont(QStringLiteral("MS Sans Serif"), 11, false));
     buildPanels();
     buildMenu();
@@ -213,9 +209,7 @@ void TForm1::buildDisplayPanel() {
                                  pixelFont(QStringLiteral("Arial"), 12, false));
     LabShowDatName->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     LabShowDatName->setAutoFillBackground(true);
-    QPalette namePalette = LabShowDatName->palette();
-    namePalette.setColor(QPalette::Window, toQColor(colours::MoneyGreen));
-    LabShowDatName->setPalette(namePalette);
+    setPaletteColour(*LabShowDatName, QPalette::Window, toQColor(colours::MoneyGreen));
     LabZeilenAnz = makeCaption("LabZeilenAnz", "Zeilen:", {8, 16, 37, 15}, p, boldLabel);
     LabShowZeilenAnz = makeValueLabel("LabShowZeilenAnz", {53, 16}, p);
     Label1 = makeCaption("Label1", "CursorZeile:", {96, 16, 69, 15}, p, boldLabel);
@@ -232,9 +226,7 @@ void TForm1::buildDisplayPanel() {
     EdiKopfzeile->setColours(kMoneyGreenField);
     Panel1 = place(new QFrame(p), "Panel1", {646, 4, 5, 17});
     Panel1->setAutoFillBackground(true);
-    QPalette markerPalette = Panel1->palette();
-    markerPalette.setColor(QPalette::Window, Qt::black);
-    Panel1->setPalette(markerPalette);
+    setPaletteColour(*Panel1, QPalette::Window, Qt::black);
     Panel1->setToolTip(QStringLiteral("Markierung Normal-/Sollgröße beim Drucken"));
 }
 
@@ -304,9 +296,9 @@ void TForm1::connectHandlers() {
     connect(ColorBox1, &QComboBox::activated, this, &TForm1::ColorBox1Select);
     connect(MemArbeitsfenster, &QPlainTextEdit::textChanged, this, &TForm1::MemArbeitsfensterChange);
     connect(MemArbeitsfenster, &TextWindow::characterKeyPressed, this, &TForm1::MemArbeitsfensterKeyPress);
-    connect(MemArbeitsfenster, &TextWindow::userEdited, this, [this] { SavedFlag = false; });
+    connect(MemArbeitsfenster, &TextWindow::userEdited, this, [this] { markChanged(); });
     // The header is saved with the document, so editing it is a change of the document.
-    connect(EdiKopfzeile, &QLineEdit::textEdited, this, [this] { SavedFlag = false; });
+    connect(EdiKopfzeile, &QLineEdit::textEdited, this, [this] { markChanged(); });
     connect(Schliessen1, &QAction::triggered, this, &TForm1::Schliessen1Click);
     connect(Oeffnen1, &QAction::triggered, this, &TForm1::Oeffnen1Click);
     connect(Speichern1, &QAction::triggered, this, &TForm1::Speichern1Click);
@@ -326,10 +318,10 @@ void TForm1::setTabOrder() {
 }
 
 void TForm1::FormCreate() {
-    SavedFlag = true;
+    markSaved();
     const QString workingDir = platform_.currentDirectory();
     PhraseFilePath = QDir::toNativeSeparators(QDir(workingDir).filePath(QStringLiteral("KorvexPhrasen.txt")));
-    SettingsFilePath = QDir::toNativeSeparators(QDir(workingDir).filePath(QStringLiteral("Korvex23Ini.txt")));
+    SettingsFilePath = QDir::toNativeSeparators(QDir(workingDir).filePath(QString::fromLatin1(kSettingsFileName)));
     CurrentFileName.clear();
     if (platform_.fileExists(SettingsFilePath)) settings::readSettingsFile(*this);
     WindowColor = MemArbeitsfenster->colours().background;
@@ -407,6 +399,13 @@ void TForm1::guarded(const std::function<void()>& handler) {
     }
 }
 
+MainWindowIntentions::Answer TForm1::ask(const QString& question) {
+    KxMsgDlg->Execute(question);
+    if (KxMsgDlg->YesChosen) return Answer::Yes;
+    if (KxMsgDlg->NoChosen) return Answer::No;
+    return KxMsgDlg->CancelChosen ? Answer::Cancel : Answer::Closed;
+}
+
 void TForm1::FocusTextWindow() { MemArbeitsfenster->setFocus(Qt::OtherFocusReason); }
 
 QString TForm1::CZeile() const { return QString::number(MemArbeitsfenster->caretLine() + 1); }
@@ -432,10 +431,8 @@ void TForm1::MemArbeitsfensterChange() { StatusUpdate(); }
 
 void TForm1::MemArbeitsfensterKeyPress() {
     StatusUpdate();
-    SavedFlag = false;
+    markChanged();
 }
-
-void TForm1::MemArbeitsfensterClick() {}
 
 // Each handler starts one command; the commands give the focus back to the
 // text window where that is their rule. One line per handler reads as the

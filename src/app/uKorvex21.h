@@ -7,8 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "app/textforms.h"
+#include "base/textforms.h"
 #include "typingtest/stopwatch.h"
+#include "widgets/mainwindowintentions.h"
 
 class QAction;
 class QFrame;
@@ -36,7 +37,7 @@ class TKxMsgDlg;
 // The main window: the editor with its tool panel, display panel and text
 // window. It owns the program's shared state; each handler starts one
 // command, which lives in the folder of its subsystem.
-class TForm1 : public QMainWindow {
+class TForm1 : public QMainWindow, public MainWindowIntentions {
     Q_OBJECT
 
 public:
@@ -59,7 +60,11 @@ public:
     QString PhraseFilePath;
     QString SettingsFilePath;
     Stopwatch Stopper;  // StopStartTick, StopStopTick, StopAccumulatedMs, StopLimitSeconds
-    bool SavedFlag = false;
+
+    void markChanged() override { SavedFlag = false; }
+    void markSaved() override { SavedFlag = true; }
+    bool isSaved() const override { return SavedFlag; }
+    Answer ask(const QString& question) override;
 
     // Panels and controls.
     QFrame* PanOben;
@@ -98,7 +103,6 @@ public:
     HeaderField* EdiKopfzeile;
     QFrame* Panel1;
     TextWindow* MemArbeitsfenster;
-    QStringList LisReg;                    // buffer of the settings file
     std::vector<std::string> LstBoxDruck;  // print buffer: the lines in Windows-1252
     QFont LstBoxDruckFont;
     QTimer* TimStopper;
@@ -170,7 +174,6 @@ public slots:
     void ColorBox1Select();
     void MemArbeitsfensterChange();
     void MemArbeitsfensterKeyPress();
-    void MemArbeitsfensterClick();
     void Schliessen1Click();
     void Oeffnen1Click();
     void Speichern1Click();
@@ -202,6 +205,7 @@ private:
     void fitOuterSizeToFrame();
 
     Platform& platform_;
+    bool SavedFlag = false;
     bool shown_ = false;
     std::optional<QSize> outerSizeToFit_;
     QStringList closeFailuresReported_;  // files the user was told could not be written

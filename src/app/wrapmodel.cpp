@@ -9,8 +9,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/cp1252.h"
 #include "app/linebreaks.h"
+#include "base/cp1252.h"
 
 namespace korvex {
 namespace {

@@ -9,9 +9,9 @@
 #include <QResizeEvent>
 #include <QVBoxLayout>
 
-#include "app/controls.h"
-#include "app/qtconvert.h"
-#include "app/textforms.h"
+#include "base/textforms.h"
+#include "widgets/controls.h"
+#include "widgets/qtconvert.h"
 
 namespace korvex {
 
@@ -43,12 +43,8 @@ TForm2::TForm2(QWidget* mainWindow) : QDialog(mainWindow, Qt::Dialog | Qt::Windo
     MemInfo->setReadOnly(true);
     MemInfo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     MemInfo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    QFont memoFont(QStringLiteral("Courier New"));
-    memoFont.setPixelSize(15);
-    MemInfo->setFont(memoFont);
-    QPalette palette = MemInfo->palette();
-    palette.setColor(QPalette::Base, toQColor(colours::Cream));
-    MemInfo->setPalette(palette);
+    MemInfo->setFont(pixelFont(QStringLiteral("Courier New"), 15, false));
+    setPaletteColour(*MemInfo, QPalette::Base, toQColor(colours::Cream));
     MemInfo->setPlainText(infoText());
     layout->addWidget(MemInfo, 1);
 
@@ -61,10 +57,7 @@ TForm2::TForm2(QWidget* mainWindow) : QDialog(mainWindow, Qt::Dialog | Qt::Windo
     ButInfoOK = new QPushButton(QStringLiteral("OK"), PanUnten);
     ButInfoOK->setObjectName(QStringLiteral("ButInfoOK"));
     ButInfoOK->setGeometry(192, 8, 65, 25);
-    QFont buttonFont(QStringLiteral("MS Sans Serif"));
-    buttonFont.setPixelSize(13);
-    buttonFont.setBold(true);
-    ButInfoOK->setFont(buttonFont);
+    ButInfoOK->setFont(pixelFont(QStringLiteral("MS Sans Serif"), 13, true));
     connect(ButInfoOK, &QPushButton::clicked, this, &QDialog::accept);
 }
 

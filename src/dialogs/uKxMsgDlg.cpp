@@ -6,16 +6,11 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "widgets/controls.h"
+
 namespace korvex {
 
 namespace {
-
-QFont dialogFont() {
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(13);
-    font.setBold(true);
-    return font;
-}
 
 void raisedBevel(QFrame* frame) {
     frame->setFrameStyle(QFrame::Panel | QFrame::Raised);
@@ -29,7 +24,7 @@ TKxMsgDlg::TKxMsgDlg(QWidget* parent)
                           Qt::MSWindowsFixedSizeDialogHint) {
     setWindowTitle(QStringLiteral("KxMessageDialog"));
     setFixedSize(363, 134);
-    const QFont font = dialogFont();
+    const QFont font = pixelFont(QStringLiteral("Arial"), 13, true);
 
     PanMsg = new QLabel(this);
     PanMsg->setObjectName(QStringLiteral("PanMsg"));

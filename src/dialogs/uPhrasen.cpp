@@ -14,23 +14,15 @@
 #include <QVBoxLayout>
 #include <utility>
 
-#include "app/qtconvert.h"
 #include "app/textwindow.h"
 #include "app/uKorvex21.h"
 #include "platform/platform.h"
+#include "widgets/controls.h"
+#include "widgets/qtconvert.h"
 
 namespace korvex {
 
 namespace {
-
-QFont arial13(bool bold) {
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(13);
-    font.setBold(bold);
-    return font;
-}
-
-constexpr const char* kNoticePending = "korvexNoticePending";
 
 // Shown in place of the phrases as long as there is no phrase file.
 QString builtInNotice() {
@@ -39,18 +31,6 @@ QString builtInNotice() {
     QString text = QString::fromUtf8(file.readAll());
     if (text.endsWith(QLatin1Char('\n'))) text.chop(1);
     return text;
-}
-
-void setBaseColour(QPlainTextEdit* edit, const QColor& colour) {
-    QPalette palette = edit->palette();
-    palette.setColor(QPalette::Base, colour);
-    edit->setPalette(palette);
-}
-
-void setTextColour(QPlainTextEdit* edit, const QColor& colour) {
-    QPalette palette = edit->palette();
-    palette.setColor(QPalette::Text, colour);
-    edit->setPalette(palette);
 }
 
 // The selection with its line breaks as '\n'.
@@ -82,7 +62,7 @@ TForm3::TForm3(TForm1& mainWindow) : QWidget(&mainWindow, Qt::Window | Qt::Windo
         QStringLiteral("Im Phraseneditor markierter Text wird im Arbeitsfenster an der Cursorposition eingefügt."),
         PanOben);
     LabHinweis->setObjectName(QStringLiteral("LabHinweis"));
-    LabHinweis->setFont(arial13(false));
+    LabHinweis->setFont(pixelFont(QStringLiteral("Arial"), 13, false));
     topLayout->addWidget(LabHinweis);
     layout->addWidget(PanOben);
 
@@ -103,7 +83,7 @@ TForm3::TForm3(TForm1& mainWindow) : QWidget(&mainWindow, Qt::Window | Qt::Windo
         auto* button = new QPushButton(caption, PanUnten);
         button->setObjectName(QString::fromLatin1(name));
         button->setGeometry(geometry);
-        button->setFont(arial13(true));
+        button->setFont(pixelFont(QStringLiteral("Arial"), 13, true));
         button->setAutoDefault(false);
         return button;
     };
@@ -115,10 +95,7 @@ TForm3::TForm3(TForm1& mainWindow) : QWidget(&mainWindow, Qt::Window | Qt::Windo
     connect(ButAbbr, &QPushButton::clicked, this, &TForm3::ButAbbrClick);
 
     // The create handler.
-    setBaseColour(MemPhrasen, QColor(230, 230, 240));
-    // The built-in notice is put in at the first show: nobody sees it before,
-    // and the start-up is quicker without it.
-    setProperty(kNoticePending, true);
+    setPaletteColour(*MemPhrasen, QPalette::Base, QColor(230, 230, 240));
     // Every edit counts, however it arrives (keys, Delete, paste, drop, context menu).
     connect(MemPhrasen->document(), &QTextDocument::contentsChange, this, [this](int, int removed, int added) {
         if (!loading_ && (removed != 0 || added != 0)) PhrasesModified = true;
@@ -141,13 +118,13 @@ void TForm3::showFromMainWindow() {
     }
     activateWindow();
     MemPhrasen->setFont(main_.MemArbeitsfenster->font());
-    setTextColour(MemPhrasen, Qt::black);
+    setPaletteColour(*MemPhrasen, QPalette::Text, Qt::black);
     MemPhrasen->setFocus(Qt::OtherFocusReason);
 }
 
 void TForm3::showEvent(QShowEvent* event) {
-    if (property(kNoticePending).toBool()) {
-        setProperty(kNoticePending, false);
+    if (noticePending_) {
+        noticePending_ = false;
         loading_ = true;
         MemPhrasen->setPlainText(builtInNotice());
         loading_ = false;
@@ -228,7 +205,7 @@ void TForm3::insertSelection(InsertWay way) {
         main_.platform().setClipboardText(phrase);
         main_.MemArbeitsfenster->replaceSelection(bytesFromDocumentText(main_.platform().clipboardText()));
     }
-    main_.SavedFlag = false;
+    main_.markChanged();
     main_.StatusUpdate();
     writePhraseFile();
     main_.FocusTextWindow();

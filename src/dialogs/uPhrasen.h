@@ -56,6 +56,9 @@ private:
 
     TForm1& main_;
     bool loading_ = false;
+    // The built-in notice is put in at the first show: nobody sees it before,
+    // and the start-up is quicker without it.
+    bool noticePending_ = true;
     // The show handler already ran for the activation that follows a show.
     bool activationPending_ = false;
     // A click into the phrases made this window active.

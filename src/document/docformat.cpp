@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/linelist.h"
+#include "base/linelist.h"
 
 namespace korvex {
 

@@ -2,14 +2,13 @@
 
 #include <QDir>
 
-#include "app/kxerror.h"
-#include "app/qtconvert.h"
 #include "app/textwindow.h"
 #include "app/uKorvex21.h"
-#include "dialogs/uKxMsgDlg.h"
+#include "base/kxerror.h"
 #include "document/docformat.h"
 #include "document/headerfield.h"
 #include "platform/platform.h"
+#include "widgets/qtconvert.h"
 
 namespace korvex::document {
 namespace {
@@ -25,10 +24,13 @@ const QString kCutAtNulMessage = QStringLiteral(
 // keeps the text, like ABBRECHEN.
 Answer saveQuestion(TForm1& form) {
     const bool empty = form.MemArbeitsfenster->isDocumentEmpty() && form.EdiKopfzeile->text().isEmpty();
-    if (empty || form.SavedFlag) return Answer::NotAsked;
-    form.KxMsgDlg->Execute(QStringLiteral("Aktuelle Textdatei speichern?"));
-    if (form.KxMsgDlg->YesChosen) return Answer::Yes;
-    if (form.KxMsgDlg->NoChosen) return Answer::No;
+    if (empty || form.isSaved()) return Answer::NotAsked;
+    switch (form.ask(QStringLiteral("Aktuelle Textdatei speichern?"))) {
+        case MainWindowIntentions::Answer::Yes: return Answer::Yes;
+        case MainWindowIntentions::Answer::No: return Answer::No;
+        case MainWindowIntentions::Answer::Cancel:
+        case MainWindowIntentions::Answer::Closed: break;
+    }
     return Answer::Cancel;
 }
 
@@ -42,7 +44,7 @@ QString folderOf(const QString& path) {
 void Speichern(TForm1& form, const QString& path) {
     const std::string bytes = composeDocument(toCp1252(form.EdiKopfzeile->text()), form.MemArbeitsfenster->text());
     form.platform().writeWholeFile(path, QByteArray::fromStdString(bytes));
-    form.SavedFlag = true;
+    form.markSaved();
     emit form.documentSaved();
 }
 
@@ -55,17 +57,15 @@ void Laden(TForm1& form, const QString& path) {
     std::optional<std::string> header;
     memo.withoutUndo([&] { header = takeHeaderBlock(memo); });
     if (header) form.EdiKopfzeile->setText(fromCp1252(*header));
-    form.SavedFlag = true;
+    form.markSaved();
     if (bytes.contains('\0')) form.platform().showMessage(kCutAtNulMessage.arg(QDir::toNativeSeparators(path)));
 }
 
 void ClearTexts(TForm1& form) {
     form.MemArbeitsfenster->clear();
     form.EdiKopfzeile->clear();
-    form.SavedFlag = true;
+    form.markSaved();
 }
-
-bool saveOrAsk(TForm1& form);
 
 // Save as: true when the file was written.
 bool saveUnderNewName(TForm1& form) {

@@ -3,7 +3,8 @@
 #include <QKeyEvent>
 #include <QValidator>
 
-#include "app/qtconvert.h"
+#include "widgets/controls.h"
+#include "widgets/qtconvert.h"
 
 namespace korvex {
 namespace {
@@ -27,14 +28,6 @@ public:
     }
 };
 
-bool isCharacterInput(const QKeyEvent& event) {
-    if (event.key() == Qt::Key_Delete) return false;
-    if (event.modifiers().testFlag(Qt::ControlModifier) && event.key() >= Qt::Key_A && event.key() <= Qt::Key_Z) {
-        return true;
-    }
-    return !event.text().isEmpty() && !event.modifiers().testFlag(Qt::AltModifier);
-}
-
 }  // namespace
 
 HeaderField::HeaderField(QWidget* parent) : QLineEdit(parent) {
@@ -49,7 +42,7 @@ void HeaderField::setColours(ControlColours colours) {
 
 void HeaderField::keyPressEvent(QKeyEvent* event) {
     // A full field takes no character key but Backspace, Ctrl shortcuts included.
-    if (isCharacterInput(*event) && event->key() != Qt::Key_Backspace && text().size() > kMaxLength - 1) {
+    if (isCharacterKey(*event) && event->key() != Qt::Key_Backspace && text().size() > kMaxLength - 1) {
         event->accept();
         return;
     }

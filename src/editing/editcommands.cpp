@@ -1,15 +1,14 @@
 #include "editing/editcommands.h"
-#include "editing/htmlcommand.h"
 
 #include <QScrollBar>
 #include <QTextCursor>
 
-#include "app/controls.h"
-#include "app/qtconvert.h"
 #include "app/textwindow.h"
 #include "app/uKorvex21.h"
 #include "document/headerfield.h"
 #include "platform/platform.h"
+#include "widgets/controls.h"
+#include "widgets/qtconvert.h"
 
 namespace korvex::editing {
 namespace {
@@ -28,6 +27,23 @@ std::string bytesOfClipboardText(QString text) {
 void pasteClipboard(TForm1& form) {
     const QString text = form.platform().clipboardText();
     if (!text.isEmpty()) form.MemArbeitsfenster->replaceSelection(bytesOfClipboardText(text));
+}
+
+// The window's raw text converted without the way through bytes (see convertRawToHtml).
+QString convertRawText(const QString& raw, HtmlConversion mode, size_t& lines) {
+    const std::u16string_view in(reinterpret_cast<const char16_t*>(raw.constData()), static_cast<size_t>(raw.size()));
+    // Umlauts and line breaks make German text grow by a few per cent.
+    QString out(raw.size() + raw.size() / 8 + static_cast<qsizetype>(kRawHtmlSlack) + 64, Qt::Uninitialized);
+    RawHtmlProgress progress;
+    for (;;) {
+        const std::span<char16_t> room(reinterpret_cast<char16_t*>(out.data()), static_cast<size_t>(out.size()));
+        convertRawToHtml(in, mode, room, progress);
+        if (progress.ended || progress.read == in.size()) break;
+        out.resize(out.size() + out.size() / 2);
+    }
+    out.truncate(static_cast<qsizetype>(progress.written));
+    lines = progress.breaks + 1;
+    return out;
 }
 
 // The text window locked at the end of a typing test keeps its text: the
@@ -51,7 +67,7 @@ void cut(TForm1& form) {
     form.platform().setClipboardText(clipboardTextOf(selected));
     form.MemArbeitsfenster->replaceSelection({});
     form.FocusTextWindow();
-    form.SavedFlag = false;
+    form.markChanged();
 }
 
 void copy(TForm1& form) {
@@ -64,7 +80,7 @@ void paste(TForm1& form) {
     if (stoppedByLock(form)) return;
     pasteClipboard(form);
     form.FocusTextWindow();
-    form.SavedFlag = false;
+    form.markChanged();
 }
 
 void selectAll(TForm1& form) { form.MemArbeitsfenster->selectAll(); }
@@ -78,7 +94,7 @@ void insertDate(TForm1& form) {
     form.platform().setClipboardText(form.EdiDatum->selectedText());
     pasteClipboard(form);
     form.FocusTextWindow();
-    form.SavedFlag = false;
+    form.markChanged();
 }
 
 void chooseFont(TForm1& form) {
@@ -122,7 +138,17 @@ void toggleStayOnTop(TForm1& form) {
 }
 
 void convertText(TForm1& form, HtmlConversion mode) {
-    if (!stoppedByLock(form)) convertTextCommand(form, mode);
+    if (stoppedByLock(form)) return;
+    TextWindow& memo = *form.MemArbeitsfenster;
+    memo.finishLoading();  // the whole text is converted, never the part in so far
+    size_t lines = 0;
+    const QString converted = convertRawText(memo.document()->toRawText(), mode, lines);
+    // Replaced as a whole, so caret and selection start over; the change
+    // signal brings the status labels up to date.
+    memo.loadRawText(converted, lines);
+    form.FocusTextWindow();
+    // Counted as a change even when nothing needed converting.
+    form.markChanged();
 }
 
 }  // namespace korvex::editing

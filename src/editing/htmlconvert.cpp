@@ -1,10 +1,9 @@
 #include "editing/htmlconvert.h"
 
-#include "app/cp1252.h"
+#include "base/cp1252.h"
 
 #include <array>
 #include <cstring>
-#include <utility>
 
 namespace korvex {
 namespace {
@@ -82,18 +81,6 @@ static_assert(onePassIsFaithful());
 
 constexpr ByteRules kKeepTagsRules = makeRules(HtmlConversion::KeepTags);
 constexpr ByteRules kAllRules = makeRules(HtmlConversion::All);
-
-void replaceAll(std::string& text, std::string_view find, std::string_view replaceWith) {
-    std::string result;
-    size_t from = 0;
-    for (size_t at = text.find(find); at != std::string::npos; at = text.find(find, from)) {
-        result.append(text, from, at - from);
-        result.append(replaceWith);
-        from = at + find.size();
-    }
-    result.append(text, from);
-    text = std::move(result);
-}
 
 // What one unit of a raw text becomes in the converted raw text.
 struct RawRule {
@@ -185,33 +172,6 @@ void convertRawToHtml(std::u16string_view raw, HtmlConversion mode, std::span<ch
     progress.read = i;
     progress.written = o;
     progress.breaks = breaks;
-}
-
-std::string convertToHtml(std::string_view text, HtmlConversion mode) {
-    const ByteRules& rules = mode == HtmlConversion::All ? kAllRules : kKeepTagsRules;
-    std::string out;
-    // Umlauts and line breaks make German text grow by a few per cent.
-    out.reserve(text.size() + text.size() / 8 + 16);
-    for (size_t i = 0; i < text.size(); ++i) {
-        const ByteRule& rule = rules[static_cast<unsigned char>(text[i])];
-        if (!rule.pair.empty() && i + 1 < text.size() && text[i + 1] == rule.pairSecond) {
-            out.append(rule.pair);
-            ++i;
-        } else if (!rule.single.empty()) {
-            out.append(rule.single);
-        } else {
-            out.push_back(text[i]);
-        }
-    }
-    return out;
-}
-
-std::string convertToHtmlStepByStep(std::string_view text, HtmlConversion mode) {
-    std::string result(text);
-    for (const Replacement& r : kReplacements) {
-        if (applies(r, mode)) replaceAll(result, r.find, r.replaceWith);
-    }
-    return result;
 }
 
 }  // namespace korvex

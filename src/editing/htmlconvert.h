@@ -11,17 +11,11 @@ namespace korvex {
 // also turns < and > into entities.
 enum class HtmlConversion { KeepTags, All };
 
-// Windows-1252 text with CR LF line breaks to HTML character entities; every
-// CR LF pair gets a "<BR>" in front of it. One pass over the bytes.
-std::string convertToHtml(std::string_view text, HtmlConversion mode);
-
-// The same conversion done literally, one replacement after the other over the
-// whole text. Slow; it exists to check convertToHtml against.
-std::string convertToHtmlStepByStep(std::string_view text, HtmlConversion mode);
-
-// The conversion for the text window, done on its raw text (UTF-16, U+2029
-// between blocks) without going through bytes: the result is the raw text
-// the window holds after loading convertToHtml of its bytes. Characters the
+// Windows-1252 text with CR LF line breaks becomes HTML character entities,
+// every CR LF pair getting a "<BR>" in front of it. The conversion is done on
+// the text window's raw text (UTF-16, U+2029 between blocks) without going
+// through bytes: the result is the raw text the window holds after saving,
+// converting the bytes and loading them again. Characters the
 // code page cannot hold become '?', every line break (U+2029, U+2028, LF)
 // gets "<BR>" before a block separator, a CR is a break of its own, and the
 // text ends at a NUL, all as the way through bytes does.

@@ -25,7 +25,7 @@
 #include <climits>
 #endif
 
-#include "app/kxerror.h"
+#include "base/kxerror.h"
 #include "platform/qtplatform.h"
 
 namespace korvex {

@@ -18,9 +18,9 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 
-#include "app/kxerror.h"
+#include "base/kxerror.h"
 #include "platform/files.h"
-#include "printing/printjob.h"
+#include "platform/printjob.h"
 
 namespace korvex {
 namespace {

@@ -5,7 +5,7 @@
 #include <QSizeF>
 #include <vector>
 
-#include "printing/printjob.h"
+#include "platform/printjob.h"
 #include "printing/printrun.h"
 
 class QLabel;

@@ -7,12 +7,11 @@
 #include <QProgressDialog>
 #include <QTextLayout>
 
-#include "app/kxerror.h"
-#include "app/qtconvert.h"
 #include "app/textwindow.h"
 #include "app/uKorvex21.h"
-#include "dialogs/uKxMsgDlg.h"
+#include "base/kxerror.h"
 #include "document/headerfield.h"
+#include "widgets/qtconvert.h"
 
 namespace korvex::printing {
 namespace {
@@ -66,10 +65,9 @@ private:
 
 std::optional<bool> askForHeader(TForm1& form) {
     if (form.EdiKopfzeile->text().isEmpty()) return false;
-    TKxMsgDlg& question = *form.KxMsgDlg;
-    question.Execute(QStringLiteral("Mit Kopfzeile drucken?"));
-    if (question.CancelChosen) return std::nullopt;
-    return question.YesChosen;  // closed without an answer: no header
+    const MainWindowIntentions::Answer answer = form.ask(QStringLiteral("Mit Kopfzeile drucken?"));
+    if (answer == MainWindowIntentions::Answer::Cancel) return std::nullopt;
+    return answer == MainWindowIntentions::Answer::Yes;  // closed without an answer: no header
 }
 
 PrintRun prepareRun(TForm1& form, bool withHeader) {

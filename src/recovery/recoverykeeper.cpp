@@ -5,11 +5,11 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include "app/kxerror.h"
-#include "app/qtconvert.h"
+#include "base/kxerror.h"
 #include "platform/platform.h"
 #include "recovery/copyslot.h"
 #include "recovery/recoveryfile.h"
+#include "widgets/qtconvert.h"
 
 namespace korvex::recovery {
 namespace {

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <utility>
 
-#include "app/cp1252.h"
-#include "app/kxerror.h"
+#include "base/cp1252.h"
+#include "base/kxerror.h"
 
 namespace korvex {
 namespace {

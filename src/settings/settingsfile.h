@@ -7,10 +7,11 @@
 #include <string_view>
 #include <vector>
 
-#include "app/textforms.h"
+#include "base/textforms.h"
 
 namespace korvex {
 
+// In the working folder.
 inline constexpr std::string_view kSettingsFileName = "Korvex23Ini.txt";
 
 // Shown to the user (UTF-8) when the settings file could not be read in full.
@@ -80,9 +81,6 @@ struct SettingsRecord {
 };
 
 void PrintTo(const SettingsRecord& record, std::ostream* os);
-
-inline const SettingsRecord kDefaultSettings = {
-    71, 214, 658, 660, colours::MoneyGreen, "Courier New", 10, FontStyle{}, colours::WindowText, "", ""};
 
 // The whole file: fifteen lines, each ended by CR LF. A font name or folder
 // that one line cannot hold (a CR, LF or NUL in it) is written empty, so

@@ -8,13 +8,13 @@
 #include <optional>
 #include <vector>
 
-#include "app/kxerror.h"
-#include "app/qtconvert.h"
 #include "app/textwindow.h"
 #include "app/uKorvex21.h"
+#include "base/kxerror.h"
 #include "document/headerfield.h"
 #include "platform/platform.h"
 #include "settings/settingsfile.h"
+#include "widgets/qtconvert.h"
 
 namespace korvex::settings {
 namespace {
@@ -121,8 +121,6 @@ void readSettingsFile(TForm1& form) {
         opened = false;  // too big for the memory left: like a damaged file
     }
     const std::string_view fileBytes(bytes.constData(), static_cast<size_t>(bytes.size()));
-    form.LisReg.clear();
-    for (const std::string& line : splitSettingsLines(fileBytes)) form.LisReg << fromCp1252(line);
     FormTarget target(form);
     const bool complete = opened && readSettings(fileBytes, target) == SettingsReadResult::Complete;
     target.placeWindow();

@@ -1,6 +1,6 @@
 #include "typingtest/stopwatch.h"
 
-#include "app/kxerror.h"
+#include "base/kxerror.h"
 
 namespace korvex {
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/textforms.h"
+#include "base/textforms.h"
 
 namespace korvex {
 

@@ -3,10 +3,10 @@
 #include <QLineEdit>
 #include <QTimer>
 
-#include "app/qtconvert.h"
 #include "app/textwindow.h"
 #include "app/uKorvex21.h"
 #include "platform/platform.h"
+#include "widgets/qtconvert.h"
 
 namespace korvex::typingtest {
 

@@ -18,12 +18,12 @@
 #include <random>
 #include <thread>
 
-#include "app/controls.h"
-#include "app/textbytes.h"
 #include "app/uKorvex21.h"
 #include "dialogs/uPhrasen.h"
+#include "oracles/loadedtext.h"
 #include "settings/settingsfile.h"
 #include "support/mainwindowfixture.h"
+#include "widgets/controls.h"
 
 namespace korvex::testing {
 namespace {
@@ -62,7 +62,7 @@ private:
 class HostileInputTest : public MainWindowTest {
 protected:
     void openFile(const QString& path) {
-        form().SavedFlag = true;
+        form().markSaved();
         platform.openAnswers.push_back(path);
         QTest::mouseClick(form().SpButOeffnen, Qt::LeftButton);
     }
@@ -72,7 +72,7 @@ protected:
         memo().setFocus();
         QTest::keyClicks(&memo(), QStringLiteral("x"));
         EXPECT_EQ(memo().characterCount(), before + 1);
-        EXPECT_FALSE(form().SavedFlag);
+        EXPECT_FALSE(form().isSaved());
     }
     static QString cannotOpen(const QString& path) {
         return QStringLiteral("Datei ") + QDir::toNativeSeparators(path) +

@@ -16,13 +16,13 @@
 #include <string>
 #include <thread>
 
-#include "app/qtconvert.h"
 #include "app/textwindow.h"
 #include "app/windowset.h"
 #include "document/headerfield.h"
 #include "recovery/recoveryfile.h"
 #include "support/fakeplatform.h"
 #include "support/questionanswerer.h"
+#include "widgets/qtconvert.h"
 
 namespace korvex::testing {
 namespace {
@@ -116,7 +116,7 @@ TEST(KilledTyping, AKillTwoSecondsAfterTheLastKeyLosesNothing) {
         EXPECT_EQ(next.answers.questions().size(), 1) << "Abbruch " << k;
         EXPECT_EQ(next.windows.Form1->MemArbeitsfenster->text(), text) << "Abbruch " << k;
         EXPECT_EQ(toCp1252(next.windows.Form1->EdiKopfzeile->text()), header) << "Abbruch " << k;
-        EXPECT_FALSE(next.windows.Form1->SavedFlag);
+        EXPECT_FALSE(next.windows.Form1->isSaved());
     }
 }
 

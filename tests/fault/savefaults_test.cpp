@@ -7,10 +7,10 @@
 #include <cerrno>
 #include <cstring>
 
-#include "app/controls.h"
 #include "app/uKorvex21.h"
 #include "document/headerfield.h"
 #include "support/mainwindowfixture.h"
+#include "widgets/controls.h"
 
 namespace korvex::testing {
 namespace {
@@ -22,7 +22,7 @@ protected:
         QTest::keyClicks(&memo(), text);
     }
     void openFile(const QString& path) {
-        form().SavedFlag = true;
+        form().markSaved();
         platform.openAnswers.push_back(path);
         QTest::mouseClick(form().SpButOeffnen, Qt::LeftButton);
     }
@@ -65,7 +65,7 @@ TEST_F(SaveFaultTest, FullFileSystemKeepsTheOldFileWholeAndLeavesNoTemporaryFile
     EXPECT_EQ(platform.errorReports, QStringList{cannotCreate(path)});
     EXPECT_EQ(readFile(path), QByteArray("Kopf\r\n#kopf#\r\nalter Inhalt"));
     EXPECT_EQ(entries(folder), QStringList{QStringLiteral("brief.txt")});
-    EXPECT_FALSE(form().SavedFlag);
+    EXPECT_FALSE(form().isSaved());
     EXPECT_EQ(memo().text().size(), 200u * 1024 + std::string("yalter Inhalt").size());
 }
 
@@ -98,7 +98,7 @@ TEST_F(SaveFaultTest, ReadOnlyFolderOrFileKeepsTheOldFileAndTheText) {
         EXPECT_EQ(readFile(path), QByteArray("alter Inhalt"));
         EXPECT_EQ(entries(fs.folder), QStringList{QStringLiteral("brief.txt")});
         EXPECT_EQ(memo().text(), "neu alter Inhalt");
-        EXPECT_FALSE(form().SavedFlag);
+        EXPECT_FALSE(form().isSaved());
     }
 }
 
@@ -126,7 +126,7 @@ TEST_F(SaveFaultTest, ChangesByAnotherProgramBetweenOpenAndSave) {
         typeText(QStringLiteral(" neu"));
         change.apply(folder, path);
         QTest::mouseClick(form().SpButSpeichern, Qt::LeftButton);
-        EXPECT_EQ(form().SavedFlag, change.saved);
+        EXPECT_EQ(form().isSaved(), change.saved);
         if (change.saved) {
             EXPECT_TRUE(platform.errorReports.isEmpty());
             EXPECT_EQ(readFile(path), QByteArray(" neualt"));

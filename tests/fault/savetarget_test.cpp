@@ -9,7 +9,7 @@
 #include <QTemporaryDir>
 #include <functional>
 
-#include "app/kxerror.h"
+#include "base/kxerror.h"
 #include "fault/helper/writerprocess.h"
 #include "platform/qtplatform.h"
 

@@ -17,69 +17,24 @@
 #include <deque>
 #include <functional>
 
-#include "app/controls.h"
-#include "app/qtconvert.h"
 #include "app/uKorvex21.h"
 #include "dialogs/uKxMsgDlg.h"
 #include "dialogs/uPhrasen.h"
 #include "document/docformat.h"
 #include "document/headerfield.h"
 #include "support/mainwindowfixture.h"
+#include "widgets/controls.h"
+#include "widgets/qtconvert.h"
 
 namespace korvex::testing {
 namespace {
 
-enum class Reply { Ja, Nein, Abbrechen, TitleBar };
-
 class DocumentTest : public MainWindowTest {
 protected:
-    // Answers the next question of the confirmation dialog as a user would;
-    // answers queued together are given one per question, in order.
-    void answerNextQuestion(Reply reply) {
-        ++expectedQuestions_;
-        replies_.push_back(reply);
-        if (replies_.size() == 1) {
-            polls_ = 0;
-            waitForQuestion();
-        }
-    }
-    void waitForQuestion() {
-        QTimer::singleShot(5, [this] {
-            TKxMsgDlg* dialog = windows.KxMsgDlg;
-            if (!dialog || !dialog->isVisible() || dialog == answered_) {
-                if (!dialog || !dialog->isVisible()) answered_ = nullptr;
-                if (++polls_ < 400) waitForQuestion();
-                return;
-            }
-            answered_ = dialog;
-            const Reply reply = replies_.front();
-            replies_.pop_front();
-            ++questions_;
-            questionTexts_ << dialog->PanMsg->text();
-            switch (reply) {
-                case Reply::Ja: QTest::mouseClick(dialog->ButJa, Qt::LeftButton); break;
-                case Reply::Nein: QTest::mouseClick(dialog->ButNein, Qt::LeftButton); break;
-                case Reply::Abbrechen: QTest::mouseClick(dialog->ButAbbr, Qt::LeftButton); break;
-                case Reply::TitleBar: dialog->close(); break;
-            }
-            answered_ = dialog->isVisible() ? dialog : nullptr;
-            if (!replies_.empty()) waitForQuestion();
-        });
-    }
     void typeText(const QString& text) {
         memo().setFocus();
         QTest::keyClicks(&memo(), text);
     }
-    void TearDown() override {
-        EXPECT_EQ(questions_, expectedQuestions_) << "a queued answer found no question";
-        MainWindowTest::TearDown();
-    }
-    std::deque<Reply> replies_;
-    TKxMsgDlg* answered_ = nullptr;
-    int polls_ = 0;
-    int questions_ = 0;
-    int expectedQuestions_ = 0;
-    QStringList questionTexts_;
 };
 
 TEST_F(DocumentTest, SaveAsWritesTextAndHeaderAndNamesTheDocument) {
@@ -93,7 +48,7 @@ TEST_F(DocumentTest, SaveAsWritesTextAndHeaderAndNamesTheDocument) {
     EXPECT_EQ(form().CurrentFileName, path);
     EXPECT_EQ(form().LabShowDatName->text(), path);
     EXPECT_EQ(form().SaveDir, workingDir.path() + QDir::separator());
-    EXPECT_TRUE(form().SavedFlag);
+    EXPECT_TRUE(form().isSaved());
     EXPECT_EQ(memo().text(), "Hallo");  // saving never puts the header into the text window
     EXPECT_EQ(QApplication::focusWidget(), &memo());
 }
@@ -150,7 +105,7 @@ TEST_F(DocumentTest, BigDocumentOpensInPiecesWithItsHeaderAndSavesWhole) {
     QTest::mouseClick(form().SpButOeffnen, Qt::LeftButton);
     EXPECT_TRUE(memo().isLoading());
     EXPECT_EQ(form().EdiKopfzeile->text(), "Kopf");
-    EXPECT_TRUE(form().SavedFlag);
+    EXPECT_TRUE(form().isSaved());
     QTest::mouseClick(form().SpButSpeichern, Qt::LeftButton);
     EXPECT_FALSE(memo().isLoading());
     EXPECT_EQ(readFile(path), "Kopf\r\n#kopf#\r\n" + body);
@@ -180,7 +135,7 @@ TEST_F(DocumentTest, OpenWithoutHeaderKeepsTheHeaderField) {
     platform.openAnswers.push_back(path);
     QTest::mouseClick(form().SpButOeffnen, Qt::LeftButton);
     EXPECT_EQ(form().EdiKopfzeile->text(), "bleibt");
-    EXPECT_TRUE(form().SavedFlag);
+    EXPECT_TRUE(form().isSaved());
 }
 
 TEST_F(DocumentTest, LoadedHeaderIsCutTo100) {
@@ -213,7 +168,7 @@ TEST_F(DocumentTest, FailedOpenChangesNothingAndDoesNotRetargetTheNextSave) {
     platform.openAnswers.push_back(opened);
     QTest::mouseClick(form().SpButOeffnen, Qt::LeftButton);
     form().EdiKopfzeile->setText(QStringLiteral("Kopf"));
-    form().SavedFlag = true;  // nothing to ask
+    form().markSaved();  // nothing to ask
     const QString folder = pathInWorkingDir(QStringLiteral("anderswo"));
     ASSERT_TRUE(QDir(workingDir.path()).mkdir(QStringLiteral("anderswo")));
     const QString missing = folder + QStringLiteral("/fehlt.txt");
@@ -225,7 +180,7 @@ TEST_F(DocumentTest, FailedOpenChangesNothingAndDoesNotRetargetTheNextSave) {
                   QStringLiteral("Datei %1 kann nicht geöffnet werden").arg(QDir::toNativeSeparators(path)));
         EXPECT_EQ(memo().text(), "bleibt");
         EXPECT_EQ(form().EdiKopfzeile->text(), "Kopf");
-        EXPECT_TRUE(form().SavedFlag);
+        EXPECT_TRUE(form().isSaved());
         EXPECT_EQ(form().CurrentFileName, opened);
         EXPECT_EQ(form().LabShowDatName->text(), opened);
         EXPECT_EQ(form().OpenDir, workingDir.path() + QDir::separator());
@@ -269,7 +224,7 @@ TEST_F(DocumentTest, OpenSaysWhenANulByteCutTheText) {
     EXPECT_EQ(memo().text(), "vorne");
     EXPECT_EQ(form().EdiKopfzeile->text(), "Kopf");
     EXPECT_EQ(form().CurrentFileName, cut);
-    EXPECT_TRUE(form().SavedFlag);
+    EXPECT_TRUE(form().isSaved());
     EXPECT_EQ(platform.messages,
               QStringList{QStringLiteral("Die Datei %1 enthält ein NUL-Byte. Der Text nach dem NUL-Byte wurde nicht "
                                          "geladen und geht verloren, wenn Sie über diese Datei speichern.")
@@ -298,7 +253,7 @@ TEST_F(DocumentTest, FailedSaveKeepsWindowAndOldFile) {
         EXPECT_EQ(platform.errorReports.last(),
                   QStringLiteral("Datei %1 kann nicht erstellt werden").arg(QDir::toNativeSeparators(target)));
         EXPECT_EQ(memo().text(), "neu");
-        EXPECT_FALSE(form().SavedFlag);
+        EXPECT_FALSE(form().isSaved());
     }
     EXPECT_EQ(readFile(path), QByteArray("alter Inhalt"));
     EXPECT_EQ(QDir(workingDir.path()).entryList(QDir::Files), QStringList{QStringLiteral("fest.txt")});
@@ -322,14 +277,14 @@ TEST_F(DocumentTest, SaveAsWithEmptyNameSaysSoAndChangesNothing) {
     QTest::mouseClick(form().SpButSpUnter, Qt::LeftButton);
     EXPECT_EQ(platform.messages, QStringList{QStringLiteral("Filename fehlt! Nochmal speichern!")});
     EXPECT_TRUE(form().CurrentFileName.isEmpty());
-    EXPECT_FALSE(form().SavedFlag);
+    EXPECT_FALSE(form().isSaved());
 }
 
 TEST_F(DocumentTest, NewCloseAsksNothingForEmptyOrBreaksOnlyText) {
     memo().loadBytes("\r\n\r\n");
-    form().SavedFlag = false;
+    form().markChanged();
     QTest::mouseClick(form().SpButSchliessen, Qt::LeftButton);
-    EXPECT_EQ(questions_, 0);
+    EXPECT_EQ(answers.questions().size(), 0);
     EXPECT_EQ(memo().text(), "");
 }
 
@@ -338,14 +293,14 @@ TEST_F(DocumentTest, NewCloseAsksForBlanksAndDiscardsOnNein) {
     form().ShowAktDatName();
     typeText(QStringLiteral("   "));
     form().EdiKopfzeile->setText(QStringLiteral("Kopf"));
-    answerNextQuestion(Reply::Nein);
+    answers.answerNext(Reply::Nein);
     QTest::mouseClick(form().SpButSchliessen, Qt::LeftButton);
-    EXPECT_EQ(questionTexts_, QStringList{QStringLiteral("Aktuelle Textdatei speichern?")});
+    EXPECT_EQ(answers.questions(), QStringList{QStringLiteral("Aktuelle Textdatei speichern?")});
     EXPECT_EQ(memo().text(), "");
     EXPECT_EQ(form().EdiKopfzeile->text(), "");
     EXPECT_EQ(form().LabShowDatName->text(), "");
     EXPECT_TRUE(form().CurrentFileName.isEmpty());
-    EXPECT_TRUE(form().SavedFlag);
+    EXPECT_TRUE(form().isSaved());
     EXPECT_EQ(form().LabShowZeilenAnz->text(), "0");
 }
 
@@ -353,7 +308,7 @@ TEST_F(DocumentTest, NewCloseJaSavesThenClears) {
     typeText(QStringLiteral("wichtig"));
     const QString path = pathInWorkingDir(QStringLiteral("j.txt"));
     platform.saveAnswers.push_back(path);
-    answerNextQuestion(Reply::Ja);
+    answers.answerNext(Reply::Ja);
     QTest::mouseClick(form().SpButSchliessen, Qt::LeftButton);
     EXPECT_EQ(readFile(path), QByteArray("wichtig"));
     EXPECT_EQ(memo().text(), "");
@@ -361,14 +316,14 @@ TEST_F(DocumentTest, NewCloseJaSavesThenClears) {
 
 TEST_F(DocumentTest, JaWithoutASaveKeepsTheText) {
     typeText(QStringLiteral("wichtig"));
-    answerNextQuestion(Reply::Ja);  // then the save dialog is cancelled
+    answers.answerNext(Reply::Ja);  // then the save dialog is cancelled
     QTest::mouseClick(form().SpButSchliessen, Qt::LeftButton);
     EXPECT_EQ(memo().text(), "wichtig");
-    answerNextQuestion(Reply::Ja);  // then the name is missing
+    answers.answerNext(Reply::Ja);  // then the name is missing
     platform.saveAnswers.push_back(QString());
     QTest::mouseClick(form().SpButSchliessen, Qt::LeftButton);
     EXPECT_EQ(memo().text(), "wichtig");
-    answerNextQuestion(Reply::Ja);  // then the write fails
+    answers.answerNext(Reply::Ja);  // then the write fails
     form().CurrentFileName = pathInWorkingDir(QStringLiteral("nicht/da.txt"));
     QTest::mouseClick(form().SpButSchliessen, Qt::LeftButton);
     EXPECT_EQ(memo().text(), "wichtig");
@@ -378,22 +333,22 @@ TEST_F(DocumentTest, JaWithoutASaveKeepsTheText) {
 TEST_F(DocumentTest, AbbrechenAndTitleBarCloseKeepEverything) {
     typeText(QStringLiteral("text"));
     for (Reply reply : {Reply::Abbrechen, Reply::TitleBar}) {
-        answerNextQuestion(reply);
+        answers.answerNext(reply);
         QTest::mouseClick(form().SpButSchliessen, Qt::LeftButton);
         EXPECT_EQ(memo().text(), "text");
-        EXPECT_FALSE(form().SavedFlag);
+        EXPECT_FALSE(form().isSaved());
     }
 }
 
 TEST_F(DocumentTest, OpenAsksFirstAndAbbrechenShowsNoDialog) {
     typeText(QStringLiteral("ungespeichert"));
-    answerNextQuestion(Reply::Abbrechen);
+    answers.answerNext(Reply::Abbrechen);
     QTest::mouseClick(form().SpButOeffnen, Qt::LeftButton);
     EXPECT_TRUE(platform.openDialogFolders.isEmpty());
     EXPECT_EQ(memo().text(), "ungespeichert");
     const QString path = pathInWorkingDir(QStringLiteral("o.txt"));
     writeFile(path, "anderes");
-    answerNextQuestion(Reply::Nein);
+    answers.answerNext(Reply::Nein);
     platform.openAnswers.push_back(path);
     QTest::mouseClick(form().SpButOeffnen, Qt::LeftButton);
     EXPECT_EQ(memo().text(), "anderes");
@@ -401,20 +356,20 @@ TEST_F(DocumentTest, OpenAsksFirstAndAbbrechenShowsNoDialog) {
 
 TEST_F(DocumentTest, CloseWithAbbrechenKeepsTheWindowOpen) {
     typeText(QStringLiteral("offen"));
-    answerNextQuestion(Reply::Abbrechen);
+    answers.answerNext(Reply::Abbrechen);
     QTest::mouseClick(form().BitButClose, Qt::LeftButton);
     EXPECT_TRUE(form().isVisible());
     EXPECT_FALSE(QFile::exists(pathInWorkingDir(QStringLiteral("Korvex23Ini.txt"))));
-    answerNextQuestion(Reply::Nein);
+    answers.answerNext(Reply::Nein);
     EXPECT_TRUE(form().close());
 }
 
 TEST_F(DocumentTest, BeendenAsksAgainAfterAbbrechenInNewClose) {
     typeText(QStringLiteral("zweimal"));
-    answerNextQuestion(Reply::Abbrechen);
-    answerNextQuestion(Reply::Abbrechen);
+    answers.answerNext(Reply::Abbrechen);
+    answers.answerNext(Reply::Abbrechen);
     form().Beenden1->trigger();
-    EXPECT_EQ(questions_, 2);
+    EXPECT_EQ(answers.questions().size(), 2);
     EXPECT_TRUE(form().isVisible());
 }
 
@@ -443,22 +398,22 @@ TEST_F(DocumentTest, EditingOnlyTheHeaderAsksBeforeItIsLost) {
     field.setFocus();
     field.end(false);
     QTest::keyClicks(&field, QStringLiteral("zeile"));
-    EXPECT_FALSE(form().SavedFlag);
-    answerNextQuestion(Reply::Abbrechen);
+    EXPECT_FALSE(form().isSaved());
+    answers.answerNext(Reply::Abbrechen);
     QTest::mouseClick(form().SpButSchliessen, Qt::LeftButton);
     EXPECT_EQ(field.text(), "Kopfzeile");
 
     // Pasted, too; and a header alone, without text, is worth the question.
     memo().clear();
-    form().SavedFlag = true;
+    form().markSaved();
     QApplication::clipboard()->setText(QStringLiteral(" neu"));
     field.setFocus();
     QTest::keyClick(&field, Qt::Key_V, Qt::ControlModifier);
-    EXPECT_FALSE(form().SavedFlag);
-    answerNextQuestion(Reply::Abbrechen);
+    EXPECT_FALSE(form().isSaved());
+    answers.answerNext(Reply::Abbrechen);
     QTest::mouseClick(form().SpButSchliessen, Qt::LeftButton);
     EXPECT_EQ(field.text(), "Kopfzeile neu");
-    EXPECT_EQ(questions_, 2);
+    EXPECT_EQ(answers.questions().size(), 2);
 }
 
 // The ways text enters the text window and the header field, each given the
@@ -570,7 +525,7 @@ TEST_F(InputPathTest, WhatTheWindowHoldsIsSavedAndLoadedBackWhole) {
         memo().clear();
         field.clear();
         memo().setFocus();
-        form().SavedFlag = true;
+        form().markSaved();
         enter();
         ASSERT_FALSE(memo().isDocumentEmpty() && field.text().isEmpty()) << way << ": nothing arrived";
         expectSavedAndLoadedBackWhole(way);

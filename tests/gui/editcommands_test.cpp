@@ -8,11 +8,11 @@
 #include <QScrollBar>
 #include <QTest>
 
-#include "app/controls.h"
-#include "app/qtconvert.h"
 #include "app/uKorvex21.h"
 #include "document/headerfield.h"
 #include "support/mainwindowfixture.h"
+#include "widgets/controls.h"
+#include "widgets/qtconvert.h"
 
 namespace korvex::testing {
 namespace {
@@ -26,7 +26,7 @@ protected:
         cursor.setPosition(from);
         cursor.setPosition(to, QTextCursor::KeepAnchor);
         memo().setTextCursor(cursor);
-        form().SavedFlag = true;
+        form().markSaved();
         form().FocusTextWindow();
         QApplication::processEvents();
     }
@@ -41,7 +41,7 @@ TEST_F(EditCommandsTest, CutWithoutSelectionChangesNothing) {
     click(form().ButX);
     EXPECT_EQ(clipboard(), "vorher");
     EXPECT_EQ(memo().text(), "Hallo Welt");
-    EXPECT_TRUE(form().SavedFlag);
+    EXPECT_TRUE(form().isSaved());
     EXPECT_EQ(focused(), form().ButX);
 }
 
@@ -50,7 +50,7 @@ TEST_F(EditCommandsTest, CutMovesTheSelectionToTheClipboard) {
     click(form().ButX);
     EXPECT_EQ(clipboard(), "lo\nWe");
     EXPECT_EQ(memo().text(), "Hallt");
-    EXPECT_FALSE(form().SavedFlag);
+    EXPECT_FALSE(form().isSaved());
     EXPECT_EQ(focused(), &memo());
 }
 
@@ -59,7 +59,7 @@ TEST_F(EditCommandsTest, CopyKeepsTextAndSavedFlag) {
     click(form().ButC);
     EXPECT_EQ(clipboard(), "Welt");
     EXPECT_EQ(memo().text(), "Hallo Welt");
-    EXPECT_TRUE(form().SavedFlag);
+    EXPECT_TRUE(form().isSaved());
     EXPECT_EQ(focused(), &memo());
 }
 
@@ -68,7 +68,7 @@ TEST_F(EditCommandsTest, PasteReplacesTheSelectionAndClearsSavedFlagEvenWhenEmpt
     setClipboard(QStringLiteral("neue\nZeile"));
     click(form().ButE);
     EXPECT_EQ(memo().text(), "Hallo neue\r\nZeile");
-    EXPECT_FALSE(form().SavedFlag);
+    EXPECT_FALSE(form().isSaved());
     EXPECT_EQ(focused(), &memo());
 }
 
@@ -78,7 +78,7 @@ TEST_F(EditCommandsTest, PasteWithoutClipboardTextKeepsTheSelection) {
     click(form().ButE);
     EXPECT_EQ(memo().text(), "Hallo Welt");
     EXPECT_EQ(memo().selectedBytes(), "Welt");
-    EXPECT_FALSE(form().SavedFlag);
+    EXPECT_FALSE(form().isSaved());
     EXPECT_EQ(focused(), &memo());
 }
 
@@ -87,7 +87,7 @@ TEST_F(EditCommandsTest, DateButtonReplacesTheSelectionAndLeavesTheDateOnTheClip
     click(form().ButDatum);
     EXPECT_EQ(memo().text(), "Stand: 07.12.2026.");
     EXPECT_EQ(clipboard(), "07.12.2026");
-    EXPECT_FALSE(form().SavedFlag);
+    EXPECT_FALSE(form().isSaved());
     EXPECT_EQ(focused(), &memo());
 }
 
@@ -167,7 +167,7 @@ TEST_F(EditCommandsTest, TopTogglesStayingOnTopAndKeepsCaretSelectionAndScrollin
     EXPECT_EQ(memo().textCursor().position(), 920);
     EXPECT_EQ(memo().verticalScrollBar()->value(), scrolled);
     EXPECT_EQ(form().focusWidget(), &memo());
-    EXPECT_TRUE(form().SavedFlag);
+    EXPECT_TRUE(form().isSaved());
 }
 
 TEST_F(EditCommandsTest, SelectAllSelectsTheWholeTextAndLeavesTheFocus) {
@@ -179,7 +179,7 @@ TEST_F(EditCommandsTest, SelectAllSelectsTheWholeTextAndLeavesTheFocus) {
     QApplication::processEvents();
     EXPECT_EQ(memo().selectedBytes(), "Hallo\r\nWelt");
     EXPECT_EQ(focused(), form().EdiKopfzeile);
-    EXPECT_TRUE(form().SavedFlag);
+    EXPECT_TRUE(form().isSaved());
 }
 
 }  // namespace

@@ -5,11 +5,12 @@
 #include <QTest>
 #include <random>
 
-#include "app/controls.h"
 #include "app/textwindow.h"
 #include "app/uKorvex21.h"
 #include "editing/htmlconvert.h"
+#include "oracles/htmlreference.h"
 #include "support/mainwindowfixture.h"
+#include "widgets/controls.h"
 
 namespace korvex::testing {
 namespace {
@@ -20,17 +21,17 @@ TEST_F(HtmlConvertGuiTest, ReplKeepsTagsAndRAllTurnsThemIntoEntities) {
     memo().loadBytes(
         "Gr\xF6\xDF"
         "e & Ma\xDF <b>\xC4</b>");
-    form().SavedFlag = true;
+    form().markSaved();
     click(form().ButReplace);
     EXPECT_EQ(memo().text(), "Gr&ouml;&szlig;e &amp; Ma&szlig; <b>&Auml;</b>");
-    EXPECT_FALSE(form().SavedFlag);
+    EXPECT_FALSE(form().isSaved());
     EXPECT_EQ(QApplication::focusWidget(), &memo());
 
     memo().loadBytes("<b>\xC4</b>");
-    form().SavedFlag = true;
+    form().markSaved();
     click(form().ButReplaceAll);
     EXPECT_EQ(memo().text(), "&lt;b&gt;&Auml;&lt;/b&gt;");
-    EXPECT_FALSE(form().SavedFlag);
+    EXPECT_FALSE(form().isSaved());
     EXPECT_EQ(QApplication::focusWidget(), &memo());
 }
 
@@ -49,18 +50,18 @@ TEST_F(HtmlConvertGuiTest, LineBreaksGetBrAndTheLineCountFollows) {
 }
 
 TEST_F(HtmlConvertGuiTest, NothingToConvertStillCountsAsAChange) {
-    form().SavedFlag = true;
+    form().markSaved();
     click(form().ButReplaceAll);
     EXPECT_EQ(memo().text(), "");
-    EXPECT_FALSE(form().SavedFlag);
+    EXPECT_FALSE(form().isSaved());
     EXPECT_EQ(QApplication::focusWidget(), &memo());
 
     memo().loadBytes("schlicht");
-    form().SavedFlag = true;
+    form().markSaved();
     form().ButStart->setFocus();
     click(form().ButReplace);
     EXPECT_EQ(memo().text(), "schlicht");
-    EXPECT_FALSE(form().SavedFlag);
+    EXPECT_FALSE(form().isSaved());
     EXPECT_EQ(QApplication::focusWidget(), &memo());
 }
 
@@ -78,7 +79,8 @@ TEST_F(HtmlConvertGuiTest, ConvertsAsTheWayThroughBytesDoes) {
         if (round % 50 == 0) text += u'\0' + text;  // the saved text ends at a NUL
         const bool all = round % 2 == 1;
         memo().setPlainText(QString::fromStdU16String(text));
-        reference.loadBytes(convertToHtml(memo().text(), all ? HtmlConversion::All : HtmlConversion::KeepTags));
+        reference.loadBytes(
+            convertToHtmlStepByStep(memo().text(), all ? HtmlConversion::All : HtmlConversion::KeepTags));
         click(all ? form().ButReplaceAll : form().ButReplace);
         ASSERT_EQ(memo().document()->toRawText(), reference.document()->toRawText()) << round;
         EXPECT_EQ(form().LabShowZeilenAnz->text().toInt(), memo().count());

@@ -9,11 +9,11 @@
 #include <QTimer>
 #include <QWindow>
 
-#include "app/controls.h"
-#include "app/qtconvert.h"
 #include "app/uKorvex21.h"
 #include "dialogs/uInfo.h"
 #include "support/mainwindowfixture.h"
+#include "widgets/controls.h"
+#include "widgets/qtconvert.h"
 
 namespace korvex::testing {
 namespace {

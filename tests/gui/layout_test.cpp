@@ -11,11 +11,11 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "app/controls.h"
-#include "app/qtconvert.h"
 #include "app/uKorvex21.h"
 #include "document/headerfield.h"
 #include "support/mainwindowfixture.h"
+#include "widgets/controls.h"
+#include "widgets/qtconvert.h"
 
 namespace korvex::testing {
 namespace {

@@ -8,10 +8,10 @@
 #include <QTest>
 #include <QTextBlock>
 
-#include "app/qtconvert.h"
 #include "app/uKorvex21.h"
 #include "dialogs/uPhrasen.h"
 #include "support/mainwindowfixture.h"
+#include "widgets/qtconvert.h"
 
 namespace korvex::testing {
 namespace {
@@ -217,14 +217,14 @@ TEST_F(PhrasesTest, InsertingPutsThePhraseAtTheCaretAndWritesTheFile) {
     QTextCursor caret = memo().textCursor();
     caret.setPosition(7);
     memo().setTextCursor(caret);
-    form().SavedFlag = true;
+    form().markSaved();
 
     openEditor();
     select(0, 3);  // "Die"
     QTest::mouseClick(editor().ButPhrEinf, Qt::LeftButton);
 
     EXPECT_EQ(memo().text(), "Anfang Die Ende");
-    EXPECT_FALSE(form().SavedFlag);
+    EXPECT_FALSE(form().isSaved());
     EXPECT_FALSE(editor().isVisible());
     EXPECT_EQ(form().focusWidget(), &memo());
     // Nothing was typed, yet the notice now lives in the phrase file.
@@ -245,20 +245,20 @@ TEST_F(PhrasesTest, SelectionOverSeveralLinesKeepsItsLineBreaks) {
 TEST_F(PhrasesTest, InsertingThroughTheClipboardLeavesThePhraseThere) {
     writeFile(phraseFile(), "Sehr geehrte Damen und Herren,\r\nAnlagen");
     platform.setClipboardText("vorher");
-    form().SavedFlag = true;
+    form().markSaved();
     openEditor();
     select(0, 38);
     QTest::mouseClick(editor().Button1, Qt::LeftButton);
     EXPECT_EQ(memo().text(), "Sehr geehrte Damen und Herren,\r\nAnlagen");
     EXPECT_EQ(platform.clipboardText(), "Sehr geehrte Damen und Herren,\nAnlagen");
-    EXPECT_FALSE(form().SavedFlag);
+    EXPECT_FALSE(form().isSaved());
     EXPECT_FALSE(editor().isVisible());
     EXPECT_EQ(form().focusWidget(), &memo());
 }
 
 TEST_F(PhrasesTest, NothingSelectedShowsTheMessageAndInsertsNothing) {
     memo().loadBytes("bleibt");
-    form().SavedFlag = true;
+    form().markSaved();
     platform.setClipboardText("vorher");
     openEditor();
     for (QPushButton* button : {editor().ButPhrEinf, editor().Button1}) {
@@ -269,7 +269,7 @@ TEST_F(PhrasesTest, NothingSelectedShowsTheMessageAndInsertsNothing) {
     EXPECT_EQ(platform.messages, QStringList({message, message}));
     EXPECT_TRUE(editor().isVisible());
     EXPECT_EQ(memo().text(), "bleibt");
-    EXPECT_TRUE(form().SavedFlag);
+    EXPECT_TRUE(form().isSaved());
     EXPECT_EQ(platform.clipboardText(), "vorher");
     EXPECT_FALSE(QFile::exists(phraseFile()));
 }

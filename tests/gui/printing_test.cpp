@@ -23,15 +23,15 @@
 #include <functional>
 #include <map>
 
-#include "app/controls.h"
-#include "app/kxerror.h"
-#include "app/qtconvert.h"
 #include "app/uKorvex21.h"
+#include "base/kxerror.h"
 #include "dialogs/uKxMsgDlg.h"
 #include "document/headerfield.h"
+#include "platform/printjob.h"
 #include "printing/previewwindow.h"
-#include "printing/printjob.h"
 #include "support/mainwindowfixture.h"
+#include "widgets/controls.h"
+#include "widgets/qtconvert.h"
 
 namespace korvex::testing {
 namespace {
@@ -46,19 +46,8 @@ QString numberedLines(int count) {
 
 class PrintCommandTest : public MainWindowTest {
 protected:
-    // Answers the coming header question by pressing a button, or with the title bar when null.
-    void answerQuestionWith(std::function<QPushButton*(TKxMsgDlg&)> button) {
-        QTimer::singleShot(5, [this, button] {
-            TKxMsgDlg& dialog = *windows.KxMsgDlg;
-            if (!dialog.isVisible()) return answerQuestionWith(button);
-            question = dialog.PanMsg->text();
-            if (QPushButton* chosen = button(dialog)) {
-                QTest::mouseClick(chosen, Qt::LeftButton);
-            } else {
-                dialog.close();
-            }
-        });
-    }
+    // The text of the last question answered.
+    QString question() const { return answers.questions().value(answers.questions().size() - 1); }
     // Runs the command from the header field, as the focus would be when the button is pressed.
     void printFromHeaderField() {
         form().EdiKopfzeile->setFocus();
@@ -67,8 +56,6 @@ protected:
         QApplication::processEvents();
     }
     const std::vector<RecordingPrintJob::Job>& jobs() const { return platform.printed.jobs; }
-
-    QString question;
 };
 
 // Runs that end before anything is printed, and where they leave the focus.
@@ -80,9 +67,9 @@ TEST_F(PrintCommandTest, EndsWithoutPrinting) {
 
     form().EdiKopfzeile->setText(QStringLiteral("Kopf"));
     platform.printSetupAnswers = {true};
-    answerQuestionWith([](TKxMsgDlg& d) { return d.ButAbbr; });
+    answers.answerNext(Reply::Abbrechen);
     printFromHeaderField();
-    EXPECT_EQ(question, QStringLiteral("Mit Kopfzeile drucken?"));
+    EXPECT_EQ(question(), QStringLiteral("Mit Kopfzeile drucken?"));
     EXPECT_EQ(form().focusWidget(), form().EdiKopfzeile);
 
     platform.noDefaultPrinter = true;
@@ -123,7 +110,7 @@ TEST_F(PrintCommandTest, TitleBarCloseOfTheQuestionPrintsWithoutHeader) {
     memo().setPlainText(QStringLiteral("Text"));
     form().EdiKopfzeile->setText(QStringLiteral("Kopf"));
     platform.printSetupAnswers = {true};
-    answerQuestionWith([](TKxMsgDlg&) { return nullptr; });
+    answers.answerNext(Reply::TitleBar);
     printFromHeaderField();
     ASSERT_EQ(jobs().size(), 1u);
     EXPECT_EQ(jobs()[0].lines.value(0), kBlanks12 + QStringLiteral("Text"));
@@ -147,7 +134,7 @@ TEST_F(PrintCommandTest, HeaderPrintsItsFirstDisplayLineOnEveryPage) {
     const int undoStepsBefore = memo().document()->availableUndoSteps();
     form().EdiKopfzeile->setText(header);
     platform.printSetupAnswers = {true};
-    answerQuestionWith([](TKxMsgDlg& d) { return d.ButJa; });
+    answers.answerNext(Reply::Ja);
     printFromHeaderField();
 
     ASSERT_EQ(jobs().size(), 2u);  // 61 lines a page with the header
@@ -248,19 +235,19 @@ protected:
     // is then closed. False when no preview was shown.
     bool openPreview(const std::function<void(printing::PrintPreviewWindow&)>& look) {
         bool shown = false;
-        bool done = false;
-        std::function<void()> poll = [&] {
-            if (done) return;
+        QTimer poll;  // ends with this call, so no poll outlives what it looks at
+        poll.setInterval(5);
+        QObject::connect(&poll, &QTimer::timeout, &poll, [&] {
             auto* window = form().findChild<printing::PrintPreviewWindow*>();
-            if (window == nullptr || !window->isVisible()) return void(QTimer::singleShot(5, poll));
+            if (window == nullptr || !window->isVisible()) return;
+            poll.stop();
             shown = true;
             look(*window);
             window->reject();
-        };
-        QTimer::singleShot(5, poll);
+        });
+        poll.start();
         form().Seitenansicht1->trigger();
         QApplication::processEvents();
-        done = true;
         return shown;
     }
     // The text of every piece of every sheet of every page, in order.
@@ -290,29 +277,30 @@ TEST_F(PrintPreviewTest, HeaderQuestionIsAskedAsForPrinting) {
     form().EdiKopfzeile->setText(QStringLiteral("Kopf"));
     struct Case {
         const char* name;
-        std::function<QPushButton*(TKxMsgDlg&)> answer;
+        Reply answer;
         bool shown;
         QString firstLine;
     };
     const std::vector<Case> cases = {
-        {"JA", [](TKxMsgDlg& d) { return d.ButJa; }, true, kBlanks12 + QStringLiteral("Kopf")},
-        {"NEIN", [](TKxMsgDlg& d) { return d.ButNein; }, true, kBlanks12 + QStringLiteral("Zeile 1")},
-        {"Titelleiste", [](TKxMsgDlg&) { return nullptr; }, true, kBlanks12 + QStringLiteral("Zeile 1")},
-        {"ABBRECHEN", [](TKxMsgDlg& d) { return d.ButAbbr; }, false, QString()},
+        {"JA", Reply::Ja, true, kBlanks12 + QStringLiteral("Kopf")},
+        {"NEIN", Reply::Nein, true, kBlanks12 + QStringLiteral("Zeile 1")},
+        {"Titelleiste", Reply::TitleBar, true, kBlanks12 + QStringLiteral("Zeile 1")},
+        {"ABBRECHEN", Reply::Abbrechen, false, QString()},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        question.clear();
+        const qsizetype asked = answers.questions().size();
         QStringList shownTexts;
-        answerQuestionWith(c.answer);
+        answers.answerNext(c.answer);
         EXPECT_EQ(openPreview([&](printing::PrintPreviewWindow& w) { shownTexts = previewTexts(w); }), c.shown);
-        EXPECT_EQ(question, QStringLiteral("Mit Kopfzeile drucken?"));
+        EXPECT_EQ(answers.questions().size(), asked + 1);
+        EXPECT_EQ(question(), QStringLiteral("Mit Kopfzeile drucken?"));
         EXPECT_EQ(shownTexts.value(0), c.firstLine);
         if (!c.shown) continue;
         // The same answer to the print command sends the same lines.
         platform.printed.jobs.clear();
         platform.printSetupAnswers = {true};
-        answerQuestionWith(c.answer);
+        answers.answerNext(c.answer);
         printFromHeaderField();
         EXPECT_EQ(shownTexts, printedTexts());
     }
@@ -329,13 +317,13 @@ TEST_F(PrintPreviewTest, NothingInTheDocumentChanges) {
     memo().setTextCursor(cursor);
     for (const bool saved : {false, true}) {
         SCOPED_TRACE(saved);
-        form().SavedFlag = saved;
+        saved ? form().markSaved() : form().markChanged();
         const QString textBefore = memo().toPlainText();
         const QString headerBefore = form().EdiKopfzeile->text();
         const int undoBefore = memo().document()->availableUndoSteps();
         const int redoBefore = memo().document()->availableRedoSteps();
         const QString linesShownBefore = form().LabShowZeilenAnz->text();
-        answerQuestionWith([](TKxMsgDlg& d) { return d.ButJa; });
+        answers.answerNext(Reply::Ja);
         QStringList texts;
         ASSERT_TRUE(openPreview([&](printing::PrintPreviewWindow& w) {
             w.showPage(1);
@@ -348,7 +336,7 @@ TEST_F(PrintPreviewTest, NothingInTheDocumentChanges) {
         EXPECT_EQ(memo().textCursor().position(), 35);
         EXPECT_EQ(memo().document()->availableUndoSteps(), undoBefore);
         EXPECT_EQ(memo().document()->availableRedoSteps(), redoBefore);
-        EXPECT_EQ(form().SavedFlag, saved);
+        EXPECT_EQ(form().isSaved(), saved);
         EXPECT_EQ(form().LabShowZeilenAnz->text(), linesShownBefore);
     }
 }
@@ -648,7 +636,7 @@ TEST_F(PreviewAgainstPdfTest, PreviewPagesEqualThePagesPrintedToPdf) {
         memo().setPlainText(numberedLines(c.lines));
         form().EdiKopfzeile->setText(c.header);
         const auto answerJa = [&] {
-            if (!c.header.isEmpty()) answerQuestionWith([](TKxMsgDlg& d) { return d.ButJa; });
+            if (!c.header.isEmpty()) answers.answerNext(Reply::Ja);
         };
         std::vector<PreviewPrintJob::Sheet> shown;
         answerJa();
@@ -702,7 +690,7 @@ TEST_F(PrintingEndToEnd, PrintButtonPrintsEveryPageAsItsOwnJob) {
     form().EdiKopfzeile->setText(QStringLiteral("Kopf Korvex"));
     platform.realPrintJob = true;
     platform.printSetupAnswers = {true};
-    QTimer::singleShot(5, [this] { QTest::mouseClick(windows.KxMsgDlg->ButJa, Qt::LeftButton); });
+    answers.answerNext(Reply::Ja);
     form().SpButDruckenClick();
     ASSERT_TRUE(platform.errorReports.isEmpty()) << platform.errorReports.join(QLatin1Char('\n')).toStdString();
 

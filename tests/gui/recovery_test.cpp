@@ -12,13 +12,13 @@
 #include <QUrl>
 #include <optional>
 
-#include "app/controls.h"
 #include "app/uKorvex21.h"
 #include "dialogs/uKxMsgDlg.h"
 #include "document/headerfield.h"
 #include "recovery/recoveryfile.h"
 #include "support/mainwindowfixture.h"
 #include "support/questionanswerer.h"
+#include "widgets/controls.h"
 
 namespace korvex::testing {
 namespace {
@@ -37,10 +37,6 @@ protected:
         startUp(windows, files);
         QApplication::processEvents();
     }
-    void TearDown() override {
-        EXPECT_EQ(answers.unanswered(), 0) << "a queued answer found no question";
-        MainWindowTest::TearDown();
-    }
     void typeText(const QString& text) {
         memo().setFocus();
         QTest::keyClicks(&memo(), text);
@@ -58,8 +54,6 @@ protected:
         QApplication::sendEvent(target, &drop);
         QApplication::processEvents();
     }
-
-    QuestionAnswerer answers{[this] { return windows.KxMsgDlg; }};
 };
 
 // The copy of a document that has a name: text, header, name and caret come
@@ -88,7 +82,7 @@ TEST_F(RecoveryTest, TypedTextIsWrittenAfterAPauseAndComesBackWithJa) {
     EXPECT_EQ(form().CurrentFileName, path);
     EXPECT_EQ(form().LabShowDatName->text(), path.right(91));
     EXPECT_EQ(memo().textCursor().position(), caret);
-    EXPECT_FALSE(form().SavedFlag);
+    EXPECT_FALSE(form().isSaved());
     EXPECT_EQ(readFile(path), QByteArray("Anfang\r\n"));
 }
 
@@ -105,7 +99,7 @@ TEST_F(RecoveryTest, NeinPutsTheCopyAsideUnderADatedNameAndStartsEmpty) {
     EXPECT_EQ(answers.questions()[0],
               QStringLiteral("Ungespeicherten Text wiederherstellen?\nunbenannt, gesichert am ") + when);
     EXPECT_TRUE(memo().isDocumentEmpty());
-    EXPECT_TRUE(form().SavedFlag);
+    EXPECT_TRUE(form().isSaved());
     const QStringList files = filesInWorkingDir();
     ASSERT_EQ(files.size(), 1) << files.join(u' ').toStdString();
     EXPECT_TRUE(files[0].startsWith(QStringLiteral("Korvex23Wiederherstellung vom "))) << files[0].toStdString();
@@ -267,7 +261,7 @@ TEST_F(RecoveryTest, FilesFromTheCommandLineOpenAsOeffnenWould) {
         EXPECT_EQ(form().EdiKopfzeile->text(), c.text.empty() ? QString() : QStringLiteral("Kopf")) << label;
         EXPECT_EQ(platform.messages, c.messages) << label;
         EXPECT_EQ(platform.errorReports, c.errors) << label;
-        EXPECT_TRUE(form().SavedFlag) << label;
+        EXPECT_TRUE(form().isSaved()) << label;
     }
 }
 
@@ -288,7 +282,7 @@ TEST_F(RecoveryTest, DroppedFileOpensAfterTheSaveQuestionAndDroppedTextIsInserte
     EXPECT_EQ(answers.questions(), QStringList(2, QStringLiteral("Aktuelle Textdatei speichern?")));
     EXPECT_EQ(memo().text(), "aus der Datei");
     EXPECT_EQ(form().CurrentFileName, QDir::toNativeSeparators(path));
-    EXPECT_TRUE(form().SavedFlag);
+    EXPECT_TRUE(form().isSaved());
 
     QMimeData text;
     text.setText(QStringLiteral("eingefügt "));

@@ -12,11 +12,11 @@
 #include <functional>
 #include <memory>
 
-#include "app/controls.h"
 #include "app/germanqt.h"
 #include "app/uKorvex21.h"
 #include "document/headerfield.h"
 #include "support/mainwindowfixture.h"
+#include "widgets/controls.h"
 
 namespace korvex::testing {
 namespace {

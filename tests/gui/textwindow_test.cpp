@@ -11,10 +11,10 @@
 #include <functional>
 #include <utility>
 
-#include "app/controls.h"
-#include "app/kxerror.h"
 #include "app/uKorvex21.h"
+#include "base/kxerror.h"
 #include "support/mainwindowfixture.h"
+#include "widgets/controls.h"
 
 namespace korvex::testing {
 namespace {
@@ -229,7 +229,7 @@ TEST_F(TextWindowTest, BigTextLoadsInPiecesAndAKeyWaitsForTheRest) {
     EXPECT_FALSE(memo().isLoading());
     EXPECT_EQ(memo().count(), 60'000);
     EXPECT_EQ(memo().text(), text);
-    EXPECT_TRUE(form().SavedFlag);
+    EXPECT_TRUE(form().isSaved());
 
     memo().loadBytes("anders\r\n" + text);
     ASSERT_TRUE(memo().isLoading());
@@ -239,7 +239,7 @@ TEST_F(TextWindowTest, BigTextLoadsInPiecesAndAKeyWaitsForTheRest) {
     EXPECT_FALSE(memo().isLoading());
     EXPECT_EQ(memo().text(), "xanders\r\n" + text);
     EXPECT_EQ(memo().count(), 60'001);
-    EXPECT_FALSE(form().SavedFlag);
+    EXPECT_FALSE(form().isSaved());
 }
 
 // Qt gives up laying out a hard line of tens of millions of characters (the
@@ -356,74 +356,74 @@ protected:
     void SetUp() override {
         TextWindowTest::SetUp();
         memo().loadBytes("Hallo Welt");
-        form().SavedFlag = true;
+        form().markSaved();
         memo().setFocus();
     }
 };
 
 TEST_F(SavedFlagTest, StartsTrue) {
     startProgram();
-    EXPECT_TRUE(form().SavedFlag);
+    EXPECT_TRUE(form().isSaved());
 }
 
 TEST_F(SavedFlagTest, CharacterKeysClearIt) {
     QTest::keyClick(&memo(), Qt::Key_A);
-    EXPECT_FALSE(form().SavedFlag);
+    EXPECT_FALSE(form().isSaved());
 }
 
 TEST_F(SavedFlagTest, CtrlCInTheTextWindowClearsIt) {
     QTest::keyClick(&memo(), Qt::Key_C, Qt::ControlModifier);
-    EXPECT_FALSE(form().SavedFlag);
+    EXPECT_FALSE(form().isSaved());
 }
 
 TEST_F(SavedFlagTest, ArrowKeysLeaveIt) {
     QTest::keyClick(&memo(), Qt::Key_Left);
     QTest::keyClick(&memo(), Qt::Key_End);
-    EXPECT_TRUE(form().SavedFlag);
+    EXPECT_TRUE(form().isSaved());
 }
 
 TEST_F(SavedFlagTest, DeleteKeyClearsIt) {
     setCaret(0);
     QTest::keyClick(&memo(), Qt::Key_Delete);
     EXPECT_EQ(memo().text(), "allo Welt");
-    EXPECT_FALSE(form().SavedFlag);
+    EXPECT_FALSE(form().isSaved());
 }
 
 TEST_F(SavedFlagTest, ShiftInsertPasteClearsIt) {
     QApplication::clipboard()->setText(QStringLiteral("xy"));
     QTest::keyClick(&memo(), Qt::Key_Insert, Qt::ShiftModifier);
     EXPECT_NE(memo().text().find("xy"), std::string::npos);
-    EXPECT_FALSE(form().SavedFlag);
+    EXPECT_FALSE(form().isSaved());
 }
 
 TEST_F(SavedFlagTest, ShiftDeleteCutClearsIt) {
     memo().selectAll();
     QTest::keyClick(&memo(), Qt::Key_Delete, Qt::ShiftModifier);
     EXPECT_EQ(memo().text(), "");
-    EXPECT_FALSE(form().SavedFlag);
+    EXPECT_FALSE(form().isSaved());
 }
 
 TEST_F(SavedFlagTest, DropAndContextMenuPasteClearIt) {
     QMimeData dropped;
     dropped.setText(QStringLiteral("gezogen"));
     memo().insertFromMimeData(&dropped);  // what a drop and the context menu's paste do
-    EXPECT_FALSE(form().SavedFlag);
+    EXPECT_FALSE(form().isSaved());
 }
 
 TEST_F(SavedFlagTest, UndoAndRedoClearIt) {
     QTest::keyClick(&memo(), Qt::Key_B);
-    form().SavedFlag = true;
+    form().markSaved();
     memo().undo();
-    EXPECT_FALSE(form().SavedFlag);
-    form().SavedFlag = true;
+    EXPECT_FALSE(form().isSaved());
+    form().markSaved();
     memo().redo();
-    EXPECT_FALSE(form().SavedFlag);
+    EXPECT_FALSE(form().isSaved());
 }
 
 TEST_F(SavedFlagTest, ProgramChangesKeepIt) {
     memo().loadBytes("anderer Text");
     memo().clear();
-    EXPECT_TRUE(form().SavedFlag);
+    EXPECT_TRUE(form().isSaved());
 }
 
 }  // namespace

@@ -10,10 +10,10 @@
 #include <functional>
 #include <vector>
 
-#include "app/qtconvert.h"
 #include "app/uKorvex21.h"
 #include "dialogs/uPhrasen.h"
 #include "support/mainwindowfixture.h"
+#include "widgets/qtconvert.h"
 
 namespace korvex::testing {
 namespace {
@@ -210,7 +210,7 @@ TEST_F(TypingTestTest, LockedTextWindowKeepsItsTextAgainstEveryCommand) {
     memo().loadBytes(result);
     runToEnd("5");
     ASSERT_TRUE(memo().isReadOnly());
-    form().SavedFlag = true;
+    form().markSaved();
     const auto keys = [this](Qt::Key key) { QTest::keyClick(&memo(), key, Qt::ControlModifier); };
     const auto openPhrases = [this] {
         click(form().ButPhrasen);
@@ -246,10 +246,10 @@ TEST_F(TypingTestTest, LockedTextWindowKeepsItsTextAgainstEveryCommand) {
     for (const Command& command : commands) {
         QGuiApplication::clipboard()->setText(QStringLiteral("fremd"));
         memo().selectAll();
-        form().SavedFlag = true;
+        form().markSaved();
         command.run();
         EXPECT_EQ(memo().text(), result) << command.name;
-        EXPECT_TRUE(form().SavedFlag || command.key) << command.name;
+        EXPECT_TRUE(form().isSaved() || command.key) << command.name;
     }
     windows.Form3->close();
     // Copying still works.

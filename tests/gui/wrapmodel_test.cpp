@@ -12,13 +12,13 @@
 #include <QTextLayout>
 #include <random>
 
-#include "app/cp1252.h"
 #include "app/linebreaks.h"
-#include "app/qtconvert.h"
 #include "app/textwindow.h"
 #include "app/wrapmodel.h"
+#include "base/cp1252.h"
 #include "bench/corpus.h"
 #include "support/mainwindowfixture.h"
+#include "widgets/qtconvert.h"
 
 namespace korvex::testing {
 namespace {

@@ -1,6 +1,6 @@
 #include "support/fakeplatform.h"
 
-#include "app/kxerror.h"
+#include "base/kxerror.h"
 
 namespace korvex::testing {
 namespace {

@@ -15,6 +15,7 @@ void MainWindowTest::SetUp() {
 }
 
 void MainWindowTest::TearDown() {
+    EXPECT_EQ(answers.unanswered(), 0) << "a queued answer found no question";
     if (windows.Form1) windows.Form1->hide();
     windows = WindowSet{};
 }

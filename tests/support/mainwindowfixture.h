@@ -8,6 +8,7 @@
 #include "app/textwindow.h"
 #include "app/windowset.h"
 #include "support/fakeplatform.h"
+#include "support/questionanswerer.h"
 
 namespace korvex::testing {
 
@@ -34,6 +35,8 @@ protected:
     QTemporaryDir workingDir;
     FakePlatform platform;
     WindowSet windows;
+    // Answers the confirmation dialog; a queued reply that found no question fails the test.
+    QuestionAnswerer answers{[this] { return windows.KxMsgDlg; }};
 };
 
 }  // namespace korvex::testing

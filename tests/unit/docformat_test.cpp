@@ -1,8 +1,8 @@
 // The document file shape and the header block found among the display lines.
 #include <gtest/gtest.h>
 
-#include "app/wrappedtext.h"
 #include "document/docformat.h"
+#include "oracles/wrappedtext.h"
 
 using namespace korvex;
 

@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <random>
 
-#include "app/displaylineindex.h"
-#include "app/textbytes.h"
-#include "app/wrappedtext.h"
+#include "base/displaylineindex.h"
+#include "oracles/loadedtext.h"
+#include "oracles/wrappedtext.h"
 
 using namespace korvex;
 

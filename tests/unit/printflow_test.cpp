@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "printing/printflow.h"
+#include "platform/printflow.h"
 
 using namespace korvex;
 

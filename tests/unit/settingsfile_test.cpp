@@ -4,7 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "app/textforms.h"
+#include "base/textforms.h"
+#include "oracles/defaultsettings.h"
 #include "settings/settingsfile.h"
 
 using namespace korvex;

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "app/cp1252.h"
-#include "app/kxerror.h"
-#include "app/textforms.h"
+#include "base/cp1252.h"
+#include "base/kxerror.h"
+#include "base/textforms.h"
 
 using namespace korvex;
 

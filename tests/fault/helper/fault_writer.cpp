@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/kxerror.h"
+#include "base/kxerror.h"
 #include "platform/qtplatform.h"
 
 int main(int argc, char** argv) {

@@ -3,16 +3,25 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPalette>
 #include <QPixmap>
 #include <optional>
 
-#include "app/textforms.h"
+#include "base/textforms.h"
 
 namespace korvex {
 
 QFont pixelFont(const QString& family, int pixelSize, bool bold);
+
+// A key that counts as typing: one that gives a character, and Ctrl+A to
+// Ctrl+Z; not Delete, Tab or an Alt shortcut (AltGr, Ctrl+Alt, does type).
+bool isCharacterKey(const QKeyEvent& event);
+
+// One colour of a widget's palette, the others left as they are.
+void setPaletteColour(QWidget& widget, QPalette::ColorRole role, const QColor& colour);
 
 // The frame a window manager put around a top-level window, once Qt knows
 // it: nothing before the window is framed, where there is no window

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "printing/printflow.h"
+#include "platform/printflow.h"
 
 class QPaintDevice;
 class QPainter;

@@ -1,4 +1,4 @@
-#include "app/linelist.h"
+#include "base/linelist.h"
 
 namespace korvex {
 

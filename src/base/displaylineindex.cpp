@@ -1,4 +1,4 @@
-#include "app/displaylineindex.h"
+#include "base/displaylineindex.h"
 
 #include <numeric>
 #include <stdexcept>

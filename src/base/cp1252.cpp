@@ -1,4 +1,4 @@
-#include "app/cp1252.h"
+#include "base/cp1252.h"
 
 #include <array>
 
@@ -40,10 +40,16 @@ void appendUtf8(std::string& out, char32_t c) {
 
 }  // namespace
 
-char16_t toUnicode(unsigned char byte) {
-    if (byte >= 0x80 && byte < 0xA0) return kHighControls[byte - 0x80u];
-    return byte;
+const std::array<char16_t, 256>& unicodeTable() {
+    static const std::array<char16_t, 256> table = [] {
+        std::array<char16_t, 256> t{};
+        for (size_t b = 0; b < t.size(); ++b) t[b] = b >= 0x80 && b < 0xA0 ? kHighControls[b - 0x80] : char16_t(b);
+        return t;
+    }();
+    return table;
 }
+
+char16_t toUnicode(unsigned char byte) { return unicodeTable()[byte]; }
 
 unsigned char fromUnicode(char32_t codePoint) {
     const int byte = encode(codePoint);

@@ -1,10 +1,10 @@
-#include "app/textforms.h"
+#include "base/textforms.h"
 
 #include <array>
 #include <cstdio>
 
-#include "app/cp1252.h"
-#include "app/kxerror.h"
+#include "base/cp1252.h"
+#include "base/kxerror.h"
 
 namespace korvex {
 namespace {

@@ -1,4 +1,4 @@
-#include "app/wrappedtext.h"
+#include "oracles/wrappedtext.h"
 
 namespace korvex {
 

@@ -1,4 +1,4 @@
-#include "printing/printflow.h"
+#include "platform/printflow.h"
 
 #include <algorithm>
 

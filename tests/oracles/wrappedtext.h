@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/linelist.h"
+#include "base/linelist.h"
 
 namespace korvex {
 

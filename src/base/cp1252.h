@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <string>
 #include <string_view>
 
@@ -9,6 +10,8 @@ namespace korvex::cp1252 {
 // (0x81, 0x8D, 0x8F, 0x90, 0x9D) map to the code points of the same value, so
 // every byte survives a round trip.
 char16_t toUnicode(unsigned char byte);
+// The same for every byte at once, for loops over long texts.
+const std::array<char16_t, 256>& unicodeTable();
 
 // The byte for a code point; '?' for anything the code page cannot hold.
 unsigned char fromUnicode(char32_t codePoint);

@@ -1,4 +1,4 @@
-#include "printing/printjob.h"
+#include "platform/printjob.h"
 
 #include <QFontMetrics>
 #include <QGuiApplication>
@@ -6,7 +6,7 @@
 #include <QPrinter>
 #include <QScreen>
 
-#include "app/kxerror.h"
+#include "base/kxerror.h"
 
 namespace korvex {
 namespace {

@@ -1,4 +1,4 @@
-#include "app/textbytes.h"
+#include "oracles/loadedtext.h"
 
 namespace korvex {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/textforms.h"
+#include "base/textforms.h"
 
 namespace korvex {
 
@@ -21,6 +21,11 @@ std::string bytesFromDocumentText(QStringView text);
 // Plain conversion without line-break handling.
 QString fromCp1252(std::string_view bytes);
 std::string toCp1252(QStringView text);
+
+// A file's bytes as the raw text of a Qt document (U+2029 between blocks):
+// the text ends at the first NUL; CR LF, a lone CR and a lone LF each break
+// the line. `lines` receives its number of hard lines.
+QString rawTextFromFileBytes(std::string_view fileBytes, size_t& lines);
 
 // Replaces every character the code page cannot hold by '?' and every NUL,
 // at which loading stops, by a blank; line breaks stay. Returns true when

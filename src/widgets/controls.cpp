@@ -1,4 +1,4 @@
-#include "app/controls.h"
+#include "widgets/controls.h"
 
 #include <qdrawutil.h>
 #include <QBitmap>
@@ -7,7 +7,7 @@
 #include <QPainter>
 #include <QStyledItemDelegate>
 
-#include "app/qtconvert.h"
+#include "widgets/qtconvert.h"
 
 namespace korvex {
 
@@ -16,6 +16,22 @@ QFont pixelFont(const QString& family, int pixelSize, bool bold) {
     font.setPixelSize(pixelSize);
     font.setBold(bold);
     return font;
+}
+
+bool isCharacterKey(const QKeyEvent& event) {
+    const auto key = event.key();
+    if (key == Qt::Key_Delete || key == Qt::Key_Tab || key == Qt::Key_Backtab) return false;
+    const Qt::KeyboardModifiers mods = event.modifiers();
+    const bool ctrl = mods.testFlag(Qt::ControlModifier);
+    if (mods.testFlag(Qt::AltModifier) && !ctrl) return false;
+    if (ctrl && key >= Qt::Key_A && key <= Qt::Key_Z) return true;
+    return !event.text().isEmpty();
+}
+
+void setPaletteColour(QWidget& widget, QPalette::ColorRole role, const QColor& colour) {
+    QPalette palette = widget.palette();
+    palette.setColor(role, colour);
+    widget.setPalette(palette);
 }
 
 std::optional<QMargins> knownFrame(const QWidget& window) {

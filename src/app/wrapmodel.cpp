@@ -294,8 +294,6 @@ int64_t WrapModel::afterUneven(char16_t c, int64_t x) const {
 
 namespace {
 
-bool isPrintableAscii(char16_t c) { return c - 0x20u < 0x5Fu; }
-
 // True when none of the 16 characters needs a closer look: four at a time,
 // each 16-bit lane tested for 0x20 <= c < 0x7F by the carries of two sums.
 bool allPrintableAscii(const char16_t* chars) {
@@ -313,27 +311,46 @@ bool allPrintableAscii(const char16_t* chars) {
 
 }  // namespace
 
+namespace {
+
+// What the scan needs to know of a character: nothing, that it is a tab or
+// form feed, or that the model does not follow it.
+enum Kind : uint8_t { Plain = 0, UnevenKind = 1, Unfollowed = 2 };
+
+const std::array<uint8_t, 0x2200> kKinds = [] {
+    std::array<uint8_t, 0x2200> kinds{};
+    for (size_t c = 0; c < kinds.size(); ++c) {
+        const auto u = static_cast<char16_t>(c);
+        kinds[c] = u == u'\t' || u == 0x0C                         ? UnevenKind
+                   : u == kSoftHyphen || LineBreaks::slotOf(u) < 0 ? Unfollowed
+                                                                   : Plain;
+    }
+    return kinds;
+}();
+
+uint8_t kindOf(char16_t c) { return c < kKinds.size() ? kKinds[c] : Unfollowed; }
+
+}  // namespace
+
 bool WrapModel::scan(QStringView text) const {
     uneven_.clear();
     const char16_t* const chars = text.utf16();
     const int length = static_cast<int>(text.size());
-    const auto note = [this, chars](int pos) {
-        const char16_t c = chars[pos];
-        if (isPrintableAscii(c)) return true;
-        if (c == u'\t' || c == 0x0C) uneven_.push_back(pos);
-        return c != kSoftHyphen && LineBreaks::slotOf(c) >= 0;
+    // Sixteen characters at a time, most of them printable ASCII; the rest without branches.
+    const auto noteAll = [this, chars](int from, int to) {
+        uint8_t kinds = Plain;
+        for (int i = from; i < to; ++i) kinds |= kindOf(chars[i]);
+        if (kinds & Unfollowed) return false;
+        for (int i = from; kinds != Plain && i < to; ++i) {
+            if (kindOf(chars[i]) == UnevenKind) uneven_.push_back(i);
+        }
+        return true;
     };
     int pos = 0;
     for (; pos + 16 <= length; pos += 16) {
-        if (allPrintableAscii(chars + pos)) continue;
-        for (int i = pos; i < pos + 16; ++i) {
-            if (!note(i)) return false;
-        }
+        if (!allPrintableAscii(chars + pos) && !noteAll(pos, pos + 16)) return false;
     }
-    for (; pos < length; ++pos) {
-        if (!note(pos)) return false;
-    }
-    return true;
+    return noteAll(pos, length);
 }
 
 int WrapModel::nextUneven(int from) const {

@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <array>
 #include <climits>
+#include <cstring>
 #include <optional>
 
 #include "app/cp1252.h"
@@ -127,6 +128,17 @@ long long TextWindow::characterCount() const {
 
 namespace {
 
+// True when none of the 8 bytes needs a closer look: none is CR, LF or
+// above ASCII (the usual zero-byte test, on the bytes XOR CR and XOR LF).
+bool plainAsciiBytes(const char* bytes) {
+    constexpr uint64_t kOnes = 0x0101'0101'0101'0101;
+    constexpr uint64_t kHigh = 0x8080'8080'8080'8080;
+    uint64_t eight = 0;
+    std::memcpy(&eight, bytes, sizeof eight);
+    const auto hasZero = [](uint64_t v) { return (v - kOnes) & ~v & kHigh; };
+    return ((eight & kHigh) | hasZero(eight ^ (kOnes * '\r')) | hasZero(eight ^ (kOnes * '\n'))) == 0;
+}
+
 // A file's bytes as a document's raw text in one pass, as
 // documentTextFromBytes(normalizeLoadedText(bytes)) with block separators
 // for the breaks: the text ends at the first NUL, CR LF, a lone CR and a
@@ -143,12 +155,18 @@ QString rawTextFromFile(std::string_view fileBytes, size_t& lines) {
     char16_t* out = begin;
     size_t breaks = 0;
     const size_t size = bytes.size();
-    for (size_t i = 0; i < size; ++i) {
-        const auto b = static_cast<unsigned char>(bytes[i]);
+    for (size_t i = 0; i < size;) {
+        if (i + 8 <= size && plainAsciiBytes(bytes.data() + i)) {  // most of a text: widened as they are
+            for (size_t k = 0; k < 8; ++k) out[k] = static_cast<unsigned char>(bytes[i + k]);
+            out += 8;
+            i += 8;
+            continue;
+        }
+        const auto b = static_cast<unsigned char>(bytes[i++]);
         if (b == '\r' || b == '\n') {
             *out++ = QChar::ParagraphSeparator;
             ++breaks;
-            if (b == '\r' && i + 1 < size && bytes[i + 1] == '\n') ++i;
+            if (b == '\r' && i < size && bytes[i] == '\n') ++i;
         } else {
             *out++ = unicode[b];
         }

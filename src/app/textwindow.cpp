@@ -157,7 +157,9 @@ QString rawTextFromFile(std::string_view fileBytes, size_t& lines) {
     const size_t size = bytes.size();
     for (size_t i = 0; i < size;) {
         if (i + 8 <= size && plainAsciiBytes(bytes.data() + i)) {  // most of a text: widened as they are
-            for (size_t k = 0; k < 8; ++k) out[k] = static_cast<unsigned char>(bytes[i + k]);
+            std::array<unsigned char, 8> eight{};  // a copy of its own: the stores below cannot touch it
+            std::memcpy(eight.data(), bytes.data() + i, eight.size());
+            for (size_t k = 0; k < eight.size(); ++k) out[k] = eight[k];
             out += 8;
             i += 8;
             continue;

@@ -128,16 +128,14 @@ long long TextWindow::characterCount() const {
 
 namespace {
 
-// True when none of the 8 bytes needs a closer look: none is CR, LF or
-// above ASCII (the usual zero-byte test, on the bytes XOR CR and XOR LF).
-bool plainAsciiBytes(const char* bytes) {
-    constexpr uint64_t kOnes = 0x0101'0101'0101'0101;
-    constexpr uint64_t kHigh = 0x8080'8080'8080'8080;
-    uint64_t eight = 0;
-    std::memcpy(&eight, bytes, sizeof eight);
-    const auto hasZero = [](uint64_t v) { return (v - kOnes) & ~v & kHigh; };
-    return ((eight & kHigh) | hasZero(eight ^ (kOnes * '\r')) | hasZero(eight ^ (kOnes * '\n'))) == 0;
-}
+constexpr uint64_t kOnes = 0x0101'0101'0101'0101;
+constexpr uint64_t kHigh = 0x8080'8080'8080'8080;
+
+// The usual zero-byte test: a high bit in the result for a zero byte.
+uint64_t zeroBytes(uint64_t v) { return (v - kOnes) & ~v & kHigh; }
+
+// True when none of the 8 bytes is CR or LF.
+bool noBreakIn(uint64_t eight) { return (zeroBytes(eight ^ (kOnes * '\r')) | zeroBytes(eight ^ (kOnes * '\n'))) == 0; }
 
 // A file's bytes as a document's raw text in one pass, as
 // documentTextFromBytes(normalizeLoadedText(bytes)) with block separators
@@ -156,10 +154,17 @@ QString rawTextFromFile(std::string_view fileBytes, size_t& lines) {
     size_t breaks = 0;
     const size_t size = bytes.size();
     for (size_t i = 0; i < size;) {
-        if (i + 8 <= size && plainAsciiBytes(bytes.data() + i)) {  // most of a text: widened as they are
+        // Most of a text comes eight bytes at a time: widened as they are, or through the table.
+        uint64_t word = 0;
+        if (i + 8 <= size) std::memcpy(&word, bytes.data() + i, sizeof word);
+        if (i + 8 <= size && noBreakIn(word)) {
             std::array<unsigned char, 8> eight{};  // a copy of its own: the stores below cannot touch it
-            std::memcpy(eight.data(), bytes.data() + i, eight.size());
-            for (size_t k = 0; k < eight.size(); ++k) out[k] = eight[k];
+            std::memcpy(eight.data(), &word, eight.size());
+            if (word & kHigh) {
+                for (size_t k = 0; k < eight.size(); ++k) out[k] = unicode[eight[k]];
+            } else {
+                for (size_t k = 0; k < eight.size(); ++k) out[k] = eight[k];
+            }
             out += 8;
             i += 8;
             continue;

@@ -140,8 +140,9 @@ bool noBreakIn(uint64_t eight) { return (zeroBytes(eight ^ (kOnes * '\r')) | zer
 // A file's bytes as a document's raw text in one pass, as
 // documentTextFromBytes(normalizeLoadedText(bytes)) with block separators
 // for the breaks: the text ends at the first NUL, CR LF, a lone CR and a
-// lone LF each break the line. `lines` is its number of hard lines.
-QString rawTextFromFile(std::string_view fileBytes, size_t& lines) {
+// lone LF each break the line. `lines` is its number of hard lines, `longest`
+// the length of the longest.
+QString rawTextFromFile(std::string_view fileBytes, size_t& lines, qsizetype& longest) {
     static const auto unicode = [] {
         std::array<char16_t, 256> table{};
         for (int b = 0; b < 256; ++b) table[static_cast<size_t>(b)] = cp1252::toUnicode(static_cast<unsigned char>(b));
@@ -152,6 +153,8 @@ QString rawTextFromFile(std::string_view fileBytes, size_t& lines) {
     auto* const begin = reinterpret_cast<char16_t*>(text.data());
     char16_t* out = begin;
     size_t breaks = 0;
+    const char16_t* lineStart = begin;
+    longest = 0;
     const size_t size = bytes.size();
     for (size_t i = 0; i < size;) {
         // Most of a text comes eight bytes at a time: widened as they are, or through the table.
@@ -171,7 +174,9 @@ QString rawTextFromFile(std::string_view fileBytes, size_t& lines) {
         }
         const auto b = static_cast<unsigned char>(bytes[i++]);
         if (b == '\r' || b == '\n') {
+            longest = std::max<qsizetype>(longest, out - lineStart);
             *out++ = QChar::ParagraphSeparator;
+            lineStart = out;
             ++breaks;
             if (b == '\r' && i < size && bytes[i] == '\n') ++i;
         } else {
@@ -180,6 +185,7 @@ QString rawTextFromFile(std::string_view fileBytes, size_t& lines) {
     }
     text.truncate(out - begin);
     lines = breaks + 1;
+    longest = std::max<qsizetype>(longest, out - lineStart);
     return text;
 }
 
@@ -187,8 +193,9 @@ QString rawTextFromFile(std::string_view fileBytes, size_t& lines) {
 
 void TextWindow::loadBytes(std::string_view fileBytes) {
     size_t lines = 0;
-    const QString newText = rawTextFromFile(fileBytes, lines);
-    loadRawText(newText, lines);
+    qsizetype longest = 0;
+    const QString newText = rawTextFromFile(fileBytes, lines, longest);
+    load(newText, lines, longest);
 }
 
 namespace {
@@ -262,10 +269,12 @@ private:
     TextWindow& window_;
 };
 
-void TextWindow::loadRawText(const QString& newText, size_t lines) {
+void TextWindow::loadRawText(const QString& newText, size_t lines) { load(newText, lines, longestLine(newText)); }
+
+void TextWindow::load(const QString& newText, size_t lines, qsizetype longest) {
     // Stored, every break but the last block's end takes two bytes.
     const size_t storedBytes = static_cast<size_t>(newText.size()) + lines - 1;
-    if (storedBytes > kCapacity || lines > kMaxLines || longestLine(newText) > kMaxLineLength) {
+    if (storedBytes > kCapacity || lines > kMaxLines || longest > kMaxLineLength) {
         throw KxError("Text überschreitet Memo-Kapazität");
     }
     // The whole-text comparison copies the document; texts of different length differ anyway.
@@ -298,7 +307,7 @@ void TextWindow::appendPendingUpTo(qsizetype end) {
     const int blocks = document()->blockCount();
     const QStringView piece = QStringView(pendingText_).sliced(loadFrom_, end - loadFrom_);
     layout_->expectAppend(piece);
-    cursor.insertText(piece.toString());
+    cursor.insertText(QString::fromRawData(piece.data(), piece.size()));  // copied into the document, not before
     document()->setUndoRedoEnabled(undo);
     pendingBreaks_ -= document()->blockCount() - blocks;
     loadFrom_ = end;

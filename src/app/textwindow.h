@@ -118,6 +118,8 @@ private:
         int length;
     };
     LinePlace placeOfLine(int index) const;
+    // loadRawText for a text whose longest hard line is known.
+    void load(const QString& newText, size_t lines, qsizetype longest);
     void insertAt(int position, std::string_view bytes);
     void onContentsChange(int from, int removed, int added);
     // The document's raw text with what of a text being loaded is still to come.

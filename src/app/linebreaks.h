@@ -12,8 +12,11 @@ namespace korvex {
 // decode). It mirrors the pair table of Qt's line breaking (Unicode's
 // line-breaking algorithm as Qt tailors it: numbers such as 7.158,39 are
 // kept whole, combining controls stick to what precedes them) and marks
-// the characters Qt's layout treats as white space or as a tab.
-// Guarded by WrapModelTest.BreakChancesAreQtsOnEveryCharacter.
+// the characters Qt's layout treats as white space or as a tab. The flags
+// can be found for a whole text at once or only where they are asked for,
+// going on after a space from a state that does not depend on what came
+// before. Guarded by WrapModelTest.BreakChancesAreQtsOnEveryCharacter (both
+// ways, against Qt's boundary finder).
 class LineBreaks {
 public:
     enum Flag : uint8_t {

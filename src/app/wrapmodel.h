@@ -21,7 +21,11 @@ namespace korvex {
 // run follows them and hang at the line's end, a tab reaches the next tab
 // stop, a run's last right bearing counts only near the edge, and a first run too
 // long for the line makes the whole line be filled again breaking anywhere.
-// Guarded by WrapModelTest (the oracle tests against Qt's own layout).
+// What surely fits (tabs included) is taken at once, and break chances are
+// found only near each line's end, so a line costs little more than a look
+// at its end. Guarded by WrapModelTest.LineStartsAreQtsForEveryCharacterAnd-
+// GermanText (the oracle against Qt's own layout) and MainWindowTest.Display-
+// LineCountsEqualQtLayoutOfEveryBlock.
 class WrapModel {
 public:
     // A model for the font and text option, or nothing when the font is not

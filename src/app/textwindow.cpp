@@ -116,86 +116,14 @@ std::string TextWindow::text() const {
 
 QString TextWindow::rawText() const {
     if (!isLoading()) return document()->toRawText();
-    return document()->toRawText().append(QStringView(pendingText_).sliced(loadFrom_));
+    return document()->toRawText().append(QStringView(pending()).sliced(loadFrom_));
 }
 
 bool TextWindow::isDocumentEmpty() const { return document()->characterCount() == document()->blockCount(); }
 
 long long TextWindow::characterCount() const {
-    const long long toCome = static_cast<long long>(pendingText_.size() - loadFrom_) - pendingBreaks_;
+    const long long toCome = static_cast<long long>(pending().size() - loadFrom_) - pendingBreaks_;
     return static_cast<long long>(document()->characterCount()) - document()->blockCount() + toCome;
-}
-
-namespace {
-
-constexpr uint64_t kOnes = 0x0101'0101'0101'0101;
-constexpr uint64_t kHigh = 0x8080'8080'8080'8080;
-
-// The usual zero-byte test: a high bit in the result for a zero byte.
-uint64_t zeroBytes(uint64_t v) { return (v - kOnes) & ~v & kHigh; }
-
-// True when none of the 8 bytes is CR or LF.
-bool noBreakIn(uint64_t eight) { return (zeroBytes(eight ^ (kOnes * '\r')) | zeroBytes(eight ^ (kOnes * '\n'))) == 0; }
-
-// A file's bytes as a document's raw text in one pass, as
-// documentTextFromBytes(normalizeLoadedText(bytes)) with block separators
-// for the breaks: the text ends at the first NUL, CR LF, a lone CR and a
-// lone LF each break the line. `lines` is its number of hard lines, `longest`
-// the length of the longest.
-QString rawTextFromFile(std::string_view fileBytes, size_t& lines, qsizetype& longest) {
-    static const auto unicode = [] {
-        std::array<char16_t, 256> table{};
-        for (int b = 0; b < 256; ++b) table[static_cast<size_t>(b)] = cp1252::toUnicode(static_cast<unsigned char>(b));
-        return table;
-    }();
-    const std::string_view bytes = fileBytes.substr(0, fileBytes.find('\0'));
-    QString text(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
-    auto* const begin = reinterpret_cast<char16_t*>(text.data());
-    char16_t* out = begin;
-    size_t breaks = 0;
-    const char16_t* lineStart = begin;
-    longest = 0;
-    const size_t size = bytes.size();
-    for (size_t i = 0; i < size;) {
-        // Most of a text comes eight bytes at a time: widened as they are, or through the table.
-        uint64_t word = 0;
-        if (i + 8 <= size) std::memcpy(&word, bytes.data() + i, sizeof word);
-        if (i + 8 <= size && noBreakIn(word)) {
-            std::array<unsigned char, 8> eight{};  // a copy of its own: the stores below cannot touch it
-            std::memcpy(eight.data(), &word, eight.size());
-            if (word & kHigh) {
-                for (size_t k = 0; k < eight.size(); ++k) out[k] = unicode[eight[k]];
-            } else {
-                for (size_t k = 0; k < eight.size(); ++k) out[k] = eight[k];
-            }
-            out += 8;
-            i += 8;
-            continue;
-        }
-        const auto b = static_cast<unsigned char>(bytes[i++]);
-        if (b == '\r' || b == '\n') {
-            longest = std::max<qsizetype>(longest, out - lineStart);
-            *out++ = QChar::ParagraphSeparator;
-            lineStart = out;
-            ++breaks;
-            if (b == '\r' && i < size && bytes[i] == '\n') ++i;
-        } else {
-            *out++ = unicode[b];
-        }
-    }
-    text.truncate(out - begin);
-    lines = breaks + 1;
-    longest = std::max<qsizetype>(longest, out - lineStart);
-    return text;
-}
-
-}  // namespace
-
-void TextWindow::loadBytes(std::string_view fileBytes) {
-    size_t lines = 0;
-    qsizetype longest = 0;
-    const QString newText = rawTextFromFile(fileBytes, lines, longest);
-    load(newText, lines, longest);
 }
 
 namespace {
@@ -225,6 +153,112 @@ qsizetype pieceEnd(const QString& text, qsizetype from, qsizetype size) {
 }
 
 }  // namespace
+
+namespace {
+
+constexpr uint64_t kOnes = 0x0101'0101'0101'0101;
+constexpr uint64_t kHigh = 0x8080'8080'8080'8080;
+
+// The usual zero-byte test: a high bit in the result for a zero byte.
+uint64_t zeroBytes(uint64_t v) { return (v - kOnes) & ~v & kHigh; }
+
+// True when none of the 8 bytes is CR or LF.
+bool noBreakIn(uint64_t eight) { return (zeroBytes(eight ^ (kOnes * '\r')) | zeroBytes(eight ^ (kOnes * '\n'))) == 0; }
+
+// A file's bytes walked as they become a document's raw text, as
+// documentTextFromBytes(normalizeLoadedText(bytes)) with block separators
+// for the breaks: CR LF, a lone CR and a lone LF each break the line. The
+// text goes to `out` when it is wanted; the walk tells its shape.
+template <bool kWrite>
+TextWindow::TextShape walkFileText(std::string_view bytes, char16_t* out) {
+    static const auto unicode = [] {
+        std::array<char16_t, 256> table{};
+        for (int b = 0; b < 256; ++b) table[static_cast<size_t>(b)] = cp1252::toUnicode(static_cast<unsigned char>(b));
+        return table;
+    }();
+    TextWindow::TextShape shape;
+    qsizetype n = 0;  // characters so far
+    qsizetype lineStart = 0;
+    const size_t size = bytes.size();
+    for (size_t i = 0; i < size;) {
+        // Most of a text comes eight bytes at a time: widened as they are, or through the table.
+        uint64_t word = 0;
+        if (i + 8 <= size) std::memcpy(&word, bytes.data() + i, sizeof word);
+        if (i + 8 <= size && noBreakIn(word)) {
+            if constexpr (kWrite) {
+                std::array<unsigned char, 8> eight{};  // a copy of its own: the stores below cannot touch it
+                std::memcpy(eight.data(), &word, eight.size());
+                if (word & kHigh) {
+                    for (size_t k = 0; k < eight.size(); ++k) out[n + k] = unicode[eight[k]];
+                } else {
+                    for (size_t k = 0; k < eight.size(); ++k) out[n + k] = eight[k];
+                }
+            }
+            n += 8;
+            i += 8;
+            continue;
+        }
+        const auto b = static_cast<unsigned char>(bytes[i++]);
+        if (b == '\r' || b == '\n') {
+            shape.longest = std::max(shape.longest, n - lineStart);
+            if constexpr (kWrite) out[n] = QChar::ParagraphSeparator;
+            lineStart = ++n;
+            ++shape.lines;
+            if (b == '\r' && i < size && bytes[i] == '\n') ++i;
+        } else {
+            if constexpr (kWrite) out[n] = unicode[b];
+            ++n;
+        }
+    }
+    shape.longest = std::max(shape.longest, n - lineStart);
+    shape.characters = n;
+    return shape;
+}
+
+// The raw text of file bytes that hold no NUL, and its shape.
+QString rawTextFromFile(std::string_view bytes, TextWindow::TextShape& shape) {
+    QString text(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
+    shape = walkFileText<true>(bytes, reinterpret_cast<char16_t*>(text.data()));
+    text.truncate(shape.characters);
+    return text;
+}
+
+// Where the first line break at or after `from` starts (the end if none).
+size_t breakFrom(std::string_view bytes, size_t from) {
+    from = from > 0 ? from - 1 : 0;  // a CR just before belongs to the break
+    const size_t end = std::min(bytes.find('\r', from), bytes.find('\n', from));
+    return std::min(end, bytes.size());
+}
+
+}  // namespace
+
+void TextWindow::loadBytes(std::string_view fileBytes) {
+    const std::string_view bytes = fileBytes.substr(0, fileBytes.find('\0'));
+    // A big text's rest is converted only once the first screen shows (the
+    // checks need its shape), unless it may equal the window's text.
+    const size_t firstEnd = breakFrom(bytes, static_cast<size_t>(kFirstPiece));
+    if (firstEnd < bytes.size()) {
+        const TextShape shape = walkFileText<false>(bytes, nullptr);
+        if (shape.characters != document()->characterCount() - 1 + (pending().size() - loadFrom_)) {
+            TextShape firstShape;
+            load(rawTextFromFile(bytes.substr(0, firstEnd), firstShape), shape, bytes.substr(firstEnd));
+            return;
+        }
+    }
+    TextShape shape;
+    const QString newText = rawTextFromFile(bytes, shape);
+    load(newText, shape, {});
+}
+
+const QString& TextWindow::pending() const {
+    if (!pendingBytes_.empty()) {
+        TextShape shape;
+        pendingText_.append(rawTextFromFile(pendingBytes_, shape));
+        pendingBytes_.clear();
+        pendingBytes_.shrink_to_fit();
+    }
+    return pendingText_;
+}
 
 // While a text is loading: lets scrolling and moving about the text window
 // through, but first brings the rest of the text in before any event that
@@ -269,30 +303,33 @@ private:
     TextWindow& window_;
 };
 
-void TextWindow::loadRawText(const QString& newText, size_t lines) { load(newText, lines, longestLine(newText)); }
+void TextWindow::loadRawText(const QString& newText, size_t lines) {
+    load(newText, {lines, longestLine(newText), newText.size()}, {});
+}
 
-void TextWindow::load(const QString& newText, size_t lines, qsizetype longest) {
+void TextWindow::load(const QString& newText, TextShape shape, std::string_view restBytes) {
     // Stored, every break but the last block's end takes two bytes.
-    const size_t storedBytes = static_cast<size_t>(newText.size()) + lines - 1;
-    if (storedBytes > kCapacity || lines > kMaxLines || longest > kMaxLineLength) {
+    const size_t storedBytes = static_cast<size_t>(shape.characters) + shape.lines - 1;
+    if (storedBytes > kCapacity || shape.lines > kMaxLines || shape.longest > kMaxLineLength) {
         throw KxError("Text überschreitet Memo-Kapazität");
     }
     // The whole-text comparison copies the document; texts of different length differ anyway.
-    const qsizetype length = document()->characterCount() - 1 + (pendingText_.size() - loadFrom_);
-    if (newText.size() == length && newText == rawText()) return;
+    const qsizetype length = document()->characterCount() - 1 + (pending().size() - loadFrom_);
+    if (restBytes.empty() && newText.size() == length && newText == rawText()) return;
     stopLoading();
     ProgramEdit edit(*this);
     const qsizetype firstEnd = pieceEnd(newText, 0, kFirstPiece);
     layout_->expectText(QStringView(newText).first(firstEnd));
     const auto forget = qScopeGuard([this] { layout_->forgetExpected(); });
     setPlainText(firstEnd == newText.size() ? newText : newText.first(firstEnd));
-    if (firstEnd == newText.size()) return;
+    if (firstEnd == newText.size() && restBytes.empty()) return;
     pendingText_ = newText;
+    pendingBytes_ = restBytes;
     loadFrom_ = firstEnd;
-    pendingBreaks_ = static_cast<qsizetype>(lines) - document()->blockCount();
+    pendingBreaks_ = static_cast<qsizetype>(shape.lines) - document()->blockCount();
     // The header is looked for among the first display lines: they are all in before this returns.
     while (isLoading() && shownLineCount() <= kFirstScreenLines)
-        appendPendingUpTo(pieceEnd(pendingText_, loadFrom_, kPiece));
+        appendPendingUpTo(pieceEnd(pending(), loadFrom_, kPiece));
     if (!isLoading()) return;
     loadGate_ = std::make_unique<LoadGate>(*this);
     loadTimer_.start();
@@ -305,7 +342,7 @@ void TextWindow::appendPendingUpTo(qsizetype end) {
     QTextCursor cursor(document());
     cursor.movePosition(QTextCursor::End);
     const int blocks = document()->blockCount();
-    const QStringView piece = QStringView(pendingText_).sliced(loadFrom_, end - loadFrom_);
+    const QStringView piece = QStringView(pending()).sliced(loadFrom_, end - loadFrom_);
     layout_->expectAppend(piece);
     cursor.insertText(QString::fromRawData(piece.data(), piece.size()));  // copied into the document, not before
     document()->setUndoRedoEnabled(undo);
@@ -315,11 +352,11 @@ void TextWindow::appendPendingUpTo(qsizetype end) {
 }
 
 void TextWindow::loadNextPiece() {
-    if (isLoading()) appendPendingUpTo(pieceEnd(pendingText_, loadFrom_, kPiece));
+    if (isLoading()) appendPendingUpTo(pieceEnd(pending(), loadFrom_, kPiece));
 }
 
 void TextWindow::finishLoading() {
-    if (isLoading()) appendPendingUpTo(pendingText_.size());
+    if (isLoading()) appendPendingUpTo(pending().size());
 }
 
 void TextWindow::stopLoading() {
@@ -327,6 +364,8 @@ void TextWindow::stopLoading() {
     // The gate may be filtering the event that brought the rest in: it goes when that is done.
     if (loadGate_) loadGate_.release()->deleteLater();
     pendingText_.clear();
+    pendingBytes_.clear();
+    pendingBytes_.shrink_to_fit();
     loadFrom_ = 0;
     pendingBreaks_ = 0;
 }

@@ -251,9 +251,12 @@ void TextWindow::loadBytes(std::string_view fileBytes) {
 }
 
 const QString& TextWindow::pending() const {
-    if (!pendingBytes_.empty()) {
-        TextShape shape;
-        pendingText_.append(rawTextFromFile(pendingBytes_, shape));
+    if (!pendingBytes_.empty()) {  // converted in place, after what is converted already
+        const qsizetype converted = pendingText_.size();
+        pendingText_.resize(converted + static_cast<qsizetype>(pendingBytes_.size()));
+        const TextShape shape = walkFileText<true>(pendingBytes_,
+                                                   reinterpret_cast<char16_t*>(pendingText_.data()) + converted);
+        pendingText_.truncate(converted + shape.characters);
         pendingBytes_.clear();
         pendingBytes_.shrink_to_fit();
     }

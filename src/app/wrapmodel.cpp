@@ -142,7 +142,7 @@ private:
             if (!isWhite(end - 1) && runEndsBefore(end)) {
                 const Reach upToEnd = end >= reach.evenFrom ? reach : reachFrom(pos_, end);
                 lineLength_ = end - pos_;
-                lineWidth_ = upToEnd.evenX + (end - upToEnd.evenFrom) * model_.evenAdvance_;
+                lineWidth_ = upToEnd.evenX + static_cast<int64_t>(end - upToEnd.evenFrom) * model_.evenAdvance_;
                 pos_ = end;
                 afterSpace_ = false;
                 return false;

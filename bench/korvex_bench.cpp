@@ -404,70 +404,80 @@ private:
     CountingJob job_{printer_};
 };
 
+// The plain editor opens, types into and saves the text.
+ChildRun plainChildRun(const std::string& bytes, QFile& file) {
+    ChildRun run;
+    QPlainTextEdit plain;
+    QFont font(QStringLiteral("Liberation Mono"));
+    font.setPixelSize(13);
+    plain.setFont(font);
+    plain.show();
+    plain.resize(798, 451);  // the text window's size in the program's window of 800 x 600
+    QApplication::processEvents();
+    auto start = Clock::now();
+    plain.setPlainText(documentTextFromBytes(bytes));
+    QApplication::processEvents();
+    run.openSeconds = secondsSince(start);
+    start = Clock::now();
+    sendKey(plain, Qt::Key_A, QStringLiteral("a"));
+    run.keySeconds = secondsSince(start);
+    start = Clock::now();
+    const QByteArray saved = plain.toPlainText().toLatin1();
+    file.write(saved);
+    file.close();
+    run.saveSeconds = secondsSince(start);
+    return run;
+}
+
+// The program's window opens, types into and saves the text, and prints it
+// when asked; no run (-1 pages) when the saved text came out short.
+ChildRun korvexChildRun(const std::string& bytes, QFile& file, const QDir& dir, bool print) {
+    ChildRun run;
+    QDir::setCurrent(dir.path());
+    dir.mkdir(QStringLiteral("printed"));
+    PdfFilePlatform platform(dir.filePath(QStringLiteral("printed/page.pdf")));
+    WindowSet windows = createWindowSet(platform);
+    windows.Form1->show();
+    windows.Form1->resize(800, 600);
+    QApplication::processEvents();
+    TextWindow& memo = *windows.Form1->MemArbeitsfenster;
+    auto start = Clock::now();
+    memo.loadBytes(bytes);
+    while (memo.isLoading()) QApplication::processEvents(QEventLoop::AllEvents);
+    QApplication::processEvents();
+    run.openSeconds = secondsSince(start);
+    start = Clock::now();
+    sendKey(memo, Qt::Key_A, QStringLiteral("a"));
+    run.keySeconds = secondsSince(start);
+    start = Clock::now();
+    const std::string text = memo.text();
+    file.write(text.data(), static_cast<qint64>(text.size()));
+    file.close();
+    run.saveSeconds = secondsSince(start);
+    if (text.size() < bytes.size()) {
+        run.printedPages = -1;
+    } else if (print) {
+        start = Clock::now();
+        printing::print(*windows.Form1);
+        run.printSeconds = secondsSince(start);
+        run.printedPages = platform.jobs();
+    }
+    return run;
+}
+
 // Opens, types into and saves a document of the given size ("korvex-print":
 // and prints it), then writes the peak resident memory in kilobytes, the
 // seconds each step took and the number of pages printed.
 int memoryChild(const std::string& kind, size_t megabytes, int corpus) {
     const std::string bytes = corpusBytes(corpus, megabytes);
-    double open = 0;
-    double key = 0;
-    double save = 0;
-    double print = 0;
-    int pages = 0;
     QTemporaryDir dir;
     QFile file(dir.filePath(QStringLiteral("saved.txt")));
     if (!file.open(QIODevice::WriteOnly)) return 1;
-    if (kind == "plain") {
-        QPlainTextEdit plain;
-        QFont font(QStringLiteral("Liberation Mono"));
-        font.setPixelSize(13);
-        plain.setFont(font);
-        plain.show();
-        plain.resize(798, 451);  // the text window's size in the program's window of 800 x 600
-        QApplication::processEvents();
-        auto start = Clock::now();
-        plain.setPlainText(documentTextFromBytes(bytes));
-        QApplication::processEvents();
-        open = secondsSince(start);
-        start = Clock::now();
-        sendKey(plain, Qt::Key_A, QStringLiteral("a"));
-        key = secondsSince(start);
-        start = Clock::now();
-        const QByteArray saved = plain.toPlainText().toLatin1();
-        file.write(saved);
-        file.close();
-        save = secondsSince(start);
-    } else {
-        QDir::setCurrent(dir.path());
-        QDir(dir.path()).mkdir(QStringLiteral("printed"));
-        PdfFilePlatform platform(dir.filePath(QStringLiteral("printed/page.pdf")));
-        WindowSet windows = createWindowSet(platform);
-        windows.Form1->show();
-        windows.Form1->resize(800, 600);
-        QApplication::processEvents();
-        TextWindow& memo = *windows.Form1->MemArbeitsfenster;
-        auto start = Clock::now();
-        memo.loadBytes(bytes);
-        while (memo.isLoading()) QApplication::processEvents(QEventLoop::AllEvents);
-        QApplication::processEvents();
-        open = secondsSince(start);
-        start = Clock::now();
-        sendKey(memo, Qt::Key_A, QStringLiteral("a"));
-        key = secondsSince(start);
-        start = Clock::now();
-        const std::string text = memo.text();
-        file.write(text.data(), static_cast<qint64>(text.size()));
-        file.close();
-        save = secondsSince(start);
-        if (text.size() < bytes.size()) return 1;
-        if (kind == "korvex-print") {
-            start = Clock::now();
-            printing::print(*windows.Form1);
-            print = secondsSince(start);
-            pages = platform.jobs();
-        }
-    }
-    std::printf("%ld %.6f %.6f %.6f %.6f %d\n", peakResidentKilobytes(), open, key, save, print, pages);
+    const ChildRun run = kind == "plain" ? plainChildRun(bytes, file)
+                                         : korvexChildRun(bytes, file, QDir(dir.path()), kind == "korvex-print");
+    if (run.printedPages < 0) return 1;
+    std::printf("%ld %.6f %.6f %.6f %.6f %d\n", peakResidentKilobytes(), run.openSeconds, run.keySeconds,
+                run.saveSeconds, run.printSeconds, run.printedPages);
     return 0;
 }
 

@@ -1,5 +1,8 @@
 #include "app/linebreaks.h"
 
+#include <algorithm>
+#include <optional>
+
 #include "base/cp1252.h"
 
 namespace korvex {
@@ -41,9 +44,6 @@ Class classOf(char16_t c) {
     }
     return AL;
 }
-
-// The non-breaking space is not among them: Qt lays it out like a letter.
-bool isWhiteSpace(char16_t c) { return c == 0x20 || c == 0x09 || c == 0x0B || c == 0x0C; }
 
 // A direct break between two classes with no space between them: the "DB"
 // entries of the pair table (after a hyphen or a breaking mark also "HH",
@@ -122,7 +122,7 @@ const std::array<SlotInfo, 256> kInfo = [] {
         slot.cls = classOf(c);
         slot.part = number::partOf(slot.cls, c);
         int flags = 0;
-        if (isWhiteSpace(c)) flags |= LineBreaks::WhiteSpace;
+        if (LineBreaks::isWhiteSpace(c)) flags |= LineBreaks::WhiteSpace;
         if (c == 0x09) flags |= LineBreaks::Tab | LineBreaks::Uneven;
         if (c == 0x0C) flags |= LineBreaks::Uneven;
         slot.flags = static_cast<LineBreaks::Flag>(flags);
@@ -130,79 +130,79 @@ const std::array<SlotInfo, 256> kInfo = [] {
     return info;
 }();
 
+static_assert(LineBreaks::State::kStart == BK);
+
 // Walks the text once, as Qt's line breaker does, keeping what it needs of
-// the past: the class before (spaces aside) and the number being read.
+// the past in its state: the class before (spaces aside) and the number being read.
 class Breaker {
 public:
-    explicit Breaker(LineBreaks::Flag* flags) : flags_(flags) {}
+    Breaker(LineBreaks::Flag* flags, const LineBreaks::State& state) : flags_(flags), state_(state) {}
+
+    const LineBreaks::State& state() const { return state_; }
 
     // Most characters change nothing: a space, or a letter after a letter outside a number.
     bool passes(const SlotInfo& info) {
-        if (info.cls == SP && last_ != BK) {
-            last_ = SP;
-            inWord_ = false;
+        if (info.cls == SP && state_.last != BK) {
+            state_.last = SP;
+            state_.inWord = false;
             return true;
         }
-        return inWord_ && info.cls == AL && info.part == number::None;
+        return state_.inWord && info.cls == AL && info.part == number::None;
     }
 
     void take(int pos, const SlotInfo& info) {
         const Class next = info.cls;
         // A space, and a control after a character, leave the class before as it is.
-        const bool keepsClass = next == SP || (next == CM && last_ != SP);
-        if (last_ == BK) {  // the text's start, or after a hard break character
-            cls_ = next == CM ? AL : next;
+        const bool keepsClass = next == SP || (next == CM && state_.last != SP);
+        if (state_.last == BK) {  // the text's start, or after a hard break character
+            state_.cls = next == CM ? AL : next;
         } else if (next == BK) {
-            cls_ = BK;
+            state_.cls = BK;
         } else if (!keepsClass) {
             readNumber(pos, info.part);
-            const Class before = cls_ == CM ? AL : cls_;
-            if (last_ != SP && kDirectBreaks[before][next]) {
+            const Class before = state_.cls == CM ? AL : static_cast<Class>(state_.cls);
+            if (state_.last != SP && kDirectBreaks[before][next]) {
                 flags_[pos] = static_cast<LineBreaks::Flag>(flags_[pos] | LineBreaks::BreakBefore);
             }
-            cls_ = next;
+            state_.cls = next;
         }
-        last_ = next;
-        inWord_ = last_ == AL && cls_ == AL && numberPart_ == number::None;
+        state_.last = next;
+        state_.inWord = state_.last == AL && state_.cls == AL && state_.numberPart == number::None;
     }
 
     void finish(int length) {
-        if (number::kSteps[numberPart_][number::None] == number::End) keepWhole(length);
+        if (number::kSteps[state_.numberPart][number::None] == number::End) keepWhole(length);
         if (length > 0) clearBreak(0);
     }
 
 private:
     void readNumber(int pos, number::Part part) {
-        switch (number::kSteps[numberPart_][part]) {
+        switch (number::kSteps[state_.numberPart][part]) {
             case number::End:
                 keepWhole(pos);
-                numberPart_ = number::None;
+                state_.numberPart = number::None;
                 break;
-            case number::Reset: numberPart_ = number::None; break;
+            case number::Reset: state_.numberPart = number::None; break;
             case number::Start:
-                numberStart_ = pos;
-                numberPart_ = part;
+                state_.numberStart = pos;
+                state_.numberPart = part;
                 break;
-            case number::Continue: numberPart_ = part; break;
+            case number::Continue: state_.numberPart = part; break;
         }
     }
 
     // No break inside the number that ends before `end`.
     void keepWhole(int end) {
-        for (int j = numberStart_ + 1; j < end; ++j) {
+        for (int j = state_.numberStart + 1; j < end; ++j) {
             clearBreak(j);
         }
     }
 
     void clearBreak(int pos) { flags_[pos] = static_cast<LineBreaks::Flag>(flags_[pos] & ~LineBreaks::BreakBefore); }
 
-    // Not a byte array: stores to it cannot touch the state above, which stays in registers.
+    // Not a byte array: stores to it cannot touch the state, which stays in registers.
     LineBreaks::Flag* flags_;
-    Class last_ = BK;
-    Class cls_ = BK;
-    int numberStart_ = 0;
-    number::Part numberPart_ = number::None;
-    bool inWord_ = false;  // after a letter outside a number: a letter changes nothing
+    LineBreaks::State state_;
 };
 
 }  // namespace
@@ -235,7 +235,8 @@ const std::vector<SlotInfo> kCharInfo = [] {
 bool LineBreaks::find(QStringView text, std::vector<Flag>& flags) {
     const int length = static_cast<int>(text.size());
     flags.resize(static_cast<size_t>(length));
-    Breaker breaker(flags.data());
+    State state;
+    Breaker breaker(flags.data(), state);
     const char16_t* chars = text.utf16();
     const SlotInfo* table = kCharInfo.data();
     for (int pos = 0; pos < length; ++pos) {
@@ -247,6 +248,91 @@ bool LineBreaks::find(QStringView text, std::vector<Flag>& flags) {
     }
     breaker.finish(length);
     return true;
+}
+
+void LineBreaks::start(QStringView text) {
+    text_ = text.utf16();
+    length_ = static_cast<int>(text.size());
+    flags_.resize(static_cast<size_t>(length_));
+    done_ = 0;
+    state_ = State();
+    gaps_.clear();
+    lastGapEnd_ = 0;
+}
+
+// Walks [from, to) on from `state`; the text must be valid there.
+void LineBreaks::walk(State& state, int from, int to) {
+    Breaker breaker(flags_.data(), state);
+    const SlotInfo* table = kCharInfo.data();
+    for (int pos = from; pos < to; ++pos) {
+        const SlotInfo& info = table[text_[pos]];
+        flags_[static_cast<size_t>(pos)] = info.flags;
+        if (!breaker.passes(info)) breaker.take(pos, info);
+    }
+    if (to == length_) breaker.finish(length_);
+    state = breaker.state();
+}
+
+void LineBreaks::make(int pos) {
+    if (pos >= done_) {
+        // A bit ahead at once, and on until no number is open: a number's end
+        // may take back break chances inside it.
+        int to = std::min(length_, std::max(pos + 1, done_ + 8));
+        walk(state_, done_, to);
+        while (to < length_ && state_.numberPart != number::None) {
+            walk(state_, to, to + 1);
+            ++to;
+        }
+        done_ = to;
+        return;
+    }
+    for (size_t gap = gaps_.size(); gap-- > 0;) {
+        if (pos >= gaps_[gap].from && pos < gaps_[gap].to) return fill(gap);
+    }
+}
+
+void LineBreaks::fill(size_t gap) {
+    State state = gaps_[gap].state;
+    walk(state, gaps_[gap].from, gaps_[gap].to);
+    gaps_.erase(gaps_.begin() + static_cast<std::ptrdiff_t>(gap));
+    lastGapEnd_ = gaps_.empty() ? 0 : gaps_.back().to;
+}
+
+namespace {
+
+// A letter outside numbers.
+bool isPlainLetter(char16_t c) { return c < 0x2200 && kCharInfo[c].cls == AL && kCharInfo[c].part == number::None; }
+
+// The walker's state after a space at `pos - 1` when it does not depend on
+// what came before: after two letters outside numbers, or those and one more
+// character that ends no number and breaks no line (a stop, a comma, a quote, a
+// closing bracket, a control).
+std::optional<LineBreaks::State> stateAfterSpace(const char16_t* text, int from, int pos) {
+    if (pos - 3 < from || text[pos - 1] != u' ') return std::nullopt;
+    const char16_t c = text[pos - 2];
+    if (isPlainLetter(c) && isPlainLetter(text[pos - 3])) return LineBreaks::State{SP, AL, number::None, false, 0};
+    if (pos - 4 < from || !isPlainLetter(text[pos - 3]) || !isPlainLetter(text[pos - 4])) return std::nullopt;
+    if (c >= 0x2200) return std::nullopt;
+    const SlotInfo& info = kCharInfo[c];
+    const bool endsNoNumber = info.part == number::None || info.part == number::Stop || info.part == number::Closing;
+    if (info.cls == kClasses || info.cls == SP || info.cls == BK || !endsNoNumber) return std::nullopt;
+    return LineBreaks::State{SP, static_cast<uint8_t>(info.cls == CM ? AL : info.cls), number::None, false, 0};
+}
+
+}  // namespace
+
+void LineBreaks::skipTo(int pos) {
+    if (state_.numberPart != number::None) return;  // the number's end may still take back chances
+    constexpr int kLookBack = 64;                   // a place to go on from is near; else the walk goes on
+    for (int restart = pos; restart > std::max(done_, pos - kLookBack); --restart) {
+        if (const auto state = stateAfterSpace(text_, done_, restart)) {
+            gaps_.push_back({done_, restart, state_});
+            lastGapEnd_ = restart;
+            state_ = *state;
+            done_ = restart;
+            return;
+        }
+    }
 }
 
 }  // namespace korvex

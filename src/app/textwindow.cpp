@@ -12,8 +12,6 @@
 #include <QTextCursor>
 #include <QTextLayout>
 #include <algorithm>
-#include <climits>
-#include <optional>
 
 #include "app/displaylinelayout.h"
 #include "base/kxerror.h"
@@ -79,20 +77,14 @@ std::string TextWindow::text() const { return bytesFromDocumentText(rawText()); 
 
 QString TextWindow::rawText() const {
     if (!isLoading()) return document()->toRawText();
-    return document()->toRawText().append(QStringView(pendingText_).sliced(loadFrom_));
+    return document()->toRawText().append(QStringView(pending()).sliced(loadFrom_));
 }
 
 bool TextWindow::isDocumentEmpty() const { return document()->characterCount() == document()->blockCount(); }
 
 long long TextWindow::characterCount() const {
-    const long long toCome = static_cast<long long>(pendingText_.size() - loadFrom_) - pendingBreaks_;
+    const long long toCome = static_cast<long long>(pending().size() - loadFrom_) - pendingBreaks_;
     return static_cast<long long>(document()->characterCount()) - document()->blockCount() + toCome;
-}
-
-void TextWindow::loadBytes(std::string_view fileBytes) {
-    size_t lines = 0;
-    const QString newText = rawTextFromFileBytes(fileBytes, lines);
-    loadRawText(newText, lines);
 }
 
 namespace {
@@ -121,7 +113,45 @@ qsizetype pieceEnd(const QString& text, qsizetype from, qsizetype size) {
     return end < 0 ? text.size() : end;
 }
 
+// Where the first line break at or after `from` starts (the end if none).
+size_t breakFrom(std::string_view bytes, size_t from) {
+    from = from > 0 ? from - 1 : 0;  // a CR just before belongs to the break
+    const size_t end = std::min(bytes.find('\r', from), bytes.find('\n', from));
+    return std::min(end, bytes.size());
+}
+
 }  // namespace
+
+void TextWindow::loadBytes(std::string_view fileBytes) {
+    const std::string_view bytes = fileBytes.substr(0, fileBytes.find('\0'));
+    // A big text's rest is converted only once the first screen shows (the
+    // checks need its shape), unless it may equal the window's text.
+    const size_t firstEnd = breakFrom(bytes, static_cast<size_t>(kFirstPiece));
+    if (firstEnd < bytes.size()) {
+        const TextShape shape = measureFileText(bytes);
+        if (shape.characters != document()->characterCount() - 1 + (pending().size() - loadFrom_)) {
+            TextShape firstShape;
+            load(rawTextFromFileBytes(bytes.substr(0, firstEnd), firstShape), shape, bytes.substr(firstEnd));
+            return;
+        }
+    }
+    TextShape shape;
+    const QString newText = rawTextFromFileBytes(bytes, shape);
+    load(newText, shape, {});
+}
+
+const QString& TextWindow::pending() const {
+    if (!pendingBytes_.empty()) {  // converted in place, after what is converted already
+        const qsizetype converted = pendingText_.size();
+        pendingText_.resize(converted + static_cast<qsizetype>(pendingBytes_.size()));
+        const TextShape shape = writeFileText(pendingBytes_,
+                                              reinterpret_cast<char16_t*>(pendingText_.data()) + converted);
+        pendingText_.truncate(converted + shape.characters);
+        pendingBytes_.clear();
+        pendingBytes_.shrink_to_fit();
+    }
+    return pendingText_;
+}
 
 // While a text is loading: lets scrolling and moving about the text window
 // through, but first brings the rest of the text in before any event that
@@ -167,27 +197,32 @@ private:
 };
 
 void TextWindow::loadRawText(const QString& newText, size_t lines) {
+    load(newText, {lines, longestLine(newText), newText.size()}, {});
+}
+
+void TextWindow::load(const QString& newText, TextShape shape, std::string_view restBytes) {
     // Stored, every break but the last block's end takes two bytes.
-    const size_t storedBytes = static_cast<size_t>(newText.size()) + lines - 1;
-    if (storedBytes > kCapacity || lines > kMaxLines || longestLine(newText) > kMaxLineLength) {
+    const size_t storedBytes = static_cast<size_t>(shape.characters) + shape.lines - 1;
+    if (storedBytes > kCapacity || shape.lines > kMaxLines || shape.longest > kMaxLineLength) {
         throw KxError("Text überschreitet Memo-Kapazität");
     }
     // The whole-text comparison copies the document; texts of different length differ anyway.
-    const qsizetype length = document()->characterCount() - 1 + (pendingText_.size() - loadFrom_);
-    if (newText.size() == length && newText == rawText()) return;
+    const qsizetype length = document()->characterCount() - 1 + (pending().size() - loadFrom_);
+    if (restBytes.empty() && newText.size() == length && newText == rawText()) return;
     stopLoading();
     ProgramEdit edit(*this);
     const qsizetype firstEnd = pieceEnd(newText, 0, kFirstPiece);
     layout_->expectText(QStringView(newText).first(firstEnd));
     const auto forget = qScopeGuard([this] { layout_->forgetExpected(); });
     setPlainText(firstEnd == newText.size() ? newText : newText.first(firstEnd));
-    if (firstEnd == newText.size()) return;
+    if (firstEnd == newText.size() && restBytes.empty()) return;
     pendingText_ = newText;
+    pendingBytes_ = restBytes;
     loadFrom_ = firstEnd;
-    pendingBreaks_ = static_cast<qsizetype>(lines) - document()->blockCount();
+    pendingBreaks_ = static_cast<qsizetype>(shape.lines) - document()->blockCount();
     // The header is looked for among the first display lines: they are all in before this returns.
     while (isLoading() && shownLineCount() <= kFirstScreenLines)
-        appendPendingUpTo(pieceEnd(pendingText_, loadFrom_, kPiece));
+        appendPendingUpTo(pieceEnd(pending(), loadFrom_, kPiece));
     if (!isLoading()) return;
     loadGate_ = std::make_unique<LoadGate>(*this);
     loadTimer_.start();
@@ -200,9 +235,9 @@ void TextWindow::appendPendingUpTo(qsizetype end) {
     QTextCursor cursor(document());
     cursor.movePosition(QTextCursor::End);
     const int blocks = document()->blockCount();
-    const QStringView piece = QStringView(pendingText_).sliced(loadFrom_, end - loadFrom_);
+    const QStringView piece = QStringView(pending()).sliced(loadFrom_, end - loadFrom_);
     layout_->expectAppend(piece);
-    cursor.insertText(piece.toString());
+    cursor.insertText(QString::fromRawData(piece.data(), piece.size()));  // copied into the document, not before
     document()->setUndoRedoEnabled(undo);
     pendingBreaks_ -= document()->blockCount() - blocks;
     loadFrom_ = end;
@@ -210,11 +245,11 @@ void TextWindow::appendPendingUpTo(qsizetype end) {
 }
 
 void TextWindow::loadNextPiece() {
-    if (isLoading()) appendPendingUpTo(pieceEnd(pendingText_, loadFrom_, kPiece));
+    if (isLoading()) appendPendingUpTo(pieceEnd(pending(), loadFrom_, kPiece));
 }
 
 void TextWindow::finishLoading() {
-    if (isLoading()) appendPendingUpTo(pendingText_.size());
+    if (isLoading()) appendPendingUpTo(pending().size());
 }
 
 void TextWindow::stopLoading() {
@@ -222,6 +257,8 @@ void TextWindow::stopLoading() {
     // The gate may be filtering the event that brought the rest in: it goes when that is done.
     if (loadGate_) loadGate_.release()->deleteLater();
     pendingText_.clear();
+    pendingBytes_.clear();
+    pendingBytes_.shrink_to_fit();
     loadFrom_ = 0;
     pendingBreaks_ = 0;
 }
@@ -241,11 +278,6 @@ void TextWindow::replaceSelection(std::string_view bytes) {
     QTextCursor cursor = textCursor();
     cursor.insertText(text);
     setTextCursor(cursor);
-}
-
-long long TextWindow::selectionStartOffset() const {
-    const int position = textCursor().selectionStart();
-    return static_cast<long long>(position) + document()->findBlock(position).blockNumber();
 }
 
 TextWindow::CaretPlace TextWindow::caretPlace() const {

@@ -10,6 +10,7 @@
 #include "base/linelist.h"
 #include "base/textforms.h"
 #include "platform/platform.h"
+#include "widgets/qtconvert.h"
 
 namespace korvex {
 
@@ -41,6 +42,10 @@ public:
     // on one of tens of millions of characters: longer lines are refused too.
     static constexpr qsizetype kMaxLineLength = qsizetype{64} * 1024;
 
+    // What the capacity checks look at: hard lines, the longest one's length
+    // and the characters of the raw text (block separators included).
+    using TextShape = FileTextShape;
+
     explicit TextWindow(QWidget* parent = nullptr);
     ~TextWindow() override;
 
@@ -61,7 +66,7 @@ public:
     // or close first brings the rest in, so edits wait for the whole text,
     // and so does everything that reads or changes the whole text.
     void loadRawText(const QString& newText, size_t lines);
-    bool isLoading() const { return loadFrom_ < pendingText_.size(); }
+    bool isLoading() const { return loadFrom_ < pendingText_.size() || !pendingBytes_.empty(); }
     // Brings in the rest of a text being loaded, at once.
     void finishLoading();
 
@@ -72,8 +77,6 @@ public:
     // Puts bytes in place of the selection (at the caret when nothing is selected).
     void replaceSelection(std::string_view bytes);
 
-    // The selection start counted with CR and LF as one character each.
-    long long selectionStartOffset() const;
     // The display line holding the selection start, and the column in it (both from 0).
     struct CaretPlace {
         int line;
@@ -118,6 +121,11 @@ private:
         int length;
     };
     LinePlace placeOfLine(int index) const;
+    // loadRawText for a text of the shape given, whose rest may still be
+    // file bytes (after `newText`, starting with a break).
+    void load(const QString& newText, TextShape shape, std::string_view restBytes);
+    // What is still to come of a text being loaded, the rest of its file bytes converted.
+    const QString& pending() const;
     void insertAt(int position, std::string_view bytes);
     void onContentsChange(int from, int removed, int added);
     // The document's raw text with what of a text being loaded is still to come.
@@ -130,8 +138,10 @@ private:
     DisplayLineLayout* layout_;
     ControlColours colours_;
     int programEdits_ = 0;
-    // A text being loaded in pieces: what of it is in the window ends before loadFrom_.
-    QString pendingText_;
+    // A text being loaded in pieces: what of it is in the window ends before
+    // loadFrom_; its file's bytes after pendingText_ are converted when needed.
+    mutable QString pendingText_;
+    mutable std::string pendingBytes_;
     qsizetype loadFrom_ = 0;
     qsizetype pendingBreaks_ = 0;  // block breaks in what is still to come
     QTimer loadTimer_;

@@ -7,7 +7,9 @@
 #include <QTextLayout>
 #include <QTextOption>
 #include <algorithm>
+#include <climits>
 #include <cmath>
+#include <cstring>
 
 #include "app/linebreaks.h"
 #include "base/cp1252.h"
@@ -60,10 +62,9 @@ public:
         bool found = false;
         while (pos_ < length_ && !found) {
             bearing_ = kUnset;
-            const uint8_t flags = flag(pos_);
-            if (flags & LineBreaks::Tab) {
+            if (text_[pos_] == u'\t') {
                 found = addTab();
-            } else if (flags & LineBreaks::WhiteSpace) {
+            } else if (isWhite(pos_)) {
                 found = addSpaces();
             } else {
                 found = addRun();
@@ -85,7 +86,9 @@ public:
 private:
     static constexpr int64_t kUnset = 1;  // right bearings that count are never positive
 
-    uint8_t flag(int pos) const { return model_.flags_[static_cast<size_t>(pos)]; }
+    bool isWhite(int pos) const { return LineBreaks::isWhiteSpace(text_[pos]); }
+    // A run ends before `pos`: at white space or a break chance.
+    bool runEndsBefore(int pos) const { return isWhite(pos) || (model_.breaks_.at(pos) & LineBreaks::BreakBefore); }
     int slot(int pos) const { return LineBreaks::slotOf(text_[pos]); }
     int64_t overhang(int pos) const { return model_.overhang_[static_cast<size_t>(slot(pos))]; }
 
@@ -104,11 +107,8 @@ private:
     bool addTab() {
         afterSpace_ = true;
         if (fullOtherwiseExtend()) return true;
-        // Qt divides in fixed point, rounding, and then cuts off to whole stops.
         const int64_t x = lineWidth_ + runWidth_ + spaceWidth_;
-        const int64_t stop = model_.tabStop_;
-        const int64_t stops = ((x * 64 + stop / 2) / stop) >> 6;
-        spaceWidth_ += (stops + 1) * stop - x;
+        spaceWidth_ += model_.afterUneven(u'\t', x) - x;
         ++spaceLength_;
         ++pos_;
         return fullOtherwiseExtend();
@@ -116,7 +116,7 @@ private:
 
     bool addSpaces() {
         afterSpace_ = true;
-        while (pos_ < length_ && (flag(pos_) & (LineBreaks::WhiteSpace | LineBreaks::Tab)) == LineBreaks::WhiteSpace) {
+        while (pos_ < length_ && isWhite(pos_) && text_[pos_] != u'\t') {
             spaceWidth_ += model_.advance_[static_cast<size_t>(slot(pos_))];
             ++spaceLength_;
             ++pos_;
@@ -130,27 +130,51 @@ private:
 
     // Runs within the width less the largest overhang fit whatever their
     // bearing: takes them at once, up to the last run end in reach, instead
-    // of run by run (tabs and form feeds aside). True when the rest fits whole.
+    // of run by run. True when the rest fits whole.
     bool jumpAhead() {
-        const int64_t reach = std::min<int64_t>(length_ - pos_,
-                                                (width_ - model_.minimumBearing_) / model_.evenAdvance_);
-        if (reach <= 0) return false;
-        const int limit = pos_ + static_cast<int>(reach);
-        for (int i = pos_; i < limit; ++i) {
-            if (flag(i) & LineBreaks::Uneven) return false;
-        }
-        if (limit == length_) return true;
-        for (int end = limit; end > pos_; --end) {
-            if (!(flag(end - 1) & LineBreaks::WhiteSpace) &&
-                (flag(end) & (LineBreaks::WhiteSpace | LineBreaks::BreakBefore))) {
+        const Reach reach = reachFrom(pos_);
+        if (reach.limit == length_) return true;
+        if (reach.limit <= pos_) return false;
+        // The break chance sought is near the limit, most often at the last space:
+        // no need to know the chances before it.
+        model_.breaks_.skipTo(reach.limit);
+        for (int end = reach.limit; end > pos_; --end) {
+            if (!isWhite(end - 1) && runEndsBefore(end)) {
+                const Reach upToEnd = end >= reach.evenFrom ? reach : reachFrom(pos_, end);
                 lineLength_ = end - pos_;
-                lineWidth_ = static_cast<int64_t>(lineLength_) * model_.evenAdvance_;
+                lineWidth_ = upToEnd.evenX + static_cast<int64_t>(end - upToEnd.evenFrom) * model_.evenAdvance_;
                 pos_ = end;
                 afterSpace_ = false;
                 return false;
             }
         }
         return false;
+    }
+
+    // How far from `from` the characters fit in the width less the largest
+    // overhang (no further than `stop`): before `limit`, the last tab or form
+    // feed before it ending at `evenFrom`, where the line is `evenX` wide.
+    struct Reach {
+        int limit;
+        int evenFrom;
+        int64_t evenX;
+    };
+    Reach reachFrom(int from, int stop = INT_MAX) const {
+        const int64_t budget = width_ - model_.minimumBearing_;
+        const int64_t advance = model_.evenAdvance_;
+        stop = std::min(stop, length_);
+        int64_t x = 0;
+        for (int p = from;;) {
+            const int uneven = std::min(stop, model_.nextUneven(p));
+            const int64_t fit = std::max<int64_t>(0, (budget - x) / advance);
+            if (uneven - p > fit) return {p + static_cast<int>(fit), p, x};
+            if (uneven == stop) return {stop, p, x};
+            const int64_t after = x + (uneven - p) * advance;
+            const int64_t next = model_.afterUneven(text_[uneven], after);
+            if (next > budget) return {uneven, p, x};
+            x = next;
+            p = uneven + 1;
+        }
     }
 
     bool overflow() {
@@ -162,13 +186,13 @@ private:
         afterSpace_ = false;
         // The glyph Qt remembers as the one before the run; after a tab, an item of its own, it
         // picks the run's first.
-        const int before = pos_ == 0 ? -1 : (flag(pos_ - 1) & LineBreaks::Tab) ? pos_ : pos_ - 1;
+        const int before = pos_ == 0 ? -1 : text_[pos_ - 1] == u'\t' ? pos_ : pos_ - 1;
         bool chance = false;
         do {
             runWidth_ += model_.advance_[static_cast<size_t>(slot(pos_))];
             ++runLength_;
             ++pos_;
-            if (pos_ >= length_ || (flag(pos_) & (LineBreaks::WhiteSpace | LineBreaks::BreakBefore))) {
+            if (pos_ >= length_ || runEndsBefore(pos_)) {
                 chance = true;
                 break;
             }
@@ -241,9 +265,9 @@ std::optional<WrapModel> WrapModel::forFont(const QFont& font, const QTextOption
 
 template <class Take>
 bool WrapModel::forEachLineStart(QStringView text, int width, Take take) const {
-    if (text.size() > kLongestModelledLine || text.contains(QChar(kSoftHyphen)) || !LineBreaks::find(text, flags_)) {
-        return false;
-    }
+    if (text.size() > kLongestModelledLine || !scan(text)) return false;
+    text_ = text;
+    breaks_.start(text);
     const int length = static_cast<int>(text.size());
     take(0);
     for (int from = 0;;) {
@@ -258,6 +282,80 @@ int WrapModel::lineEnd(QStringView text, int from, int width, bool anywhere) con
     const int next = fill.end(from);
     if (!anywhere && fill.overflows()) return lineEnd(text, from, width, true);
     return next;
+}
+
+int64_t WrapModel::afterUneven(char16_t c, int64_t x) const {
+    if (c != u'\t') return x + advance_[static_cast<size_t>(LineBreaks::slotOf(c))];
+    // Qt divides in fixed point, rounding, and then cuts off to whole stops.
+    const int64_t stop = tabStop_;
+    const int64_t stops = ((x * 64 + stop / 2) / stop) >> 6;
+    return (stops + 1) * stop;
+}
+
+namespace {
+
+// True when none of the 16 characters needs a closer look: four at a time,
+// each 16-bit lane tested for 0x20 <= c < 0x7F by the carries of two sums.
+bool allPrintableAscii(const char16_t* chars) {
+    constexpr uint64_t kHigh = 0x8000'8000'8000'8000;
+    constexpr uint64_t kLow = 0x7FFF'7FFF'7FFF'7FFF;
+    uint64_t bad = 0;
+    for (int i = 0; i < 16; i += 4) {
+        uint64_t four = 0;
+        std::memcpy(&four, chars + i, sizeof four);
+        const uint64_t low = four & kLow;
+        bad |= four | ~(low + 0x7FE0'7FE0'7FE0'7FE0) | (low + 0x7F81'7F81'7F81'7F81);
+    }
+    return (bad & kHigh) == 0;
+}
+
+}  // namespace
+
+namespace {
+
+// What the scan needs to know of a character: nothing, that it is a tab or
+// form feed, or that the model does not follow it.
+enum Kind : uint8_t { Plain = 0, UnevenKind = 1, Unfollowed = 2 };
+
+const std::array<uint8_t, 0x2200> kKinds = [] {
+    std::array<uint8_t, 0x2200> kinds{};
+    for (size_t c = 0; c < kinds.size(); ++c) {
+        const auto u = static_cast<char16_t>(c);
+        kinds[c] = u == u'\t' || u == 0x0C                         ? UnevenKind
+                   : u == kSoftHyphen || LineBreaks::slotOf(u) < 0 ? Unfollowed
+                                                                   : Plain;
+    }
+    return kinds;
+}();
+
+uint8_t kindOf(char16_t c) { return c < kKinds.size() ? kKinds[c] : Unfollowed; }
+
+}  // namespace
+
+bool WrapModel::scan(QStringView text) const {
+    uneven_.clear();
+    const char16_t* const chars = text.utf16();
+    const int length = static_cast<int>(text.size());
+    // Sixteen characters at a time, most of them printable ASCII; the rest without branches.
+    const auto noteAll = [this, chars](int from, int to) {
+        uint8_t kinds = Plain;
+        for (int i = from; i < to; ++i) kinds |= kindOf(chars[i]);
+        if (kinds & Unfollowed) return false;
+        for (int i = from; kinds != Plain && i < to; ++i) {
+            if (kindOf(chars[i]) == UnevenKind) uneven_.push_back(i);
+        }
+        return true;
+    };
+    int pos = 0;
+    for (; pos + 16 <= length; pos += 16) {
+        if (!allPrintableAscii(chars + pos) && !noteAll(pos, pos + 16)) return false;
+    }
+    return noteAll(pos, length);
+}
+
+int WrapModel::nextUneven(int from) const {
+    const auto next = std::lower_bound(uneven_.begin(), uneven_.end(), from);
+    return next == uneven_.end() ? static_cast<int>(text_.size()) : *next;
 }
 
 int WrapModel::lineCount(QStringView text, int width) const {

@@ -21,7 +21,11 @@ namespace korvex {
 // run follows them and hang at the line's end, a tab reaches the next tab
 // stop, a run's last right bearing counts only near the edge, and a first run too
 // long for the line makes the whole line be filled again breaking anywhere.
-// Guarded by WrapModelTest (the oracle tests against Qt's own layout).
+// What surely fits (tabs included) is taken at once, and break chances are
+// found only near each line's end, so a line costs little more than a look
+// at its end. Guarded by WrapModelTest.LineStartsAreQtsForEveryCharacterAnd-
+// GermanText (the oracle against Qt's own layout) and MainWindowTest.Display-
+// LineCountsEqualQtLayoutOfEveryBlock.
 class WrapModel {
 public:
     // A model for the font and text option, or nothing when the font is not
@@ -41,6 +45,13 @@ private:
     template <class Take>
     bool forEachLineStart(QStringView text, int width, Take take) const;
     int lineEnd(QStringView text, int from, int width, bool anywhere) const;
+    // True when the model follows every character of `text` (any a document
+    // can hold but the soft hyphen); notes where its tabs and form feeds are.
+    bool scan(QStringView text) const;
+    // The first tab or form feed at or after `from` in the text being laid out (its length if none).
+    int nextUneven(int from) const;
+    // Where a line `x` wide ends after the tab or form feed `c`.
+    int64_t afterUneven(char16_t c, int64_t x) const;
 
     // Per Windows-1252 byte, in 1/64 pixel as Qt keeps lengths.
     std::array<int, 256> advance_{};   // as the layout adds it (0 for characters it does not print)
@@ -48,7 +59,10 @@ private:
     int minimumBearing_ = 0;           // the font's largest overhang, as a positive number
     int evenAdvance_ = 0;              // every character's advance but a tab's and a form feed's, if they agree
     int tabStop_ = 0;
-    mutable std::vector<LineBreaks::Flag> flags_;  // the break flags of the text being laid out
+    // The text being laid out: its break flags, and where its tabs and form feeds are.
+    mutable QStringView text_;
+    mutable LineBreaks breaks_;
+    mutable std::vector<int> uneven_;
 };
 
 }  // namespace korvex

@@ -4,6 +4,8 @@
 #include <QPalette>
 #include <algorithm>
 #include <array>
+#include <cstdint>
+#include <cstring>
 
 #include "base/cp1252.h"
 
@@ -44,9 +46,8 @@ QPalette::ColorRole roleOfSystemColour(int index) {
 
 // What becomes of the line breaks of the bytes.
 enum class BytesBreak {
-    Kept,                // CR and LF are characters like any other
-    CrLfToNewline,       // CR LF becomes '\n', a lone CR or LF stays a character
-    AnyToBlockSeparator  // CR LF, a lone CR and a lone LF each become U+2029
+    Kept,          // CR and LF are characters like any other
+    CrLfToNewline  // CR LF becomes '\n', a lone CR or LF stays a character
 };
 
 // The one way from Windows-1252 bytes to UTF-16; `breaks` counts the breaks
@@ -62,8 +63,8 @@ QString decode(std::string_view bytes, size_t& breaks) {
         const auto b = static_cast<unsigned char>(bytes[i]);
         if (mode != BytesBreak::Kept && (b == '\r' || b == '\n')) {
             const bool crLf = b == '\r' && i + 1 < size && bytes[i + 1] == '\n';
-            if (mode == BytesBreak::AnyToBlockSeparator || crLf) {
-                *out++ = mode == BytesBreak::AnyToBlockSeparator ? char16_t{QChar::ParagraphSeparator} : u'\n';
+            if (crLf) {
+                *out++ = u'\n';
                 ++breaks;
                 i += crLf ? 1 : 0;
                 continue;
@@ -73,6 +74,60 @@ QString decode(std::string_view bytes, size_t& breaks) {
     }
     text.truncate(out - begin);
     return text;
+}
+
+constexpr uint64_t kOnes = 0x0101'0101'0101'0101;
+constexpr uint64_t kHigh = 0x8080'8080'8080'8080;
+
+// The usual zero-byte test: a high bit in the result for a zero byte.
+uint64_t zeroBytes(uint64_t v) { return (v - kOnes) & ~v & kHigh; }
+
+// True when none of the 8 bytes is CR or LF.
+bool noBreakIn(uint64_t eight) { return (zeroBytes(eight ^ (kOnes * '\r')) | zeroBytes(eight ^ (kOnes * '\n'))) == 0; }
+
+// The one way from a file's bytes to a document's raw text: CR LF, a lone
+// CR and a lone LF each become a block separator. The text goes to `out`
+// when it is wanted; the walk tells its shape.
+template <bool kWrite>
+FileTextShape walkFileText(std::string_view bytes, char16_t* out) {
+    const std::array<char16_t, 256>& unicode = cp1252::unicodeTable();
+    FileTextShape shape;
+    qsizetype n = 0;  // characters so far
+    qsizetype lineStart = 0;
+    const size_t size = bytes.size();
+    for (size_t i = 0; i < size;) {
+        // Most of a text comes eight bytes at a time: widened as they are, or through the table.
+        uint64_t word = 0;
+        if (i + 8 <= size) std::memcpy(&word, bytes.data() + i, sizeof word);
+        if (i + 8 <= size && noBreakIn(word)) {
+            if constexpr (kWrite) {
+                std::array<unsigned char, 8> eight{};  // a copy of its own: the stores below cannot touch it
+                std::memcpy(eight.data(), &word, eight.size());
+                if (word & kHigh) {
+                    for (size_t k = 0; k < eight.size(); ++k) out[n + k] = unicode[eight[k]];
+                } else {
+                    for (size_t k = 0; k < eight.size(); ++k) out[n + k] = eight[k];
+                }
+            }
+            n += 8;
+            i += 8;
+            continue;
+        }
+        const auto b = static_cast<unsigned char>(bytes[i++]);
+        if (b == '\r' || b == '\n') {
+            shape.longest = std::max(shape.longest, n - lineStart);
+            if constexpr (kWrite) out[n] = QChar::ParagraphSeparator;
+            lineStart = ++n;
+            ++shape.lines;
+            if (b == '\r' && i < size && bytes[i] == '\n') ++i;
+        } else {
+            if constexpr (kWrite) out[n] = unicode[b];
+            ++n;
+        }
+    }
+    shape.longest = std::max(shape.longest, n - lineStart);
+    shape.characters = n;
+    return shape;
 }
 
 // The one way from UTF-16 to Windows-1252 bytes, sized exactly before it is written.
@@ -112,10 +167,14 @@ QString documentTextFromBytes(std::string_view bytes) {
     return decode<BytesBreak::CrLfToNewline>(bytes, breaks);
 }
 
-QString rawTextFromFileBytes(std::string_view fileBytes, size_t& lines) {
-    size_t breaks = 0;
-    QString text = decode<BytesBreak::AnyToBlockSeparator>(fileBytes.substr(0, fileBytes.find('\0')), breaks);
-    lines = breaks + 1;
+FileTextShape measureFileText(std::string_view bytes) { return walkFileText<false>(bytes, nullptr); }
+
+FileTextShape writeFileText(std::string_view bytes, char16_t* out) { return walkFileText<true>(bytes, out); }
+
+QString rawTextFromFileBytes(std::string_view bytes, FileTextShape& shape) {
+    QString text(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
+    shape = writeFileText(bytes, reinterpret_cast<char16_t*>(text.data()));
+    text.truncate(shape.characters);
     return text;
 }
 

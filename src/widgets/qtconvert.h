@@ -22,10 +22,22 @@ std::string bytesFromDocumentText(QStringView text);
 QString fromCp1252(std::string_view bytes);
 std::string toCp1252(QStringView text);
 
-// A file's bytes as the raw text of a Qt document (U+2029 between blocks):
-// the text ends at the first NUL; CR LF, a lone CR and a lone LF each break
-// the line. `lines` receives its number of hard lines.
-QString rawTextFromFileBytes(std::string_view fileBytes, size_t& lines);
+// What a file's text is as the raw text of a Qt document (U+2029 between
+// blocks): its hard lines, the longest one's length and its characters
+// (block separators included).
+struct FileTextShape {
+    size_t lines = 1;
+    qsizetype longest = 0;
+    qsizetype characters = 0;
+};
+
+// File bytes that hold no NUL (loading ends at the first) as that raw text:
+// CR LF, a lone CR and a lone LF each break the line. The text itself, only
+// its shape, or the text written to `out`, which has room for one character
+// per byte.
+QString rawTextFromFileBytes(std::string_view bytes, FileTextShape& shape);
+FileTextShape measureFileText(std::string_view bytes);
+FileTextShape writeFileText(std::string_view bytes, char16_t* out);
 
 // Replaces every character the code page cannot hold by '?' and every NUL,
 // at which loading stops, by a blank; line breaks stay. Returns true when

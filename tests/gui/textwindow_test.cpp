@@ -231,13 +231,15 @@ TEST_F(TextWindowTest, BigTextLoadsInPiecesAndAKeyWaitsForTheRest) {
     EXPECT_EQ(memo().text(), text);
     EXPECT_TRUE(form().isSaved());
 
-    memo().loadBytes("anders\r\n" + text);
+    // A first line of 43 characters puts a CR LF across the end of the first piece (256 KiB).
+    const std::string first = "anders" + std::string(37, 'n');
+    memo().loadBytes(first + "\r\n" + text);
     ASSERT_TRUE(memo().isLoading());
     memo().setFocus();
     setCaret(0);
     QTest::keyClick(&memo(), Qt::Key_X);
     EXPECT_FALSE(memo().isLoading());
-    EXPECT_EQ(memo().text(), "xanders\r\n" + text);
+    EXPECT_EQ(memo().text(), "x" + first + "\r\n" + text);
     EXPECT_EQ(memo().count(), 60'001);
     EXPECT_FALSE(form().isSaved());
 }
@@ -248,7 +250,10 @@ TEST_F(TextWindowTest, BigTextLoadsInPiecesAndAKeyWaitsForTheRest) {
 TEST_F(TextWindowTest, OverlongHardLineIsRefusedWithTheCapacityMessage) {
     memo().loadBytes("alt\r\n");
     const std::string longest(static_cast<size_t>(TextWindow::kMaxLineLength), 'a');
-    for (const std::string& text : {"x\r\n" + longest + "a", longest + "a\r\ny", longest + " a\r\n"}) {
+    std::string manyLines;  // more than the first piece before the long line
+    for (int i = 0; i < 80'000; ++i) manyLines += "ab\r\n";
+    for (const std::string& text :
+         {"x\r\n" + longest + "a", longest + "a\r\ny", longest + " a\r\n", manyLines + longest + "a"}) {
         try {
             memo().loadBytes(text);
             ADD_FAILURE() << "loaded a line of " << text.size() << " characters";

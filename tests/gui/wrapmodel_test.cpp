@@ -77,14 +77,32 @@ std::vector<int> qtLineStarts(const QString& text, const QFont& font, const QTex
     return starts;
 }
 
+// The flags of a text asked for here and there, skipping ahead as a line's
+// layout does: they must be the ones found for the whole text at once.
+void expectSameWhenAskedAlong(const QString& line, const std::vector<LineBreaks::Flag>& flags, std::mt19937& random) {
+    LineBreaks breaks;
+    breaks.start(line);
+    for (int pos = 0; pos < line.size(); ++pos) {
+        if (random() % 8 == 0) {
+            const int ahead = pos + static_cast<int>(random() % 120);
+            if (ahead < line.size()) breaks.skipTo(ahead);
+            pos = std::min(static_cast<int>(line.size()) - 1, std::max(pos, ahead - static_cast<int>(random() % 40)));
+        }
+        ASSERT_EQ(breaks.at(pos), flags[static_cast<size_t>(pos)]) << "at " << pos << ": " << shown(line);
+    }
+}
+
 // Inside a run of characters (no white space on either side) the model
-// breaks exactly where Qt's line breaker does.
+// breaks exactly where Qt's line breaker does, whether the flags are found
+// at once or as they are asked for.
 TEST(WrapModelTest, BreakChancesAreQtsOnEveryCharacter) {
     std::vector<QString> lines = randomLines(3000, 1);
     for (const QString& line : germanLines(200'000, 2)) lines.push_back(line);
     std::vector<LineBreaks::Flag> flags;
+    std::mt19937 random(5);
     for (const QString& line : lines) {
         ASSERT_TRUE(LineBreaks::find(line, flags)) << shown(line);
+        expectSameWhenAskedAlong(line, flags, random);
         QTextBoundaryFinder finder(QTextBoundaryFinder::Line, line);
         for (int pos = 1; pos < line.size(); ++pos) {
             if ((flags[static_cast<size_t>(pos - 1)] | flags[static_cast<size_t>(pos)]) & LineBreaks::WhiteSpace)

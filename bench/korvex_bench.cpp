@@ -22,7 +22,7 @@
 #include <string>
 #include <vector>
 
-#include "app/textwindow.h"
+#include "widgets/textwindow.h"
 #include "app/windowset.h"
 #include "corpus.h"
 #include "goaltable.h"

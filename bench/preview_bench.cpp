@@ -9,7 +9,7 @@
 #include <chrono>
 #include <cstdlib>
 
-#include "app/textwindow.h"
+#include "widgets/textwindow.h"
 #include "app/uKorvex21.h"
 #include "app/windowset.h"
 #include "corpus.h"

@@ -7,7 +7,7 @@
 #include <QTextStream>
 #include <QWidget>
 
-#include "app/textwindow.h"
+#include "widgets/textwindow.h"
 #include "app/windowset.h"
 #include "dialogs/uInfo.h"
 #include "dialogs/uKxMsgDlg.h"

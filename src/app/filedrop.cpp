@@ -6,7 +6,7 @@
 #include <QTimer>
 #include <QUrl>
 
-#include "app/textwindow.h"
+#include "widgets/textwindow.h"
 #include "app/uKorvex21.h"
 
 namespace korvex {

@@ -4,7 +4,7 @@
 #include <QTextCursor>
 #include <algorithm>
 
-#include "app/textwindow.h"
+#include "widgets/textwindow.h"
 #include "app/uKorvex21.h"
 #include "dialogs/uKxMsgDlg.h"
 #include "document/headerfield.h"

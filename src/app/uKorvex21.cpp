@@ -11,7 +11,7 @@
 #include <algorithm>
 #include <new>
 
-#include "app/textwindow.h"
+#include "widgets/textwindow.h"
 #include "base/kxerror.h"
 #include "dialogs/uInfo.h"
 #include "dialogs/uKxMsgDlg.h"

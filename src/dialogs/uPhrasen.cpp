@@ -14,7 +14,7 @@
 #include <QVBoxLayout>
 #include <utility>
 
-#include "app/textwindow.h"
+#include "widgets/textwindow.h"
 #include "app/uKorvex21.h"
 #include "platform/platform.h"
 #include "widgets/controls.h"

@@ -2,7 +2,7 @@
 
 #include <QDir>
 
-#include "app/textwindow.h"
+#include "widgets/textwindow.h"
 #include "app/uKorvex21.h"
 #include "base/kxerror.h"
 #include "document/docformat.h"

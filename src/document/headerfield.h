@@ -2,7 +2,7 @@
 
 #include <QLineEdit>
 
-#include "app/textwindow.h"
+#include "widgets/textwindow.h"
 
 namespace korvex {
 

@@ -3,7 +3,7 @@
 #include <QScrollBar>
 #include <QTextCursor>
 
-#include "app/textwindow.h"
+#include "widgets/textwindow.h"
 #include "app/uKorvex21.h"
 #include "document/headerfield.h"
 #include "platform/platform.h"

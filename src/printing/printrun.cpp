@@ -7,7 +7,7 @@
 #include <QProgressDialog>
 #include <QTextLayout>
 
-#include "app/textwindow.h"
+#include "widgets/textwindow.h"
 #include "app/uKorvex21.h"
 #include "base/kxerror.h"
 #include "document/headerfield.h"

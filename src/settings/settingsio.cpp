@@ -8,7 +8,7 @@
 #include <optional>
 #include <vector>
 
-#include "app/textwindow.h"
+#include "widgets/textwindow.h"
 #include "app/uKorvex21.h"
 #include "base/kxerror.h"
 #include "document/headerfield.h"

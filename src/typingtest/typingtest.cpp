@@ -3,7 +3,7 @@
 #include <QLineEdit>
 #include <QTimer>
 
-#include "app/textwindow.h"
+#include "widgets/textwindow.h"
 #include "app/uKorvex21.h"
 #include "platform/platform.h"
 #include "widgets/qtconvert.h"

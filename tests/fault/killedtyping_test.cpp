@@ -16,7 +16,7 @@
 #include <string>
 #include <thread>
 
-#include "app/textwindow.h"
+#include "widgets/textwindow.h"
 #include "app/windowset.h"
 #include "document/headerfield.h"
 #include "recovery/recoveryfile.h"

@@ -5,7 +5,7 @@
 #include <QTest>
 #include <random>
 
-#include "app/textwindow.h"
+#include "widgets/textwindow.h"
 #include "app/uKorvex21.h"
 #include "editing/htmlconvert.h"
 #include "oracles/htmlreference.h"

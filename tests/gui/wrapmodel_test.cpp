@@ -12,9 +12,9 @@
 #include <QTextLayout>
 #include <random>
 
-#include "app/linebreaks.h"
-#include "app/textwindow.h"
-#include "app/wrapmodel.h"
+#include "widgets/linebreaks.h"
+#include "widgets/textwindow.h"
+#include "widgets/wrapmodel.h"
 #include "base/cp1252.h"
 #include "bench/corpus.h"
 #include "support/mainwindowfixture.h"

@@ -5,7 +5,7 @@
 #include <QTemporaryDir>
 #include <memory>
 
-#include "app/textwindow.h"
+#include "widgets/textwindow.h"
 #include "app/windowset.h"
 #include "support/fakeplatform.h"
 #include "support/questionanswerer.h"

@@ -12,7 +12,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/textwindow.h"
+#include "widgets/textwindow.h"
 #include "app/windowset.h"
 #include "document/headerfield.h"
 #include "platform/qtplatform.h"

@@ -1,4 +1,4 @@
-#include "app/linebreaks.h"
+#include "widgets/linebreaks.h"
 
 #include <algorithm>
 #include <optional>

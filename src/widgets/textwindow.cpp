@@ -1,4 +1,4 @@
-#include "app/textwindow.h"
+#include "widgets/textwindow.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>
@@ -13,7 +13,7 @@
 #include <QTextLayout>
 #include <algorithm>
 
-#include "app/displaylinelayout.h"
+#include "widgets/displaylinelayout.h"
 #include "base/kxerror.h"
 #include "widgets/controls.h"
 #include "widgets/qtconvert.h"

@@ -1,4 +1,4 @@
-#include "app/displaylinelayout.h"
+#include "widgets/displaylinelayout.h"
 
 #include <QElapsedTimer>
 #include <QTextBlock>

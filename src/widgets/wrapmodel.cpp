@@ -1,4 +1,4 @@
-#include "app/wrapmodel.h"
+#include "widgets/wrapmodel.h"
 
 #include <QFont>
 #include <QFontInfo>
@@ -11,7 +11,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "app/linebreaks.h"
+#include "widgets/linebreaks.h"
 #include "base/cp1252.h"
 
 namespace korvex {

@@ -8,7 +8,7 @@
 #include <optional>
 #include <vector>
 
-#include "app/wrapmodel.h"
+#include "widgets/wrapmodel.h"
 #include "base/displaylineindex.h"
 
 namespace korvex {

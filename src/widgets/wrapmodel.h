@@ -6,7 +6,7 @@
 #include <optional>
 #include <vector>
 
-#include "app/linebreaks.h"
+#include "widgets/linebreaks.h"
 
 class QFont;
 class QTextOption;

@@ -22,7 +22,6 @@
 #include <string>
 #include <vector>
 
-#include "widgets/textwindow.h"
 #include "app/windowset.h"
 #include "corpus.h"
 #include "goaltable.h"
@@ -32,6 +31,7 @@
 #include "typingtest/typingtest.h"
 #include "widgets/controls.h"
 #include "widgets/qtconvert.h"
+#include "widgets/textwindow.h"
 
 namespace korvex::bench {
 namespace {

@@ -9,7 +9,6 @@
 #include <chrono>
 #include <cstdlib>
 
-#include "widgets/textwindow.h"
 #include "app/uKorvex21.h"
 #include "app/windowset.h"
 #include "corpus.h"
@@ -17,6 +16,7 @@
 #include "printing/previewwindow.h"
 #include "printing/printrun.h"
 #include "widgets/qtconvert.h"
+#include "widgets/textwindow.h"
 
 namespace korvex::bench {
 namespace {

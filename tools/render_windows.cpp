@@ -7,12 +7,12 @@
 #include <QTextStream>
 #include <QWidget>
 
-#include "widgets/textwindow.h"
 #include "app/windowset.h"
 #include "dialogs/uInfo.h"
 #include "dialogs/uKxMsgDlg.h"
 #include "dialogs/uPhrasen.h"
 #include "platform/qtplatform.h"
+#include "widgets/textwindow.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <QTimer>
 #include <QUrl>
 
-#include "widgets/textwindow.h"
 #include "app/uKorvex21.h"
+#include "widgets/textwindow.h"
 
 namespace korvex {
 namespace {

@@ -4,12 +4,12 @@
 #include <QTextCursor>
 #include <algorithm>
 
-#include "widgets/textwindow.h"
 #include "app/uKorvex21.h"
 #include "dialogs/uKxMsgDlg.h"
 #include "document/headerfield.h"
 #include "typingtest/typingtest.h"
 #include "widgets/qtconvert.h"
+#include "widgets/textwindow.h"
 
 namespace korvex {
 

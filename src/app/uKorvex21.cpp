@@ -11,7 +11,6 @@
 #include <algorithm>
 #include <new>
 
-#include "widgets/textwindow.h"
 #include "base/kxerror.h"
 #include "dialogs/uInfo.h"
 #include "dialogs/uKxMsgDlg.h"
@@ -26,6 +25,7 @@
 #include "typingtest/typingtest.h"
 #include "widgets/controls.h"
 #include "widgets/qtconvert.h"
+#include "widgets/textwindow.h"
 
 namespace korvex {
 namespace {

@@ -14,11 +14,11 @@
 #include <QVBoxLayout>
 #include <utility>
 
-#include "widgets/textwindow.h"
 #include "app/uKorvex21.h"
 #include "platform/platform.h"
 #include "widgets/controls.h"
 #include "widgets/qtconvert.h"
+#include "widgets/textwindow.h"
 
 namespace korvex {
 

@@ -2,13 +2,13 @@
 
 #include <QDir>
 
-#include "widgets/textwindow.h"
 #include "app/uKorvex21.h"
 #include "base/kxerror.h"
 #include "document/docformat.h"
 #include "document/headerfield.h"
 #include "platform/platform.h"
 #include "widgets/qtconvert.h"
+#include "widgets/textwindow.h"
 
 namespace korvex::document {
 namespace {

@@ -3,12 +3,12 @@
 #include <QScrollBar>
 #include <QTextCursor>
 
-#include "widgets/textwindow.h"
 #include "app/uKorvex21.h"
 #include "document/headerfield.h"
 #include "platform/platform.h"
 #include "widgets/controls.h"
 #include "widgets/qtconvert.h"
+#include "widgets/textwindow.h"
 
 namespace korvex::editing {
 namespace {

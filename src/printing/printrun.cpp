@@ -7,11 +7,11 @@
 #include <QProgressDialog>
 #include <QTextLayout>
 
-#include "widgets/textwindow.h"
 #include "app/uKorvex21.h"
 #include "base/kxerror.h"
 #include "document/headerfield.h"
 #include "widgets/qtconvert.h"
+#include "widgets/textwindow.h"
 
 namespace korvex::printing {
 namespace {

@@ -8,13 +8,13 @@
 #include <optional>
 #include <vector>
 
-#include "widgets/textwindow.h"
 #include "app/uKorvex21.h"
 #include "base/kxerror.h"
 #include "document/headerfield.h"
 #include "platform/platform.h"
 #include "settings/settingsfile.h"
 #include "widgets/qtconvert.h"
+#include "widgets/textwindow.h"
 
 namespace korvex::settings {
 namespace {

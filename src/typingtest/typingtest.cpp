@@ -3,10 +3,10 @@
 #include <QLineEdit>
 #include <QTimer>
 
-#include "widgets/textwindow.h"
 #include "app/uKorvex21.h"
 #include "platform/platform.h"
 #include "widgets/qtconvert.h"
+#include "widgets/textwindow.h"
 
 namespace korvex::typingtest {
 

@@ -8,8 +8,8 @@
 #include <optional>
 #include <vector>
 
-#include "widgets/wrapmodel.h"
 #include "base/displaylineindex.h"
+#include "widgets/wrapmodel.h"
 
 namespace korvex {
 

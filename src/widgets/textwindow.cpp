@@ -13,9 +13,9 @@
 #include <QTextLayout>
 #include <algorithm>
 
-#include "widgets/displaylinelayout.h"
 #include "base/kxerror.h"
 #include "widgets/controls.h"
+#include "widgets/displaylinelayout.h"
 #include "widgets/qtconvert.h"
 
 namespace korvex {

@@ -11,8 +11,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "widgets/linebreaks.h"
 #include "base/cp1252.h"
+#include "widgets/linebreaks.h"
 
 namespace korvex {
 namespace {

@@ -16,13 +16,13 @@
 #include <string>
 #include <thread>
 
-#include "widgets/textwindow.h"
 #include "app/windowset.h"
 #include "document/headerfield.h"
 #include "recovery/recoveryfile.h"
 #include "support/fakeplatform.h"
 #include "support/questionanswerer.h"
 #include "widgets/qtconvert.h"
+#include "widgets/textwindow.h"
 
 namespace korvex::testing {
 namespace {

@@ -5,12 +5,12 @@
 #include <QTest>
 #include <random>
 
-#include "widgets/textwindow.h"
 #include "app/uKorvex21.h"
 #include "editing/htmlconvert.h"
 #include "oracles/htmlreference.h"
 #include "support/mainwindowfixture.h"
 #include "widgets/controls.h"
+#include "widgets/textwindow.h"
 
 namespace korvex::testing {
 namespace {

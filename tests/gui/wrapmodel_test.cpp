@@ -12,13 +12,13 @@
 #include <QTextLayout>
 #include <random>
 
-#include "widgets/linebreaks.h"
-#include "widgets/textwindow.h"
-#include "widgets/wrapmodel.h"
 #include "base/cp1252.h"
 #include "bench/corpus.h"
 #include "support/mainwindowfixture.h"
+#include "widgets/linebreaks.h"
 #include "widgets/qtconvert.h"
+#include "widgets/textwindow.h"
+#include "widgets/wrapmodel.h"
 
 namespace korvex::testing {
 namespace {

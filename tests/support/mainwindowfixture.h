@@ -5,10 +5,10 @@
 #include <QTemporaryDir>
 #include <memory>
 
-#include "widgets/textwindow.h"
 #include "app/windowset.h"
 #include "support/fakeplatform.h"
 #include "support/questionanswerer.h"
+#include "widgets/textwindow.h"
 
 namespace korvex::testing {
 

@@ -12,11 +12,11 @@
 #include <cstdio>
 #include <cstring>
 
-#include "widgets/textwindow.h"
 #include "app/windowset.h"
 #include "document/headerfield.h"
 #include "platform/qtplatform.h"
 #include "widgets/qtconvert.h"
+#include "widgets/textwindow.h"
 
 namespace {
 

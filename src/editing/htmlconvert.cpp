@@ -8,33 +8,6 @@
 namespace korvex {
 namespace {
 
-struct Replacement {
-    std::string_view find;
-    std::string_view replaceWith;
-    bool tagsToo;  // only with HtmlConversion::All
-};
-
-// The replacements in the order the step-by-step definition applies them.
-// The ampersand must come first, or the entities made later would be mangled.
-constexpr std::array<Replacement, 14> kReplacements = {{
-    {"&", "&amp;", false},
-    {"\xC4", "&Auml;", false},
-    {"\xD6", "&Ouml;", false},
-    {"\xDC", "&Uuml;", false},
-    {"\xE4", "&auml;", false},
-    {"\xF6", "&ouml;", false},
-    {"\xFC", "&uuml;", false},
-    {"\xDF", "&szlig;", false},
-    {"\xB0", "&deg;", false},
-    {"\xA7", "&sect;", false},
-    {"<", "&lt;", true},
-    {">", "&gt;", true},
-    {"\"", "&quot;", false},
-    {"\r\n", "<BR>\r\n", false},
-}};
-
-constexpr bool applies(const Replacement& r, HtmlConversion mode) { return !r.tagsToo || mode == HtmlConversion::All; }
-
 // What a byte turns into: its single-byte replacement, or, when the next byte
 // is `pairSecond`, the replacement of that two-byte pair.
 struct ByteRule {
@@ -47,8 +20,8 @@ using ByteRules = std::array<ByteRule, 256>;
 
 constexpr ByteRules makeRules(HtmlConversion mode) {
     ByteRules rules{};
-    for (const Replacement& r : kReplacements) {
-        if (!applies(r, mode)) continue;
+    for (const HtmlReplacement& r : kHtmlReplacements) {
+        if (!r.appliesTo(mode)) continue;
         ByteRule& rule = rules[static_cast<unsigned char>(r.find[0])];
         if (r.find.size() == 1) {
             rule.single = r.replaceWith;
@@ -64,11 +37,11 @@ constexpr ByteRules makeRules(HtmlConversion mode) {
 // replacement text holds a byte that a later step looks for, and the bytes of a
 // two-byte find are neither single-byte finds nor the start of another pair.
 constexpr bool onePassIsFaithful() {
-    for (size_t i = 0; i < kReplacements.size(); ++i) {
-        const Replacement& r = kReplacements[i];
+    for (size_t i = 0; i < kHtmlReplacements.size(); ++i) {
+        const HtmlReplacement& r = kHtmlReplacements[i];
         if (r.find.empty() || r.find.size() > 2) return false;
-        for (size_t j = 0; j < kReplacements.size(); ++j) {
-            const Replacement& other = kReplacements[j];
+        for (size_t j = 0; j < kHtmlReplacements.size(); ++j) {
+            const HtmlReplacement& other = kHtmlReplacements[j];
             if (j > i && r.replaceWith.find_first_of(other.find) != std::string_view::npos) return false;
             if (j == i || r.find.size() != 2) continue;
             if (other.find.size() == 1 && r.find.find(other.find) != std::string_view::npos) return false;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <span>
 #include <string>
@@ -10,6 +11,35 @@ namespace korvex {
 // The two buttons of the HTML conversion: "Repl" leaves tags alone, "RAll"
 // also turns < and > into entities.
 enum class HtmlConversion { KeepTags, All };
+
+// One step of the conversion as it is defined: every `find` in the whole text
+// becomes `replaceWith`.
+struct HtmlReplacement {
+    std::string_view find;
+    std::string_view replaceWith;
+    bool tagsToo;  // only with HtmlConversion::All
+
+    constexpr bool appliesTo(HtmlConversion mode) const { return !tagsToo || mode == HtmlConversion::All; }
+};
+
+// The steps in their order. The ampersand must come first, or the entities
+// made later would be mangled.
+inline constexpr std::array<HtmlReplacement, 14> kHtmlReplacements = {{
+    {"&", "&amp;", false},
+    {"\xC4", "&Auml;", false},
+    {"\xD6", "&Ouml;", false},
+    {"\xDC", "&Uuml;", false},
+    {"\xE4", "&auml;", false},
+    {"\xF6", "&ouml;", false},
+    {"\xFC", "&uuml;", false},
+    {"\xDF", "&szlig;", false},
+    {"\xB0", "&deg;", false},
+    {"\xA7", "&sect;", false},
+    {"<", "&lt;", true},
+    {">", "&gt;", true},
+    {"\"", "&quot;", false},
+    {"\r\n", "<BR>\r\n", false},
+}};
 
 // Windows-1252 text with CR LF line breaks becomes HTML character entities,
 // every CR LF pair getting a "<BR>" in front of it. The conversion is done on

@@ -1,6 +1,5 @@
 #include "oracles/htmlreference.h"
 
-#include <array>
 #include <stdexcept>
 #include <vector>
 
@@ -11,30 +10,6 @@ namespace korvex {
 namespace {
 
 constexpr char16_t kBlockSeparator = 0x2029;
-
-struct Replacement {
-    std::string_view find;
-    std::string_view replaceWith;
-    bool tagsToo;  // only with HtmlConversion::All
-};
-
-// The ampersand comes first, or the entities made later would be mangled.
-constexpr std::array<Replacement, 14> kReplacements = {{
-    {"&", "&amp;", false},
-    {"\xC4", "&Auml;", false},
-    {"\xD6", "&Ouml;", false},
-    {"\xDC", "&Uuml;", false},
-    {"\xE4", "&auml;", false},
-    {"\xF6", "&ouml;", false},
-    {"\xFC", "&uuml;", false},
-    {"\xDF", "&szlig;", false},
-    {"\xB0", "&deg;", false},
-    {"\xA7", "&sect;", false},
-    {"<", "&lt;", true},
-    {">", "&gt;", true},
-    {"\"", "&quot;", false},
-    {"\r\n", "<BR>\r\n", false},
-}};
 
 void replaceAll(std::string& text, std::string_view find, std::string_view replaceWith) {
     std::string result;
@@ -52,8 +27,8 @@ void replaceAll(std::string& text, std::string_view find, std::string_view repla
 
 std::string convertToHtmlStepByStep(std::string_view text, HtmlConversion mode) {
     std::string result(text);
-    for (const Replacement& r : kReplacements) {
-        if (!r.tagsToo || mode == HtmlConversion::All) replaceAll(result, r.find, r.replaceWith);
+    for (const HtmlReplacement& r : kHtmlReplacements) {
+        if (r.appliesTo(mode)) replaceAll(result, r.find, r.replaceWith);
     }
     return result;
 }

@@ -128,14 +128,14 @@ void TextWindow::loadBytes(std::string_view fileBytes) {
     // checks need its shape), unless it may equal the window's text.
     const size_t firstEnd = breakFrom(bytes, static_cast<size_t>(kFirstPiece));
     if (firstEnd < bytes.size()) {
-        const TextShape shape = measureFileText(bytes);
+        const FileTextShape shape = measureFileText(bytes);
         if (shape.characters != document()->characterCount() - 1 + (pending().size() - loadFrom_)) {
-            TextShape firstShape;
+            FileTextShape firstShape;
             load(rawTextFromFileBytes(bytes.substr(0, firstEnd), firstShape), shape, bytes.substr(firstEnd));
             return;
         }
     }
-    TextShape shape;
+    FileTextShape shape;
     const QString newText = rawTextFromFileBytes(bytes, shape);
     load(newText, shape, {});
 }
@@ -144,8 +144,8 @@ const QString& TextWindow::pending() const {
     if (!pendingBytes_.empty()) {  // converted in place, after what is converted already
         const qsizetype converted = pendingText_.size();
         pendingText_.resize(converted + static_cast<qsizetype>(pendingBytes_.size()));
-        const TextShape shape = writeFileText(pendingBytes_,
-                                              reinterpret_cast<char16_t*>(pendingText_.data()) + converted);
+        const FileTextShape shape = writeFileText(pendingBytes_,
+                                                  reinterpret_cast<char16_t*>(pendingText_.data()) + converted);
         pendingText_.truncate(converted + shape.characters);
         pendingBytes_.clear();
         pendingBytes_.shrink_to_fit();
@@ -200,7 +200,7 @@ void TextWindow::loadRawText(const QString& newText, size_t lines) {
     load(newText, {lines, longestLine(newText), newText.size()}, {});
 }
 
-void TextWindow::load(const QString& newText, TextShape shape, std::string_view restBytes) {
+void TextWindow::load(const QString& newText, FileTextShape shape, std::string_view restBytes) {
     // Stored, every break but the last block's end takes two bytes.
     const size_t storedBytes = static_cast<size_t>(shape.characters) + shape.lines - 1;
     if (storedBytes > kCapacity || shape.lines > kMaxLines || shape.longest > kMaxLineLength) {

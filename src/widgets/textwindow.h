@@ -42,10 +42,6 @@ public:
     // on one of tens of millions of characters: longer lines are refused too.
     static constexpr qsizetype kMaxLineLength = qsizetype{64} * 1024;
 
-    // What the capacity checks look at: hard lines, the longest one's length
-    // and the characters of the raw text (block separators included).
-    using TextShape = FileTextShape;
-
     explicit TextWindow(QWidget* parent = nullptr);
     ~TextWindow() override;
 
@@ -123,7 +119,7 @@ private:
     LinePlace placeOfLine(int index) const;
     // loadRawText for a text of the shape given, whose rest may still be
     // file bytes (after `newText`, starting with a break).
-    void load(const QString& newText, TextShape shape, std::string_view restBytes);
+    void load(const QString& newText, FileTextShape shape, std::string_view restBytes);
     // What is still to come of a text being loaded, the rest of its file bytes converted.
     const QString& pending() const;
     void insertAt(int position, std::string_view bytes);

@@ -76,6 +76,7 @@ struct Scene {
     QPlainTextEdit plain;
     int corpus = -1;
     std::string bytes;
+    QByteArray fileBytes;  // the same, as "Öffnen" reads a file
     QString plainText;
 
     Scene() {
@@ -103,6 +104,7 @@ struct Scene {
         QApplication::processEvents();
         corpus = wanted;
         bytes = corpusBytes(corpus, documentMegabytes());
+        fileBytes = QByteArray::fromStdString(bytes);
         plainText = documentTextFromBytes(bytes);
     }
 
@@ -120,7 +122,7 @@ struct Scene {
         memo().clear();
         QApplication::processEvents();
         const auto start = Clock::now();
-        memo().loadBytes(bytes);  // the change signal brings the status labels up to date
+        memo().loadFileBytes(fileBytes);  // the change signal brings the status labels up to date
         memo().viewport()->repaint();
         const double firstScreen = secondsSince(start);
         while (memo().isLoading()) QApplication::processEvents(QEventLoop::AllEvents);

@@ -53,7 +53,7 @@ void Speichern(TForm1& form, const QString& path) {
 void Laden(TForm1& form, const QString& path) {
     const QByteArray bytes = form.platform().readWholeFile(path);
     TextWindow& memo = *form.MemArbeitsfenster;
-    memo.loadBytes(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
+    memo.loadFileBytes(bytes);
     std::optional<std::string> header;
     memo.withoutUndo([&] { header = takeHeaderBlock(memo); });
     if (header) form.EdiKopfzeile->setText(fromCp1252(*header));

@@ -38,6 +38,9 @@ struct FileTextShape {
 QString rawTextFromFileBytes(std::string_view bytes, FileTextShape& shape);
 FileTextShape measureFileText(std::string_view bytes);
 FileTextShape writeFileText(std::string_view bytes, char16_t* out);
+// Where the first line break at or after `from` starts in such bytes (their
+// size if none): a CR just before `from` that starts a CR LF belongs to it.
+size_t lineBreakFrom(std::string_view bytes, size_t from);
 
 // Replaces every character the code page cannot hold by '?' and every NUL,
 // at which loading stops, by a blank; line breaks stay. Returns true when

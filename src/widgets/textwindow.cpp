@@ -12,6 +12,7 @@
 #include <QTextCursor>
 #include <QTextLayout>
 #include <algorithm>
+#include <limits>
 
 #include "base/kxerror.h"
 #include "widgets/controls.h"
@@ -41,9 +42,37 @@ void applyColours(QWidget& control, ControlColours colours) {
     control.setPalette(palette);
 }
 
+namespace {
+
+// The first piece of a big text, and every further one, ends at the first
+// block end after this many characters: the first screen costs a few
+// milliseconds, and the window answers between pieces.
+constexpr qsizetype kFirstPiece = qsizetype{256} * 1024;
+constexpr qsizetype kPiece = qsizetype{2} * 1024 * 1024;
+// More than a screen, and than the header search reads: in before loading returns.
+constexpr int kFirstScreenLines = 64;
+
+qsizetype longestLine(QStringView text) {
+    qsizetype longest = 0;
+    for (qsizetype start = 0;;) {
+        const qsizetype end = text.indexOf(QChar::ParagraphSeparator, start);
+        longest = std::max(longest, (end < 0 ? text.size() : end) - start);
+        if (end < 0) return longest;
+        start = end + 1;
+    }
+}
+
+qsizetype pieceEnd(const QString& text, qsizetype from, qsizetype size) {
+    if (text.size() - from <= size) return text.size();
+    const qsizetype end = text.indexOf(QChar::ParagraphSeparator, from + size);
+    return end < 0 ? text.size() : end;
+}
+
+}  // namespace
+
 TextWindow::TextWindow(QWidget* parent) : QPlainTextEdit(parent) {
     loadTimer_.setInterval(0);
-    connect(&loadTimer_, &QTimer::timeout, this, &TextWindow::loadNextPiece);
+    connect(&loadTimer_, &QTimer::timeout, this, [this] { appendNextPiece(kPiece); });
     auto* doc = new QTextDocument(this);
     layout_ = new DisplayLineLayout(doc);
     doc->setDocumentLayout(layout_);
@@ -77,80 +106,54 @@ std::string TextWindow::text() const { return bytesFromDocumentText(rawText()); 
 
 QString TextWindow::rawText() const {
     if (!isLoading()) return document()->toRawText();
-    return document()->toRawText().append(QStringView(pending()).sliced(loadFrom_));
+    return document()->toRawText().append(pending_.rest());
 }
+
+qsizetype TextWindow::rawLength() const { return document()->characterCount() - 1 + pending_.characters(); }
+
+// The whole-text comparison copies the document; texts of different length differ anyway.
+bool TextWindow::holds(const QString& text) const { return text.size() == rawLength() && text == rawText(); }
 
 bool TextWindow::isDocumentEmpty() const { return document()->characterCount() == document()->blockCount(); }
 
 long long TextWindow::characterCount() const {
-    const long long toCome = static_cast<long long>(pending().size() - loadFrom_) - pendingBreaks_;
+    const long long toCome = static_cast<long long>(pending_.characters() - pendingBreaks_);
     return static_cast<long long>(document()->characterCount()) - document()->blockCount() + toCome;
 }
 
-namespace {
+void TextWindow::loadBytes(std::string_view fileBytes) { loadBytesOf(fileBytes, {}); }
 
-// The first piece of a big text, and every further one, ends at the first
-// block end after this many characters: the first screen costs a few
-// milliseconds, and the window answers between pieces.
-constexpr qsizetype kFirstPiece = qsizetype{256} * 1024;
-constexpr qsizetype kPiece = qsizetype{2} * 1024 * 1024;
-// More than a screen, and than the header search reads: in before loading returns.
-constexpr int kFirstScreenLines = 64;
-
-qsizetype longestLine(QStringView text) {
-    qsizetype longest = 0;
-    for (qsizetype start = 0;;) {
-        const qsizetype end = text.indexOf(QChar::ParagraphSeparator, start);
-        longest = std::max(longest, (end < 0 ? text.size() : end) - start);
-        if (end < 0) return longest;
-        start = end + 1;
-    }
+void TextWindow::loadFileBytes(const QByteArray& fileBytes) {
+    loadBytesOf({fileBytes.constData(), static_cast<size_t>(fileBytes.size())}, fileBytes);
 }
 
-qsizetype pieceEnd(const QString& text, qsizetype from, qsizetype size) {
-    if (text.size() - from <= size) return text.size();
-    const qsizetype end = text.indexOf(QChar::ParagraphSeparator, from + size);
-    return end < 0 ? text.size() : end;
-}
-
-// Where the first line break at or after `from` starts (the end if none).
-size_t breakFrom(std::string_view bytes, size_t from) {
-    from = from > 0 ? from - 1 : 0;  // a CR just before belongs to the break
-    const size_t end = std::min(bytes.find('\r', from), bytes.find('\n', from));
-    return std::min(end, bytes.size());
-}
-
-}  // namespace
-
-void TextWindow::loadBytes(std::string_view fileBytes) {
-    const std::string_view bytes = fileBytes.substr(0, fileBytes.find('\0'));
-    // A big text's rest is converted only once the first screen shows (the
-    // checks need its shape), unless it may equal the window's text.
-    const size_t firstEnd = breakFrom(bytes, static_cast<size_t>(kFirstPiece));
+// `owner`, when not null, holds `bytes`; what is still to come of a big file
+// stays there instead of being copied.
+void TextWindow::loadBytesOf(std::string_view bytes, const QByteArray& owner) {
+    bytes = bytes.substr(0, bytes.find('\0'));
+    // A big text's rest is converted piece by piece as it goes in, unless it may equal the window's text.
+    const size_t firstEnd = lineBreakFrom(bytes, static_cast<size_t>(kFirstPiece));
     if (firstEnd < bytes.size()) {
         const FileTextShape shape = measureFileText(bytes);
-        if (shape.characters != document()->characterCount() - 1 + (pending().size() - loadFrom_)) {
+        if (shape.characters != rawLength()) {
             FileTextShape firstShape;
-            load(rawTextFromFileBytes(bytes.substr(0, firstEnd), firstShape), shape, bytes.substr(firstEnd));
+            const QString first = rawTextFromFileBytes(bytes.substr(0, firstEnd), firstShape);
+            const qsizetype restCharacters = shape.characters - firstShape.characters;
+            PendingText rest;
+            if (owner.isNull()) {
+                const std::string_view restBytes = bytes.substr(firstEnd);
+                rest.holdBytes(QByteArray(restBytes.data(), static_cast<qsizetype>(restBytes.size())), 0,
+                               restCharacters);
+            } else {
+                rest.holdBytes(owner, static_cast<qsizetype>(firstEnd), restCharacters);
+            }
+            load(first, shape, rest);
             return;
         }
     }
     FileTextShape shape;
-    const QString newText = rawTextFromFileBytes(bytes, shape);
-    load(newText, shape, {});
-}
-
-const QString& TextWindow::pending() const {
-    if (!pendingBytes_.empty()) {  // converted in place, after what is converted already
-        const qsizetype converted = pendingText_.size();
-        pendingText_.resize(converted + static_cast<qsizetype>(pendingBytes_.size()));
-        const FileTextShape shape = writeFileText(pendingBytes_,
-                                                  reinterpret_cast<char16_t*>(pendingText_.data()) + converted);
-        pendingText_.truncate(converted + shape.characters);
-        pendingBytes_.clear();
-        pendingBytes_.shrink_to_fit();
-    }
-    return pendingText_;
+    const QString text = rawTextFromFileBytes(bytes, shape);
+    if (!holds(text)) load(text, shape, {});
 }
 
 // While a text is loading: lets scrolling and moving about the text window
@@ -197,69 +200,57 @@ private:
 };
 
 void TextWindow::loadRawText(const QString& newText, size_t lines) {
-    load(newText, {lines, longestLine(newText), newText.size()}, {});
+    if (holds(newText)) return;
+    const qsizetype firstEnd = pieceEnd(newText, 0, kFirstPiece);
+    PendingText rest;
+    if (firstEnd < newText.size()) rest.holdText(newText, firstEnd);
+    load(newText.first(firstEnd), {lines, longestLine(newText), newText.size()}, rest);
 }
 
-void TextWindow::load(const QString& newText, FileTextShape shape, std::string_view restBytes) {
+void TextWindow::load(const QString& first, FileTextShape shape, const PendingText& rest) {
     // Stored, every break but the last block's end takes two bytes.
     const size_t storedBytes = static_cast<size_t>(shape.characters) + shape.lines - 1;
     if (storedBytes > kCapacity || shape.lines > kMaxLines || shape.longest > kMaxLineLength) {
         throw KxError("Text überschreitet Memo-Kapazität");
     }
-    // The whole-text comparison copies the document; texts of different length differ anyway.
-    const qsizetype length = document()->characterCount() - 1 + (pending().size() - loadFrom_);
-    if (restBytes.empty() && newText.size() == length && newText == rawText()) return;
     stopLoading();
     ProgramEdit edit(*this);
-    const qsizetype firstEnd = pieceEnd(newText, 0, kFirstPiece);
-    layout_->expectText(QStringView(newText).first(firstEnd));
+    layout_->expectText(first);
     const auto forget = qScopeGuard([this] { layout_->forgetExpected(); });
-    setPlainText(firstEnd == newText.size() ? newText : newText.first(firstEnd));
-    if (firstEnd == newText.size() && restBytes.empty()) return;
-    pendingText_ = newText;
-    pendingBytes_ = restBytes;
-    loadFrom_ = firstEnd;
+    setPlainText(first);
+    if (rest.isEmpty()) return;
+    pending_ = rest;
     pendingBreaks_ = static_cast<qsizetype>(shape.lines) - document()->blockCount();
     // The header is looked for among the first display lines: they are all in before this returns.
-    while (isLoading() && shownLineCount() <= kFirstScreenLines)
-        appendPendingUpTo(pieceEnd(pending(), loadFrom_, kPiece));
+    while (isLoading() && shownLineCount() <= kFirstScreenLines) appendNextPiece(kPiece);
     if (!isLoading()) return;
     loadGate_ = std::make_unique<LoadGate>(*this);
     loadTimer_.start();
 }
 
-void TextWindow::appendPendingUpTo(qsizetype end) {
+void TextWindow::appendNextPiece(qsizetype size) {
+    if (!isLoading()) return;
     ProgramEdit edit(*this);
     const bool undo = document()->isUndoRedoEnabled();
     document()->setUndoRedoEnabled(false);  // the load is no step to undo
     QTextCursor cursor(document());
     cursor.movePosition(QTextCursor::End);
     const int blocks = document()->blockCount();
-    const QStringView piece = QStringView(pending()).sliced(loadFrom_, end - loadFrom_);
+    const QStringView piece = pending_.takePiece(size);
     layout_->expectAppend(piece);
     cursor.insertText(QString::fromRawData(piece.data(), piece.size()));  // copied into the document, not before
     document()->setUndoRedoEnabled(undo);
     pendingBreaks_ -= document()->blockCount() - blocks;
-    loadFrom_ = end;
     if (!isLoading()) stopLoading();
 }
 
-void TextWindow::loadNextPiece() {
-    if (isLoading()) appendPendingUpTo(pieceEnd(pending(), loadFrom_, kPiece));
-}
-
-void TextWindow::finishLoading() {
-    if (isLoading()) appendPendingUpTo(pending().size());
-}
+void TextWindow::finishLoading() { appendNextPiece(std::numeric_limits<qsizetype>::max()); }
 
 void TextWindow::stopLoading() {
     loadTimer_.stop();
     // The gate may be filtering the event that brought the rest in: it goes when that is done.
     if (loadGate_) loadGate_.release()->deleteLater();
-    pendingText_.clear();
-    pendingBytes_.clear();
-    pendingBytes_.shrink_to_fit();
-    loadFrom_ = 0;
+    pending_.clear();
     pendingBreaks_ = 0;
 }
 

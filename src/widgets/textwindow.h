@@ -10,6 +10,7 @@
 #include "base/linelist.h"
 #include "base/textforms.h"
 #include "platform/platform.h"
+#include "widgets/pendingtext.h"
 #include "widgets/qtconvert.h"
 
 namespace korvex {
@@ -54,6 +55,9 @@ public:
     // Replaces the whole text by a file's bytes (see rawTextFromFileBytes);
     // an equal text changes nothing. Throws KxError above the capacity.
     void loadBytes(std::string_view fileBytes);
+    // The same for a file's bytes just read: what is still to come of a big
+    // file is taken from them as it goes in, not from a copy.
+    void loadFileBytes(const QByteArray& fileBytes);
     // The same for a raw document text (blocks separated by U+2029) of
     // `lines` blocks, which the caller has counted while making it.
     // A big text comes in pieces: the first at once, so that the first
@@ -62,7 +66,7 @@ public:
     // or close first brings the rest in, so edits wait for the whole text,
     // and so does everything that reads or changes the whole text.
     void loadRawText(const QString& newText, size_t lines);
-    bool isLoading() const { return loadFrom_ < pendingText_.size() || !pendingBytes_.empty(); }
+    bool isLoading() const { return !pending_.isEmpty(); }
     // Brings in the rest of a text being loaded, at once.
     void finishLoading();
 
@@ -117,29 +121,27 @@ private:
         int length;
     };
     LinePlace placeOfLine(int index) const;
-    // loadRawText for a text of the shape given, whose rest may still be
-    // file bytes (after `newText`, starting with a break).
-    void load(const QString& newText, FileTextShape shape, std::string_view restBytes);
-    // What is still to come of a text being loaded, the rest of its file bytes converted.
-    const QString& pending() const;
+    void loadBytesOf(std::string_view bytes, const QByteArray& owner);
+    // Replaces the text by `first` and what is still to come in `rest`,
+    // together of the shape given.
+    void load(const QString& first, FileTextShape shape, const PendingText& rest);
     void insertAt(int position, std::string_view bytes);
     void onContentsChange(int from, int removed, int added);
     // The document's raw text with what of a text being loaded is still to come.
     QString rawText() const;
-    void appendPendingUpTo(qsizetype end);
-    void loadNextPiece();
+    // Its length, without making it.
+    qsizetype rawLength() const;
+    bool holds(const QString& text) const;
+    void appendNextPiece(qsizetype size);
     void stopLoading();
     class LoadGate;
 
     DisplayLineLayout* layout_;
     ControlColours colours_;
     int programEdits_ = 0;
-    // A text being loaded in pieces: what of it is in the window ends before
-    // loadFrom_; its file's bytes after pendingText_ are converted when needed.
-    mutable QString pendingText_;
-    mutable std::string pendingBytes_;
-    qsizetype loadFrom_ = 0;
-    qsizetype pendingBreaks_ = 0;  // block breaks in what is still to come
+    // What of a text being loaded in pieces is still to come.
+    PendingText pending_;
+    qsizetype pendingBreaks_ = 0;  // block breaks in it
     QTimer loadTimer_;
     std::unique_ptr<LoadGate> loadGate_;
 };

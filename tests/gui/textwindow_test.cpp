@@ -218,18 +218,25 @@ TEST_F(TextWindowTest, LoadTurnsLoneBreaksIntoCrLfAndStopsAtNul) {
 TEST_F(TextWindowTest, BigTextLoadsInPiecesAndAKeyWaitsForTheRest) {
     ASSERT_GT(charactersPerLine(), 48);
     std::string text;
-    for (int i = 0; i < 60'000; ++i) text += words(8) + "\r\n";  // 48 characters: one display line each
-    memo().loadBytes(text);
-    ASSERT_TRUE(memo().isLoading());
-    EXPECT_LT(memo().count(), 60'000);
-    EXPECT_EQ(memo().get(0), words(8));
-    EXPECT_EQ(memo().text(), text);  // what is still to come counts
-    EXPECT_EQ(memo().characterCount(), 60'000 * 48);
-    for (int events = 0; memo().isLoading() && events < 1000; ++events) QApplication::processEvents();
-    EXPECT_FALSE(memo().isLoading());
-    EXPECT_EQ(memo().count(), 60'000);
-    EXPECT_EQ(memo().text(), text);
-    EXPECT_TRUE(form().isSaved());
+    std::string mixedBreaks;  // the same lines ending in CR LF, LF and CR by turns
+    for (int i = 0; i < 60'000; ++i) {
+        text += words(8) + "\r\n";  // 48 characters: one display line each
+        mixedBreaks += words(8) + (i % 3 == 0 ? "\r\n" : i % 3 == 1 ? "\n" : "\r");
+    }
+    for (const std::string& file : {mixedBreaks, text}) {
+        memo().clear();
+        memo().loadFileBytes(QByteArray::fromStdString(file));
+        ASSERT_TRUE(memo().isLoading());
+        EXPECT_LT(memo().count(), 60'000);
+        EXPECT_EQ(memo().get(0), words(8));
+        EXPECT_EQ(memo().characterCount(), 60'000 * 48);  // what is still to come counts
+        EXPECT_EQ(memo().text(), text);
+        for (int events = 0; memo().isLoading() && events < 1000; ++events) QApplication::processEvents();
+        EXPECT_FALSE(memo().isLoading());
+        EXPECT_EQ(memo().count(), 60'000);
+        EXPECT_EQ(memo().text(), text);
+        EXPECT_TRUE(form().isSaved());
+    }
 
     // A first line of 43 characters puts a CR LF across the end of the first piece (256 KiB).
     const std::string first = "anders" + std::string(37, 'n');

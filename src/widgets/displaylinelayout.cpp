@@ -13,27 +13,44 @@ namespace {
 constexpr qint64 kRecountSliceMs = 8;
 // The recount starts when the width has stayed this long, not at every step of a drag.
 constexpr int kSettleMs = 150;
+// Smaller texts are counted at once, without starting threads.
+constexpr qsizetype kCountOnThreadsFrom = qsizetype{256} * 1024;
+
+// Calls `take` with each block of a raw text (blocks separated by U+2029).
+template <class Take>
+void forEachBlock(QStringView text, Take take) {
+    for (qsizetype start = 0;;) {
+        const qsizetype end = text.indexOf(QChar::ParagraphSeparator, start);
+        take(text.sliced(start, (end < 0 ? text.size() : end) - start));
+        if (end < 0) return;
+        start = end + 1;
+    }
+}
 
 }  // namespace
 
 DisplayLineLayout::DisplayLineLayout(QTextDocument* document) : QPlainTextDocumentLayout(document) {
     connect(&recountTimer_, &QTimer::timeout, this, [this] {
-        recountTimer_.setInterval(0);
         QElapsedTimer slice;
         slice.start();
-        if (recount([&slice] { return slice.elapsed() >= kRecountSliceMs; })) recountTimer_.stop();
+        if (recount([&slice] { return slice.elapsed() >= kRecountSliceMs; }, false)) {
+            recountTimer_.stop();
+        } else {  // the next slice at once; a look now and then while other threads count
+            recountTimer_.setInterval(recountByModel_ ? static_cast<int>(kRecountSliceMs) : 0);
+        }
     });
 }
 
 void DisplayLineLayout::invalidate() {
     valid_ = false;
+    recountByModel_.reset();
     recounted_.clear();
     recountPos_ = -1;
     recountTimer_.start(kSettleMs);
 }
 
 const DisplayLineIndex& DisplayLineLayout::index() {
-    if (!valid_ && recountIsCurrent()) recount([] { return false; });
+    if (!valid_ && recountIsCurrent()) recount([] { return false; }, true);
     if (!valid_ || document()->defaultFont() != measuredFont_ || lineWidth() != measuredWidth_) rebuild();
     return index_;
 }
@@ -42,17 +59,31 @@ bool DisplayLineLayout::recountIsCurrent() const {
     return recountPos_ >= 0 && document()->defaultFont() == recountFont_ && lineWidth() == recountWidth_;
 }
 
-template <class Enough>
-bool DisplayLineLayout::recount(Enough enough) {
-    if (valid_) return true;
-    if (!recountIsCurrent()) {  // begun anew: not yet, or the font or width changed since
-        prepareMeasuring();
-        recounted_.clear();
+void DisplayLineLayout::beginRecount() {
+    prepareMeasuring();
+    recounted_.clear();
+    recountText_ = document()->toRawText();  // one copy is far cheaper than one per block
+    recountPos_ = 0;
+    recountFont_ = document()->defaultFont();
+    recountWidth_ = counterWidth_;
+    recountByModel_.reset();
+    if (model_ && recountText_.size() >= kCountOnThreadsFrom) {
+        recountByModel_ = std::make_unique<ModelCount>(*model_, modelWidth_, recountText_, 0,
+                                                       ModelCount::partsForAllCores());
+    } else {
         recounted_.reserve(static_cast<size_t>(document()->blockCount()));
-        recountText_ = document()->toRawText();  // one copy is far cheaper than one per block
-        recountPos_ = 0;
-        recountFont_ = document()->defaultFont();
-        recountWidth_ = counterWidth_;
+    }
+}
+
+template <class Enough>
+bool DisplayLineLayout::recount(Enough enough, bool wait) {
+    if (valid_) return true;
+    if (!recountIsCurrent()) beginRecount();  // not yet, or the font or width changed since
+    if (recountByModel_) {
+        if (!wait && !recountByModel_->isReady()) return false;
+        recounted_ = recountByModel_->take([this](QStringView block) { return measureByLayout(block); });
+        recountByModel_.reset();
+        recountPos_ = -1;
     }
     while (recountPos_ >= 0) {
         for (int i = 0; i < 64 && recountPos_ >= 0; ++i) {
@@ -88,7 +119,20 @@ void DisplayLineLayout::expectText(QStringView text) {
 
 void DisplayLineLayout::expectAppend(QStringView piece) {
     expectedAppend_.reset();
-    if (valid_ && piece.startsWith(QChar::ParagraphSeparator)) expectedAppend_ = countText(piece.sliced(1));
+    const std::unique_ptr<ModelCount> ahead = std::move(ahead_);
+    if (!valid_ || !piece.startsWith(QChar::ParagraphSeparator)) return;
+    const QStringView blocks = piece.sliced(1);
+    if (ahead && ahead->counts(blocks, modelWidth_)) {
+        expectedAppend_ = ahead->take([this](QStringView block) { return measureByLayout(block); });
+    } else {
+        expectedAppend_ = countText(blocks);
+    }
+}
+
+void DisplayLineLayout::countAhead(const QString& piece) {
+    ahead_.reset();
+    if (valid_ && model_ && piece.startsWith(QChar::ParagraphSeparator))
+        ahead_ = std::make_unique<ModelCount>(*model_, modelWidth_, piece, 1, 1);
 }
 
 void DisplayLineLayout::documentChanged(int from, int removed, int added) {
@@ -104,6 +148,7 @@ void DisplayLineLayout::documentChanged(int from, int removed, int added) {
     } else if (valid_) {
         update(from, added);
     } else {
+        recountByModel_.reset();
         recountPos_ = -1;  // a recount under way starts over
     }
 }
@@ -118,6 +163,10 @@ int DisplayLineLayout::measure(QStringView text) {
         const int lines = model_->lineCount(text, modelWidth_);
         if (lines > 0) return lines;
     }
+    return measureByLayout(text);
+}
+
+int DisplayLineLayout::measureByLayout(QStringView text) {
     int lines = 0;
     layOutAlone(text, [&lines](const QTextLine&) { ++lines; });
     return std::max(1, lines);
@@ -152,13 +201,8 @@ void DisplayLineLayout::prepareMeasuring() {
 
 std::vector<int> DisplayLineLayout::countText(QStringView text) {
     std::vector<int> counts;
-    qsizetype start = 0;
-    for (;;) {
-        const qsizetype end = text.indexOf(QChar::ParagraphSeparator, start);
-        counts.push_back(measure(text.sliced(start, (end < 0 ? text.size() : end) - start)));
-        if (end < 0) return counts;
-        start = end + 1;
-    }
+    forEachBlock(text, [&](QStringView block) { counts.push_back(measure(block)); });
+    return counts;
 }
 
 void DisplayLineLayout::update(int from, int added) {
@@ -181,10 +225,16 @@ void DisplayLineLayout::update(int from, int added) {
     index_.replace(first, oldBlocks, counts);
 }
 
+std::vector<int> DisplayLineLayout::countWhole(const QString& text) {
+    if (!model_ || text.size() < kCountOnThreadsFrom) return countText(text);
+    ModelCount count(*model_, modelWidth_, text, 0, ModelCount::partsForAllCores());
+    return count.take([this](QStringView block) { return measureByLayout(block); });
+}
+
 void DisplayLineLayout::rebuild() {
     prepareMeasuring();
     // One copy of the whole text is far cheaper than one per block.
-    std::vector<int> counts = countText(document()->toRawText());
+    std::vector<int> counts = countWhole(document()->toRawText());
     if (counts.size() != static_cast<size_t>(document()->blockCount())) {
         counts.clear();
         for (QTextBlock b = document()->firstBlock(); b.isValid(); b = b.next()) counts.push_back(measure(b.text()));
@@ -194,6 +244,7 @@ void DisplayLineLayout::rebuild() {
 
 void DisplayLineLayout::adopt(const std::vector<int>& counts) {
     recountTimer_.stop();
+    recountByModel_.reset();
     recountPos_ = -1;
     recountText_ = QString();
     index_.assign(counts);

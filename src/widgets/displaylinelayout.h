@@ -5,10 +5,12 @@
 #include <QTextBlock>
 #include <QTextLayout>
 #include <QTimer>
+#include <memory>
 #include <optional>
 #include <vector>
 
 #include "base/displaylineindex.h"
+#include "widgets/modelcount.h"
 #include "widgets/wrapmodel.h"
 
 namespace korvex {
@@ -48,6 +50,11 @@ public:
     // Counts the blocks about to be appended (`piece` starts with a block
     // break), so the append need not measure block by block.
     void expectAppend(QStringView piece);
+    // Starts counting a piece to be appended after the one going in now on
+    // another thread, by the wrap model alone: expectAppend takes the counts
+    // and measures only the blocks the model left.
+    void countAhead(const QString& piece);
+    void forgetAhead() { ahead_.reset(); }
 
 protected:
     void documentChanged(int from, int removed, int added) override;
@@ -56,6 +63,7 @@ private:
     // The width Qt gives every line: read back from the first block's layout.
     qreal lineWidth() const;
     int measure(QStringView text);
+    int measureByLayout(QStringView text);
     template <class Take>
     void layOutAlone(QStringView text, Take take);
     void prepareMeasuring();
@@ -64,15 +72,20 @@ private:
     void update(int from, int added);
     void rebuild();
     void adopt(const std::vector<int>& counts);
-    // Measures blocks for the recount until `enough` says so; true when all are measured.
+    // Counts every block of the text, by the model on all cores where it can.
+    std::vector<int> countWhole(const QString& text);
+    // Measures blocks for the recount until `enough` says so, or waits for
+    // the model's count; true when all are measured.
     template <class Enough>
-    bool recount(Enough enough);
+    bool recount(Enough enough, bool wait);
+    void beginRecount();
     bool recountIsCurrent() const;
 
     DisplayLineIndex index_;
     bool valid_ = false;
     std::optional<std::vector<int>> expected_;
     std::optional<std::vector<int>> expectedAppend_;
+    std::unique_ptr<ModelCount> ahead_;
     QFont measuredFont_;
     qreal measuredWidth_ = -1;
 
@@ -87,6 +100,7 @@ private:
     // The recount after a width change: the blocks measured so far, the text
     // as it was at the start, and where the next block starts in it (-1: none).
     QTimer recountTimer_;
+    std::unique_ptr<ModelCount> recountByModel_;  // when the model follows the font
     std::vector<int> recounted_;
     QString recountText_;
     qsizetype recountPos_ = -1;

@@ -30,31 +30,26 @@ void PendingText::holdBytes(const QByteArray& bytes, qsizetype from, qsizetype c
 void PendingText::clear() {
     text_.clear();
     bytes_.clear();
-    piece_.clear();
-    piece_.squeeze();
     from_ = 0;
     characters_ = 0;
 }
 
-QStringView PendingText::takePiece(qsizetype size) {
+QString PendingText::takePiece(qsizetype size) {
     if (isEmpty()) return {};
-    QStringView piece;
+    QString piece;
     if (!bytes_.isNull()) {
         // Two bytes on at least: past the break the piece starts with.
         const qsizetype from = size >= bytes_.size() - from_ ? bytes_.size() : from_ + std::max<qsizetype>(size, 2);
         const auto end = static_cast<qsizetype>(lineBreakFrom(view(bytes_), static_cast<size_t>(from)));
-        piece_.resize(end - from_);
-        const FileTextShape shape = writeFileText(
-            view(bytes_).substr(static_cast<size_t>(from_), static_cast<size_t>(end - from_)),
-            reinterpret_cast<char16_t*>(piece_.data()));
-        piece_.truncate(shape.characters);
-        piece = piece_;
+        FileTextShape shape;
+        piece = rawTextFromFileBytes(view(bytes_).substr(static_cast<size_t>(from_), static_cast<size_t>(end - from_)),
+                                     shape);
         from_ = end;
     } else {
         const qsizetype found = size >= text_.size() - from_ ? -1
                                                              : text_.indexOf(QChar::ParagraphSeparator, from_ + size);
         const qsizetype end = found < 0 ? text_.size() : found;
-        piece = QStringView(text_).sliced(from_, end - from_);
+        piece = text_.sliced(from_, end - from_);
         from_ = end;
     }
     characters_ -= piece.size();

@@ -24,9 +24,8 @@ public:
     // Characters still to come, block separators included.
     qsizetype characters() const { return characters_; }
     // The next piece: up to the first block end after `size` characters
-    // (bytes) or the end. It starts with a block separator and stays valid
-    // until the next call.
-    QStringView takePiece(qsizetype size);
+    // (bytes) or the end. It starts with a block separator.
+    QString takePiece(qsizetype size);
     // All that is still to come, without taking it.
     QString rest() const;
 
@@ -35,7 +34,6 @@ private:
     QByteArray bytes_;
     qsizetype from_ = 0;
     qsizetype characters_ = 0;
-    QString piece_;  // the last piece converted from bytes
 };
 
 }  // namespace korvex

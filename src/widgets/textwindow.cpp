@@ -13,6 +13,7 @@
 #include <QTextLayout>
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 #include "base/kxerror.h"
 #include "widgets/controls.h"
@@ -51,6 +52,7 @@ constexpr qsizetype kFirstPiece = qsizetype{256} * 1024;
 constexpr qsizetype kPiece = qsizetype{2} * 1024 * 1024;
 // More than a screen, and than the header search reads: in before loading returns.
 constexpr int kFirstScreenLines = 64;
+constexpr qsizetype kAll = std::numeric_limits<qsizetype>::max();
 
 qsizetype longestLine(QStringView text) {
     qsizetype longest = 0;
@@ -106,10 +108,12 @@ std::string TextWindow::text() const { return bytesFromDocumentText(rawText()); 
 
 QString TextWindow::rawText() const {
     if (!isLoading()) return document()->toRawText();
-    return document()->toRawText().append(pending_.rest());
+    return document()->toRawText().append(ahead_).append(pending_.rest());
 }
 
-qsizetype TextWindow::rawLength() const { return document()->characterCount() - 1 + pending_.characters(); }
+qsizetype TextWindow::toCome() const { return ahead_.size() + pending_.characters(); }
+
+qsizetype TextWindow::rawLength() const { return document()->characterCount() - 1 + toCome(); }
 
 // The whole-text comparison copies the document; texts of different length differ anyway.
 bool TextWindow::holds(const QString& text) const { return text.size() == rawLength() && text == rawText(); }
@@ -117,8 +121,7 @@ bool TextWindow::holds(const QString& text) const { return text.size() == rawLen
 bool TextWindow::isDocumentEmpty() const { return document()->characterCount() == document()->blockCount(); }
 
 long long TextWindow::characterCount() const {
-    const long long toCome = static_cast<long long>(pending_.characters() - pendingBreaks_);
-    return static_cast<long long>(document()->characterCount()) - document()->blockCount() + toCome;
+    return static_cast<long long>(document()->characterCount()) - document()->blockCount() + toCome() - pendingBreaks_;
 }
 
 void TextWindow::loadBytes(std::string_view fileBytes) { loadBytesOf(fileBytes, {}); }
@@ -230,26 +233,35 @@ void TextWindow::load(const QString& first, FileTextShape shape, const PendingTe
 
 void TextWindow::appendNextPiece(qsizetype size) {
     if (!isLoading()) return;
+    const QString piece = ahead_.isEmpty() ? pending_.takePiece(size) : std::exchange(ahead_, QString());
+    layout_->expectAppend(piece);
+    // The next piece is counted on another core while this one goes in.
+    if (size < kAll && !pending_.isEmpty()) {
+        ahead_ = pending_.takePiece(size);
+        layout_->countAhead(ahead_);
+    }
     ProgramEdit edit(*this);
     const bool undo = document()->isUndoRedoEnabled();
     document()->setUndoRedoEnabled(false);  // the load is no step to undo
     QTextCursor cursor(document());
     cursor.movePosition(QTextCursor::End);
     const int blocks = document()->blockCount();
-    const QStringView piece = pending_.takePiece(size);
-    layout_->expectAppend(piece);
-    cursor.insertText(QString::fromRawData(piece.data(), piece.size()));  // copied into the document, not before
+    cursor.insertText(piece);
     document()->setUndoRedoEnabled(undo);
     pendingBreaks_ -= document()->blockCount() - blocks;
     if (!isLoading()) stopLoading();
 }
 
-void TextWindow::finishLoading() { appendNextPiece(std::numeric_limits<qsizetype>::max()); }
+void TextWindow::finishLoading() {
+    while (isLoading()) appendNextPiece(kAll);
+}
 
 void TextWindow::stopLoading() {
     loadTimer_.stop();
     // The gate may be filtering the event that brought the rest in: it goes when that is done.
     if (loadGate_) loadGate_.release()->deleteLater();
+    ahead_.clear();
+    layout_->forgetAhead();
     pending_.clear();
     pendingBreaks_ = 0;
 }

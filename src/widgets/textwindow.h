@@ -66,7 +66,7 @@ public:
     // or close first brings the rest in, so edits wait for the whole text,
     // and so does everything that reads or changes the whole text.
     void loadRawText(const QString& newText, size_t lines);
-    bool isLoading() const { return !pending_.isEmpty(); }
+    bool isLoading() const { return !pending_.isEmpty() || !ahead_.isEmpty(); }
     // Brings in the rest of a text being loaded, at once.
     void finishLoading();
 
@@ -131,6 +131,7 @@ private:
     QString rawText() const;
     // Its length, without making it.
     qsizetype rawLength() const;
+    qsizetype toCome() const;
     bool holds(const QString& text) const;
     void appendNextPiece(qsizetype size);
     void stopLoading();
@@ -139,9 +140,11 @@ private:
     DisplayLineLayout* layout_;
     ControlColours colours_;
     int programEdits_ = 0;
-    // What of a text being loaded in pieces is still to come.
+    // What of a text being loaded in pieces is still to come: the piece
+    // after the one going in, counted meanwhile on another thread, and the rest.
+    QString ahead_;
     PendingText pending_;
-    qsizetype pendingBreaks_ = 0;  // block breaks in it
+    qsizetype pendingBreaks_ = 0;  // block breaks in both
     QTimer loadTimer_;
     std::unique_ptr<LoadGate> loadGate_;
 };

@@ -2,6 +2,7 @@
 // line and column, status labels and the saved flag.
 #include <QApplication>
 #include <QClipboard>
+#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMimeData>
@@ -249,6 +250,17 @@ TEST_F(TextWindowTest, BigTextLoadsInPiecesAndAKeyWaitsForTheRest) {
     EXPECT_EQ(memo().text(), "x" + first + "\r\n" + text);
     EXPECT_EQ(memo().count(), 60'001);
     EXPECT_FALSE(form().isSaved());
+
+    // Narrowed so that each line takes two, step by step as a drag would:
+    // the count follows between events, counted on other threads.
+    while (charactersPerLine() > 36) {
+        form().resize(form().width() - 20, form().height());
+        QApplication::processEvents();
+    }
+    ASSERT_GE(charactersPerLine(), 23);
+    QElapsedTimer settling;
+    for (settling.start(); settling.elapsed() < 1000;) QApplication::processEvents();
+    EXPECT_EQ(memo().count(), 120'002);
 }
 
 // Qt gives up laying out a hard line of tens of millions of characters (the

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+#include <atomic>
+#include <functional>
+#include <future>
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "widgets/wrapmodel.h"
+
+namespace korvex {
+
+// The display lines of every block of a raw text (blocks separated by
+// U+2029) counted by the wrap model on other threads while the window goes
+// on: the text is cut into parts at block ends, one thread each. Blocks the
+// model does not follow are left to the caller, who lays them out with Qt's
+// layout on the GUI thread.
+class ModelCount {
+public:
+    // Counts the blocks of `text` from `from` on (where a block starts), in `parts` parts.
+    ModelCount(const WrapModel& model, int width, const QString& text, qsizetype from, int parts);
+    // Stops the threads at their next block.
+    ~ModelCount();
+    ModelCount(const ModelCount&) = delete;
+    ModelCount& operator=(const ModelCount&) = delete;
+
+    bool counts(QStringView text, int width) const {
+        return text.data() == text_.constData() + from_ && text.size() == text_.size() - from_ && width == width_;
+    }
+    bool isReady() const;
+    // Waits for the counts; `measure` counts each block the model left.
+    std::vector<int> take(const std::function<int(QStringView)>& measure);
+
+    // As many parts as the machine has cores.
+    static int partsForAllCores();
+
+private:
+    struct Part {
+        std::vector<int> counts;
+        std::vector<std::pair<size_t, QStringView>> left;  // blocks the model left, by their index in the part
+    };
+    QString text_;  // shared with the caller; the threads only read it
+    qsizetype from_;
+    int width_;
+    std::shared_ptr<std::atomic<bool>> stop_;
+    std::vector<std::future<Part>> parts_;
+};
+
+}  // namespace korvex

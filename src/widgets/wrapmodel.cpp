@@ -17,9 +17,11 @@
 namespace korvex {
 namespace {
 
-// Qt shows a soft hyphen, and gives it its width, where a line ends after it, and hides it
-// elsewhere, in ways that depend on its neighbours; lines holding one are left to Qt.
+// Qt draws a soft hyphen as a hyphen, but adds its width to a line only
+// where the line may end after it (see LineFill::reservesHyphen).
 constexpr char16_t kSoftHyphen = 0xAD;
+// Qt cuts a run of text without tabs into items of this many characters.
+constexpr int kLongestItem = 4096;
 // Longer hard lines than the text window accepts are left to Qt.
 constexpr int kLongestModelledLine = 64 * 1024;
 
@@ -70,7 +72,10 @@ public:
                 found = addRun();
             }
         }
-        if (!found) fullOtherwiseExtend();
+        if (!found) {
+            fullOtherwiseExtend();
+            lineWidth_ += lineHyphen_;
+        }
         if (bearing_ == kUnset && !afterSpace_ && pos_ > 0) bearing_ = -overhang(pos_ - 1);
         textWidth_ = lineWidth_ - std::min<int64_t>(0, bearing_);
         if (lineLength_ == 0) {
@@ -92,15 +97,34 @@ private:
     int slot(int pos) const { return LineBreaks::slotOf(text_[pos]); }
     int64_t overhang(int pos) const { return model_.overhang_[static_cast<size_t>(slot(pos))]; }
 
-    int64_t newWidth() const { return lineWidth_ + runWidth_ + spaceWidth_ - std::min<int64_t>(bearing_, 0); }
+    // The hyphen a run ending after a soft hyphen may need counts only once the line has some width.
+    int64_t newWidth() const {
+        const int64_t hyphen = lineWidth_ > 0 ? pendingHyphen_ : 0;
+        return lineWidth_ + runWidth_ + spaceWidth_ + hyphen - std::min<int64_t>(bearing_, 0);
+    }
+
+    // A run ending before `pos` after a soft hyphen: Qt keeps a hyphen's width
+    // for it where a line may break there, and where its item ends (at a tab or
+    // the text's end).
+    bool reservesHyphen(int pos) const {
+        if (pos == 0 || text_[pos - 1] != kSoftHyphen) return false;
+        return pos == length_ || text_[pos] == u'\t' || (model_.breaks_.at(pos) & LineBreaks::BreakBefore);
+    }
 
     // True when the pending run does not fit; else it joins the line with its spaces.
     bool fullOtherwiseExtend() {
         if (lineLength_ > 0 && newWidth() > width_) return true;
-        lineWidth_ += runWidth_ + spaceWidth_;
+        const int64_t added = runWidth_ + spaceWidth_;
+        lineWidth_ += added;
         lineLength_ += runLength_ + spaceLength_;
         runWidth_ = spaceWidth_ = 0;
         runLength_ = spaceLength_ = 0;
+        // What was taken decides the hyphen the line needs if it ends here; taking
+        // nothing wide, with no hyphen pending, leaves it as it was.
+        if (added != 0 || pendingHyphen_ > 0) {
+            lineHyphen_ = pendingHyphen_;
+            pendingHyphen_ = 0;
+        }
         return false;
     }
 
@@ -128,9 +152,11 @@ private:
         return false;
     }
 
-    // Runs within the width less the largest overhang fit whatever their
-    // bearing: takes them at once, up to the last run end in reach, instead
-    // of run by run. True when the rest fits whole.
+    // Runs within the width less the largest overhang (and a hyphen's width,
+    // where the text has soft hyphens) fit whatever their bearing and hyphen:
+    // takes them at once, up to the last run end in reach, instead of run by
+    // run. A hyphen the line may keep after them still fits, so it is not noted.
+    // True when the rest fits whole.
     bool jumpAhead() {
         const Reach reach = reachFrom(pos_);
         if (reach.limit == length_) return true;
@@ -152,15 +178,16 @@ private:
     }
 
     // How far from `from` the characters fit in the width less the largest
-    // overhang (no further than `stop`): before `limit`, the last tab or form
-    // feed before it ending at `evenFrom`, where the line is `evenX` wide.
+    // overhang and hyphen (no further than `stop`): before `limit`, the last
+    // tab, form feed or soft hyphen before it ending at `evenFrom`, where the
+    // line is `evenX` wide.
     struct Reach {
         int limit;
         int evenFrom;
         int64_t evenX;
     };
     Reach reachFrom(int from, int stop = INT_MAX) const {
-        const int64_t budget = width_ - model_.minimumBearing_;
+        const int64_t budget = width_ - model_.minimumBearing_ - (model_.softHyphens_ ? model_.hyphen_ : 0);
         const int64_t advance = model_.evenAdvance_;
         stop = std::min(stop, length_);
         int64_t x = 0;
@@ -200,6 +227,7 @@ private:
             // no need to walk the rest of a long word.
             if (lineLength_ == 0 && runWidth_ > width_) return overflow();
         } while (!anywhere_);
+        if (reservesHyphen(pos_)) pendingHyphen_ = model_.hyphen_;
         return (chance || anywhere_) && runEndsLine(before);
     }
 
@@ -207,6 +235,7 @@ private:
     bool runEndsLine(int before) {
         if (newWidth() + model_.minimumBearing_ > width_) bearing_ = -overhang(pos_ - 1);
         if (!fullOtherwiseExtend()) return false;
+        lineWidth_ += lineHyphen_;
         // Qt skips the glyph before the run when it is the missing-glyph box of a control character.
         if (before >= 0 && !isControl(text_[before])) bearing_ = -overhang(before);
         return true;
@@ -226,6 +255,8 @@ private:
     int64_t spaceWidth_ = 0;
     int spaceLength_ = 0;
     int64_t bearing_ = kUnset;
+    int64_t pendingHyphen_ = 0;  // the hyphen of the run not yet taken
+    int64_t lineHyphen_ = 0;     // the hyphen the line needs if it ends after what it took
     bool afterSpace_ = true;
     int64_t textWidth_ = 0;
     bool overflowed_ = false;
@@ -241,17 +272,24 @@ std::optional<WrapModel> WrapModel::forFont(const QFont& font, const QTextOption
     int sum = 0;
     for (int byte = 1; byte < 256; ++byte) {
         const char16_t c = cp1252::toUnicode(static_cast<unsigned char>(byte));
-        if (LineBreaks::slotOf(c) < 0 || c == u'\t' || c == kSoftHyphen) continue;
+        if (LineBreaks::slotOf(c) < 0 || c == u'\t') continue;
         // Eight in a row, so that a character the layout does not print shows as 0.
         const int eight = layoutAdvance(font, QString(8, QChar(c)) + tail) - tailAdvance;
         if (eight < 0 || eight % 8 != 0) return std::nullopt;
         model.advance_[static_cast<size_t>(byte)] = eight / 8;
         model.overhang_[static_cast<size_t>(byte)] = -std::min(0, toFixed(metrics.rightBearing(QChar(c))));
+        if (c == kSoftHyphen) continue;  // its width depends on where the line ends: below
         all += QChar(c);
         sum += eight / 8;
     }
     // No kerning or ligatures: the characters in a row are as wide as one by one.
     if (layoutAdvance(font, all + tail) - tailAdvance != sum) return std::nullopt;
+    // Qt draws a soft hyphen with the font's hyphen-minus, and looks further when the font has none.
+    if (!metrics.inFont(QLatin1Char('-'))) return std::nullopt;
+    model.overhang_[static_cast<size_t>(kSoftHyphen)] = model.overhang_['-'];
+    // A soft hyphen at the text's end: the layout adds the hyphen there.
+    model.hyphen_ = layoutAdvance(font, tail + QChar(kSoftHyphen)) - tailAdvance -
+                    model.advance_[static_cast<size_t>(kSoftHyphen)];
     model.minimumBearing_ = -std::min(0, toFixed(metrics.minRightBearing()));
     model.evenAdvance_ = model.advance_['x'];
     for (int byte = 1; byte < 256; ++byte) {
@@ -313,27 +351,30 @@ bool allPrintableAscii(const char16_t* chars) {
 
 namespace {
 
-// What the scan needs to know of a character: nothing, that it is a tab or
-// form feed, or that the model does not follow it.
-enum Kind : uint8_t { Plain = 0, UnevenKind = 1, Unfollowed = 2 };
+// What the scan needs to know of a character, as flags: nothing, that it
+// advances unlike a letter (a tab, a form feed, a soft hyphen), that it is a
+// soft hyphen, or that the model does not follow it.
+enum Kind : uint8_t { Plain = 0, UnevenKind = 1, Unfollowed = 2, SoftHyphenKind = 4 };
+
+uint8_t findKind(char16_t c) {
+    if (c == kSoftHyphen) return UnevenKind | SoftHyphenKind;
+    if (c == u'\t' || c == 0x0C) return UnevenKind;
+    return LineBreaks::slotOf(c) < 0 ? Unfollowed : Plain;
+}
 
 const std::array<uint8_t, 0x2200> kKinds = [] {
     std::array<uint8_t, 0x2200> kinds{};
-    for (size_t c = 0; c < kinds.size(); ++c) {
-        const auto u = static_cast<char16_t>(c);
-        kinds[c] = u == u'\t' || u == 0x0C                         ? UnevenKind
-                   : u == kSoftHyphen || LineBreaks::slotOf(u) < 0 ? Unfollowed
-                                                                   : Plain;
-    }
+    for (size_t c = 0; c < kinds.size(); ++c) kinds[c] = findKind(static_cast<char16_t>(c));
     return kinds;
 }();
 
-uint8_t kindOf(char16_t c) { return c < kKinds.size() ? kKinds[c] : Unfollowed; }
+uint8_t kindOf(char16_t c) { return c < kKinds.size() ? kKinds[c] : uint8_t{Unfollowed}; }
 
 }  // namespace
 
 bool WrapModel::scan(QStringView text) const {
     uneven_.clear();
+    softHyphens_ = false;
     const char16_t* const chars = text.utf16();
     const int length = static_cast<int>(text.size());
     // Sixteen characters at a time, most of them printable ASCII; the rest without branches.
@@ -341,8 +382,9 @@ bool WrapModel::scan(QStringView text) const {
         uint8_t kinds = Plain;
         for (int i = from; i < to; ++i) kinds |= kindOf(chars[i]);
         if (kinds & Unfollowed) return false;
+        softHyphens_ = softHyphens_ || (kinds & SoftHyphenKind);
         for (int i = from; kinds != Plain && i < to; ++i) {
-            if (kindOf(chars[i]) == UnevenKind) uneven_.push_back(i);
+            if (kindOf(chars[i]) & UnevenKind) uneven_.push_back(i);
         }
         return true;
     };
@@ -350,7 +392,21 @@ bool WrapModel::scan(QStringView text) const {
     for (; pos + 16 <= length; pos += 16) {
         if (!allPrintableAscii(chars + pos) && !noteAll(pos, pos + 16)) return false;
     }
-    return noteAll(pos, length);
+    return noteAll(pos, length) && !(softHyphens_ && length > kLongestItem && softHyphenEndsItem(text));
+}
+
+bool WrapModel::softHyphenEndsItem(QStringView text) const {
+    const int length = static_cast<int>(text.size());
+    int itemsFrom = 0;  // after the last tab
+    for (const int pos : uneven_) {
+        if (text[pos] == u'\t') {
+            itemsFrom = pos + 1;
+        } else if (text[pos] == kSoftHyphen && pos + 1 < length && text[pos + 1] != u'\t' &&
+                   (pos + 1 - itemsFrom) % kLongestItem == 0) {
+            return true;
+        }
+    }
+    return false;
 }
 
 int WrapModel::nextUneven(int from) const {

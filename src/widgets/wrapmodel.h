@@ -14,13 +14,16 @@ class QTextOption;
 namespace korvex {
 
 // Lays out a hard line (block) into display lines without Qt's text layout,
-// for fixed-pitch fonts and every character a document can hold but the
-// soft hyphen (lines with one are left to Qt). It mirrors
+// for fixed-pitch fonts and every character a document can hold. It mirrors
 // how QTextLine fills a line (QTextLine::layout_helper): runs of characters
 // between break chances are added while they fit, spaces count only once a
 // run follows them and hang at the line's end, a tab reaches the next tab
-// stop, a run's last right bearing counts only near the edge, and a first run too
-// long for the line makes the whole line be filled again breaking anywhere.
+// stop, a run's last right bearing counts only near the edge, a run ending
+// after a soft hyphen must leave room for a hyphen (which the line keeps if it
+// ends there), and a first run too long for the line (a hyphen included) makes
+// the whole line be filled again breaking anywhere. Left to Qt: a soft hyphen
+// just before Qt cuts a line of more than 4096 characters into items (there it
+// keeps the hyphen's width for the word going on).
 // What surely fits (tabs included) is taken at once, and break chances are
 // found only near each line's end, so a line costs little more than a look
 // at its end. Guarded by WrapModelTest.LineStartsAreQtsForEveryCharacterAnd-
@@ -45,24 +48,30 @@ private:
     template <class Take>
     bool forEachLineStart(QStringView text, int width, Take take) const;
     int lineEnd(QStringView text, int from, int width, bool anywhere) const;
-    // True when the model follows every character of `text` (any a document
-    // can hold but the soft hyphen); notes where its tabs and form feeds are.
+    // True when the model follows `text` (any character a document can hold);
+    // notes where its tabs, form feeds and soft hyphens are.
     bool scan(QStringView text) const;
-    // The first tab or form feed at or after `from` in the text being laid out (its length if none).
+    // A soft hyphen of `text` (scanned) right before the end of one of Qt's items but at a tab.
+    bool softHyphenEndsItem(QStringView text) const;
+    // The first tab, form feed or soft hyphen at or after `from` in the text being laid out (its length if none).
     int nextUneven(int from) const;
-    // Where a line `x` wide ends after the tab or form feed `c`.
+    // Where a line `x` wide ends after the tab, form feed or soft hyphen `c`.
     int64_t afterUneven(char16_t c, int64_t x) const;
 
     // Per Windows-1252 byte, in 1/64 pixel as Qt keeps lengths.
     std::array<int, 256> advance_{};   // as the layout adds it (0 for characters it does not print)
     std::array<int, 256> overhang_{};  // ink past the advance
     int minimumBearing_ = 0;           // the font's largest overhang, as a positive number
-    int evenAdvance_ = 0;              // every character's advance but a tab's and a form feed's, if they agree
+    int evenAdvance_ = 0;              // every character's advance but a tab's, a form feed's and a soft hyphen's,
+                                       // if they agree
+    int hyphen_ = 0;                   // what a line ending after a soft hyphen adds for the hyphen
     int tabStop_ = 0;
-    // The text being laid out: its break flags, and where its tabs and form feeds are.
+    // The text being laid out: its break flags, where its tabs, form feeds and soft hyphens are, and whether it
+    // has any soft hyphen.
     mutable QStringView text_;
     mutable LineBreaks breaks_;
     mutable std::vector<int> uneven_;
+    mutable bool softHyphens_ = false;
 };
 
 }  // namespace korvex

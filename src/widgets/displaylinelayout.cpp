@@ -132,7 +132,7 @@ void DisplayLineLayout::expectAppend(QStringView piece) {
 void DisplayLineLayout::countAhead(const QString& piece) {
     ahead_.reset();
     if (valid_ && model_ && piece.startsWith(QChar::ParagraphSeparator))
-        ahead_ = std::make_unique<ModelCount>(*model_, modelWidth_, piece, 1, 1);
+        ahead_ = std::make_unique<ModelCount>(*model_, modelWidth_, piece, 1, ModelCount::partsForAllCores() - 1);
 }
 
 void DisplayLineLayout::documentChanged(int from, int removed, int added) {

@@ -20,7 +20,7 @@ namespace korvex {
 // layout on the GUI thread.
 class ModelCount {
 public:
-    // Counts the blocks of `text` from `from` on (where a block starts), in `parts` parts.
+    // Counts the blocks of `text` from `from` on (where a block starts), in `parts` parts (one at least).
     ModelCount(const WrapModel& model, int width, const QString& text, qsizetype from, int parts);
     // Stops the threads at their next block.
     ~ModelCount();

@@ -211,9 +211,7 @@ private:
 
     bool addRun() {
         afterSpace_ = false;
-        // The glyph Qt remembers as the one before the run; after a tab, an item of its own, it
-        // picks the run's first.
-        const int before = pos_ == 0 ? -1 : text_[pos_ - 1] == u'\t' ? pos_ : pos_ - 1;
+        const int start = pos_;
         bool chance = false;
         do {
             runWidth_ += model_.advance_[static_cast<size_t>(slot(pos_))];
@@ -228,15 +226,17 @@ private:
             if (lineLength_ == 0 && runWidth_ > width_) return overflow();
         } while (!anywhere_);
         if (reservesHyphen(pos_)) pendingHyphen_ = model_.hyphen_;
-        return (chance || anywhere_) && runEndsLine(before);
+        return (chance || anywhere_) && runEndsLine(start);
     }
 
-    // The run's last right bearing counts only when the run comes near the edge.
-    bool runEndsLine(int before) {
+    // The run's last right bearing counts only when the run comes near the edge;
+    // when it does not fit, the bearing of the glyph Qt remembers as the one before it.
+    bool runEndsLine(int start) {
         if (newWidth() + model_.minimumBearing_ > width_) bearing_ = -overhang(pos_ - 1);
         if (!fullOtherwiseExtend()) return false;
         lineWidth_ += lineHyphen_;
-        // Qt skips the glyph before the run when it is the missing-glyph box of a control character.
+        const int before = start == 0 ? -1 : text_[start - 1] == u'\t' ? model_.glyphAfterTab(start - 1) : start - 1;
+        // Qt skips that glyph when it is the missing-glyph box of a control character.
         if (before >= 0 && !isControl(text_[before])) bearing_ = -overhang(before);
         return true;
     }
@@ -407,6 +407,38 @@ bool WrapModel::softHyphenEndsItem(QStringView text) const {
         }
     }
     return false;
+}
+
+// A tab has no glyph: Qt gives it the glyph index of the character before it
+// (within that character's item), and looks that index up among the glyphs of
+// the item after the tab; none when that item is shorter.
+int WrapModel::glyphAfterTab(int tab) const {
+    int before = tab;
+    while (before > 0 && text_[before - 1] == u'\t') --before;  // tabs in a row pass the index on
+    const int index = before == 0 ? 0 : (before - 1) - itemStart(before - 1);
+    const int glyph = tab + 1 + index;
+    const int itemEnd = std::min({nextTab(tab + 1), tab + 1 + kLongestItem, static_cast<int>(text_.size())});
+    return glyph < itemEnd ? glyph : -1;
+}
+
+int WrapModel::itemStart(int pos) const {
+    const int from = previousTab(pos) + 1;
+    return from + (pos - from) / kLongestItem * kLongestItem;
+}
+
+int WrapModel::previousTab(int pos) const {
+    for (auto it = std::lower_bound(uneven_.begin(), uneven_.end(), pos); it != uneven_.begin();) {
+        --it;
+        if (text_[*it] == u'\t') return *it;
+    }
+    return -1;
+}
+
+int WrapModel::nextTab(int from) const {
+    for (auto it = std::lower_bound(uneven_.begin(), uneven_.end(), from); it != uneven_.end(); ++it) {
+        if (text_[*it] == u'\t') return *it;
+    }
+    return static_cast<int>(text_.size());
 }
 
 int WrapModel::nextUneven(int from) const {

@@ -57,6 +57,14 @@ private:
     int nextUneven(int from) const;
     // Where a line `x` wide ends after the tab, form feed or soft hyphen `c`.
     int64_t afterUneven(char16_t c, int64_t x) const;
+    // Where the glyph is that Qt takes as the one before a run starting after
+    // the tab at `tab` (-1: none).
+    int glyphAfterTab(int tab) const;
+    // Where Qt's item holding `pos` (no tab) starts: after a tab, every 4096 characters.
+    int itemStart(int pos) const;
+    // The last tab before `pos` (-1 if none), the first at or after `from` (the text's length if none).
+    int previousTab(int pos) const;
+    int nextTab(int from) const;
 
     // Per Windows-1252 byte, in 1/64 pixel as Qt keeps lengths.
     std::array<int, 256> advance_{};   // as the layout adds it (0 for characters it does not print)

@@ -193,7 +193,7 @@ TEST(WrapModelTest, LineStartsAreQtsForEveryCharacterAndGermanText) {
                     EXPECT_FALSE(kFollowedFaces.contains(face)) << face.toStdString() << ' ' << size;
                     continue;
                 }
-                for (const qreal width : {60.0, 157.5, 333.0, 610.0}) {
+                for (const qreal width : {60.0, 157.5, 240.0, 333.0, 610.0}) {
                     std::vector<int> starts;
                     for (const QString& line : lines) {
                         const bool followed = model->lineStarts(line, static_cast<int>(width * 64), starts);

@@ -43,6 +43,20 @@ int layoutAdvance(const QFont& font, const QString& text) {
     return toFixed(line.horizontalAdvance());
 }
 
+// Whether Qt's layout, breaking at words only, needs a second line for `text`
+// in a line `width` (1/64 pixel) wide.
+bool wrapsIn(const QFont& font, const QString& text, int width) {
+    QTextLayout layout(text, font);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WordWrap);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    layout.createLine().setLineWidth(width / 64.0);
+    const bool wraps = layout.createLine().isValid();
+    layout.endLayout();
+    return wraps;
+}
+
 }  // namespace
 
 // One display line being filled, step for step as QTextLine does it: a run
@@ -152,7 +166,7 @@ private:
         return false;
     }
 
-    // Runs within the width less the largest overhang (and a hyphen's width,
+    // Runs within the width less the bearing reach (and a hyphen's width,
     // where the text has soft hyphens) fit whatever their bearing and hyphen:
     // takes them at once, up to the last run end in reach, instead of run by
     // run. A hyphen the line may keep after them still fits, so it is not noted.
@@ -177,8 +191,8 @@ private:
         return false;
     }
 
-    // How far from `from` the characters fit in the width less the largest
-    // overhang and hyphen (no further than `stop`): before `limit`, the last
+    // How far from `from` the characters fit in the width less the bearing
+    // reach and hyphen (no further than `stop`): before `limit`, the last
     // tab, form feed or soft hyphen before it ending at `evenFrom`, where the
     // line is `evenX` wide.
     struct Reach {
@@ -290,7 +304,7 @@ std::optional<WrapModel> WrapModel::forFont(const QFont& font, const QTextOption
     // A soft hyphen at the text's end: the layout adds the hyphen there.
     model.hyphen_ = layoutAdvance(font, tail + QChar(kSoftHyphen)) - tailAdvance -
                     model.advance_[static_cast<size_t>(kSoftHyphen)];
-    model.minimumBearing_ = -std::min(0, toFixed(metrics.minRightBearing()));
+    model.minimumBearing_ = model.bearingReach(font);
     model.evenAdvance_ = model.advance_['x'];
     for (int byte = 1; byte < 256; ++byte) {
         const char16_t c = cp1252::toUnicode(static_cast<unsigned char>(byte));
@@ -299,6 +313,24 @@ std::optional<WrapModel> WrapModel::forFont(const QFont& font, const QTextOption
     }
     model.tabStop_ = option.tabStopDistance() > 0 ? toFixed(option.tabStopDistance()) : 80 * 64;
     return model;
+}
+
+// Qt looks at a run's last right bearing only when the run ends within the
+// minimum right bearing of its font engine from the edge, which need not be
+// what QFontMetricsF reports (it is less at one size of a face here); so it
+// is found with the layout: a run ending in the glyph of the largest overhang
+// wraps while the line is less than that much wider than the run.
+int WrapModel::bearingReach(const QFont& font) const {
+    const auto* const widest = std::max_element(overhang_.begin() + ' ' + 1, overhang_.end());
+    const auto slot = static_cast<size_t>(widest - overhang_.begin());
+    if (*widest == 0) return 0;
+    const QString text = QStringLiteral("x ") + QChar(cp1252::toUnicode(static_cast<unsigned char>(slot)));
+    const int runs = advance_['x'] + advance_[' '] + advance_[slot];
+    int reach = 0;  // the least excess over the runs' width at which the text fits on one line
+    for (int step = *widest; step > 0; step /= 2) {
+        while (reach + step <= *widest && wrapsIn(font, text, runs + reach + step - 1)) reach += step;
+    }
+    return reach;
 }
 
 template <class Take>

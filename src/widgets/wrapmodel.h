@@ -44,6 +44,8 @@ public:
 
 private:
     WrapModel() = default;
+    // How near the edge (1/64 pixel) the layout looks at right bearings, at most the largest overhang.
+    int bearingReach(const QFont& font) const;
     class LineFill;
     template <class Take>
     bool forEachLineStart(QStringView text, int width, Take take) const;
@@ -69,7 +71,7 @@ private:
     // Per Windows-1252 byte, in 1/64 pixel as Qt keeps lengths.
     std::array<int, 256> advance_{};   // as the layout adds it (0 for characters it does not print)
     std::array<int, 256> overhang_{};  // ink past the advance
-    int minimumBearing_ = 0;           // the font's largest overhang, as a positive number
+    int minimumBearing_ = 0;           // how near the edge the layout looks at right bearings
     int evenAdvance_ = 0;              // every character's advance but a tab's, a form feed's and a soft hyphen's,
                                        // if they agree
     int hyphen_ = 0;                   // what a line ending after a soft hyphen adds for the hyphen

@@ -181,7 +181,7 @@ TEST(WrapModelTest, LineStartsAreQtsForEveryCharacterAndGermanText) {
     int compared = 0;
     int withSoftHyphen = 0;
     for (const QString& face : fixedPitchFaces()) {
-        for (int size : {9, 13, 16, 20}) {
+        for (int size : {9, 13, 15, 16, 19, 20}) {
             for (const bool bold : {false, true}) {
                 QFont font(face);
                 font.setPixelSize(size);

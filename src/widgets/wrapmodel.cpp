@@ -43,6 +43,20 @@ int layoutAdvance(const QFont& font, const QString& text) {
     return toFixed(line.horizontalAdvance());
 }
 
+// Whether Qt's layout, breaking at words only, needs a second line for `text`
+// in a line `width` (1/64 pixel) wide.
+bool wrapsIn(const QFont& font, const QString& text, int width) {
+    QTextLayout layout(text, font);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WordWrap);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    layout.createLine().setLineWidth(width / 64.0);
+    const bool wraps = layout.createLine().isValid();
+    layout.endLayout();
+    return wraps;
+}
+
 }  // namespace
 
 // One display line being filled, step for step as QTextLine does it: a run
@@ -152,7 +166,7 @@ private:
         return false;
     }
 
-    // Runs within the width less the largest overhang (and a hyphen's width,
+    // Runs within the width less the bearing reach (and a hyphen's width,
     // where the text has soft hyphens) fit whatever their bearing and hyphen:
     // takes them at once, up to the last run end in reach, instead of run by
     // run. A hyphen the line may keep after them still fits, so it is not noted.
@@ -177,8 +191,8 @@ private:
         return false;
     }
 
-    // How far from `from` the characters fit in the width less the largest
-    // overhang and hyphen (no further than `stop`): before `limit`, the last
+    // How far from `from` the characters fit in the width less the bearing
+    // reach and hyphen (no further than `stop`): before `limit`, the last
     // tab, form feed or soft hyphen before it ending at `evenFrom`, where the
     // line is `evenX` wide.
     struct Reach {
@@ -211,9 +225,7 @@ private:
 
     bool addRun() {
         afterSpace_ = false;
-        // The glyph Qt remembers as the one before the run; after a tab, an item of its own, it
-        // picks the run's first.
-        const int before = pos_ == 0 ? -1 : text_[pos_ - 1] == u'\t' ? pos_ : pos_ - 1;
+        const int start = pos_;
         bool chance = false;
         do {
             runWidth_ += model_.advance_[static_cast<size_t>(slot(pos_))];
@@ -228,15 +240,17 @@ private:
             if (lineLength_ == 0 && runWidth_ > width_) return overflow();
         } while (!anywhere_);
         if (reservesHyphen(pos_)) pendingHyphen_ = model_.hyphen_;
-        return (chance || anywhere_) && runEndsLine(before);
+        return (chance || anywhere_) && runEndsLine(start);
     }
 
-    // The run's last right bearing counts only when the run comes near the edge.
-    bool runEndsLine(int before) {
+    // The run's last right bearing counts only when the run comes near the edge;
+    // when it does not fit, the bearing of the glyph Qt remembers as the one before it.
+    bool runEndsLine(int start) {
         if (newWidth() + model_.minimumBearing_ > width_) bearing_ = -overhang(pos_ - 1);
         if (!fullOtherwiseExtend()) return false;
         lineWidth_ += lineHyphen_;
-        // Qt skips the glyph before the run when it is the missing-glyph box of a control character.
+        const int before = start == 0 ? -1 : text_[start - 1] == u'\t' ? model_.glyphAfterTab(start - 1) : start - 1;
+        // Qt skips that glyph when it is the missing-glyph box of a control character.
         if (before >= 0 && !isControl(text_[before])) bearing_ = -overhang(before);
         return true;
     }
@@ -290,7 +304,7 @@ std::optional<WrapModel> WrapModel::forFont(const QFont& font, const QTextOption
     // A soft hyphen at the text's end: the layout adds the hyphen there.
     model.hyphen_ = layoutAdvance(font, tail + QChar(kSoftHyphen)) - tailAdvance -
                     model.advance_[static_cast<size_t>(kSoftHyphen)];
-    model.minimumBearing_ = -std::min(0, toFixed(metrics.minRightBearing()));
+    model.minimumBearing_ = model.bearingReach(font);
     model.evenAdvance_ = model.advance_['x'];
     for (int byte = 1; byte < 256; ++byte) {
         const char16_t c = cp1252::toUnicode(static_cast<unsigned char>(byte));
@@ -299,6 +313,24 @@ std::optional<WrapModel> WrapModel::forFont(const QFont& font, const QTextOption
     }
     model.tabStop_ = option.tabStopDistance() > 0 ? toFixed(option.tabStopDistance()) : 80 * 64;
     return model;
+}
+
+// Qt looks at a run's last right bearing only when the run ends within the
+// minimum right bearing of its font engine from the edge, which need not be
+// what QFontMetricsF reports (it is less at one size of a face here); so it
+// is found with the layout: a run ending in the glyph of the largest overhang
+// wraps while the line is less than that much wider than the run.
+int WrapModel::bearingReach(const QFont& font) const {
+    const auto* const widest = std::max_element(overhang_.begin() + ' ' + 1, overhang_.end());
+    const auto slot = static_cast<size_t>(widest - overhang_.begin());
+    if (*widest == 0) return 0;
+    const QString text = QStringLiteral("x ") + QChar(cp1252::toUnicode(static_cast<unsigned char>(slot)));
+    const int runs = advance_['x'] + advance_[' '] + advance_[slot];
+    int reach = 0;  // the least excess over the runs' width at which the text fits on one line
+    for (int step = *widest; step > 0; step /= 2) {
+        while (reach + step <= *widest && wrapsIn(font, text, runs + reach + step - 1)) reach += step;
+    }
+    return reach;
 }
 
 template <class Take>
@@ -407,6 +439,38 @@ bool WrapModel::softHyphenEndsItem(QStringView text) const {
         }
     }
     return false;
+}
+
+// A tab has no glyph: Qt gives it the glyph index of the character before it
+// (within that character's item), and looks that index up among the glyphs of
+// the item after the tab; none when that item is shorter.
+int WrapModel::glyphAfterTab(int tab) const {
+    int before = tab;
+    while (before > 0 && text_[before - 1] == u'\t') --before;  // tabs in a row pass the index on
+    const int index = before == 0 ? 0 : (before - 1) - itemStart(before - 1);
+    const int glyph = tab + 1 + index;
+    const int itemEnd = std::min({nextTab(tab + 1), tab + 1 + kLongestItem, static_cast<int>(text_.size())});
+    return glyph < itemEnd ? glyph : -1;
+}
+
+int WrapModel::itemStart(int pos) const {
+    const int from = previousTab(pos) + 1;
+    return from + (pos - from) / kLongestItem * kLongestItem;
+}
+
+int WrapModel::previousTab(int pos) const {
+    for (auto it = std::lower_bound(uneven_.begin(), uneven_.end(), pos); it != uneven_.begin();) {
+        --it;
+        if (text_[*it] == u'\t') return *it;
+    }
+    return -1;
+}
+
+int WrapModel::nextTab(int from) const {
+    for (auto it = std::lower_bound(uneven_.begin(), uneven_.end(), from); it != uneven_.end(); ++it) {
+        if (text_[*it] == u'\t') return *it;
+    }
+    return static_cast<int>(text_.size());
 }
 
 int WrapModel::nextUneven(int from) const {

@@ -44,6 +44,8 @@ public:
 
 private:
     WrapModel() = default;
+    // How near the edge (1/64 pixel) the layout looks at right bearings, at most the largest overhang.
+    int bearingReach(const QFont& font) const;
     class LineFill;
     template <class Take>
     bool forEachLineStart(QStringView text, int width, Take take) const;
@@ -57,11 +59,19 @@ private:
     int nextUneven(int from) const;
     // Where a line `x` wide ends after the tab, form feed or soft hyphen `c`.
     int64_t afterUneven(char16_t c, int64_t x) const;
+    // Where the glyph is that Qt takes as the one before a run starting after
+    // the tab at `tab` (-1: none).
+    int glyphAfterTab(int tab) const;
+    // Where Qt's item holding `pos` (no tab) starts: after a tab, every 4096 characters.
+    int itemStart(int pos) const;
+    // The last tab before `pos` (-1 if none), the first at or after `from` (the text's length if none).
+    int previousTab(int pos) const;
+    int nextTab(int from) const;
 
     // Per Windows-1252 byte, in 1/64 pixel as Qt keeps lengths.
     std::array<int, 256> advance_{};   // as the layout adds it (0 for characters it does not print)
     std::array<int, 256> overhang_{};  // ink past the advance
-    int minimumBearing_ = 0;           // the font's largest overhang, as a positive number
+    int minimumBearing_ = 0;           // how near the edge the layout looks at right bearings
     int evenAdvance_ = 0;              // every character's advance but a tab's, a form feed's and a soft hyphen's,
                                        // if they agree
     int hyphen_ = 0;                   // what a line ending after a soft hyphen adds for the hyphen

@@ -181,7 +181,7 @@ TEST(WrapModelTest, LineStartsAreQtsForEveryCharacterAndGermanText) {
     int compared = 0;
     int withSoftHyphen = 0;
     for (const QString& face : fixedPitchFaces()) {
-        for (int size : {9, 13, 16, 20}) {
+        for (int size : {9, 13, 15, 16, 19, 20}) {
             for (const bool bold : {false, true}) {
                 QFont font(face);
                 font.setPixelSize(size);
@@ -193,7 +193,7 @@ TEST(WrapModelTest, LineStartsAreQtsForEveryCharacterAndGermanText) {
                     EXPECT_FALSE(kFollowedFaces.contains(face)) << face.toStdString() << ' ' << size;
                     continue;
                 }
-                for (const qreal width : {60.0, 157.5, 333.0, 610.0}) {
+                for (const qreal width : {60.0, 157.5, 240.0, 333.0, 610.0}) {
                     std::vector<int> starts;
                     for (const QString& line : lines) {
                         const bool followed = model->lineStarts(line, static_cast<int>(width * 64), starts);

@@ -117,15 +117,14 @@ void DisplayLineLayout::expectText(QStringView text) {
     expected_ = countText(text);
 }
 
-void DisplayLineLayout::expectAppend(QStringView piece) {
+void DisplayLineLayout::expectAppend(const QString& piece) {
     expectedAppend_.reset();
     const std::unique_ptr<ModelCount> ahead = std::move(ahead_);
     if (!valid_ || !piece.startsWith(QChar::ParagraphSeparator)) return;
-    const QStringView blocks = piece.sliced(1);
-    if (ahead && ahead->counts(blocks, modelWidth_)) {
+    if (ahead && ahead->counts(QStringView(piece).sliced(1), modelWidth_)) {
         expectedAppend_ = ahead->take([this](QStringView block) { return measureByLayout(block); });
     } else {
-        expectedAppend_ = countText(blocks);
+        expectedAppend_ = countWhole(piece, 1);
     }
 }
 
@@ -225,9 +224,9 @@ void DisplayLineLayout::update(int from, int added) {
     index_.replace(first, oldBlocks, counts);
 }
 
-std::vector<int> DisplayLineLayout::countWhole(const QString& text) {
-    if (!model_ || text.size() < kCountOnThreadsFrom) return countText(text);
-    ModelCount count(*model_, modelWidth_, text, 0, ModelCount::partsForAllCores());
+std::vector<int> DisplayLineLayout::countWhole(const QString& text, qsizetype from) {
+    if (!model_ || text.size() - from < kCountOnThreadsFrom) return countText(QStringView(text).sliced(from));
+    ModelCount count(*model_, modelWidth_, text, from, ModelCount::partsForAllCores());
     return count.take([this](QStringView block) { return measureByLayout(block); });
 }
 

@@ -49,7 +49,7 @@ public:
     void forgetExpected() { expected_.reset(); }
     // Counts the blocks about to be appended (`piece` starts with a block
     // break), so the append need not measure block by block.
-    void expectAppend(QStringView piece);
+    void expectAppend(const QString& piece);
     // Starts counting a piece to be appended after the one going in now on
     // another thread, by the wrap model alone: expectAppend takes the counts
     // and measures only the blocks the model left.
@@ -72,8 +72,8 @@ private:
     void update(int from, int added);
     void rebuild();
     void adopt(const std::vector<int>& counts);
-    // Counts every block of the text, by the model on all cores where it can.
-    std::vector<int> countWhole(const QString& text);
+    // Counts every block of the text from `from` on, by the model on all cores where it can.
+    std::vector<int> countWhole(const QString& text, qsizetype from = 0);
     // Measures blocks for the recount until `enough` says so, or waits for
     // the model's count; true when all are measured.
     template <class Enough>

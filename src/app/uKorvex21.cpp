@@ -408,6 +408,8 @@ MainWindowIntentions::Answer TForm1::ask(const QString& question) {
 
 void TForm1::FocusTextWindow() { MemArbeitsfenster->setFocus(Qt::OtherFocusReason); }
 
+TextWindow& TForm1::textWindow() const { return *MemArbeitsfenster; }
+
 QString TForm1::CZeile() const { return QString::number(MemArbeitsfenster->caretLine() + 1); }
 
 QString TForm1::CSpalte() const { return QString::number(MemArbeitsfenster->caretColumn() + 1); }

@@ -37,7 +37,7 @@ class TKxMsgDlg;
 // The main window: the editor with its tool panel, display panel and text
 // window. It owns the program's shared state; each handler starts one
 // command, which lives in the folder of its subsystem.
-class TForm1 : public QMainWindow, public MainWindowIntentions {
+class TForm1 : public QMainWindow, public virtual MainWindowIntentions {
     Q_OBJECT
 
 public:
@@ -47,7 +47,6 @@ public:
     // The other windows of the set, created after this one.
     void attachWindows(TForm2* info, TForm3* phrases, TKxMsgDlg* question);
 
-    Platform& platform() { return platform_; }
     TForm2* Form2 = nullptr;
     TForm3* Form3 = nullptr;
     TKxMsgDlg* KxMsgDlg = nullptr;
@@ -65,6 +64,11 @@ public:
     void markSaved() override { SavedFlag = true; }
     bool isSaved() const override { return SavedFlag; }
     Answer ask(const QString& question) override;
+
+    // The parts the subsystems work on, by the names they know them.
+    Platform& platform() override { return platform_; }
+    QWidget& widget() override { return *this; }
+    TextWindow& textWindow() const override;
 
     // Panels and controls.
     QFrame* PanOben;
@@ -126,12 +130,11 @@ public:
     // Status and file name display.
     QString CZeile() const;
     QString CSpalte() const;
-    void StatusUpdate();
+    void StatusUpdate() override;
     void ShowAktDatName();
-    void FocusTextWindow();
+    void FocusTextWindow() override;
 
-    // Runs a handler; an error it raises ends it and goes to the default error report.
-    void guarded(const std::function<void()>& handler);
+    void guarded(const std::function<void()>& handler) override;
     // Files named on the command line or dropped: the first is opened as "Öffnen" would.
     void openDocuments(const QStringList& paths);
 

@@ -409,6 +409,8 @@ MainWindowIntentions::Answer TForm1::ask(const QString& question) {
 void TForm1::FocusTextWindow() { MemArbeitsfenster->setFocus(Qt::OtherFocusReason); }
 
 TextWindow& TForm1::textWindow() const { return *MemArbeitsfenster; }
+QLineEdit& TForm1::timeField() const { return *EdiTime; }
+QTimer& TForm1::stopwatchTimer() const { return *TimStopper; }
 
 QString TForm1::CZeile() const { return QString::number(MemArbeitsfenster->caretLine() + 1); }
 

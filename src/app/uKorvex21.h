@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/textforms.h"
+#include "typingtest/mainwindow.h"
 #include "typingtest/stopwatch.h"
 #include "widgets/mainwindowintentions.h"
 
@@ -36,8 +37,9 @@ class TKxMsgDlg;
 
 // The main window: the editor with its tool panel, display panel and text
 // window. It owns the program's shared state; each handler starts one
-// command, which lives in the folder of its subsystem.
-class TForm1 : public QMainWindow, public virtual MainWindowIntentions {
+// command, which lives in the folder of its subsystem and sees the main
+// window only as that subsystem's MainWindow.
+class TForm1 : public QMainWindow, public typingtest::MainWindow, public virtual MainWindowIntentions {
     Q_OBJECT
 
 public:
@@ -69,6 +71,10 @@ public:
     Platform& platform() override { return platform_; }
     QWidget& widget() override { return *this; }
     TextWindow& textWindow() const override;
+    Colour& windowColour() override { return WindowColor; }
+    Stopwatch& stopwatch() override { return Stopper; }
+    QLineEdit& timeField() const override;
+    QTimer& stopwatchTimer() const override;
 
     // Panels and controls.
     QFrame* PanOben;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/textforms.h"
+#include "dialogs/uPhrasen.h"
 #include "typingtest/mainwindow.h"
 #include "typingtest/stopwatch.h"
 #include "widgets/mainwindowintentions.h"
@@ -32,14 +33,16 @@ class Platform;
 class TextWindow;
 class ValueLabel;
 class TForm2;
-class TForm3;
 class TKxMsgDlg;
 
 // The main window: the editor with its tool panel, display panel and text
 // window. It owns the program's shared state; each handler starts one
 // command, which lives in the folder of its subsystem and sees the main
 // window only as that subsystem's MainWindow.
-class TForm1 : public QMainWindow, public typingtest::MainWindow, public virtual MainWindowIntentions {
+class TForm1 : public QMainWindow,
+               public typingtest::MainWindow,
+               public TForm3::MainWindow,
+               public virtual MainWindowIntentions {
     Q_OBJECT
 
 public:
@@ -75,6 +78,7 @@ public:
     Stopwatch& stopwatch() override { return Stopper; }
     QLineEdit& timeField() const override;
     QTimer& stopwatchTimer() const override;
+    QString phraseFilePath() const override { return PhraseFilePath; }
 
     // Panels and controls.
     QFrame* PanOben;

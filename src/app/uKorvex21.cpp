@@ -322,7 +322,7 @@ void TForm1::FormCreate() {
     const QString workingDir = platform_.currentDirectory();
     PhraseFilePath = QDir::toNativeSeparators(QDir(workingDir).filePath(QStringLiteral("KorvexPhrasen.txt")));
     SettingsFilePath = QDir::toNativeSeparators(QDir(workingDir).filePath(QString::fromLatin1(kSettingsFileName)));
-    CurrentFileName.clear();
+    Files.CurrentFileName.clear();
     if (platform_.fileExists(SettingsFilePath)) settings::readSettingsFile(*this);
     WindowColor = MemArbeitsfenster->colours().background;
     ColorBox1->selectColour(WindowColor);
@@ -409,6 +409,7 @@ MainWindowIntentions::Answer TForm1::ask(const QString& question) {
 void TForm1::FocusTextWindow() { MemArbeitsfenster->setFocus(Qt::OtherFocusReason); }
 
 TextWindow& TForm1::textWindow() const { return *MemArbeitsfenster; }
+HeaderField& TForm1::headerField() const { return *EdiKopfzeile; }
 QLineEdit& TForm1::timeField() const { return *EdiTime; }
 QTimer& TForm1::stopwatchTimer() const { return *TimStopper; }
 
@@ -429,7 +430,7 @@ void TForm1::StatusUpdate() {
     show(LabShowCSpalte, caret.column + 1);
 }
 
-void TForm1::ShowAktDatName() { LabShowDatName->setText(CurrentFileName.right(91)); }
+void TForm1::ShowAktDatName() { LabShowDatName->setText(Files.CurrentFileName.right(91)); }
 
 void TForm1::MemArbeitsfensterChange() { StatusUpdate(); }
 

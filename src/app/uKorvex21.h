@@ -9,6 +9,7 @@
 
 #include "base/textforms.h"
 #include "dialogs/uPhrasen.h"
+#include "document/mainwindow.h"
 #include "typingtest/mainwindow.h"
 #include "typingtest/stopwatch.h"
 #include "widgets/mainwindowintentions.h"
@@ -40,6 +41,7 @@ class TKxMsgDlg;
 // command, which lives in the folder of its subsystem and sees the main
 // window only as that subsystem's MainWindow.
 class TForm1 : public QMainWindow,
+               public document::MainWindow,
                public typingtest::MainWindow,
                public TForm3::MainWindow,
                public virtual MainWindowIntentions {
@@ -57,9 +59,7 @@ public:
     TKxMsgDlg* KxMsgDlg = nullptr;
 
     // State, in this order.
-    QString CurrentFileName;
-    QString OpenDir;
-    QString SaveDir;
+    document::DocumentFiles Files;  // CurrentFileName, OpenDir, SaveDir
     Colour WindowColor;
     QString PhraseFilePath;
     QString SettingsFilePath;
@@ -74,6 +74,8 @@ public:
     Platform& platform() override { return platform_; }
     QWidget& widget() override { return *this; }
     TextWindow& textWindow() const override;
+    HeaderField& headerField() const override;
+    document::DocumentFiles& files() override { return Files; }
     Colour& windowColour() override { return WindowColor; }
     Stopwatch& stopwatch() override { return Stopper; }
     QLineEdit& timeField() const override;
@@ -141,8 +143,9 @@ public:
     QString CZeile() const;
     QString CSpalte() const;
     void StatusUpdate() override;
-    void ShowAktDatName();
+    void ShowAktDatName() override;
     void FocusTextWindow() override;
+    void documentWritten() override { emit documentSaved(); }
 
     void guarded(const std::function<void()>& handler) override;
     // Files named on the command line or dropped: the first is opened as "Öffnen" would.

@@ -68,8 +68,8 @@ public:
         memo_.setFont(font);
     }
     void setFontColour(Colour colour) override { memo_.setColours({memo_.colours().background, colour}); }
-    void setOpenDir(std::string dir) override { form_.OpenDir = fromCp1252(dir); }
-    void setSaveDir(std::string dir) override { form_.SaveDir = fromCp1252(dir); }
+    void setOpenDir(std::string dir) override { form_.Files.OpenDir = fromCp1252(dir); }
+    void setSaveDir(std::string dir) override { form_.Files.SaveDir = fromCp1252(dir); }
     void headerTakesTextWindowFont() override {
         form_.EdiKopfzeile->setFont(memo_.font());
         form_.EdiKopfzeile->setColours(memo_.colours());
@@ -141,8 +141,8 @@ void writeSettingsFile(TForm1& form) {
     record.fontSize = fontPoints(font, logicalDpi(form));
     record.style = FontStyle{font.bold(), font.italic()};
     record.fontColour = memo.colours().text;
-    record.openDir = settingsFolder(form.OpenDir.toStdU16String());
-    record.saveDir = settingsFolder(form.SaveDir.toStdU16String());
+    record.openDir = settingsFolder(form.Files.OpenDir.toStdU16String());
+    record.saveDir = settingsFolder(form.Files.SaveDir.toStdU16String());
     const std::string out = composeSettings(record);
     form.platform().writeWholeFile(form.SettingsFilePath, QByteArray(out.data(), static_cast<qsizetype>(out.size())));
 }

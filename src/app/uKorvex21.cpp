@@ -410,6 +410,9 @@ void TForm1::FocusTextWindow() { MemArbeitsfenster->setFocus(Qt::OtherFocusReaso
 
 TextWindow& TForm1::textWindow() const { return *MemArbeitsfenster; }
 HeaderField& TForm1::headerField() const { return *EdiKopfzeile; }
+ClickableField& TForm1::dateField() const { return *EdiDatum; }
+ColourPicker& TForm1::colourPicker() const { return *ColorBox1; }
+BevelButtonPanel& TForm1::stayOnTopPanel() const { return *PanTop; }
 QLineEdit& TForm1::timeField() const { return *EdiTime; }
 QTimer& TForm1::stopwatchTimer() const { return *TimStopper; }
 

@@ -10,6 +10,7 @@
 #include "base/textforms.h"
 #include "dialogs/uPhrasen.h"
 #include "document/mainwindow.h"
+#include "editing/mainwindow.h"
 #include "typingtest/mainwindow.h"
 #include "typingtest/stopwatch.h"
 #include "widgets/mainwindowintentions.h"
@@ -42,6 +43,7 @@ class TKxMsgDlg;
 // window only as that subsystem's MainWindow.
 class TForm1 : public QMainWindow,
                public document::MainWindow,
+               public editing::MainWindow,
                public typingtest::MainWindow,
                public TForm3::MainWindow,
                public virtual MainWindowIntentions {
@@ -76,6 +78,9 @@ public:
     TextWindow& textWindow() const override;
     HeaderField& headerField() const override;
     document::DocumentFiles& files() override { return Files; }
+    ClickableField& dateField() const override;
+    ColourPicker& colourPicker() const override;
+    BevelButtonPanel& stayOnTopPanel() const override;
     Colour& windowColour() override { return WindowColor; }
     Stopwatch& stopwatch() override { return Stopper; }
     QLineEdit& timeField() const override;

@@ -4,13 +4,12 @@
 #include <QStringList>
 #include <functional>
 #include <optional>
-#include <string>
-#include <vector>
 
 #include "base/textforms.h"
 #include "dialogs/uPhrasen.h"
 #include "document/mainwindow.h"
 #include "editing/mainwindow.h"
+#include "printing/mainwindow.h"
 #include "typingtest/mainwindow.h"
 #include "typingtest/stopwatch.h"
 #include "widgets/mainwindowintentions.h"
@@ -44,6 +43,7 @@ class TKxMsgDlg;
 class TForm1 : public QMainWindow,
                public document::MainWindow,
                public editing::MainWindow,
+               public printing::MainWindow,
                public typingtest::MainWindow,
                public TForm3::MainWindow,
                public virtual MainWindowIntentions {
@@ -85,6 +85,7 @@ public:
     Stopwatch& stopwatch() override { return Stopper; }
     QLineEdit& timeField() const override;
     QTimer& stopwatchTimer() const override;
+    printing::PrintBuffer& printBuffer() override { return LstBoxDruck; }
     QString phraseFilePath() const override { return PhraseFilePath; }
 
     // Panels and controls.
@@ -124,8 +125,7 @@ public:
     HeaderField* EdiKopfzeile;
     QFrame* Panel1;
     TextWindow* MemArbeitsfenster;
-    std::vector<std::string> LstBoxDruck;  // print buffer: the lines in Windows-1252
-    QFont LstBoxDruckFont;
+    printing::PrintBuffer LstBoxDruck;
     QTimer* TimStopper;
 
     // Menu.

@@ -10,9 +10,9 @@
 #include "document/mainwindow.h"
 #include "editing/mainwindow.h"
 #include "printing/mainwindow.h"
+#include "settings/mainwindow.h"
 #include "typingtest/mainwindow.h"
 #include "typingtest/stopwatch.h"
-#include "widgets/mainwindowintentions.h"
 
 class QAction;
 class QFrame;
@@ -44,9 +44,9 @@ class TForm1 : public QMainWindow,
                public document::MainWindow,
                public editing::MainWindow,
                public printing::MainWindow,
+               public settings::MainWindow,
                public typingtest::MainWindow,
-               public TForm3::MainWindow,
-               public virtual MainWindowIntentions {
+               public TForm3::MainWindow {
     Q_OBJECT
 
 public:
@@ -86,6 +86,7 @@ public:
     QLineEdit& timeField() const override;
     QTimer& stopwatchTimer() const override;
     printing::PrintBuffer& printBuffer() override { return LstBoxDruck; }
+    QString settingsFilePath() const override { return SettingsFilePath; }
     QString phraseFilePath() const override { return PhraseFilePath; }
 
     // Panels and controls.
@@ -156,14 +157,11 @@ public:
     // Files named on the command line or dropped: the first is opened as "Öffnen" would.
     void openDocuments(const QStringList& paths);
 
-    // The window's outer rectangle, frame and title bar included, as the
-    // settings file keeps it: a minimised window gives where it opens again,
-    // and it is never smaller than the window can be.
-    QRect outerGeometry() const;
-    // Places the frame there. Before a window manager has framed the window
-    // its frame is unknown; the size is then fitted again once it is.
-    void setOuterGeometry(const QRect& outer);
-    QSize minimumOuterSize() const;
+    QRect outerGeometry() const override;
+    // Before a window manager has framed the window its frame is unknown;
+    // the size is then fitted again once it is.
+    void setOuterGeometry(const QRect& outer) override;
+    QSize minimumOuterSize() const override;
 
 signals:
     // The document was written to its file.

@@ -28,7 +28,7 @@ bool RecoveryLink::hasUnsavedText() const {
 
 recovery::Snapshot RecoveryLink::snapshot() const {
     const TextWindow& memo = *form_.MemArbeitsfenster;
-    return {memo.document()->toRawText(), form_.EdiKopfzeile->text(), form_.CurrentFileName,
+    return {memo.document()->toRawText(), form_.EdiKopfzeile->text(), form_.Files.CurrentFileName,
             memo.textCursor().position()};
 }
 
@@ -37,7 +37,7 @@ void RecoveryLink::restore(const recovery::RecoveryRecord& record) {
     memo.loadBytes(record.text);
     typingtest::reset(form_);  // a typing test that was running is over: the window is open for editing
     form_.EdiKopfzeile->setText(fromCp1252(record.header));
-    form_.CurrentFileName = QString::fromStdString(record.fileName);
+    form_.Files.CurrentFileName = QString::fromStdString(record.fileName);
     form_.ShowAktDatName();
     QTextCursor caret(memo.document());
     caret.setPosition(static_cast<int>(std::clamp<long long>(record.caret, 0, memo.document()->characterCount() - 1)));

@@ -322,7 +322,7 @@ void TForm1::FormCreate() {
     const QString workingDir = platform_.currentDirectory();
     PhraseFilePath = QDir::toNativeSeparators(QDir(workingDir).filePath(QStringLiteral("KorvexPhrasen.txt")));
     SettingsFilePath = QDir::toNativeSeparators(QDir(workingDir).filePath(QString::fromLatin1(kSettingsFileName)));
-    CurrentFileName.clear();
+    Files.CurrentFileName.clear();
     if (platform_.fileExists(SettingsFilePath)) settings::readSettingsFile(*this);
     WindowColor = MemArbeitsfenster->colours().background;
     ColorBox1->selectColour(WindowColor);
@@ -408,6 +408,14 @@ MainWindowIntentions::Answer TForm1::ask(const QString& question) {
 
 void TForm1::FocusTextWindow() { MemArbeitsfenster->setFocus(Qt::OtherFocusReason); }
 
+TextWindow& TForm1::textWindow() const { return *MemArbeitsfenster; }
+HeaderField& TForm1::headerField() const { return *EdiKopfzeile; }
+ClickableField& TForm1::dateField() const { return *EdiDatum; }
+ColourPicker& TForm1::colourPicker() const { return *ColorBox1; }
+BevelButtonPanel& TForm1::stayOnTopPanel() const { return *PanTop; }
+QLineEdit& TForm1::timeField() const { return *EdiTime; }
+QTimer& TForm1::stopwatchTimer() const { return *TimStopper; }
+
 QString TForm1::CZeile() const { return QString::number(MemArbeitsfenster->caretLine() + 1); }
 
 QString TForm1::CSpalte() const { return QString::number(MemArbeitsfenster->caretColumn() + 1); }
@@ -425,7 +433,7 @@ void TForm1::StatusUpdate() {
     show(LabShowCSpalte, caret.column + 1);
 }
 
-void TForm1::ShowAktDatName() { LabShowDatName->setText(CurrentFileName.right(91)); }
+void TForm1::ShowAktDatName() { LabShowDatName->setText(Files.CurrentFileName.right(91)); }
 
 void TForm1::MemArbeitsfensterChange() { StatusUpdate(); }
 

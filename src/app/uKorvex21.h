@@ -4,12 +4,15 @@
 #include <QStringList>
 #include <functional>
 #include <optional>
-#include <string>
-#include <vector>
 
 #include "base/textforms.h"
+#include "dialogs/uPhrasen.h"
+#include "document/mainwindow.h"
+#include "editing/mainwindow.h"
+#include "printing/mainwindow.h"
+#include "settings/mainwindow.h"
+#include "typingtest/mainwindow.h"
 #include "typingtest/stopwatch.h"
-#include "widgets/mainwindowintentions.h"
 
 class QAction;
 class QFrame;
@@ -31,13 +34,19 @@ class Platform;
 class TextWindow;
 class ValueLabel;
 class TForm2;
-class TForm3;
 class TKxMsgDlg;
 
 // The main window: the editor with its tool panel, display panel and text
 // window. It owns the program's shared state; each handler starts one
-// command, which lives in the folder of its subsystem.
-class TForm1 : public QMainWindow, public MainWindowIntentions {
+// command, which lives in the folder of its subsystem and sees the main
+// window only as that subsystem's MainWindow.
+class TForm1 : public QMainWindow,
+               public document::MainWindow,
+               public editing::MainWindow,
+               public printing::MainWindow,
+               public settings::MainWindow,
+               public typingtest::MainWindow,
+               public TForm3::MainWindow {
     Q_OBJECT
 
 public:
@@ -47,15 +56,12 @@ public:
     // The other windows of the set, created after this one.
     void attachWindows(TForm2* info, TForm3* phrases, TKxMsgDlg* question);
 
-    Platform& platform() { return platform_; }
     TForm2* Form2 = nullptr;
     TForm3* Form3 = nullptr;
     TKxMsgDlg* KxMsgDlg = nullptr;
 
     // State, in this order.
-    QString CurrentFileName;
-    QString OpenDir;
-    QString SaveDir;
+    document::DocumentFiles Files;  // CurrentFileName, OpenDir, SaveDir
     Colour WindowColor;
     QString PhraseFilePath;
     QString SettingsFilePath;
@@ -65,6 +71,23 @@ public:
     void markSaved() override { SavedFlag = true; }
     bool isSaved() const override { return SavedFlag; }
     Answer ask(const QString& question) override;
+
+    // The parts the subsystems work on, by the names they know them.
+    Platform& platform() override { return platform_; }
+    QWidget& widget() override { return *this; }
+    TextWindow& textWindow() const override;
+    HeaderField& headerField() const override;
+    document::DocumentFiles& files() override { return Files; }
+    ClickableField& dateField() const override;
+    ColourPicker& colourPicker() const override;
+    BevelButtonPanel& stayOnTopPanel() const override;
+    Colour& windowColour() override { return WindowColor; }
+    Stopwatch& stopwatch() override { return Stopper; }
+    QLineEdit& timeField() const override;
+    QTimer& stopwatchTimer() const override;
+    printing::PrintBuffer& printBuffer() override { return LstBoxDruck; }
+    QString settingsFilePath() const override { return SettingsFilePath; }
+    QString phraseFilePath() const override { return PhraseFilePath; }
 
     // Panels and controls.
     QFrame* PanOben;
@@ -103,8 +126,7 @@ public:
     HeaderField* EdiKopfzeile;
     QFrame* Panel1;
     TextWindow* MemArbeitsfenster;
-    std::vector<std::string> LstBoxDruck;  // print buffer: the lines in Windows-1252
-    QFont LstBoxDruckFont;
+    printing::PrintBuffer LstBoxDruck;
     QTimer* TimStopper;
 
     // Menu.
@@ -126,23 +148,20 @@ public:
     // Status and file name display.
     QString CZeile() const;
     QString CSpalte() const;
-    void StatusUpdate();
-    void ShowAktDatName();
-    void FocusTextWindow();
+    void StatusUpdate() override;
+    void ShowAktDatName() override;
+    void FocusTextWindow() override;
+    void documentWritten() override { emit documentSaved(); }
 
-    // Runs a handler; an error it raises ends it and goes to the default error report.
-    void guarded(const std::function<void()>& handler);
+    void guarded(const std::function<void()>& handler) override;
     // Files named on the command line or dropped: the first is opened as "Öffnen" would.
     void openDocuments(const QStringList& paths);
 
-    // The window's outer rectangle, frame and title bar included, as the
-    // settings file keeps it: a minimised window gives where it opens again,
-    // and it is never smaller than the window can be.
-    QRect outerGeometry() const;
-    // Places the frame there. Before a window manager has framed the window
-    // its frame is unknown; the size is then fitted again once it is.
-    void setOuterGeometry(const QRect& outer);
-    QSize minimumOuterSize() const;
+    QRect outerGeometry() const override;
+    // Before a window manager has framed the window its frame is unknown;
+    // the size is then fitted again once it is.
+    void setOuterGeometry(const QRect& outer) override;
+    QSize minimumOuterSize() const override;
 
 signals:
     // The document was written to its file.

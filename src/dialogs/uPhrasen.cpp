@@ -14,7 +14,6 @@
 #include <QVBoxLayout>
 #include <utility>
 
-#include "app/uKorvex21.h"
 #include "platform/platform.h"
 #include "widgets/controls.h"
 #include "widgets/qtconvert.h"
@@ -43,7 +42,8 @@ QString selectionText(const QPlainTextEdit* edit) {
 
 }  // namespace
 
-TForm3::TForm3(TForm1& mainWindow) : QWidget(&mainWindow, Qt::Window | Qt::WindowStaysOnTopHint), main_(mainWindow) {
+TForm3::TForm3(MainWindow& mainWindow)
+    : QWidget(&mainWindow.widget(), Qt::Window | Qt::WindowStaysOnTopHint), main_(mainWindow) {
     setObjectName(QStringLiteral("Form3"));
     setWindowTitle(QStringLiteral("KORVEX V2.3 // Phraseneditor"));
     resize(639, 601);
@@ -104,8 +104,9 @@ TForm3::TForm3(TForm1& mainWindow) : QWidget(&mainWindow, Qt::Window | Qt::Windo
 
 void TForm3::showFromMainWindow() {
     const bool wasVisible = isVisible();
-    resize(main_.width(), height());
-    const QRect mainFrame = main_.frameGeometry();
+    const QWidget& mainWidget = main_.widget();
+    resize(mainWidget.width(), height());
+    const QRect mainFrame = mainWidget.frameGeometry();
     QRect frame = frameGeometry();
     frame.moveCenter(mainFrame.center());
     move(frame.topLeft());
@@ -117,7 +118,7 @@ void TForm3::showFromMainWindow() {
         activationPending_ = true;
     }
     activateWindow();
-    MemPhrasen->setFont(main_.MemArbeitsfenster->font());
+    MemPhrasen->setFont(main_.textWindow().font());
     setPaletteColour(*MemPhrasen, QPalette::Text, Qt::black);
     MemPhrasen->setFocus(Qt::OtherFocusReason);
 }
@@ -172,8 +173,9 @@ void TForm3::FormActivate() {
 
 void TForm3::loadPhraseFile() {
     Platform& platform = main_.platform();
-    if (!platform.fileExists(main_.PhraseFilePath)) return;
-    const QByteArray bytes = platform.readWholeFile(main_.PhraseFilePath);
+    const QString path = main_.phraseFilePath();
+    if (!platform.fileExists(path)) return;
+    const QByteArray bytes = platform.readWholeFile(path);
     const QString text = documentTextFromBytes(std::string_view(bytes.constData(), size_t(bytes.size())));
     if (text == MemPhrasen->toPlainText()) return;  // keeps caret and scroll position
     loading_ = true;
@@ -184,13 +186,13 @@ void TForm3::loadPhraseFile() {
 
 void TForm3::writePhraseFile() {
     const std::string bytes = bytesFromDocumentText(MemPhrasen->toPlainText());
-    main_.platform().writeWholeFile(main_.PhraseFilePath, QByteArray(bytes.data(), qsizetype(bytes.size())));
+    main_.platform().writeWholeFile(main_.phraseFilePath(), QByteArray(bytes.data(), qsizetype(bytes.size())));
     PhrasesModified = false;
 }
 
 void TForm3::insertSelection(InsertWay way) {
     // The text locked at the end of a typing test takes no phrase.
-    if (main_.MemArbeitsfenster->isReadOnly()) return;
+    if (main_.textWindow().isReadOnly()) return;
     if (!MemPhrasen->textCursor().hasSelection()) {
         main_.platform().showMessage(QStringLiteral("Es ist nichts ausgewählt!") + QStringLiteral("\n") +
                                      QStringLiteral("\r") +
@@ -199,11 +201,11 @@ void TForm3::insertSelection(InsertWay way) {
     }
     const QString phrase = selectionText(MemPhrasen);
     if (way == InsertWay::Direct) {
-        main_.MemArbeitsfenster->replaceSelection(bytesFromDocumentText(phrase));
+        main_.textWindow().replaceSelection(bytesFromDocumentText(phrase));
     } else {
         // Through the clipboard, so that "E" can insert the phrase again.
         main_.platform().setClipboardText(phrase);
-        main_.MemArbeitsfenster->replaceSelection(bytesFromDocumentText(main_.platform().clipboardText()));
+        main_.textWindow().replaceSelection(bytesFromDocumentText(main_.platform().clipboardText()));
     }
     main_.markChanged();
     main_.StatusUpdate();

@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+#include "widgets/mainwindowintentions.h"
+
 class QFrame;
 class QLabel;
 class QPlainTextEdit;
@@ -9,13 +11,22 @@ class QPushButton;
 
 namespace korvex {
 
-class TForm1;
-
 // The phrase editor: stock phrases, kept in the phrase file, inserted at the caret.
 class TForm3 : public QWidget {
     Q_OBJECT
 public:
-    explicit TForm3(TForm1& mainWindow);
+    // The main window as the phrase editor sees it.
+    class MainWindow : public virtual MainWindowIntentions {
+    public:
+        // "PhraseFilePath": the phrase file in the working directory.
+        virtual QString phraseFilePath() const = 0;
+
+    protected:
+        MainWindow() = default;
+        ~MainWindow() = default;
+    };
+
+    explicit TForm3(MainWindow& mainWindow);
 
     // "Phr" in the main window: show the editor at the main window's width.
     void showFromMainWindow();
@@ -54,7 +65,7 @@ private:
     void writePhraseFile();
     void loadPhraseFile();
 
-    TForm1& main_;
+    MainWindow& main_;
     bool loading_ = false;
     // The built-in notice is put in at the first show: nobody sees it before,
     // and the start-up is quicker without it.

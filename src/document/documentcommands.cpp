@@ -2,7 +2,6 @@
 
 #include <QDir>
 
-#include "app/uKorvex21.h"
 #include "base/kxerror.h"
 #include "document/docformat.h"
 #include "document/headerfield.h"
@@ -22,10 +21,10 @@ const QString kCutAtNulMessage = QStringLiteral(
 // "Aktuelle Textdatei speichern?" when the document is changed and not empty;
 // a header alone is worth saving too. Closing the question without a button
 // keeps the text, like ABBRECHEN.
-Answer saveQuestion(TForm1& form) {
-    const bool empty = form.MemArbeitsfenster->isDocumentEmpty() && form.EdiKopfzeile->text().isEmpty();
-    if (empty || form.isSaved()) return Answer::NotAsked;
-    switch (form.ask(QStringLiteral("Aktuelle Textdatei speichern?"))) {
+Answer saveQuestion(MainWindow& window) {
+    const bool empty = window.textWindow().isDocumentEmpty() && window.headerField().text().isEmpty();
+    if (empty || window.isSaved()) return Answer::NotAsked;
+    switch (window.ask(QStringLiteral("Aktuelle Textdatei speichern?"))) {
         case MainWindowIntentions::Answer::Yes: return Answer::Yes;
         case MainWindowIntentions::Answer::No: return Answer::No;
         case MainWindowIntentions::Answer::Cancel:
@@ -41,120 +40,120 @@ QString folderOf(const QString& path) {
 
 // Writes the document to `path`; the caller makes it the document's name
 // only afterwards, so a failed write never retargets the next Save.
-void Speichern(TForm1& form, const QString& path) {
-    const std::string bytes = composeDocument(toCp1252(form.EdiKopfzeile->text()), form.MemArbeitsfenster->text());
-    form.platform().writeWholeFile(path, QByteArray::fromStdString(bytes));
-    form.markSaved();
-    emit form.documentSaved();
+void Speichern(MainWindow& window, const QString& path) {
+    const std::string bytes = composeDocument(toCp1252(window.headerField().text()), window.textWindow().text());
+    window.platform().writeWholeFile(path, QByteArray::fromStdString(bytes));
+    window.markSaved();
+    window.documentWritten();
 }
 
 // Reads `path` into the text window and the header field; a failed read
 // changes nothing. The text ends at a NUL byte, which the user is told.
-void Laden(TForm1& form, const QString& path) {
-    const QByteArray bytes = form.platform().readWholeFile(path);
-    TextWindow& memo = *form.MemArbeitsfenster;
+void Laden(MainWindow& window, const QString& path) {
+    const QByteArray bytes = window.platform().readWholeFile(path);
+    TextWindow& memo = window.textWindow();
     memo.loadFileBytes(bytes);
     std::optional<std::string> header;
     memo.withoutUndo([&] { header = takeHeaderBlock(memo); });
-    if (header) form.EdiKopfzeile->setText(fromCp1252(*header));
-    form.markSaved();
-    if (bytes.contains('\0')) form.platform().showMessage(kCutAtNulMessage.arg(QDir::toNativeSeparators(path)));
+    if (header) window.headerField().setText(fromCp1252(*header));
+    window.markSaved();
+    if (bytes.contains('\0')) window.platform().showMessage(kCutAtNulMessage.arg(QDir::toNativeSeparators(path)));
 }
 
-void ClearTexts(TForm1& form) {
-    form.MemArbeitsfenster->clear();
-    form.EdiKopfzeile->clear();
-    form.markSaved();
+void ClearTexts(MainWindow& window) {
+    window.textWindow().clear();
+    window.headerField().clear();
+    window.markSaved();
 }
 
 // Save as: true when the file was written.
-bool saveUnderNewName(TForm1& form) {
-    const std::optional<QString> name = form.platform().askSaveFileName(&form, form.SaveDir);
+bool saveUnderNewName(MainWindow& window) {
+    const std::optional<QString> name = window.platform().askSaveFileName(&window.widget(), window.files().SaveDir);
     if (!name) {
-        form.FocusTextWindow();
+        window.FocusTextWindow();
         return false;
     }
     if (name->isEmpty()) {
-        form.platform().showMessage(QStringLiteral("Filename fehlt! Nochmal speichern!"));
-        form.FocusTextWindow();
+        window.platform().showMessage(QStringLiteral("Filename fehlt! Nochmal speichern!"));
+        window.FocusTextWindow();
         return false;
     }
-    Speichern(form, *name);
-    form.CurrentFileName = *name;
-    form.ShowAktDatName();
-    form.SaveDir = folderOf(*name);
-    form.FocusTextWindow();
+    Speichern(window, *name);
+    window.files().CurrentFileName = *name;
+    window.ShowAktDatName();
+    window.files().SaveDir = folderOf(*name);
+    window.FocusTextWindow();
     return true;
 }
 
 // Save: true when the file was written.
-bool saveOrAsk(TForm1& form) {
-    if (form.CurrentFileName.isEmpty()) return saveUnderNewName(form);
-    Speichern(form, form.CurrentFileName);
-    form.FocusTextWindow();
+bool saveOrAsk(MainWindow& window) {
+    if (window.files().CurrentFileName.isEmpty()) return saveUnderNewName(window);
+    Speichern(window, window.files().CurrentFileName);
+    window.FocusTextWindow();
     return true;
 }
 
 // The save question with its answer carried out: true when the caller may
 // go on and let the text go (saved, not wanted, or nothing to save).
-bool textMayGo(TForm1& form) {
-    switch (saveQuestion(form)) {
+bool textMayGo(MainWindow& window) {
+    switch (saveQuestion(window)) {
         case Answer::NotAsked:
         case Answer::No: return true;
         case Answer::Cancel: return false;
         case Answer::Yes: break;
     }
     try {
-        return saveOrAsk(form);
+        return saveOrAsk(window);
     } catch (const KxError& error) {
         // The user asked to keep the text: a failed save stops like ABBRECHEN.
-        form.platform().showErrorReport(QString::fromUtf8(error.what()));
+        window.platform().showErrorReport(QString::fromUtf8(error.what()));
         return false;
     }
 }
 
 // The chosen file becomes the document's name only once it has loaded.
-void loadChosen(TForm1& form, const QString& path) {
-    Laden(form, path);
-    form.CurrentFileName = path;
-    form.ShowAktDatName();
-    form.OpenDir = folderOf(path);
+void loadChosen(MainWindow& window, const QString& path) {
+    Laden(window, path);
+    window.files().CurrentFileName = path;
+    window.ShowAktDatName();
+    window.files().OpenDir = folderOf(path);
 }
 
 }  // namespace
 
-void newClose(TForm1& form) {
-    if (!textMayGo(form)) return;
-    form.CurrentFileName.clear();
-    form.ShowAktDatName();
-    ClearTexts(form);
-    form.StatusUpdate();
-    form.FocusTextWindow();
+void newClose(MainWindow& window) {
+    if (!textMayGo(window)) return;
+    window.files().CurrentFileName.clear();
+    window.ShowAktDatName();
+    ClearTexts(window);
+    window.StatusUpdate();
+    window.FocusTextWindow();
 }
 
-void open(TForm1& form) {
-    if (!textMayGo(form)) return;
-    const std::optional<QString> path = form.platform().askOpenFileName(&form, form.OpenDir);
-    if (path) loadChosen(form, *path);
-    form.FocusTextWindow();
+void open(MainWindow& window) {
+    if (!textMayGo(window)) return;
+    const std::optional<QString> path = window.platform().askOpenFileName(&window.widget(), window.files().OpenDir);
+    if (path) loadChosen(window, *path);
+    window.FocusTextWindow();
 }
 
-void openFiles(TForm1& form, const QStringList& paths) {
+void openFiles(MainWindow& window, const QStringList& paths) {
     if (paths.isEmpty()) return;
     if (paths.size() > 1) {
-        form.platform().showMessage(QStringLiteral("Korvex öffnet nur eine Datei auf einmal. Nicht geöffnet:\n%1")
-                                        .arg(paths.mid(1).join(u'\n')));
+        window.platform().showMessage(QStringLiteral("Korvex öffnet nur eine Datei auf einmal. Nicht geöffnet:\n%1")
+                                          .arg(paths.mid(1).join(u'\n')));
     }
-    if (!textMayGo(form)) return;
-    loadChosen(form,
-               QDir::toNativeSeparators(QDir(form.platform().currentDirectory()).absoluteFilePath(paths.front())));
-    form.FocusTextWindow();
+    if (!textMayGo(window)) return;
+    loadChosen(window,
+               QDir::toNativeSeparators(QDir(window.platform().currentDirectory()).absoluteFilePath(paths.front())));
+    window.FocusTextWindow();
 }
 
-void save(TForm1& form) { saveOrAsk(form); }
+void save(MainWindow& window) { saveOrAsk(window); }
 
-void saveAs(TForm1& form) { saveUnderNewName(form); }
+void saveAs(MainWindow& window) { saveUnderNewName(window); }
 
-bool closeAllowed(TForm1& form) { return textMayGo(form); }
+bool closeAllowed(MainWindow& window) { return textMayGo(window); }
 
 }  // namespace korvex::document

@@ -3,7 +3,6 @@
 #include <QScrollBar>
 #include <QTextCursor>
 
-#include "app/uKorvex21.h"
 #include "document/headerfield.h"
 #include "platform/platform.h"
 #include "widgets/controls.h"
@@ -16,7 +15,7 @@ namespace {
 // The clipboard carries '\n' between lines; the text window's bytes carry CR LF.
 QString clipboardTextOf(const std::string& bytes) { return documentTextFromBytes(bytes); }
 
-// Clipboard text as document bytes: any line break form becomes one break,
+// Clipboard text as document bytes: any line break window becomes one break,
 // and characters the code page lacks become '?'.
 std::string bytesOfClipboardText(QString text) {
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
@@ -24,9 +23,9 @@ std::string bytesOfClipboardText(QString text) {
 }
 
 // Without text on the clipboard the selection stays: there is nothing to put in its place.
-void pasteClipboard(TForm1& form) {
-    const QString text = form.platform().clipboardText();
-    if (!text.isEmpty()) form.MemArbeitsfenster->replaceSelection(bytesOfClipboardText(text));
+void pasteClipboard(MainWindow& window) {
+    const QString text = window.platform().clipboardText();
+    if (!text.isEmpty()) window.textWindow().replaceSelection(bytesOfClipboardText(text));
 }
 
 // The window's raw text converted without the way through bytes (see convertRawToHtml).
@@ -48,107 +47,111 @@ QString convertRawText(const QString& raw, HtmlConversion mode, size_t& lines) {
 
 // The text window locked at the end of a typing test keeps its text: the
 // commands that would change it do nothing then.
-bool textLocked(const TForm1& form) { return form.MemArbeitsfenster->isReadOnly(); }
+bool textLocked(const MainWindow& window) { return window.textWindow().isReadOnly(); }
 
 // For the commands that end in the text window: true when the lock stops
 // them, after the focus went back there.
-bool stoppedByLock(TForm1& form) {
-    if (!textLocked(form)) return false;
-    form.FocusTextWindow();
+bool stoppedByLock(MainWindow& window) {
+    if (!textLocked(window)) return false;
+    window.FocusTextWindow();
     return true;
 }
 
 }  // namespace
 
-void cut(TForm1& form) {
-    const std::string selected = form.MemArbeitsfenster->selectedBytes();
+void cut(MainWindow& window) {
+    const std::string selected = window.textWindow().selectedBytes();
     // Nothing selected: nothing to cut, and the clipboard keeps what it holds.
-    if (selected.empty() || textLocked(form)) return;
-    form.platform().setClipboardText(clipboardTextOf(selected));
-    form.MemArbeitsfenster->replaceSelection({});
-    form.FocusTextWindow();
-    form.markChanged();
+    if (selected.empty() || textLocked(window)) return;
+    window.platform().setClipboardText(clipboardTextOf(selected));
+    window.textWindow().replaceSelection({});
+    window.FocusTextWindow();
+    window.markChanged();
 }
 
-void copy(TForm1& form) {
-    const std::string selected = form.MemArbeitsfenster->selectedBytes();
-    if (!selected.empty()) form.platform().setClipboardText(clipboardTextOf(selected));
-    form.FocusTextWindow();
+void copy(MainWindow& window) {
+    const std::string selected = window.textWindow().selectedBytes();
+    if (!selected.empty()) window.platform().setClipboardText(clipboardTextOf(selected));
+    window.FocusTextWindow();
 }
 
-void paste(TForm1& form) {
-    if (stoppedByLock(form)) return;
-    pasteClipboard(form);
-    form.FocusTextWindow();
-    form.markChanged();
+void paste(MainWindow& window) {
+    if (stoppedByLock(window)) return;
+    pasteClipboard(window);
+    window.FocusTextWindow();
+    window.markChanged();
 }
 
-void selectAll(TForm1& form) { form.MemArbeitsfenster->selectAll(); }
+void selectAll(MainWindow& window) { window.textWindow().selectAll(); }
 
-void refreshDate(TForm1& form) { form.EdiDatum->setText(form.platform().todayShortDate()); }
+void refreshDate(MainWindow& window) { window.dateField().setText(window.platform().todayShortDate()); }
 
 // The date goes in through the clipboard, where it stays for further pasting.
-void insertDate(TForm1& form) {
-    if (stoppedByLock(form)) return;
-    form.EdiDatum->selectAll();
-    form.platform().setClipboardText(form.EdiDatum->selectedText());
-    pasteClipboard(form);
-    form.FocusTextWindow();
-    form.markChanged();
+void insertDate(MainWindow& window) {
+    if (stoppedByLock(window)) return;
+    window.dateField().selectAll();
+    window.platform().setClipboardText(window.dateField().selectedText());
+    pasteClipboard(window);
+    window.FocusTextWindow();
+    window.markChanged();
 }
 
-void chooseFont(TForm1& form) {
-    TextWindow& memo = *form.MemArbeitsfenster;
+void chooseFont(MainWindow& window) {
+    TextWindow& memo = window.textWindow();
+    HeaderField& header = window.headerField();
     const FontChoice preset{memo.font(), toQColor(memo.colours().text)};
-    if (const auto choice = form.platform().askFont(&form, preset)) {
+    if (const auto choice = window.platform().askFont(&window.widget(), preset)) {
         const Colour colour = fromQColor(choice->colour);
         memo.setFont(choice->font);
         memo.setColours({memo.colours().background, colour});
-        form.EdiKopfzeile->setFont(choice->font);
-        form.EdiKopfzeile->setColours({form.EdiKopfzeile->colours().background, colour});
+        header.setFont(choice->font);
+        header.setColours({header.colours().background, colour});
     }
-    form.FocusTextWindow();
+    window.FocusTextWindow();
 }
 
-void applyPickedColour(TForm1& form) {
-    const Colour colour = form.ColorBox1->selectedColour();
-    form.MemArbeitsfenster->setColours({colour, form.MemArbeitsfenster->colours().text});
-    form.WindowColor = colour;
-    form.EdiKopfzeile->setColours({colour, form.EdiKopfzeile->colours().text});
-    form.FocusTextWindow();
+void applyPickedColour(MainWindow& window) {
+    const Colour colour = window.colourPicker().selectedColour();
+    TextWindow& memo = window.textWindow();
+    HeaderField& header = window.headerField();
+    memo.setColours({colour, memo.colours().text});
+    window.windowColour() = colour;
+    header.setColours({colour, header.colours().text});
+    window.FocusTextWindow();
 }
 
-void toggleStayOnTop(TForm1& form) {
-    const bool stayOnTop = form.PanTop->isRaised();
-    form.PanTop->setRaised(!stayOnTop);
+void toggleStayOnTop(MainWindow& window) {
+    const bool stayOnTop = window.stayOnTopPanel().isRaised();
+    window.stayOnTopPanel().setRaised(!stayOnTop);
     // Changing the flag recreates the native window, which hides it and may
     // lose the text window's place; keep caret, selection, scrolling and focus.
-    TextWindow& memo = *form.MemArbeitsfenster;
+    TextWindow& memo = window.textWindow();
     const QTextCursor cursor = memo.textCursor();
     const int vertical = memo.verticalScrollBar()->value();
     const int horizontal = memo.horizontalScrollBar()->value();
-    QWidget* focused = form.focusWidget();
-    const bool wasVisible = form.isVisible();
-    form.setWindowFlag(Qt::WindowStaysOnTopHint, stayOnTop);
-    if (wasVisible) form.show();
+    QWidget& mainWidget = window.widget();
+    QWidget* focused = mainWidget.focusWidget();
+    const bool wasVisible = mainWidget.isVisible();
+    mainWidget.setWindowFlag(Qt::WindowStaysOnTopHint, stayOnTop);
+    if (wasVisible) mainWidget.show();
     memo.setTextCursor(cursor);
     memo.verticalScrollBar()->setValue(vertical);
     memo.horizontalScrollBar()->setValue(horizontal);
     if (focused) focused->setFocus(Qt::OtherFocusReason);
 }
 
-void convertText(TForm1& form, HtmlConversion mode) {
-    if (stoppedByLock(form)) return;
-    TextWindow& memo = *form.MemArbeitsfenster;
+void convertText(MainWindow& window, HtmlConversion mode) {
+    if (stoppedByLock(window)) return;
+    TextWindow& memo = window.textWindow();
     memo.finishLoading();  // the whole text is converted, never the part in so far
     size_t lines = 0;
     const QString converted = convertRawText(memo.document()->toRawText(), mode, lines);
     // Replaced as a whole, so caret and selection start over; the change
     // signal brings the status labels up to date.
     memo.loadRawText(converted, lines);
-    form.FocusTextWindow();
+    window.FocusTextWindow();
     // Counted as a change even when nothing needed converting.
-    form.markChanged();
+    window.markChanged();
 }
 
 }  // namespace korvex::editing

@@ -16,8 +16,6 @@
 #include <QWheelEvent>
 #include <algorithm>
 
-#include "app/uKorvex21.h"
-
 namespace korvex::printing {
 namespace {
 
@@ -90,11 +88,12 @@ QSize openingSize(const QWidget& over) {
 
 }  // namespace
 
-PrintPreviewWindow::PrintPreviewWindow(TForm1& form, PrintRun run) : QDialog(&form), form_(form), run_(std::move(run)) {
+PrintPreviewWindow::PrintPreviewWindow(MainWindow& window, PrintRun run)
+    : QDialog(&window.widget()), main_(window), run_(std::move(run)) {
     setObjectName(QStringLiteral("Seitenansicht"));
     setWindowTitle(QStringLiteral("Seitenansicht"));
     buildControls();
-    resize(openingSize(form));
+    resize(openingSize(window.widget()));
     showPage(0);
 }
 
@@ -156,7 +155,7 @@ void PrintPreviewWindow::buildControls() {
 }
 
 std::vector<PreviewPrintJob::Sheet> PrintPreviewWindow::sheetsOf(int page) {
-    PreviewPrintJob job(form_.platform().currentPrinter());
+    PreviewPrintJob job(main_.platform().currentPrinter());
     sendPage(run_, page, job);
     return job.sheets();
 }
@@ -165,7 +164,7 @@ void PrintPreviewWindow::showPage(int page) {
     page = std::clamp(page, 0, run_.pageCount - 1);
     if (page == page_) return;
     page_ = page;
-    Blaetter->setSheets(sheetsOf(page), geometryOf(form_.platform().currentPrinter()));
+    Blaetter->setSheets(sheetsOf(page), geometryOf(main_.platform().currentPrinter()));
     EdiSeite->setValue(page + 1);
     ButZurueck->setEnabled(page > 0);
     ButWeiter->setEnabled(page + 1 < run_.pageCount);
@@ -174,7 +173,7 @@ void PrintPreviewWindow::showPage(int page) {
 }
 
 void PrintPreviewWindow::fitToWindow() {
-    const SheetGeometry geometry = geometryOf(form_.platform().currentPrinter());
+    const SheetGeometry geometry = geometryOf(main_.platform().currentPrinter());
     const QSize room = Ansicht->maximumViewportSize() -
                        QSize(2 * kGap + Ansicht->verticalScrollBar()->sizeHint().width(), 2 * kGap);
     double scale = room.width() / geometry.paper.width();
@@ -227,8 +226,8 @@ void PrintPreviewWindow::showEvent(QShowEvent* event) {
 // page, exactly as the print command sends it.
 void PrintPreviewWindow::ButDruckenClick() {
     bool printed = false;
-    form_.guarded([this, &printed] {
-        Platform& platform = form_.platform();
+    main_.guarded([this, &printed] {
+        Platform& platform = main_.platform();
         if (!platform.askPrintSetup(this)) return;
         sendPages(platform, *this, run_, platform.chosenPages());
         printed = true;

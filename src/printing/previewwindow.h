@@ -13,11 +13,7 @@ class QPushButton;
 class QScrollArea;
 class QSpinBox;
 
-namespace korvex {
-
-class TForm1;
-
-namespace printing {
+namespace korvex::printing {
 
 // Where the sheets of the current printer put their printable area.
 struct SheetGeometry {
@@ -53,7 +49,7 @@ class PrintPreviewWindow : public QDialog {
     Q_OBJECT
 
 public:
-    PrintPreviewWindow(TForm1& form, PrintRun run);
+    PrintPreviewWindow(MainWindow& window, PrintRun run);
 
     int pageCount() const { return run_.pageCount; }
     int currentPage() const { return page_; }
@@ -85,10 +81,9 @@ private:
     void buildControls();
     void fitToWindow();
 
-    TForm1& form_;
+    MainWindow& main_;
     PrintRun run_;
     int page_ = -1;
 };
 
-}  // namespace printing
-}  // namespace korvex
+}  // namespace korvex::printing

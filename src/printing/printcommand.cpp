@@ -1,31 +1,30 @@
 #include "printing/printcommand.h"
 
-#include "app/uKorvex21.h"
 #include "platform/platform.h"
 #include "printing/previewwindow.h"
 #include "printing/printrun.h"
 
 namespace korvex::printing {
 
-void print(TForm1& form) {
-    Platform& platform = form.platform();
-    if (!platform.askPrintSetup(&form)) {
-        form.FocusTextWindow();
+void print(MainWindow& window) {
+    Platform& platform = window.platform();
+    if (!platform.askPrintSetup(&window.widget())) {
+        window.FocusTextWindow();
         return;
     }
-    const std::optional<bool> withHeader = askForHeader(form);
+    const std::optional<bool> withHeader = askForHeader(window);
     if (!withHeader) return;
     const PageChoice pages = platform.chosenPages();
-    sendPages(platform, form, prepareRun(form, *withHeader), pages);
-    form.FocusTextWindow();
+    sendPages(platform, window.widget(), prepareRun(window, *withHeader), pages);
+    window.FocusTextWindow();
 }
 
-void preview(TForm1& form) {
-    const std::optional<bool> withHeader = askForHeader(form);
+void preview(MainWindow& window) {
+    const std::optional<bool> withHeader = askForHeader(window);
     if (!withHeader) return;
-    PrintPreviewWindow window(form, prepareRun(form, *withHeader));
-    window.exec();
-    form.FocusTextWindow();
+    PrintPreviewWindow previewWindow(window, prepareRun(window, *withHeader));
+    previewWindow.exec();
+    window.FocusTextWindow();
 }
 
 }  // namespace korvex::printing

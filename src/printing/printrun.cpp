@@ -7,7 +7,6 @@
 #include <QProgressDialog>
 #include <QTextLayout>
 
-#include "app/uKorvex21.h"
 #include "base/kxerror.h"
 #include "document/headerfield.h"
 #include "widgets/qtconvert.h"
@@ -63,37 +62,37 @@ private:
 
 }  // namespace
 
-std::optional<bool> askForHeader(TForm1& form) {
-    if (form.EdiKopfzeile->text().isEmpty()) return false;
-    const MainWindowIntentions::Answer answer = form.ask(QStringLiteral("Mit Kopfzeile drucken?"));
+std::optional<bool> askForHeader(MainWindow& window) {
+    if (window.headerField().text().isEmpty()) return false;
+    const MainWindowIntentions::Answer answer = window.ask(QStringLiteral("Mit Kopfzeile drucken?"));
     if (answer == MainWindowIntentions::Answer::Cancel) return std::nullopt;
     return answer == MainWindowIntentions::Answer::Yes;  // closed without an answer: no header
 }
 
-PrintRun prepareRun(TForm1& form, bool withHeader) {
-    TextWindow& window = *form.MemArbeitsfenster;
-    const int lineCount = window.count();
-    QFont font = window.font();
-    const int pointSize = pointSizeFromPixels(QFontInfo(font).pixelSize(), window.logicalDpiY());
+PrintRun prepareRun(MainWindow& window, bool withHeader) {
+    const TextWindow& memo = window.textWindow();
+    const int lineCount = memo.count();
+    PrintBuffer& buffer = window.printBuffer();
+    QFont font = memo.font();
+    const int pointSize = pointSizeFromPixels(QFontInfo(font).pixelSize(), memo.logicalDpiY());
     font.setPointSize(pointSize);
-    form.LstBoxDruckFont = font;
+    buffer.font = font;
 
     PrintRun run;
     run.layout = pageLayoutFor(pointSize, font.family().toStdString(), withHeader);
-    const QString header = form.EdiKopfzeile->text();
+    const QString header = window.headerField().text();
     if (withHeader && !header.isEmpty()) {
-        run.headerLine = withMargin(run.layout, toCp1252(firstDisplayLine(window, header)));
+        run.headerLine = withMargin(run.layout, toCp1252(firstDisplayLine(memo, header)));
     }
-    std::vector<std::string>& printBuffer = form.LstBoxDruck;
-    printBuffer.clear();
-    printBuffer.shrink_to_fit();  // the last run's lines go before this run's come
-    printBuffer.reserve(static_cast<size_t>(lineCount));
-    window.forEach([&](std::string_view line) { printBuffer.push_back(withMargin(run.layout, line)); });
+    buffer.lines.clear();
+    buffer.lines.shrink_to_fit();  // the last run's lines go before this run's come
+    buffer.lines.reserve(static_cast<size_t>(lineCount));
+    memo.forEach([&](std::string_view line) { buffer.lines.push_back(withMargin(run.layout, line)); });
 
-    run.font = form.LstBoxDruckFont;
-    run.colour = toQColor(window.colours().text);
+    run.font = buffer.font;
+    run.colour = toQColor(memo.colours().text);
     run.pageCount = pageCount(lineCount, run.layout);
-    run.lines = &printBuffer;
+    run.lines = &buffer.lines;
     return run;
 }
 

@@ -7,11 +7,8 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "printing/mainwindow.h"
 #include "printing/pagelayout.h"
-
-namespace korvex {
-class TForm1;
-}
 
 namespace korvex::printing {
 
@@ -30,11 +27,11 @@ struct PrintRun {
 
 // The header question when the header field holds text: true for a page
 // header, false without one; nothing when the user cancelled.
-std::optional<bool> askForHeader(TForm1& form);
+std::optional<bool> askForHeader(MainWindow& window);
 
 // Layout, header line, font and print buffer from the text window as it is
 // now. The text window, its caret, selection and undo history stay as they are.
-PrintRun prepareRun(TForm1& form, bool withHeader);
+PrintRun prepareRun(MainWindow& window, bool withHeader);
 
 // One page as one job: begin, font, header, lines, footer, end. A failed job
 // is dropped, so the printer is free for the next run.

@@ -8,7 +8,6 @@
 #include <optional>
 #include <vector>
 
-#include "app/uKorvex21.h"
 #include "base/kxerror.h"
 #include "document/headerfield.h"
 #include "platform/platform.h"
@@ -23,8 +22,9 @@ namespace {
 constexpr int32_t kMinFontPoints = 1;
 constexpr int32_t kMaxFontPoints = 1000;
 
-double logicalDpi(const TForm1& form) {
-    const QScreen* screen = form.screen() ? form.screen() : QGuiApplication::primaryScreen();
+double logicalDpi(MainWindow& window) {
+    const QScreen* screen = window.widget().screen();
+    if (!screen) screen = QGuiApplication::primaryScreen();
     const double dpi = screen ? screen->logicalDotsPerInchY() : 96.0;
     return dpi > 0 ? dpi : 96.0;
 }
@@ -41,7 +41,7 @@ int32_t fontPoints(const QFont& font, double dpi) {
 // must fit on is known.
 class FormTarget : public SettingsTarget {
 public:
-    explicit FormTarget(TForm1& form) : form_(form), memo_(*form.MemArbeitsfenster) {}
+    explicit FormTarget(MainWindow& window) : main_(window), memo_(window.textWindow()) {}
 
     void setWindowTop(int32_t top) override { window_.top = top; }
     void setWindowLeft(int32_t left) override { window_.left = left; }
@@ -56,7 +56,7 @@ public:
     void setFontSize(int32_t points) override {
         if (points < kMinFontPoints || points > kMaxFontPoints) return;
         QFont font = memo_.font();
-        font.setPixelSize(pointsToPixels(points, logicalDpi(form_)));
+        font.setPixelSize(pointsToPixels(points, logicalDpi(main_)));
         memo_.setFont(font);
     }
     void setFontStyle(FontStyle style) override {
@@ -68,22 +68,23 @@ public:
         memo_.setFont(font);
     }
     void setFontColour(Colour colour) override { memo_.setColours({memo_.colours().background, colour}); }
-    void setOpenDir(std::string dir) override { form_.OpenDir = fromCp1252(dir); }
-    void setSaveDir(std::string dir) override { form_.SaveDir = fromCp1252(dir); }
+    void setOpenDir(std::string dir) override { main_.files().OpenDir = fromCp1252(dir); }
+    void setSaveDir(std::string dir) override { main_.files().SaveDir = fromCp1252(dir); }
     void headerTakesTextWindowFont() override {
-        form_.EdiKopfzeile->setFont(memo_.font());
-        form_.EdiKopfzeile->setColours(memo_.colours());
+        HeaderField& header = main_.headerField();
+        header.setFont(memo_.font());
+        header.setColours(memo_.colours());
     }
 
     // The lines read of the window's rectangle, the rest as the window is now.
     void placeWindow() {
         if (!window_.top) return;
-        const QRect now = form_.outerGeometry();
+        const QRect now = main_.outerGeometry();
         const ScreenRect wanted{window_.left.value_or(now.left()), *window_.top, window_.width.value_or(now.width()),
                                 window_.height.value_or(now.height())};
-        const QSize minimum = form_.minimumOuterSize();
+        const QSize minimum = main_.minimumOuterSize();
         const ScreenRect fitted = fitOntoScreens(wanted, minimum.width(), minimum.height(), availableScreenAreas());
-        form_.setOuterGeometry(QRect(fitted.left, fitted.top, fitted.width, fitted.height));
+        main_.setOuterGeometry(QRect(fitted.left, fitted.top, fitted.width, fitted.height));
     }
 
 private:
@@ -103,48 +104,49 @@ private:
         std::optional<int32_t> top, left, height, width;
     };
 
-    TForm1& form_;
+    MainWindow& main_;
     TextWindow& memo_;
     ReadRect window_;
 };
 
 }  // namespace
 
-void readSettingsFile(TForm1& form) {
+void readSettingsFile(MainWindow& window) {
     QByteArray bytes;
     bool opened = true;
     try {
-        bytes = form.platform().readWholeFile(form.SettingsFilePath);
+        bytes = window.platform().readWholeFile(window.settingsFilePath());
     } catch (const KxError&) {
         opened = false;
     } catch (const std::bad_alloc&) {
         opened = false;  // too big for the memory left: like a damaged file
     }
     const std::string_view fileBytes(bytes.constData(), static_cast<size_t>(bytes.size()));
-    FormTarget target(form);
+    FormTarget target(window);
     const bool complete = opened && readSettings(fileBytes, target) == SettingsReadResult::Complete;
     target.placeWindow();
-    if (!complete) form.platform().showMessage(QString::fromUtf8(kDamagedSettingsMessage));
+    if (!complete) window.platform().showMessage(QString::fromUtf8(kDamagedSettingsMessage));
 }
 
-void writeSettingsFile(TForm1& form) {
-    const QRect outer = form.outerGeometry();
-    const TextWindow& memo = *form.MemArbeitsfenster;
+void writeSettingsFile(MainWindow& window) {
+    const QRect outer = window.outerGeometry();
+    const TextWindow& memo = window.textWindow();
     const QFont font = memo.font();
     SettingsRecord record;
     record.top = outer.top();
     record.left = outer.left();
     record.height = outer.height();
     record.width = outer.width();
-    record.windowColour = form.WindowColor;
+    record.windowColour = window.windowColour();
     record.fontName = toCp1252(font.family());
-    record.fontSize = fontPoints(font, logicalDpi(form));
+    record.fontSize = fontPoints(font, logicalDpi(window));
     record.style = FontStyle{font.bold(), font.italic()};
     record.fontColour = memo.colours().text;
-    record.openDir = settingsFolder(form.OpenDir.toStdU16String());
-    record.saveDir = settingsFolder(form.SaveDir.toStdU16String());
+    record.openDir = settingsFolder(window.files().OpenDir.toStdU16String());
+    record.saveDir = settingsFolder(window.files().SaveDir.toStdU16String());
     const std::string out = composeSettings(record);
-    form.platform().writeWholeFile(form.SettingsFilePath, QByteArray(out.data(), static_cast<qsizetype>(out.size())));
+    window.platform().writeWholeFile(window.settingsFilePath(),
+                                     QByteArray(out.data(), static_cast<qsizetype>(out.size())));
 }
 
 }  // namespace korvex::settings

@@ -1,15 +1,13 @@
 #pragma once
 
-namespace korvex {
-class TForm1;
-}
+#include "settings/mainwindow.h"
 
 // The settings file of the working directory, read at start-up and written at close.
 namespace korvex::settings {
 
-// Applies the file at SettingsFilePath, if there is one; reports damage and goes on.
-void readSettingsFile(TForm1& form);
+// Applies the settings file, if there is one; reports damage and goes on.
+void readSettingsFile(MainWindow& window);
 // Writes the current settings; throws KxError when the file cannot be written.
-void writeSettingsFile(TForm1& form);
+void writeSettingsFile(MainWindow& window);
 
 }  // namespace korvex::settings

@@ -3,8 +3,8 @@
 #include <QLineEdit>
 #include <QTimer>
 
-#include "app/uKorvex21.h"
 #include "platform/platform.h"
+#include "typingtest/stopwatch.h"
 #include "widgets/qtconvert.h"
 #include "widgets/textwindow.h"
 
@@ -12,56 +12,59 @@ namespace korvex::typingtest {
 
 namespace {
 
-void setTextWindowBackground(TForm1& form, Colour background) {
-    ControlColours colours = form.MemArbeitsfenster->colours();
+void setTextWindowBackground(MainWindow& window, Colour background) {
+    TextWindow& memo = window.textWindow();
+    ControlColours colours = memo.colours();
     colours.background = background;
-    form.MemArbeitsfenster->setColours(colours);
+    memo.setColours(colours);
 }
 
 }  // namespace
 
-void start(TForm1& form) {
+void start(MainWindow& window) {
+    Stopwatch& stopper = window.stopwatch();
     // A second GO while the test runs must not restart the clock.
-    if (!form.Stopper.isRunning()) {
-        const std::string field = form.Stopper.go(toCp1252(form.EdiTime->text()), form.platform().tickMs());
-        form.EdiTime->setText(fromCp1252(field));
-        form.TimStopper->start();
-        const RunColours run = coloursForRun(form.WindowColor, form.MemArbeitsfenster->colours().background);
-        form.WindowColor = run.windowColor;
-        setTextWindowBackground(form, run.textWindowColour);
+    if (!stopper.isRunning()) {
+        QLineEdit& timeField = window.timeField();
+        timeField.setText(fromCp1252(stopper.go(toCp1252(timeField.text()), window.platform().tickMs())));
+        window.stopwatchTimer().start();
+        const RunColours run = coloursForRun(window.windowColour(), window.textWindow().colours().background);
+        window.windowColour() = run.windowColor;
+        setTextWindowBackground(window, run.textWindowColour);
     }
-    form.FocusTextWindow();
+    window.FocusTextWindow();
 }
 
-void stop(TForm1& form) {
-    form.Stopper.stop(form.platform().tickMs());
-    if (form.TimStopper->isActive()) form.TimStopper->stop();
-    form.FocusTextWindow();
+void stop(MainWindow& window) {
+    window.stopwatch().stop(window.platform().tickMs());
+    QTimer& timer = window.stopwatchTimer();
+    if (timer.isActive()) timer.stop();
+    window.FocusTextWindow();
 }
 
-void reset(TForm1& form) {
-    form.TimStopper->stop();
+void reset(MainWindow& window) {
+    window.stopwatchTimer().stop();
     // Only RST unlocks a text window locked by the end of a test.
-    form.MemArbeitsfenster->setReadOnly(false);
-    setTextWindowBackground(form, form.WindowColor);
-    form.FocusTextWindow();
-    form.EdiTime->setText(fromCp1252(form.Stopper.reset()));
+    window.textWindow().setReadOnly(false);
+    setTextWindowBackground(window, window.windowColour());
+    window.FocusTextWindow();
+    window.timeField().setText(fromCp1252(window.stopwatch().reset()));
 }
 
-void timerTick(TForm1& form) {
-    const TickResult result = form.Stopper.tick(form.platform().tickMs());
+void timerTick(MainWindow& window) {
+    const TickResult result = window.stopwatch().tick(window.platform().tickMs());
     switch (result.outcome) {
-        case TickOutcome::Running: form.EdiTime->setText(fromCp1252(result.fieldText)); break;
+        case TickOutcome::Running: window.timeField().setText(fromCp1252(result.fieldText)); break;
         case TickOutcome::Ended:
-            form.MemArbeitsfenster->setReadOnly(true);
-            setTextWindowBackground(form, StopEndColour);
-            form.TimStopper->stop();
-            form.EdiTime->setText(fromCp1252(endOfTestText(Anschlaege(form))));
+            window.textWindow().setReadOnly(true);
+            setTextWindowBackground(window, StopEndColour);
+            window.stopwatchTimer().stop();
+            window.timeField().setText(fromCp1252(endOfTestText(Anschlaege(window))));
             break;
         case TickOutcome::Idle: break;
     }
 }
 
-long long Anschlaege(const TForm1& form) { return form.MemArbeitsfenster->characterCount(); }
+long long Anschlaege(const MainWindow& window) { return window.textWindow().characterCount(); }
 
 }  // namespace korvex::typingtest

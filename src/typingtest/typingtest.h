@@ -1,17 +1,15 @@
 #pragma once
 
-namespace korvex {
-class TForm1;
-}
+#include "typingtest/mainwindow.h"
 
 // The typing test's commands on the main window: GO, STP, RST and the timer tick.
 namespace korvex::typingtest {
 
-void start(TForm1& form);
-void stop(TForm1& form);
-void reset(TForm1& form);
-void timerTick(TForm1& form);
+void start(MainWindow& window);
+void stop(MainWindow& window);
+void reset(MainWindow& window);
+void timerTick(MainWindow& window);
 // The keystroke count: the characters of all display lines.
-long long Anschlaege(const TForm1& form);
+long long Anschlaege(const MainWindow& window);
 
 }  // namespace korvex::typingtest

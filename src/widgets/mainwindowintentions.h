@@ -1,11 +1,19 @@
 #pragma once
 
 #include <QString>
+#include <functional>
+
+class QWidget;
 
 namespace korvex {
 
-// What the commands of the subsystems may ask of the main window, said as
+class Platform;
+class TextWindow;
+
+// What the commands of every subsystem may ask of the main window, said as
 // intentions, so that a command need not know which member carries them.
+// What one subsystem alone needs is in that subsystem's MainWindow, which
+// extends this one (document/mainwindow.h, editing/mainwindow.h, ...).
 class MainWindowIntentions {
 public:
     enum class Answer {
@@ -22,6 +30,20 @@ public:
     virtual bool isSaved() const = 0;
     // Asks a question with JA, NEIN and ABBRECHEN in the program's question dialog.
     virtual Answer ask(const QString& question) = 0;
+
+    // The focus goes back to the text window, where most commands leave it.
+    virtual void FocusTextWindow() = 0;
+    // The status labels (lines, caret line and column) show the text window as it is now.
+    virtual void StatusUpdate() = 0;
+    // Runs a handler; an error it raises ends it and goes to the default error report.
+    virtual void guarded(const std::function<void()>& handler) = 0;
+
+    // The seam to dialogs, files, clipboard, clock and printer.
+    virtual Platform& platform() = 0;
+    // The main window itself: the parent of the dialogs a command opens.
+    virtual QWidget& widget() = 0;
+    // The text window ("MemArbeitsfenster").
+    virtual TextWindow& textWindow() const = 0;
 
     MainWindowIntentions(const MainWindowIntentions&) = delete;
     MainWindowIntentions& operator=(const MainWindowIntentions&) = delete;

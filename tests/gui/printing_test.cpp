@@ -102,7 +102,7 @@ TEST_F(PrintCommandTest, PrintsOneJobPerPageWithMarginAndFooter) {
         EXPECT_EQ(job.lines[63], QString());
         EXPECT_EQ(job.lines[64], QString(48, QLatin1Char(' ')) + QStringLiteral("- %1 -").arg(page + 1));
     }
-    EXPECT_EQ(form().LstBoxDruck.size(), 150U);
+    EXPECT_EQ(form().LstBoxDruck.lines.size(), 150U);
     EXPECT_EQ(form().focusWidget(), &memo());
 }
 
@@ -159,7 +159,7 @@ TEST_F(PrintCommandTest, FailedJobEndsTheRunAndKeepsWhatWasPrinted) {
     EXPECT_TRUE(jobs()[0].ended);
     EXPECT_EQ(platform.errorReports, QStringList{QStringLiteral("Ausgewählter Drucker ist ungültig")});
     EXPECT_EQ(form().focusWidget(), form().EdiKopfzeile);
-    EXPECT_EQ(form().LstBoxDruck.size(), 150U);
+    EXPECT_EQ(form().LstBoxDruck.lines.size(), 150U);
     EXPECT_FALSE(platform.printed.open);
 }
 

@@ -79,7 +79,7 @@ TEST_F(RecoveryTest, TypedTextIsWrittenAfterAPauseAndComesBackWithJa) {
         QStringLiteral("Ungespeicherten Text wiederherstellen?\nbrief.txt, gesichert am ")));
     EXPECT_EQ(memo().text(), "Anfang\r\nGruesse");
     EXPECT_EQ(form().EdiKopfzeile->text(), QStringLiteral("Betrifft: Größe"));
-    EXPECT_EQ(form().CurrentFileName, path);
+    EXPECT_EQ(form().Files.CurrentFileName, path);
     EXPECT_EQ(form().LabShowDatName->text(), path.right(91));
     EXPECT_EQ(memo().textCursor().position(), caret);
     EXPECT_FALSE(form().isSaved());
@@ -257,7 +257,7 @@ TEST_F(RecoveryTest, FilesFromTheCommandLineOpenAsOeffnenWould) {
         restart(std::nullopt, c.files);
         const std::string label = c.files.join(u' ').toStdString();
         EXPECT_EQ(memo().text(), c.text) << label;
-        EXPECT_EQ(form().CurrentFileName, c.fileName) << label;
+        EXPECT_EQ(form().Files.CurrentFileName, c.fileName) << label;
         EXPECT_EQ(form().EdiKopfzeile->text(), c.text.empty() ? QString() : QStringLiteral("Kopf")) << label;
         EXPECT_EQ(platform.messages, c.messages) << label;
         EXPECT_EQ(platform.errorReports, c.errors) << label;
@@ -281,7 +281,7 @@ TEST_F(RecoveryTest, DroppedFileOpensAfterTheSaveQuestionAndDroppedTextIsInserte
     dropOnTextWindow(files);
     EXPECT_EQ(answers.questions(), QStringList(2, QStringLiteral("Aktuelle Textdatei speichern?")));
     EXPECT_EQ(memo().text(), "aus der Datei");
-    EXPECT_EQ(form().CurrentFileName, QDir::toNativeSeparators(path));
+    EXPECT_EQ(form().Files.CurrentFileName, QDir::toNativeSeparators(path));
     EXPECT_TRUE(form().isSaved());
 
     QMimeData text;
@@ -289,7 +289,7 @@ TEST_F(RecoveryTest, DroppedFileOpensAfterTheSaveQuestionAndDroppedTextIsInserte
     memo().moveCursor(QTextCursor::Start);
     dropOnTextWindow(text);
     EXPECT_NE(memo().text().find("eingef\xFCgt "), std::string::npos) << memo().text();
-    EXPECT_EQ(form().CurrentFileName, QDir::toNativeSeparators(path));
+    EXPECT_EQ(form().Files.CurrentFileName, QDir::toNativeSeparators(path));
 }
 
 }  // namespace

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QFont>
+#include <string>
+#include <vector>
+
+#include "widgets/mainwindowintentions.h"
+
+namespace korvex {
+class HeaderField;
+}
+
+namespace korvex::printing {
+
+// The print buffer ("LstBoxDruck"): the lines of the last run with the
+// margin in front, in Windows-1252, and their font. The main window keeps
+// it, so it outlives the run that filled it while jobs and the preview read it.
+struct PrintBuffer {
+    std::vector<std::string> lines;
+    QFont font;
+};
+
+// The main window as printing sees it.
+class MainWindow : public virtual MainWindowIntentions {
+public:
+    // The header line ("EdiKopfzeile"), printed above the text when wanted.
+    virtual HeaderField& headerField() const = 0;
+    virtual PrintBuffer& printBuffer() = 0;
+
+protected:
+    MainWindow() = default;
+    ~MainWindow() = default;
+};
+
+}  // namespace korvex::printing

@@ -258,8 +258,12 @@ void TextWindow::finishLoading() {
 
 void TextWindow::stopLoading() {
     loadTimer_.stop();
-    // The gate may be filtering the event that brought the rest in: it goes when that is done.
-    if (loadGate_) loadGate_.release()->deleteLater();
+    // The gate may be filtering the event that brought the rest in: it goes when that is done,
+    // but filters nothing more from now on, as the window may be gone before then.
+    if (loadGate_) {
+        QCoreApplication::instance()->removeEventFilter(loadGate_.get());
+        loadGate_.release()->deleteLater();
+    }
     ahead_.clear();
     layout_->forgetAhead();
     pending_.clear();

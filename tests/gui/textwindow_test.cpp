@@ -14,6 +14,7 @@
 
 #include "app/uKorvex21.h"
 #include "base/kxerror.h"
+#include "document/headerfield.h"
 #include "support/mainwindowfixture.h"
 #include "widgets/controls.h"
 
@@ -261,6 +262,22 @@ TEST_F(TextWindowTest, BigTextLoadsInPiecesAndAKeyWaitsForTheRest) {
     QElapsedTimer settling;
     for (settling.start(); settling.elapsed() < 1000;) QApplication::processEvents();
     EXPECT_EQ(memo().count(), 120'002);
+}
+
+// A finished load left its gate filtering every event of the program until
+// the event loop deleted it; a window destroyed before then made the next key
+// anywhere run the gate on a window that was gone.
+TEST_F(TextWindowTest, RegressionLoadGateOutlivedItsWindow) {
+    std::string text;
+    for (int i = 0; i < 60'000; ++i) text += words(8) + "\r\n";
+    {
+        TextWindow window;
+        window.loadBytes(text);
+        ASSERT_TRUE(window.isLoading());
+        window.finishLoading();
+    }
+    QTest::keyClick(form().EdiKopfzeile, Qt::Key_A);
+    EXPECT_EQ(form().EdiKopfzeile->text(), "a");
 }
 
 // Qt gives up laying out a hard line of tens of millions of characters (the

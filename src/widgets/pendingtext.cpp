@@ -34,26 +34,28 @@ void PendingText::clear() {
     characters_ = 0;
 }
 
-QString PendingText::takePiece(qsizetype size) {
-    if (isEmpty()) return {};
-    QString piece;
+void PendingText::takePiece(qsizetype size, QString& piece) {
+    piece.resize(0);  // keeps its room: pieces one after the other need no new memory
+    if (isEmpty()) return;
     if (!bytes_.isNull()) {
         // Two bytes on at least: past the break the piece starts with.
         const qsizetype from = size >= bytes_.size() - from_ ? bytes_.size() : from_ + std::max<qsizetype>(size, 2);
         const auto end = static_cast<qsizetype>(lineBreakFrom(view(bytes_), static_cast<size_t>(from)));
-        FileTextShape shape;
-        piece = rawTextFromFileBytes(view(bytes_).substr(static_cast<size_t>(from_), static_cast<size_t>(end - from_)),
-                                     shape);
+        piece.resize(end - from_);
+        const FileTextShape shape = writeFileText(
+            view(bytes_).substr(static_cast<size_t>(from_), static_cast<size_t>(end - from_)),
+            reinterpret_cast<char16_t*>(piece.data()));
+        piece.truncate(shape.characters);
         from_ = end;
     } else {
         const qsizetype found = size >= text_.size() - from_ ? -1
                                                              : text_.indexOf(QChar::ParagraphSeparator, from_ + size);
         const qsizetype end = found < 0 ? text_.size() : found;
-        piece = text_.sliced(from_, end - from_);
+        piece.resize(end - from_);
+        std::copy_n(text_.constData() + from_, end - from_, piece.data());
         from_ = end;
     }
     characters_ -= piece.size();
-    return piece;
 }
 
 QString PendingText::rest() const {

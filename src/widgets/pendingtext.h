@@ -23,9 +23,9 @@ public:
     bool isEmpty() const { return characters_ == 0; }
     // Characters still to come, block separators included.
     qsizetype characters() const { return characters_; }
-    // The next piece: up to the first block end after `size` characters
-    // (bytes) or the end. It starts with a block separator.
-    QString takePiece(qsizetype size);
+    // The next piece, written to `piece`: up to the first block end after
+    // `size` characters (bytes) or the end. It starts with a block separator.
+    void takePiece(qsizetype size, QString& piece);
     // All that is still to come, without taking it.
     QString rest() const;
 

@@ -13,7 +13,6 @@
 #include <QTextLayout>
 #include <algorithm>
 #include <limits>
-#include <utility>
 
 #include "base/kxerror.h"
 #include "widgets/controls.h"
@@ -233,11 +232,18 @@ void TextWindow::load(const QString& first, FileTextShape shape, const PendingTe
 
 void TextWindow::appendNextPiece(qsizetype size) {
     if (!isLoading()) return;
-    const QString piece = ahead_.isEmpty() ? pending_.takePiece(size) : std::exchange(ahead_, QString());
+    // Two buffers take turns, so that the pieces leave no scattered memory behind.
+    QString& piece = spare_;
+    if (ahead_.isEmpty()) {
+        pending_.takePiece(size, piece);
+    } else {
+        piece.swap(ahead_);
+        ahead_.resize(0);
+    }
     layout_->expectAppend(piece);
     // The next piece is counted on another core while this one goes in.
     if (size < kAll && !pending_.isEmpty()) {
-        ahead_ = pending_.takePiece(size);
+        pending_.takePiece(size, ahead_);
         layout_->countAhead(ahead_);
     }
     ProgramEdit edit(*this);
@@ -265,6 +271,7 @@ void TextWindow::stopLoading() {
         loadGate_.release()->deleteLater();
     }
     ahead_.clear();
+    spare_.clear();
     layout_->forgetAhead();
     pending_.clear();
     pendingBreaks_ = 0;

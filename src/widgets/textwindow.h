@@ -144,6 +144,7 @@ private:
     // after the one going in, counted meanwhile on another thread, and the rest.
     QString ahead_;
     PendingText pending_;
+    QString spare_;                // the piece going in, its room used again for the next
     qsizetype pendingBreaks_ = 0;  // block breaks in both
     QTimer loadTimer_;
     std::unique_ptr<LoadGate> loadGate_;

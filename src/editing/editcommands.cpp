@@ -31,8 +31,9 @@ void pasteClipboard(MainWindow& window) {
 // The window's raw text converted without the way through bytes (see convertRawToHtml).
 QString convertRawText(const QString& raw, HtmlConversion mode, size_t& lines) {
     const std::u16string_view in(reinterpret_cast<const char16_t*>(raw.constData()), static_cast<size_t>(raw.size()));
-    // Umlauts and line breaks make German text grow by a few per cent.
-    QString out(raw.size() + raw.size() / 8 + static_cast<qsizetype>(kRawHtmlSlack) + 64, Qt::Uninitialized);
+    // Umlauts and line breaks make German text grow by up to a third. Room
+    // that stays unwritten costs no memory, a second round a copy of it all.
+    QString out(raw.size() + raw.size() / 2 + static_cast<qsizetype>(kRawHtmlSlack) + 64, Qt::Uninitialized);
     RawHtmlProgress progress;
     for (;;) {
         const std::span<char16_t> room(reinterpret_cast<char16_t*>(out.data()), static_cast<size_t>(out.size()));

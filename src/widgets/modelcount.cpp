@@ -23,8 +23,8 @@ std::vector<qsizetype> partStarts(QStringView text, qsizetype from, int parts) {
 
 }  // namespace
 
-ModelCount::ModelCount(const WrapModel& model, int width, const QString& text, qsizetype from, int parts)
-    : text_(text), from_(from), width_(width), stop_(std::make_shared<std::atomic<bool>>(false)) {
+ModelCount::ModelCount(const WrapModel& model, int width, QString text, qsizetype from, int parts)
+    : text_(std::move(text)), from_(from), width_(width), stop_(std::make_shared<std::atomic<bool>>(false)) {
     const std::vector<qsizetype> starts = partStarts(text_, from, parts);
     for (size_t k = 0; k < starts.size(); ++k) {
         const qsizetype end = k + 1 < starts.size() ? starts[k + 1] - 1 : text_.size();

@@ -21,7 +21,7 @@ namespace korvex {
 class ModelCount {
 public:
     // Counts the blocks of `text` from `from` on (where a block starts), in `parts` parts (one at least).
-    ModelCount(const WrapModel& model, int width, const QString& text, qsizetype from, int parts);
+    ModelCount(const WrapModel& model, int width, QString text, qsizetype from, int parts);
     // Stops the threads at their next block.
     ~ModelCount();
     ModelCount(const ModelCount&) = delete;

@@ -2,6 +2,7 @@
 
 #include <QScrollBar>
 #include <QTextCursor>
+#include <algorithm>
 
 #include "document/headerfield.h"
 #include "platform/platform.h"
@@ -28,8 +29,8 @@ void pasteClipboard(MainWindow& window) {
     if (!text.isEmpty()) window.textWindow().replaceSelection(bytesOfClipboardText(text));
 }
 
-// The window's raw text converted without the way through bytes (see convertRawToHtml).
-QString convertRawText(const QString& raw, HtmlConversion mode, size_t& lines) {
+// The window's raw text converted without the way through bytes (see convertRawToHtml), and its shape.
+QString convertRawText(const QString& raw, HtmlConversion mode, FileTextShape& shape) {
     const std::u16string_view in(reinterpret_cast<const char16_t*>(raw.constData()), static_cast<size_t>(raw.size()));
     // Umlauts and line breaks make German text grow by up to a third. Room
     // that stays unwritten costs no memory, a second round a copy of it all.
@@ -42,7 +43,9 @@ QString convertRawText(const QString& raw, HtmlConversion mode, size_t& lines) {
         out.resize(out.size() + out.size() / 2);
     }
     out.truncate(static_cast<qsizetype>(progress.written));
-    lines = progress.breaks + 1;
+    shape.lines = progress.breaks + 1;
+    shape.longest = static_cast<qsizetype>(std::max(progress.longest, progress.written - progress.lineStart));
+    shape.characters = out.size();
     return out;
 }
 
@@ -145,11 +148,11 @@ void convertText(MainWindow& window, HtmlConversion mode) {
     if (stoppedByLock(window)) return;
     TextWindow& memo = window.textWindow();
     memo.finishLoading();  // the whole text is converted, never the part in so far
-    size_t lines = 0;
-    const QString converted = convertRawText(memo.document()->toRawText(), mode, lines);
+    FileTextShape shape;
+    const QString converted = convertRawText(memo.document()->toRawText(), mode, shape);
     // Replaced as a whole, so caret and selection start over; the change
     // signal brings the status labels up to date.
-    memo.loadRawText(converted, lines);
+    memo.loadRawText(converted, shape);
     window.FocusTextWindow();
     // Counted as a change even when nothing needed converting.
     window.markChanged();

@@ -2,6 +2,7 @@
 
 #include "base/cp1252.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -121,6 +122,8 @@ void convertRawToHtml(std::u16string_view raw, HtmlConversion mode, std::span<ch
     size_t i = progress.read;
     size_t o = progress.written;
     size_t breaks = progress.breaks;
+    size_t lineStart = progress.lineStart;
+    size_t longest = progress.longest;
     char16_t* const dest = out.data();
     while (i < raw.size() && o <= last) {
         const char16_t u = raw[i];
@@ -139,12 +142,18 @@ void convertRawToHtml(std::u16string_view raw, HtmlConversion mode, std::span<ch
         // The whole slot is copied; only `size` units of it count.
         std::memcpy(dest + o, rule->text.data(), sizeof(rule->text));
         o += rule->size;
-        breaks += rule->isBreak ? 1 : 0;
+        if (rule->isBreak) {  // the separator ends the rule
+            ++breaks;
+            longest = std::max(longest, o - 1 - lineStart);
+            lineStart = o;
+        }
         ++i;
     }
     progress.read = i;
     progress.written = o;
     progress.breaks = breaks;
+    progress.lineStart = lineStart;
+    progress.longest = longest;
 }
 
 }  // namespace korvex

@@ -50,10 +50,12 @@ inline constexpr std::array<HtmlReplacement, 14> kHtmlReplacements = {{
 // gets "<BR>" before a block separator, a CR is a break of its own, and the
 // text ends at a NUL, all as the way through bytes does.
 struct RawHtmlProgress {
-    size_t read = 0;     // units of the input taken
-    size_t written = 0;  // units of the output written
-    size_t breaks = 0;   // block separators among them
-    bool ended = false;  // a NUL ended the text early
+    size_t read = 0;       // units of the input taken
+    size_t written = 0;    // units of the output written
+    size_t breaks = 0;     // block separators among them
+    size_t lineStart = 0;  // where the last line of the output starts
+    size_t longest = 0;    // the longest line before it, without its separator
+    bool ended = false;    // a NUL ended the text early
 };
 
 // The most one input unit can grow to; the output needs this much room at its end.

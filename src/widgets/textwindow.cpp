@@ -202,11 +202,15 @@ private:
 };
 
 void TextWindow::loadRawText(const QString& newText, size_t lines) {
+    loadRawText(newText, {lines, longestLine(newText), newText.size()});
+}
+
+void TextWindow::loadRawText(const QString& newText, FileTextShape shape) {
     if (holds(newText)) return;
     const qsizetype firstEnd = pieceEnd(newText, 0, kFirstPiece);
     PendingText rest;
     if (firstEnd < newText.size()) rest.holdText(newText, firstEnd);
-    load(newText.first(firstEnd), {lines, longestLine(newText), newText.size()}, rest);
+    load(newText.first(firstEnd), shape, rest);
 }
 
 void TextWindow::load(const QString& first, FileTextShape shape, const PendingText& rest) {

@@ -66,6 +66,8 @@ public:
     // or close first brings the rest in, so edits wait for the whole text,
     // and so does everything that reads or changes the whole text.
     void loadRawText(const QString& newText, size_t lines);
+    // The same when the caller knows the text's shape (block separators, the longest block).
+    void loadRawText(const QString& newText, FileTextShape shape);
     bool isLoading() const { return !pending_.isEmpty() || !ahead_.isEmpty(); }
     // Brings in the rest of a text being loaded, at once.
     void finishLoading();

@@ -49,6 +49,29 @@ TEST_F(HtmlConvertGuiTest, LineBreaksGetBrAndTheLineCountFollows) {
     EXPECT_TRUE(memo().selectedBytes().empty());
 }
 
+// The converted text is checked against the window's capacity as any text
+// it takes: a line that the entities make too long refuses the conversion,
+// one that still fits is taken, and the window keeps its text either way.
+TEST_F(HtmlConvertGuiTest, ALineTheEntitiesMakeTooLongRefusesTheConversion) {
+    const auto longest = static_cast<size_t>(TextWindow::kMaxLineLength);
+    // "&auml;<BR>" makes a line ten characters longer than its letters.
+    const std::string fits = std::string(longest - 10, 'a');
+    memo().loadBytes("kurz\r\n" + fits + "\xE4\r\nkurz");
+    click(form().ButReplace);
+    EXPECT_EQ(memo().text(), "kurz<BR>\r\n" + fits + "&auml;<BR>\r\nkurz");
+    EXPECT_TRUE(platform.errorReports.isEmpty());
+
+    // One letter more, or the last line (no "<BR>") five more.
+    for (const std::string& tooLong :
+         {"kurz\r\n" + fits + "a\xE4\r\nkurz", "kurz\r\n" + fits + std::string(5, 'a') + "\xE4"}) {
+        platform.errorReports.clear();
+        memo().loadBytes(tooLong);
+        click(form().ButReplace);
+        EXPECT_EQ(platform.errorReports, QStringList{QStringLiteral("Text überschreitet Memo-Kapazität")});
+        EXPECT_EQ(memo().text(), tooLong);
+    }
+}
+
 TEST_F(HtmlConvertGuiTest, NothingToConvertStillCountsAsAChange) {
     form().markSaved();
     click(form().ButReplaceAll);

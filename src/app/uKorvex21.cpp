@@ -295,6 +295,8 @@ void TForm1::connectHandlers() {
     connect(BitButClose, &QPushButton::clicked, this, &TForm1::BitButCloseClick);
     connect(ColorBox1, &QComboBox::activated, this, &TForm1::ColorBox1Select);
     connect(MemArbeitsfenster, &QPlainTextEdit::textChanged, this, &TForm1::MemArbeitsfensterChange);
+    // After a width change the count follows once the width has settled.
+    connect(MemArbeitsfenster, &TextWindow::shownLinesRecounted, this, &TForm1::StatusUpdate);
     connect(MemArbeitsfenster, &TextWindow::characterKeyPressed, this, &TForm1::MemArbeitsfensterKeyPress);
     connect(MemArbeitsfenster, &TextWindow::userEdited, this, [this] { markChanged(); });
     // The header is saved with the document, so editing it is a change of the document.

@@ -35,6 +35,7 @@ DisplayLineLayout::DisplayLineLayout(QTextDocument* document) : QPlainTextDocume
         slice.start();
         if (recount([&slice] { return slice.elapsed() >= kRecountSliceMs; }, false)) {
             recountTimer_.stop();
+            if (whenRecounted_) whenRecounted_();
         } else {  // the next slice at once; a look now and then while other threads count
             recountTimer_.setInterval(recountByModel_ ? static_cast<int>(kRecountSliceMs) : 0);
         }

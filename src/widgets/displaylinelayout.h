@@ -5,8 +5,10 @@
 #include <QTextBlock>
 #include <QTextLayout>
 #include <QTimer>
+#include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "base/displaylineindex.h"
@@ -33,6 +35,8 @@ public:
     // events, so that dragging the window's edge stays fluid; a question
     // before that is done waits for the rest.
     void invalidate();
+    // Called once the counts have followed a width change between events.
+    void whenRecounted(std::function<void()> notify) { whenRecounted_ = std::move(notify); }
 
     QTextLayout* laidOut(const QTextBlock& block) const {
         ensureBlockLayout(block);
@@ -100,6 +104,7 @@ private:
     // The recount after a width change: the blocks measured so far, the text
     // as it was at the start, and where the next block starts in it (-1: none).
     QTimer recountTimer_;
+    std::function<void()> whenRecounted_;
     std::unique_ptr<ModelCount> recountByModel_;  // when the model follows the font
     std::vector<int> recounted_;
     QString recountText_;

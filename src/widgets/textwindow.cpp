@@ -76,6 +76,7 @@ TextWindow::TextWindow(QWidget* parent) : QPlainTextEdit(parent) {
     connect(&loadTimer_, &QTimer::timeout, this, [this] { appendNextPiece(kPiece); });
     auto* doc = new QTextDocument(this);
     layout_ = new DisplayLineLayout(doc);
+    layout_->whenRecounted([this] { emit shownLinesRecounted(); });
     doc->setDocumentLayout(layout_);
     setDocument(doc);
     setLineWrapMode(QPlainTextEdit::WidgetWidth);

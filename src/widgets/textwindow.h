@@ -96,6 +96,8 @@ signals:
     void characterKeyPressed();
     // The user changed the text (typing, deleting, pasting, dropping, undo, context menu).
     void userEdited();
+    // The display lines were counted anew at a new width: counts and caret places changed.
+    void shownLinesRecounted();
 
 protected:
     int shownLineCount() const override;

@@ -261,6 +261,7 @@ TEST_F(TextWindowTest, BigTextLoadsInPiecesAndAKeyWaitsForTheRest) {
     ASSERT_GE(charactersPerLine(), 23);
     QElapsedTimer settling;
     for (settling.start(); settling.elapsed() < 1000;) QApplication::processEvents();
+    EXPECT_EQ(form().LabShowZeilenAnz->text(), "120002");  // the status follows without a key
     EXPECT_EQ(memo().count(), 120'002);
 }
 

@@ -122,7 +122,7 @@ void DisplayLineLayout::expectAppend(const QString& piece) {
     expectedAppend_.reset();
     const std::unique_ptr<ModelCount> ahead = std::move(ahead_);
     if (!valid_ || !piece.startsWith(QChar::ParagraphSeparator)) return;
-    if (ahead && ahead->counts(QStringView(piece).sliced(1), modelWidth_)) {
+    if (ahead && ahead->isFor(QStringView(piece).sliced(1), modelWidth_)) {
         expectedAppend_ = ahead->take([this](QStringView block) { return measureByLayout(block); });
     } else {
         expectedAppend_ = countWhole(piece, 1);

@@ -27,7 +27,8 @@ public:
     ModelCount(const ModelCount&) = delete;
     ModelCount& operator=(const ModelCount&) = delete;
 
-    bool counts(QStringView text, int width) const {
+    // True when this counts `text` (the same characters, not only equal ones) at `width`.
+    bool isFor(QStringView text, int width) const {
         return text.data() == text_.constData() + from_ && text.size() == text_.size() - from_ && width == width_;
     }
     bool isReady() const;

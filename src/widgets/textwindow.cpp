@@ -53,16 +53,6 @@ constexpr qsizetype kPiece = qsizetype{2} * 1024 * 1024;
 constexpr int kFirstScreenLines = 64;
 constexpr qsizetype kAll = std::numeric_limits<qsizetype>::max();
 
-qsizetype longestLine(QStringView text) {
-    qsizetype longest = 0;
-    for (qsizetype start = 0;;) {
-        const qsizetype end = text.indexOf(QChar::ParagraphSeparator, start);
-        longest = std::max(longest, (end < 0 ? text.size() : end) - start);
-        if (end < 0) return longest;
-        start = end + 1;
-    }
-}
-
 qsizetype pieceEnd(const QString& text, qsizetype from, qsizetype size) {
     if (text.size() - from <= size) return text.size();
     const qsizetype end = text.indexOf(QChar::ParagraphSeparator, from + size);
@@ -201,10 +191,6 @@ private:
 
     TextWindow& window_;
 };
-
-void TextWindow::loadRawText(const QString& newText, size_t lines) {
-    loadRawText(newText, {lines, longestLine(newText), newText.size()});
-}
 
 void TextWindow::loadRawText(const QString& newText, FileTextShape shape) {
     if (holds(newText)) return;

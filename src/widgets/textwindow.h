@@ -58,15 +58,13 @@ public:
     // The same for a file's bytes just read: what is still to come of a big
     // file is taken from them as it goes in, not from a copy.
     void loadFileBytes(const QByteArray& fileBytes);
-    // The same for a raw document text (blocks separated by U+2029) of
-    // `lines` blocks, which the caller has counted while making it.
+    // The same for a raw document text (blocks separated by U+2029) of the
+    // shape given, which the caller has found while making it.
     // A big text comes in pieces: the first at once, so that the first
     // screen shows, the rest between events. Meanwhile the status counts up
     // and scrolling works; any key, click on a control, drop, context menu
     // or close first brings the rest in, so edits wait for the whole text,
     // and so does everything that reads or changes the whole text.
-    void loadRawText(const QString& newText, size_t lines);
-    // The same when the caller knows the text's shape (block separators, the longest block).
     void loadRawText(const QString& newText, FileTextShape shape);
     bool isLoading() const { return !pending_.isEmpty() || !ahead_.isEmpty(); }
     // Brings in the rest of a text being loaded, at once.

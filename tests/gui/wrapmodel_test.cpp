@@ -216,11 +216,14 @@ TEST(WrapModelTest, LineStartsAreQtsForEveryCharacterAndGermanText) {
 TEST_F(MainWindowTest, DisplayLineCountsEqualQtLayoutOfEveryBlock) {
     TextWindow window;
     window.show();
-    QString text;
-    for (const QString& line : randomLines(60, 5)) text += line + QChar::ParagraphSeparator;
-    for (const QString& line : germanLines(20'000, 6)) text += line + QChar::ParagraphSeparator;
-    text += QStringLiteral("Schluss");  // the count leaves out an empty last line
-    window.loadRawText(text, static_cast<size_t>(text.count(QChar::ParagraphSeparator)) + 1);
+    const std::vector<QString> random = randomLines(60, 5);
+    QStringList lines(random.begin(), random.end());
+    lines += germanLines(20'000, 6);
+    lines += QStringLiteral("Schluss");  // the count leaves out an empty last line
+    qsizetype longest = 0;
+    for (const QString& line : lines) longest = std::max(longest, line.size());
+    const QString text = lines.join(QChar::ParagraphSeparator);
+    window.loadRawText(text, {static_cast<size_t>(lines.size()), longest, text.size()});
     auto* layout = qobject_cast<QPlainTextDocumentLayout*>(window.document()->documentLayout());
     ASSERT_NE(layout, nullptr);
     QStringList families;  // faces that resolve to a font already checked are not checked again

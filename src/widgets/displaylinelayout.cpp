@@ -1,6 +1,7 @@
 #include "widgets/displaylinelayout.h"
 
 #include <QElapsedTimer>
+#include <QSignalBlocker>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <algorithm>
@@ -118,8 +119,9 @@ void DisplayLineLayout::expectText(QStringView text) {
     expected_ = countText(text);
 }
 
-void DisplayLineLayout::expectAppend(const QString& piece) {
+void DisplayLineLayout::expectAppend(const QString& piece, bool shown) {
     expectedAppend_.reset();
+    appendShown_ = shown;
     const std::unique_ptr<ModelCount> ahead = std::move(ahead_);
     if (!valid_ || !piece.startsWith(QChar::ParagraphSeparator)) return;
     if (ahead && ahead->isFor(QStringView(piece).sliced(1), modelWidth_)) {
@@ -136,9 +138,18 @@ void DisplayLineLayout::countAhead(const QString& piece) {
 }
 
 void DisplayLineLayout::documentChanged(int from, int removed, int added) {
-    QPlainTextDocumentLayout::documentChanged(from, removed, added);
     std::optional<std::vector<int>> appended;
     appended.swap(expectedAppend_);
+    if (appended && !appendShown_) {
+        // Qt would repaint the whole window for it; only the scroll bar changes.
+        {
+            const QSignalBlocker quiet(this);
+            QPlainTextDocumentLayout::documentChanged(from, removed, added);
+        }
+        emit documentSizeChanged(documentSize());
+    } else {
+        QPlainTextDocumentLayout::documentChanged(from, removed, added);
+    }
     if (appended && valid_ &&
         static_cast<size_t>(document()->blockCount()) == static_cast<size_t>(index_.blockCount()) + appended->size()) {
         index_.replace(index_.blockCount(), 0, *appended);  // the last block before it keeps its text

@@ -52,8 +52,9 @@ public:
     void expectText(QStringView text);
     void forgetExpected() { expected_.reset(); }
     // Counts the blocks about to be appended (`piece` starts with a block
-    // break), so the append need not measure block by block.
-    void expectAppend(const QString& piece);
+    // break), so the append need not measure block by block. An append
+    // below what the window shows repaints nothing.
+    void expectAppend(const QString& piece, bool shown);
     // Starts counting a piece to be appended after the one going in now on
     // another thread, by the wrap model alone: expectAppend takes the counts
     // and measures only the blocks the model left.
@@ -89,6 +90,7 @@ private:
     bool valid_ = false;
     std::optional<std::vector<int>> expected_;
     std::optional<std::vector<int>> expectedAppend_;
+    bool appendShown_ = true;
     std::unique_ptr<ModelCount> ahead_;
     QFont measuredFont_;
     qreal measuredWidth_ = -1;

@@ -231,7 +231,7 @@ void TextWindow::appendNextPiece(qsizetype size) {
         piece.swap(ahead_);
         ahead_.resize(0);
     }
-    layout_->expectAppend(piece);
+    layout_->expectAppend(piece, showsEnd());
     // The next piece is counted on another core while this one goes in.
     if (size < kAll && !pending_.isEmpty()) {
         pending_.takePiece(size, ahead_);
@@ -247,6 +247,13 @@ void TextWindow::appendNextPiece(qsizetype size) {
     document()->setUndoRedoEnabled(undo);
     pendingBreaks_ -= document()->blockCount() - blocks;
     if (!isLoading()) stopLoading();
+}
+
+// Every block takes a display line at least: more blocks below the first
+// shown one than lines fit in the window keep the end out of sight.
+bool TextWindow::showsEnd() const {
+    const int linesShown = viewport()->height() / std::max(1, fontMetrics().lineSpacing()) + 1;
+    return document()->blockCount() - firstVisibleBlock().blockNumber() <= linesShown;
 }
 
 void TextWindow::finishLoading() {

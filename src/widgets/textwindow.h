@@ -136,6 +136,7 @@ private:
     qsizetype toCome() const;
     bool holds(const QString& text) const;
     void appendNextPiece(qsizetype size);
+    bool showsEnd() const;
     void stopLoading();
     class LoadGate;
 

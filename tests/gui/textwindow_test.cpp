@@ -41,6 +41,19 @@ protected:
     }
 };
 
+// Counts the paint events a widget gets.
+class PaintCounter : public QObject {
+public:
+    explicit PaintCounter(QWidget& widget) { widget.installEventFilter(this); }
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject* /*target*/, QEvent* event) override {
+        if (event->type() == QEvent::Paint) ++paints;
+        return false;
+    }
+};
+
 TEST_F(TextWindowTest, EmptyTextHasNoLinesButCaretOnLineOneColumnOne) {
     EXPECT_EQ(memo().count(), 0);
     EXPECT_EQ(form().CZeile(), "1");
@@ -233,8 +246,10 @@ TEST_F(TextWindowTest, BigTextLoadsInPiecesAndAKeyWaitsForTheRest) {
         EXPECT_EQ(memo().get(0), words(8));
         EXPECT_EQ(memo().characterCount(), 60'000 * 48);  // what is still to come counts
         EXPECT_EQ(memo().text(), text);
+        const PaintCounter painted(*memo().viewport());
         for (int events = 0; memo().isLoading() && events < 1000; ++events) QApplication::processEvents();
         EXPECT_FALSE(memo().isLoading());
+        EXPECT_LE(painted.paints, 1);  // the first screen; pieces below it repaint nothing
         EXPECT_EQ(memo().count(), 60'000);
         EXPECT_EQ(memo().text(), text);
         EXPECT_TRUE(form().isSaved());

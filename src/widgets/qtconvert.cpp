@@ -85,6 +85,10 @@ uint64_t zeroBytes(uint64_t v) { return (v - kOnes) & ~v & kHigh; }
 // True when none of the 8 bytes is CR or LF.
 bool noBreakIn(uint64_t eight) { return (zeroBytes(eight ^ (kOnes * '\r')) | zeroBytes(eight ^ (kOnes * '\n'))) == 0; }
 
+// True when none of the 8 bytes lies in 0x80-0x9F, the only ones the code
+// page does not map to the Unicode character of the same number.
+bool latin1Only(uint64_t eight) { return zeroBytes((eight & (kOnes * 0xE0)) ^ kHigh) == 0; }
+
 // The one way from a file's bytes to a document's raw text: CR LF, a lone
 // CR and a lone LF each become a block separator. The walk tells its shape.
 FileTextShape walkFileText(std::string_view bytes, char16_t* out) {
@@ -100,10 +104,10 @@ FileTextShape walkFileText(std::string_view bytes, char16_t* out) {
         if (i + 8 <= size && noBreakIn(word)) {
             std::array<unsigned char, 8> eight{};  // a copy of its own: the stores below cannot touch it
             std::memcpy(eight.data(), &word, eight.size());
-            if (word & kHigh) {
-                for (size_t k = 0; k < eight.size(); ++k) out[n + k] = unicode[eight[k]];
-            } else {
+            if (latin1Only(word)) {
                 for (size_t k = 0; k < eight.size(); ++k) out[n + k] = eight[k];
+            } else {
+                for (size_t k = 0; k < eight.size(); ++k) out[n + k] = unicode[eight[k]];
             }
             n += 8;
             i += 8;

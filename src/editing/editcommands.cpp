@@ -4,6 +4,7 @@
 #include <QTextCursor>
 #include <algorithm>
 
+#include "base/anotherthread.h"
 #include "document/headerfield.h"
 #include "platform/platform.h"
 #include "widgets/controls.h"
@@ -29,22 +30,58 @@ void pasteClipboard(MainWindow& window) {
     if (!text.isEmpty()) window.textWindow().replaceSelection(bytesOfClipboardText(text));
 }
 
-// The window's raw text converted without the way through bytes (see convertRawToHtml), and its shape.
-QString convertRawText(const QString& raw, HtmlConversion mode, FileTextShape& shape) {
-    const std::u16string_view in(reinterpret_cast<const char16_t*>(raw.constData()), static_cast<size_t>(raw.size()));
-    // Umlauts and line breaks make German text grow by up to a third. Room
-    // that stays unwritten costs no memory, a second round a copy of it all.
-    QString out(raw.size() + raw.size() / 2 + static_cast<qsizetype>(kRawHtmlSlack) + 64, Qt::Uninitialized);
+// Converts `raw` into `out`, which it sizes: room for a third more at once
+// (umlauts and line breaks make German text grow by up to that), more when needed.
+RawHtmlProgress convertInto(std::u16string_view raw, HtmlConversion mode, QString& out) {
+    // Room that stays unwritten costs no memory, a second round a copy of it all.
+    const auto room = static_cast<qsizetype>(raw.size() + raw.size() / 2 + kRawHtmlSlack + 64);
+    if (out.capacity() < room) out = QString(room, Qt::Uninitialized);
+    out.resize(room);
     RawHtmlProgress progress;
     for (;;) {
-        const std::span<char16_t> room(reinterpret_cast<char16_t*>(out.data()), static_cast<size_t>(out.size()));
-        convertRawToHtml(in, mode, room, progress);
-        if (progress.ended || progress.read == in.size()) break;
+        const std::span<char16_t> span(reinterpret_cast<char16_t*>(out.data()), static_cast<size_t>(out.size()));
+        convertRawToHtml(raw, mode, span, progress);
+        if (progress.ended || progress.read == raw.size()) break;
         out.resize(out.size() + out.size() / 2);
     }
     out.truncate(static_cast<qsizetype>(progress.written));
+    return progress;
+}
+
+// From this many units on, a second core converts the second half.
+constexpr size_t kConvertInTwoFrom = size_t{256} * 1024;
+
+// Where the second half of a raw text starts: after the block separator
+// nearest behind its middle (the end when there is none).
+size_t secondHalf(std::u16string_view raw) {
+    const size_t separator = raw.find(u'\u2029', raw.size() / 2);
+    return separator == std::u16string_view::npos ? raw.size() : separator + 1;
+}
+
+// The window's raw text converted without the way through bytes (see convertRawToHtml), and its shape.
+QString convertRawText(const QString& raw, HtmlConversion mode, FileTextShape& shape) {
+    const std::u16string_view in(reinterpret_cast<const char16_t*>(raw.constData()), static_cast<size_t>(raw.size()));
+    const size_t split = in.size() >= kConvertInTwoFrom ? secondHalf(in) : in.size();
+    QString out;
+    QString second;
+    std::future<RawHtmlProgress> secondDone;
+    if (split < in.size()) {  // the halves start lines of their own, so each converts alone
+        secondDone = onAnotherThread([&] { return convertInto(in.substr(split), mode, second); });
+        // The first half's output leaves room for the second's.
+        out.reserve(static_cast<qsizetype>(in.size() + in.size() / 2 + kRawHtmlSlack + 64));
+    }
+    RawHtmlProgress progress = convertInto(in.substr(0, split), mode, out);
+    size_t longest = std::max(progress.longest, progress.written - progress.lineStart);
+    if (secondDone.valid()) {
+        const RawHtmlProgress rest = secondDone.get();
+        if (!progress.ended) {  // a NUL ends the text, and the conversion with it
+            out.append(second);
+            progress.breaks += rest.breaks;
+            longest = std::max({longest, rest.longest, rest.written - rest.lineStart});
+        }
+    }
     shape.lines = progress.breaks + 1;
-    shape.longest = static_cast<qsizetype>(std::max(progress.longest, progress.written - progress.lineStart));
+    shape.longest = static_cast<qsizetype>(longest);
     shape.characters = out.size();
     return out;
 }

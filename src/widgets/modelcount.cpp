@@ -1,8 +1,9 @@
 #include "widgets/modelcount.h"
 
 #include <algorithm>
-#include <system_error>
 #include <thread>
+
+#include "base/anotherthread.h"
 
 namespace korvex {
 
@@ -43,11 +44,7 @@ ModelCount::ModelCount(const WrapModel& model, int width, QString text, qsizetyp
             }
             return counted;
         };
-        try {
-            parts_.push_back(std::async(std::launch::async, count));
-        } catch (const std::system_error&) {  // no thread to be had: counted when taken
-            parts_.push_back(std::async(std::launch::deferred, count));
-        }
+        parts_.push_back(onAnotherThread(count));  // without a thread: counted when taken
     }
 }
 

@@ -30,11 +30,17 @@ void pasteClipboard(MainWindow& window) {
     if (!text.isEmpty()) window.textWindow().replaceSelection(bytesOfClipboardText(text));
 }
 
-// Converts `raw` into `out`, which it sizes: room for a third more at once
-// (umlauts and line breaks make German text grow by up to that), more when needed.
+// Room for what `units` units convert to: a third more at once (umlauts and
+// line breaks make German text grow by up to that). Room that stays
+// unwritten costs no memory, a second round a copy of it all.
+qsizetype roomFor(size_t units) {
+    const size_t room = units + units / 2 + kRawHtmlSlack + 64;
+    return static_cast<qsizetype>(room);
+}
+
+// Converts `raw` into `out`, which it sizes, more when needed.
 RawHtmlProgress convertInto(std::u16string_view raw, HtmlConversion mode, QString& out) {
-    // Room that stays unwritten costs no memory, a second round a copy of it all.
-    const auto room = static_cast<qsizetype>(raw.size() + raw.size() / 2 + kRawHtmlSlack + 64);
+    const qsizetype room = roomFor(raw.size());
     if (out.capacity() < room) out = QString(room, Qt::Uninitialized);
     out.resize(room);
     RawHtmlProgress progress;
@@ -68,7 +74,7 @@ QString convertRawText(const QString& raw, HtmlConversion mode, FileTextShape& s
     if (split < in.size()) {  // the halves start lines of their own, so each converts alone
         secondDone = onAnotherThread([&] { return convertInto(in.substr(split), mode, second); });
         // The first half's output leaves room for the second's.
-        out.reserve(static_cast<qsizetype>(in.size() + in.size() / 2 + kRawHtmlSlack + 64));
+        out.reserve(roomFor(in.size()));
     }
     RawHtmlProgress progress = convertInto(in.substr(0, split), mode, out);
     size_t longest = std::max(progress.longest, progress.written - progress.lineStart);

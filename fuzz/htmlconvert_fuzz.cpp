@@ -2,7 +2,7 @@
 // (UTF-16, U+2029 between blocks), in the pieces the command asks for, it
 // leaves exactly what saving the text, replacing step by step and loading the
 // result again leaves; for both buttons. With "RAll" no angle bracket
-// survives but those of <BR>.
+// survives but those of <BR>. Its measure tells the converted length and breaks.
 //
 // Input: one byte for the first piece's size, then the raw text (unitsOf).
 #include <algorithm>
@@ -47,6 +47,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const std::u16string converted = convertRawInPieces(raw, mode, firstRoom, breaks);
         FUZZ_CHECK(converted == loadedRawText(convertToHtmlStepByStep(savedBytes(raw), mode)));
         FUZZ_CHECK(breaks == static_cast<size_t>(std::count(converted.begin(), converted.end(), kBlockSeparator)));
+        // The measure taken before a big text is converted piece by piece.
+        const RawHtmlProgress measured = measureRawToHtml(raw, mode);
+        FUZZ_CHECK(measured.written == converted.size() && measured.breaks == breaks);
         if (mode == HtmlConversion::All) checkNoTagsLeft(converted);
     }
     return 0;

@@ -4,7 +4,6 @@
 #include <QTextCursor>
 #include <algorithm>
 
-#include "base/anotherthread.h"
 #include "document/headerfield.h"
 #include "platform/platform.h"
 #include "widgets/controls.h"
@@ -38,12 +37,11 @@ qsizetype roomFor(size_t units) {
     return static_cast<qsizetype>(room);
 }
 
-// Converts `raw` into `out`, which it sizes, more when needed.
-RawHtmlProgress convertInto(std::u16string_view raw, HtmlConversion mode, QString& out) {
-    const qsizetype room = roomFor(raw.size());
-    if (out.capacity() < room) out = QString(room, Qt::Uninitialized);
-    out.resize(room);
+// Converts `raw` into `out` from `at` on; `out` is sized to fit, more when needed.
+void convertInto(std::u16string_view raw, HtmlConversion mode, QString& out, qsizetype at) {
+    out.resize(at + roomFor(raw.size()));
     RawHtmlProgress progress;
+    progress.written = static_cast<size_t>(at);
     for (;;) {
         const std::span<char16_t> span(reinterpret_cast<char16_t*>(out.data()), static_cast<size_t>(out.size()));
         convertRawToHtml(raw, mode, span, progress);
@@ -51,45 +49,35 @@ RawHtmlProgress convertInto(std::u16string_view raw, HtmlConversion mode, QStrin
         out.resize(out.size() + out.size() / 2);
     }
     out.truncate(static_cast<qsizetype>(progress.written));
-    return progress;
 }
 
-// From this many units on, a second core converts the second half.
-constexpr size_t kConvertInTwoFrom = size_t{256} * 1024;
-
-// Where the second half of a raw text starts: after the block separator
-// nearest behind its middle (the end when there is none).
-size_t secondHalf(std::u16string_view raw) {
-    const size_t separator = raw.find(u'\u2029', raw.size() / 2);
-    return separator == std::u16string_view::npos ? raw.size() : separator + 1;
+std::u16string_view units(QStringView text) {
+    return {reinterpret_cast<const char16_t*>(text.data()), static_cast<size_t>(text.size())};
 }
 
-// The window's raw text converted without the way through bytes (see convertRawToHtml), and its shape.
-QString convertRawText(const QString& raw, HtmlConversion mode, FileTextShape& shape) {
-    const std::u16string_view in(reinterpret_cast<const char16_t*>(raw.constData()), static_cast<size_t>(raw.size()));
-    const size_t split = in.size() >= kConvertInTwoFrom ? secondHalf(in) : in.size();
-    QString out;
-    QString second;
-    std::future<RawHtmlProgress> secondDone;
-    if (split < in.size()) {  // the halves start lines of their own, so each converts alone
-        secondDone = onAnotherThread([&] { return convertInto(in.substr(split), mode, second); });
-        // The first half's output leaves room for the second's.
-        out.reserve(roomFor(in.size()));
+// The piece of the converted text that the window's text makes from `from`
+// to `end` (0, the end, or where a block separator stands): every break
+// puts "<BR>" before its block separator, and the piece before it ends with
+// that, so every piece but the first starts with the separator.
+void convertPiece(QStringView text, qsizetype from, qsizetype end, HtmlConversion mode, QString& piece) {
+    piece.resize(0);
+    const qsizetype opening = from > 0 ? 1 : 0;
+    if (opening) piece.append(QChar::ParagraphSeparator);
+    convertInto(units(text.sliced(from + opening, end - from - opening)), mode, piece, opening);
+    if (end < text.size()) {
+        const std::u16string_view prefix = lineBreakPrefix(mode);
+        piece.append(QStringView(prefix.data(), static_cast<qsizetype>(prefix.size())));
     }
-    RawHtmlProgress progress = convertInto(in.substr(0, split), mode, out);
-    size_t longest = std::max(progress.longest, progress.written - progress.lineStart);
-    if (secondDone.valid()) {
-        const RawHtmlProgress rest = secondDone.get();
-        if (!progress.ended) {  // a NUL ends the text, and the conversion with it
-            out.append(second);
-            progress.breaks += rest.breaks;
-            longest = std::max({longest, rest.longest, rest.written - rest.lineStart});
-        }
-    }
-    shape.lines = progress.breaks + 1;
-    shape.longest = static_cast<qsizetype>(longest);
-    shape.characters = out.size();
-    return out;
+}
+
+// The shape of the window's text once converted (see convertRawToHtml).
+FileTextShape convertedShape(QStringView text, HtmlConversion mode) {
+    const RawHtmlProgress measured = measureRawToHtml(units(text), mode);
+    FileTextShape shape;
+    shape.lines = measured.breaks + 1;
+    shape.longest = static_cast<qsizetype>(std::max(measured.longest, measured.written - measured.lineStart));
+    shape.characters = static_cast<qsizetype>(measured.written);
+    return shape;
 }
 
 // The text window locked at the end of a typing test keeps its text: the
@@ -191,11 +179,16 @@ void convertText(MainWindow& window, HtmlConversion mode) {
     if (stoppedByLock(window)) return;
     TextWindow& memo = window.textWindow();
     memo.finishLoading();  // the whole text is converted, never the part in so far
-    FileTextShape shape;
-    const QString converted = convertRawText(memo.document()->toRawText(), mode, shape);
+    QString text = memo.document()->toRawText();
+    const qsizetype nul = text.indexOf(QChar::Null);
+    if (nul >= 0) text.truncate(nul);  // as a saved text ends there
     // Replaced as a whole, so caret and selection start over; the change
-    // signal brings the status labels up to date.
-    memo.loadRawText(converted, shape);
+    // signal brings the status labels up to date. A big text is converted
+    // piece by piece as it goes in.
+    memo.loadRawText(text, convertedShape(text, mode),
+                     [mode](QStringView whole, qsizetype from, qsizetype end, QString& piece) {
+                         convertPiece(whole, from, end, mode, piece);
+                     });
     window.FocusTextWindow();
     // Counted as a change even when nothing needed converting.
     window.markChanged();

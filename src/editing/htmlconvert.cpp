@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <limits>
 
 namespace korvex {
 namespace {
@@ -111,14 +112,22 @@ RawTables makeRawTables(HtmlConversion mode) {
 
 }  // namespace
 
-void convertRawToHtml(std::u16string_view raw, HtmlConversion mode, std::span<char16_t> out,
-                      RawHtmlProgress& progress) {
+namespace {
+
+const RawTables& rawTables(HtmlConversion mode) {
     static const RawTables keepTags = makeRawTables(HtmlConversion::KeepTags);
     static const RawTables all = makeRawTables(HtmlConversion::All);
-    const RawTables& tables = mode == HtmlConversion::All ? all : keepTags;
+    return mode == HtmlConversion::All ? all : keepTags;
+}
+
+// The one walk of the conversion: writes into `out` when given one, else
+// only measures what it would write.
+template <bool writes>
+void walkRawToHtml(std::u16string_view raw, HtmlConversion mode, std::span<char16_t> out, RawHtmlProgress& progress) {
+    const RawTables& tables = rawTables(mode);
     const RawRule& lineBreak = tables.byByte['\n'];
-    if (out.size() < kRawHtmlSlack) return;
-    const size_t last = out.size() - kRawHtmlSlack;
+    if (writes && out.size() < kRawHtmlSlack) return;
+    const size_t last = writes ? out.size() - kRawHtmlSlack : std::numeric_limits<size_t>::max();
     size_t i = progress.read;
     size_t o = progress.written;
     size_t breaks = progress.breaks;
@@ -140,7 +149,7 @@ void convertRawToHtml(std::u16string_view raw, HtmlConversion mode, std::span<ch
             rule = &tables.byByte[cp1252::fromUnicode(u)];
         }
         // The whole slot is copied; only `size` units of it count.
-        std::memcpy(dest + o, rule->text.data(), sizeof(rule->text));
+        if constexpr (writes) std::memcpy(dest + o, rule->text.data(), sizeof(rule->text));
         o += rule->size;
         if (rule->isBreak) {  // the separator ends the rule
             ++breaks;
@@ -154,6 +163,24 @@ void convertRawToHtml(std::u16string_view raw, HtmlConversion mode, std::span<ch
     progress.breaks = breaks;
     progress.lineStart = lineStart;
     progress.longest = longest;
+}
+
+}  // namespace
+
+void convertRawToHtml(std::u16string_view raw, HtmlConversion mode, std::span<char16_t> out,
+                      RawHtmlProgress& progress) {
+    walkRawToHtml<true>(raw, mode, out, progress);
+}
+
+RawHtmlProgress measureRawToHtml(std::u16string_view raw, HtmlConversion mode) {
+    RawHtmlProgress progress;
+    walkRawToHtml<false>(raw, mode, {}, progress);
+    return progress;
+}
+
+std::u16string_view lineBreakPrefix(HtmlConversion mode) {
+    const RawRule& lineBreak = rawTables(mode).byByte['\n'];
+    return {lineBreak.text.data(), lineBreak.size - 1u};
 }
 
 }  // namespace korvex

@@ -66,4 +66,10 @@ inline constexpr size_t kRawHtmlSlack = 8;
 // of `out` are left; the caller makes `out` bigger and calls again.
 void convertRawToHtml(std::u16string_view raw, HtmlConversion mode, std::span<char16_t> out, RawHtmlProgress& progress);
 
+// What the conversion of all of `raw` would write, without writing it.
+RawHtmlProgress measureRawToHtml(std::u16string_view raw, HtmlConversion mode);
+
+// What a line break puts before the block separator it ends in ("<BR>").
+std::u16string_view lineBreakPrefix(HtmlConversion mode);
+
 }  // namespace korvex

@@ -119,22 +119,24 @@ void DisplayLineLayout::expectText(QStringView text) {
     expected_ = countText(text);
 }
 
-void DisplayLineLayout::expectAppend(const QString& piece, bool shown) {
+void DisplayLineLayout::expectAppend(const QString& piece, bool shown, std::optional<ModelCount::Part> counted) {
     expectedAppend_.reset();
     appendShown_ = shown;
-    const std::unique_ptr<ModelCount> ahead = std::move(ahead_);
     if (!valid_ || !piece.startsWith(QChar::ParagraphSeparator)) return;
-    if (ahead && ahead->isFor(QStringView(piece).sliced(1), modelWidth_)) {
-        expectedAppend_ = ahead->take([this](QStringView block) { return measureByLayout(block); });
+    if (counted && model_ && counted->width == modelWidth_) {
+        expectedAppend_ = ModelCount::finish(std::move(*counted),
+                                             [this](QStringView block) { return measureByLayout(block); });
     } else {
         expectedAppend_ = countWhole(piece, 1);
     }
 }
 
-void DisplayLineLayout::countAhead(const QString& piece) {
-    ahead_.reset();
-    if (valid_ && model_ && piece.startsWith(QChar::ParagraphSeparator))
-        ahead_ = std::make_unique<ModelCount>(*model_, modelWidth_, piece, 1, ModelCount::partsForAllCores() - 1);
+DisplayLineLayout::AppendCounter DisplayLineLayout::appendCounter() const {
+    if (!valid_ || !model_) return {};
+    // A model of its own: it keeps scratch space while it lays out.
+    return [model = *model_, width = modelWidth_](QStringView piece, const std::atomic<bool>& stop) {
+        return ModelCount::countPart(model, width, piece, stop);
+    };
 }
 
 void DisplayLineLayout::documentChanged(int from, int removed, int added) {

@@ -52,14 +52,16 @@ public:
     void expectText(QStringView text);
     void forgetExpected() { expected_.reset(); }
     // Counts the blocks about to be appended (`piece` starts with a block
-    // break), so the append need not measure block by block. An append
-    // below what the window shows repaints nothing.
-    void expectAppend(const QString& piece, bool shown);
-    // Starts counting a piece to be appended after the one going in now on
-    // another thread, by the wrap model alone: expectAppend takes the counts
-    // and measures only the blocks the model left.
-    void countAhead(const QString& piece);
-    void forgetAhead() { ahead_.reset(); }
+    // break), so the append need not measure block by block; `counted` are
+    // the counts another thread took of them by the wrap model alone (see
+    // appendCounter), of which only the blocks the model left are measured.
+    // An append below what the window shows repaints nothing.
+    void expectAppend(const QString& piece, bool shown, std::optional<ModelCount::Part> counted = {});
+    // What counts the blocks of a piece to be appended (without its first
+    // block break) by the wrap model alone, on any thread, until told to
+    // stop; none when the model does not follow the font.
+    using AppendCounter = std::function<ModelCount::Part(QStringView, const std::atomic<bool>&)>;
+    AppendCounter appendCounter() const;
 
 protected:
     void documentChanged(int from, int removed, int added) override;
@@ -91,7 +93,6 @@ private:
     std::optional<std::vector<int>> expected_;
     std::optional<std::vector<int>> expectedAppend_;
     bool appendShown_ = true;
-    std::unique_ptr<ModelCount> ahead_;
     QFont measuredFont_;
     qreal measuredWidth_ = -1;
 

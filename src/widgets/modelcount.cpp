@@ -25,25 +25,13 @@ std::vector<qsizetype> partStarts(QStringView text, qsizetype from, int parts) {
 }  // namespace
 
 ModelCount::ModelCount(const WrapModel& model, int width, QString text, qsizetype from, int parts)
-    : text_(std::move(text)), from_(from), width_(width), stop_(std::make_shared<std::atomic<bool>>(false)) {
+    : text_(std::move(text)), stop_(std::make_shared<std::atomic<bool>>(false)) {
     const std::vector<qsizetype> starts = partStarts(text_, from, parts);
     for (size_t k = 0; k < starts.size(); ++k) {
         const qsizetype end = k + 1 < starts.size() ? starts[k + 1] - 1 : text_.size();
         const QStringView part = QStringView(text_).sliced(starts[k], end - starts[k]);
         // A model of its own for each thread: it keeps scratch space while it lays out.
-        auto count = [model, part, width, stop = stop_] {
-            Part counted;
-            for (qsizetype start = 0; !stop->load(std::memory_order_relaxed);) {
-                const qsizetype blockEnd = part.indexOf(QChar::ParagraphSeparator, start);
-                const QStringView block = part.sliced(start, (blockEnd < 0 ? part.size() : blockEnd) - start);
-                const int lines = model.lineCount(block, width);
-                if (lines <= 0) counted.left.emplace_back(counted.counts.size(), block);
-                counted.counts.push_back(lines);
-                if (blockEnd < 0) break;
-                start = blockEnd + 1;
-            }
-            return counted;
-        };
+        auto count = [model, part, width, stop = stop_] { return countPart(model, width, part, *stop); };
         parts_.push_back(onAnotherThread(count));  // without a thread: counted when taken
     }
 }
@@ -56,12 +44,32 @@ bool ModelCount::isReady() const {
     });
 }
 
+ModelCount::Part ModelCount::countPart(const WrapModel& model, int width, QStringView part,
+                                       const std::atomic<bool>& stop) {
+    Part counted;
+    counted.width = width;
+    for (qsizetype start = 0; !stop.load(std::memory_order_relaxed);) {
+        const qsizetype blockEnd = part.indexOf(QChar::ParagraphSeparator, start);
+        const QStringView block = part.sliced(start, (blockEnd < 0 ? part.size() : blockEnd) - start);
+        const int lines = model.lineCount(block, width);
+        if (lines <= 0) counted.left.emplace_back(counted.counts.size(), block);
+        counted.counts.push_back(lines);
+        if (blockEnd < 0) break;
+        start = blockEnd + 1;
+    }
+    return counted;
+}
+
+std::vector<int> ModelCount::finish(Part part, const std::function<int(QStringView)>& measure) {
+    for (const auto& [index, block] : part.left) part.counts[index] = measure(block);
+    return std::move(part.counts);
+}
+
 std::vector<int> ModelCount::take(const std::function<int(QStringView)>& measure) {
     std::vector<int> counts;
     for (std::future<Part>& future : parts_) {
-        Part part = future.get();
-        for (const auto& [index, block] : part.left) part.counts[index] = measure(block);
-        counts.insert(counts.end(), part.counts.begin(), part.counts.end());
+        const std::vector<int> part = finish(future.get(), measure);
+        counts.insert(counts.end(), part.begin(), part.end());
     }
     parts_.clear();
     return counts;

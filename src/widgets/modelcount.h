@@ -27,10 +27,6 @@ public:
     ModelCount(const ModelCount&) = delete;
     ModelCount& operator=(const ModelCount&) = delete;
 
-    // True when this counts `text` (the same characters, not only equal ones) at `width`.
-    bool isFor(QStringView text, int width) const {
-        return text.data() == text_.constData() + from_ && text.size() == text_.size() - from_ && width == width_;
-    }
     bool isReady() const;
     // Waits for the counts; `measure` counts each block the model left.
     std::vector<int> take(const std::function<int(QStringView)>& measure);
@@ -38,14 +34,19 @@ public:
     // As many parts as the machine has cores.
     static int partsForAllCores();
 
-private:
+    // The counts of the blocks of one part, and the blocks the model left.
     struct Part {
+        int width = 0;
         std::vector<int> counts;
-        std::vector<std::pair<size_t, QStringView>> left;  // blocks the model left, by their index in the part
+        std::vector<std::pair<size_t, QStringView>> left;  // by their index in the part
     };
+    // Counts the blocks of `part` on the calling thread, until `stop` is set.
+    static Part countPart(const WrapModel& model, int width, QStringView part, const std::atomic<bool>& stop);
+    // The counts of a part, each block the model left counted by `measure`.
+    static std::vector<int> finish(Part part, const std::function<int(QStringView)>& measure);
+
+private:
     QString text_;  // shared with the caller; the threads only read it
-    qsizetype from_;
-    int width_;
     std::shared_ptr<std::atomic<bool>> stop_;
     std::vector<std::future<Part>> parts_;
 };

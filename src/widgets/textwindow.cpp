@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "base/anotherthread.h"
 #include "base/kxerror.h"
 #include "widgets/controls.h"
 #include "widgets/displaylinelayout.h"
@@ -98,10 +99,10 @@ std::string TextWindow::text() const { return bytesFromDocumentText(rawText()); 
 
 QString TextWindow::rawText() const {
     if (!isLoading()) return document()->toRawText();
-    return document()->toRawText().append(ahead_).append(pending_.rest());
+    return document()->toRawText().append(pending_.rest());
 }
 
-qsizetype TextWindow::toCome() const { return ahead_.size() + pending_.characters(); }
+qsizetype TextWindow::toCome() const { return pending_.characters(); }
 
 qsizetype TextWindow::rawLength() const { return document()->characterCount() - 1 + toCome(); }
 
@@ -192,12 +193,22 @@ private:
     TextWindow& window_;
 };
 
-void TextWindow::loadRawText(const QString& newText, FileTextShape shape) {
-    if (holds(newText)) return;
+void TextWindow::loadRawText(const QString& newText, FileTextShape shape, const PendingText::Conversion& convert) {
+    if (!convert && holds(newText)) return;
     const qsizetype firstEnd = pieceEnd(newText, 0, kFirstPiece);
+    QString first;
+    if (convert) {
+        convert(newText, 0, firstEnd, first);
+    } else {
+        first = newText.first(firstEnd);
+    }
     PendingText rest;
-    if (firstEnd < newText.size()) rest.holdText(newText, firstEnd);
-    load(newText.first(firstEnd), shape, rest);
+    if (firstEnd < newText.size()) {
+        rest.holdText(newText, firstEnd, shape.characters - first.size(), convert);
+    } else if (holds(first)) {
+        return;
+    }
+    load(first, shape, rest);
 }
 
 void TextWindow::load(const QString& first, FileTextShape shape, const PendingText& rest) {
@@ -223,20 +234,19 @@ void TextWindow::load(const QString& first, FileTextShape shape, const PendingTe
 
 void TextWindow::appendNextPiece(qsizetype size) {
     if (!isLoading()) return;
-    // Two buffers take turns, so that the pieces leave no scattered memory behind.
-    QString& piece = spare_;
-    if (ahead_.isEmpty()) {
-        pending_.takePiece(size, piece);
+    QString piece;
+    std::optional<ModelCount::Part> counted;
+    if (ahead_.valid()) {
+        AheadPiece made = ahead_.get();
+        pending_.delivered(made.range, made.text.size());
+        piece = std::move(made.text);
+        counted = std::move(made.counted);
     } else {
-        piece.swap(ahead_);
-        ahead_.resize(0);
+        pending_.takePiece(size, spare_);
+        piece = std::move(spare_);
     }
-    layout_->expectAppend(piece, showsEnd());
-    // The next piece is counted on another core while this one goes in.
-    if (size < kAll && !pending_.isEmpty()) {
-        pending_.takePiece(size, ahead_);
-        layout_->countAhead(ahead_);
-    }
+    layout_->expectAppend(piece, showsEnd(), std::move(counted));
+    if (size < kAll && !pending_.allReserved()) makeAhead(size);
     ProgramEdit edit(*this);
     const bool undo = document()->isUndoRedoEnabled();
     document()->setUndoRedoEnabled(false);  // the load is no step to undo
@@ -246,7 +256,22 @@ void TextWindow::appendNextPiece(qsizetype size) {
     cursor.insertText(piece);
     document()->setUndoRedoEnabled(undo);
     pendingBreaks_ -= document()->blockCount() - blocks;
+    // Two buffers take turns, so that the pieces leave no scattered memory behind.
+    spare_ = std::move(piece);
     if (!isLoading()) stopLoading();
+}
+
+// The next piece is written and counted on another core while this one goes in.
+void TextWindow::makeAhead(qsizetype size) {
+    const PendingText::Range range = pending_.reserve(size);
+    aheadStop_ = std::make_shared<std::atomic<bool>>(false);
+    ahead_ = onAnotherThread([source = pending_, range, room = std::move(spare_), count = layout_->appendCounter(),
+                              stop = aheadStop_]() mutable {
+        AheadPiece made{range, std::move(room), {}};
+        source.write(range, made.text);
+        if (count) made.counted = count(QStringView(made.text).sliced(1), *stop);
+        return made;
+    });
 }
 
 // Every block takes a display line at least: more blocks below the first
@@ -268,9 +293,11 @@ void TextWindow::stopLoading() {
         QCoreApplication::instance()->removeEventFilter(loadGate_.get());
         loadGate_.release()->deleteLater();
     }
-    ahead_.clear();
+    if (ahead_.valid()) {
+        aheadStop_->store(true);
+        ahead_ = {};  // waits for the piece on its way
+    }
     spare_.clear();
-    layout_->forgetAhead();
     pending_.clear();
     pendingBreaks_ = 0;
 }

@@ -2,14 +2,18 @@
 
 #include <QPlainTextEdit>
 #include <QTimer>
+#include <atomic>
 #include <functional>
+#include <future>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "base/linelist.h"
 #include "base/textforms.h"
 #include "platform/platform.h"
+#include "widgets/modelcount.h"
 #include "widgets/pendingtext.h"
 #include "widgets/qtconvert.h"
 
@@ -59,14 +63,16 @@ public:
     // file is taken from them as it goes in, not from a copy.
     void loadFileBytes(const QByteArray& fileBytes);
     // The same for a raw document text (blocks separated by U+2029) of the
-    // shape given, which the caller has found while making it.
+    // shape given, which the caller has found while making it; or for what
+    // `convert` makes of it, piece by piece (`shape` is then the shape of
+    // the converted text).
     // A big text comes in pieces: the first at once, so that the first
     // screen shows, the rest between events. Meanwhile the status counts up
     // and scrolling works; any key, click on a control, drop, context menu
     // or close first brings the rest in, so edits wait for the whole text,
     // and so does everything that reads or changes the whole text.
-    void loadRawText(const QString& newText, FileTextShape shape);
-    bool isLoading() const { return !pending_.isEmpty() || !ahead_.isEmpty(); }
+    void loadRawText(const QString& newText, FileTextShape shape, const PendingText::Conversion& convert = {});
+    bool isLoading() const { return !pending_.isEmpty(); }
     // Brings in the rest of a text being loaded, at once.
     void finishLoading();
 
@@ -136,6 +142,7 @@ private:
     qsizetype toCome() const;
     bool holds(const QString& text) const;
     void appendNextPiece(qsizetype size);
+    void makeAhead(qsizetype size);
     bool showsEnd() const;
     void stopLoading();
     class LoadGate;
@@ -144,10 +151,17 @@ private:
     ControlColours colours_;
     int programEdits_ = 0;
     // What of a text being loaded in pieces is still to come: the piece
-    // after the one going in, counted meanwhile on another thread, and the rest.
-    QString ahead_;
+    // after the one going in, written and counted meanwhile on another
+    // thread, and the rest.
+    struct AheadPiece {
+        PendingText::Range range;
+        QString text;
+        std::optional<ModelCount::Part> counted;
+    };
+    std::future<AheadPiece> ahead_;
+    std::shared_ptr<std::atomic<bool>> aheadStop_;
     PendingText pending_;
-    QString spare_;                // the piece going in, its room used again for the next
+    QString spare_;                // room for the next piece
     qsizetype pendingBreaks_ = 0;  // block breaks in both
     QTimer loadTimer_;
     std::unique_ptr<LoadGate> loadGate_;

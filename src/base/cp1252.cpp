@@ -13,11 +13,32 @@ constexpr std::array<char16_t, 32> kHighControls = {
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
-int byteOfHighControl(char32_t codePoint) {
-    for (int i = 0; i < 32; ++i) {
-        if (kHighControls[static_cast<size_t>(i)] == codePoint) return 0x80 + i;
+// The code points of the bytes 0x80..0x9F lie in the Unicode pages 0x00,
+// 0x01, 0x02, 0x20 and 0x21: for each page, the byte of each of its code
+// points (0: none), so that encoding typographic quotes, dashes and the euro
+// sign costs a lookup, not a search.
+constexpr std::array<char32_t, 5> kHighControlPages = {0x00, 0x01, 0x02, 0x20, 0x21};
+using PageBytes = std::array<std::array<unsigned char, 256>, kHighControlPages.size()>;
+
+constexpr PageBytes makePageBytes() {
+    PageBytes bytes{};
+    for (size_t i = 0; i < kHighControls.size(); ++i) {
+        const char32_t codePoint = kHighControls[i];
+        for (size_t page = 0; page < kHighControlPages.size(); ++page) {
+            if (codePoint >> 8 == kHighControlPages[page])
+                bytes[page][codePoint & 0xFF] = static_cast<unsigned char>(0x80 + i);
+        }
     }
-    return -1;
+    return bytes;
+}
+constexpr PageBytes kPageBytes = makePageBytes();
+
+int byteOfHighControl(char32_t codePoint) {
+    const char32_t page = codePoint >> 8;
+    const size_t index = page <= 0x02 ? page : page == 0x20 ? 3 : page == 0x21 ? 4 : kHighControlPages.size();
+    if (index == kHighControlPages.size()) return -1;
+    const unsigned char byte = kPageBytes[index][codePoint & 0xFF];
+    return byte == 0 ? -1 : byte;
 }
 
 int encode(char32_t codePoint) {

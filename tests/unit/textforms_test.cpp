@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "base/cp1252.h"
 #include "base/kxerror.h"
 #include "base/textforms.h"
@@ -78,12 +80,20 @@ TEST(ColourText, WholeTableRoundTripsInOrder) {
     }
 }
 
-TEST(Cp1252, EveryByteRoundTrips) {
-    for (int b = 0; b < 256; ++b) {
-        const char16_t u = cp1252::toUnicode(static_cast<unsigned char>(b));
-        EXPECT_EQ(cp1252::fromUnicode(u), b) << "byte " << b;
-        EXPECT_TRUE(cp1252::canEncode(u));
+// Every byte's character encodes to that byte; every other code point,
+// neighbours of the typographic ones in their Unicode pages included, to '?'.
+TEST(Cp1252, EveryCodePointEncodesToItsByteOrAQuestionMark) {
+    std::map<char32_t, int> byteOf;
+    for (int b = 0; b < 256; ++b) byteOf[cp1252::toUnicode(static_cast<unsigned char>(b))] = b;
+    ASSERT_EQ(byteOf.size(), 256u);
+    int wrong = 0;
+    for (char32_t c = 0; c < 0x110000; ++c) {
+        const auto found = byteOf.find(c);
+        const bool encodable = found != byteOf.end();
+        wrong += cp1252::canEncode(c) != encodable;
+        wrong += cp1252::fromUnicode(c) != (encodable ? found->second : '?');
     }
+    EXPECT_EQ(wrong, 0);
 }
 
 TEST(Cp1252, KnownMappingsAndUndefinedBytes) {

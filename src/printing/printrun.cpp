@@ -70,6 +70,7 @@ std::optional<bool> askForHeader(MainWindow& window) {
 }
 
 PrintRun prepareRun(MainWindow& window, bool withHeader) {
+    window.textWindow().finishLoading();  // every page, never those of the part in so far
     const TextWindow& memo = window.textWindow();
     const int lineCount = memo.count();
     PrintBuffer& buffer = window.printBuffer();

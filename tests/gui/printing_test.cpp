@@ -106,6 +106,16 @@ TEST_F(PrintCommandTest, PrintsOneJobPerPageWithMarginAndFooter) {
     EXPECT_EQ(form().focusWidget(), &memo());
 }
 
+// A command run while a big text was still coming in printed only the part in so far.
+TEST_F(PrintCommandTest, RegressionPrintDuringLoadTookOnlyThePartLoaded) {
+    memo().loadBytes(numberedLines(30'000).toStdString());
+    ASSERT_TRUE(memo().isLoading());
+    platform.printSetupAnswers = {true};
+    form().SpButDruckenClick();  // called directly: no event the loading waits for comes first
+    EXPECT_EQ(form().LstBoxDruck.lines.size(), 30'000U);
+    EXPECT_EQ(jobs().size(), (30'000U + 62) / 63);
+}
+
 TEST_F(PrintCommandTest, TitleBarCloseOfTheQuestionPrintsWithoutHeader) {
     memo().setPlainText(QStringLiteral("Text"));
     form().EdiKopfzeile->setText(QStringLiteral("Kopf"));

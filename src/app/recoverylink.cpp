@@ -28,8 +28,7 @@ bool RecoveryLink::hasUnsavedText() const {
 
 recovery::Snapshot RecoveryLink::snapshot() const {
     const TextWindow& memo = *form_.MemArbeitsfenster;
-    return {memo.document()->toRawText(), form_.EdiKopfzeile->text(), form_.Files.CurrentFileName,
-            memo.textCursor().position()};
+    return {memo.rawText(), form_.EdiKopfzeile->text(), form_.Files.CurrentFileName, memo.textCursor().position()};
 }
 
 void RecoveryLink::restore(const recovery::RecoveryRecord& record) {

@@ -73,6 +73,8 @@ public:
     // and so does everything that reads or changes the whole text.
     void loadRawText(const QString& newText, FileTextShape shape, const PendingText::Conversion& convert = {});
     bool isLoading() const { return !pending_.isEmpty(); }
+    // The document's raw text with what of a text being loaded is still to come.
+    QString rawText() const;
     // Brings in the rest of a text being loaded, at once.
     void finishLoading();
 
@@ -135,8 +137,6 @@ private:
     void load(const QString& first, FileTextShape shape, const PendingText& rest);
     void insertAt(int position, std::string_view bytes);
     void onContentsChange(int from, int removed, int added);
-    // The document's raw text with what of a text being loaded is still to come.
-    QString rawText() const;
     // Its length, without making it.
     qsizetype rawLength() const;
     qsizetype toCome() const;

@@ -86,6 +86,21 @@ TEST_F(RecoveryTest, TypedTextIsWrittenAfterAPauseAndComesBackWithJa) {
     EXPECT_EQ(readFile(path), QByteArray("Anfang\r\n"));
 }
 
+// A copy taken while a converted text was still coming in held only the part in so far.
+TEST_F(RecoveryTest, RegressionCopyDuringLoadHeldOnlyThePartLoaded) {
+    std::string text;
+    for (int i = 0; i < 30'000; ++i) text += "Zeile " + std::to_string(i) + "\r\n";
+    memo().loadBytes(text);
+    memo().finishLoading();
+    form().ButReplaceAllClick();  // the converted text comes in piece by piece, unsaved
+    ASSERT_TRUE(memo().isLoading());
+    keeper().writeNowAndWait();
+    const auto copy = recovery::parseRecovery(readFile(keeper().copyPath()).toStdString());
+    ASSERT_TRUE(copy);
+    memo().finishLoading();
+    EXPECT_EQ(copy->text, memo().text());
+}
+
 TEST_F(RecoveryTest, NeinPutsTheCopyAsideUnderADatedNameAndStartsEmpty) {
     typeText(QStringLiteral("Entwurf"));
     keeper().writeNowAndWait();

@@ -99,6 +99,13 @@ TEST_F(RecoveryTest, RegressionCopyDuringLoadHeldOnlyThePartLoaded) {
     ASSERT_TRUE(copy);
     memo().finishLoading();
     EXPECT_EQ(copy->text, memo().text());
+
+    // Brought back, the caret finds its place beyond the copy's first piece too.
+    memo().moveCursor(QTextCursor::End);
+    keeper().writeNowAndWait();
+    const int caret = memo().textCursor().position();
+    restart(Reply::Ja);
+    EXPECT_EQ(memo().textCursor().position(), caret);
 }
 
 TEST_F(RecoveryTest, NeinPutsTheCopyAsideUnderADatedNameAndStartsEmpty) {

@@ -109,7 +109,8 @@ qsizetype TextWindow::rawLength() const { return document()->characterCount() - 
 // The whole-text comparison copies the document; texts of different length differ anyway.
 bool TextWindow::holds(const QString& text) const { return text.size() == rawLength() && text == rawText(); }
 
-bool TextWindow::isDocumentEmpty() const { return document()->characterCount() == document()->blockCount(); }
+// Nothing but line breaks, in the document and in what is still to come.
+bool TextWindow::isDocumentEmpty() const { return characterCount() == 0; }
 
 long long TextWindow::characterCount() const {
     return static_cast<long long>(document()->characterCount()) - document()->blockCount() + toCome() - pendingBreaks_;

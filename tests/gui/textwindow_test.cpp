@@ -64,6 +64,11 @@ TEST_F(TextWindowTest, EmptyTextHasNoLinesButCaretOnLineOneColumnOne) {
     EXPECT_EQ(memo().count(), 2);
     memo().loadBytes("\r\n \r\n");
     EXPECT_FALSE(memo().isDocumentEmpty());
+    // A text whose first piece holds only line breaks is no empty text while the rest comes in
+    // (the recovery copy of an unsaved one was skipped as if it were).
+    memo().loadBytes(std::string(300'000, '\n') + "x");
+    ASSERT_TRUE(memo().isLoading());
+    EXPECT_FALSE(memo().isDocumentEmpty());
 }
 
 TEST_F(TextWindowTest, WrappedHardLineCountsAsSeveralDisplayLines) {

@@ -206,8 +206,8 @@ void TextWindow::loadRawText(const QString& newText, FileTextShape shape, const 
     PendingText rest;
     if (firstEnd < newText.size()) {
         rest.holdText(newText, firstEnd, shape.characters - first.size(), convert);
-    } else if (holds(first)) {
-        return;
+    } else if (convert && holds(first)) {
+        return;  // converted, the whole text is what the window holds already
     }
     load(first, shape, rest);
 }

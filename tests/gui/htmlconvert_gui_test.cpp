@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QPushButton>
 #include <QTest>
+#include <QTextCursor>
 #include <random>
 
 #include "app/uKorvex21.h"
@@ -80,10 +81,14 @@ TEST_F(HtmlConvertGuiTest, NothingToConvertStillCountsAsAChange) {
     EXPECT_EQ(QApplication::focusWidget(), &memo());
 
     memo().loadBytes("schlicht");
+    QTextCursor caret = memo().textCursor();
+    caret.setPosition(3);
+    memo().setTextCursor(caret);
     form().markSaved();
     form().ButStart->setFocus();
     click(form().ButReplace);
     EXPECT_EQ(memo().text(), "schlicht");
+    EXPECT_EQ(memo().textCursor().position(), 3);  // the text is not replaced by the same
     EXPECT_FALSE(form().isSaved());
     EXPECT_EQ(QApplication::focusWidget(), &memo());
 }

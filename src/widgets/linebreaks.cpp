@@ -300,38 +300,50 @@ void LineBreaks::fill(size_t gap) {
 
 namespace {
 
-// A letter outside numbers.
-bool isPlainLetter(char16_t c) { return c < 0x2200 && kCharInfo[c].cls == AL && kCharInfo[c].part == number::None; }
+constexpr int kLookBack = 64;  // how far back a place to go on from is sought
 
-// The walker's state after a space at `pos - 1` when it does not depend on
-// what came before: after two letters outside numbers, or those and one more
-// character that ends no number and breaks no line (a stop, a comma, a quote, a
-// closing bracket, a control).
-std::optional<LineBreaks::State> stateAfterSpace(const char16_t* text, int from, int pos) {
-    if (pos - 3 < from || text[pos - 1] != u' ') return std::nullopt;
-    const char16_t c = text[pos - 2];
-    if (isPlainLetter(c) && isPlainLetter(text[pos - 3])) return LineBreaks::State{SP, AL, number::None, false, 0};
-    if (pos - 4 < from || !isPlainLetter(text[pos - 3]) || !isPlainLetter(text[pos - 4])) return std::nullopt;
-    if (c >= 0x2200) return std::nullopt;
-    const SlotInfo& info = kCharInfo[c];
-    const bool endsNoNumber = info.part == number::None || info.part == number::Stop || info.part == number::Closing;
-    if (info.cls == kClasses || info.cls == SP || info.cls == BK || !endsNoNumber) return std::nullopt;
-    return LineBreaks::State{SP, static_cast<uint8_t>(info.cls == CM ? AL : info.cls), number::None, false, 0};
+const SlotInfo* infoOf(char16_t c) {
+    const SlotInfo* const info = c < kCharInfo.size() ? &kCharInfo[c] : nullptr;
+    return info && info->cls != kClasses ? info : nullptr;
+}
+
+// The walker's class before the spaces that follow `last`, when its state
+// after them does not depend on what came before: `last` ends a word that
+// ends any number (a letter, a quote, a dash, ...), perhaps followed by
+// stops, commas and closing brackets, which open none; the word does not
+// follow a hard break, after which the walker starts afresh without reading
+// numbers.
+std::optional<uint8_t> classBeforeSpaces(const char16_t* text, int last) {
+    for (int at = last; at > std::max(0, last - kLookBack); --at) {
+        const SlotInfo* const info = infoOf(text[at]);
+        if (!info || info->cls == SP || info->cls == CM || info->cls == BK) return std::nullopt;
+        if (info->part == number::None) {
+            const SlotInfo* const before = infoOf(text[at - 1]);
+            if (!before || before->cls == BK) return std::nullopt;
+            return infoOf(text[last])->cls;
+        }
+        if (info->part != number::Stop && info->part != number::Closing) return std::nullopt;
+    }
+    return std::nullopt;
 }
 
 }  // namespace
 
 void LineBreaks::skipTo(int pos) {
     if (state_.numberPart != number::None) return;  // the number's end may still take back chances
-    constexpr int kLookBack = 64;                   // a place to go on from is near; else the walk goes on
+    // A place after spaces to go on from is near; else the walk goes on.
     for (int restart = pos; restart > std::max(done_, pos - kLookBack); --restart) {
-        if (const auto state = stateAfterSpace(text_, done_, restart)) {
+        if (text_[restart - 1] != u' ') continue;
+        int last = restart - 1;
+        while (last > 0 && text_[last] == u' ') --last;
+        if (const auto cls = classBeforeSpaces(text_, last)) {
             gaps_.push_back({done_, restart, state_});
             lastGapEnd_ = restart;
-            state_ = *state;
+            state_ = State{SP, *cls, number::None, false, 0};
             done_ = restart;
             return;
         }
+        restart = last + 1;  // a place elsewhere in these spaces is no better
     }
 }
 

@@ -33,9 +33,9 @@ QString everyCharacter() {
     return all;
 }
 
-// Random lines over all characters; every other one with many spaces, so that it breaks at words.
-std::vector<QString> randomLines(int count, unsigned seed) {
-    const QString all = everyCharacter();
+// Random lines over all characters (or those given); every other one with
+// many spaces, so that it breaks at words.
+std::vector<QString> randomLines(int count, unsigned seed, const QString& all = everyCharacter()) {
     std::mt19937 random(seed);
     std::vector<QString> lines;
     for (int i = 0; i < count; ++i) {
@@ -131,6 +131,10 @@ void expectSameWhenAskedAlong(const QString& line, const std::vector<LineBreaks:
 TEST(WrapModelTest, BreakChancesAreQtsOnEveryCharacter) {
     std::vector<QString> lines = randomLines(3000, 1);
     for (const QString& line : germanLines(200'000, 2)) lines.push_back(line);
+    // Numbers next to spaces, hard breaks and controls, where the walk may or may not go on after a space.
+    for (const QString& marks : {QStringLiteral("5 ,.)(-%x\v\x01\"") + QChar(0x20AC), QStringLiteral("5 ,x\v")}) {
+        for (const QString& line : randomLines(3000, 6, marks)) lines.push_back(line);
+    }
     std::vector<LineBreaks::Flag> flags;
     std::mt19937 random(5);
     for (const QString& line : lines) {

@@ -12,8 +12,6 @@ namespace {
 
 // A piece of the recount takes about this long, so the window answers between pieces.
 constexpr qint64 kRecountSliceMs = 8;
-// The recount starts when the width has stayed this long, not at every step of a drag.
-constexpr int kSettleMs = 150;
 // Smaller texts are counted at once, without starting threads.
 constexpr qsizetype kCountOnThreadsFrom = qsizetype{256} * 1024;
 
@@ -43,15 +41,16 @@ DisplayLineLayout::DisplayLineLayout(QTextDocument* document) : QPlainTextDocume
     });
 }
 
-void DisplayLineLayout::invalidate() {
+void DisplayLineLayout::invalidate(bool settled) {
     valid_ = false;
     recountByModel_.reset();
     recounted_.clear();
     recountPos_ = -1;
-    recountTimer_.start(kSettleMs);
+    recountTimer_.start(settled ? 0 : kWidthSettleMs);
 }
 
 const DisplayLineIndex& DisplayLineLayout::index() {
+    if (beforeQuestions_) beforeQuestions_();
     if (!valid_ && recountIsCurrent()) recount([] { return false; }, true);
     if (!valid_ || document()->defaultFont() != measuredFont_ || lineWidth() != measuredWidth_) rebuild();
     return index_;

@@ -29,14 +29,20 @@ class DisplayLineLayout : public QPlainTextDocumentLayout {
 public:
     explicit DisplayLineLayout(QTextDocument* document);
 
+    // A width that has stayed this long is no step of a drag any more.
+    static constexpr int kWidthSettleMs = 150;
+
     const DisplayLineIndex& index();
 
     // The wrap width changed: every count is measured anew, in pieces between
-    // events, so that dragging the window's edge stays fluid; a question
-    // before that is done waits for the rest.
-    void invalidate();
+    // events, so that dragging the window's edge stays fluid (once the width
+    // has stayed a moment, or at once when it has `settled` already); a
+    // question before that is done waits for the rest.
+    void invalidate(bool settled);
     // Called once the counts have followed a width change between events.
     void whenRecounted(std::function<void()> notify) { whenRecounted_ = std::move(notify); }
+    // Called before any question is answered: brings a width change put off meanwhile in.
+    void beforeQuestions(std::function<void()> settle) { beforeQuestions_ = std::move(settle); }
 
     QTextLayout* laidOut(const QTextBlock& block) const {
         ensureBlockLayout(block);
@@ -108,6 +114,7 @@ private:
     // as it was at the start, and where the next block starts in it (-1: none).
     QTimer recountTimer_;
     std::function<void()> whenRecounted_;
+    std::function<void()> beforeQuestions_;
     std::unique_ptr<ModelCount> recountByModel_;  // when the model follows the font
     std::vector<int> recounted_;
     QString recountText_;

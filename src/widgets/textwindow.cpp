@@ -53,6 +53,11 @@ constexpr qsizetype kPiece = qsizetype{2} * 1024 * 1024;
 // More than a screen, and than the header search reads: in before loading returns.
 constexpr int kFirstScreenLines = 64;
 constexpr qsizetype kAll = std::numeric_limits<qsizetype>::max();
+// Qt lays out every hard line anew for a new width. From this many on that
+// takes about a frame (15 ms here, twice that the first time), so while the window's edge
+// is dragged the lines keep their width, and are laid out anew once it has
+// stayed.
+constexpr int kLaidOutAtOnceBelow = 100'000;
 
 qsizetype pieceEnd(const QString& text, qsizetype from, qsizetype size) {
     if (text.size() - from <= size) return text.size();
@@ -68,6 +73,10 @@ TextWindow::TextWindow(QWidget* parent) : QPlainTextEdit(parent) {
     auto* doc = new QTextDocument(this);
     layout_ = new DisplayLineLayout(doc);
     layout_->whenRecounted([this] { emit shownLinesRecounted(); });
+    layout_->beforeQuestions([this] { settleWidth(); });
+    widthTimer_.setSingleShot(true);
+    widthTimer_.setInterval(DisplayLineLayout::kWidthSettleMs);
+    connect(&widthTimer_, &QTimer::timeout, this, &TextWindow::settleWidth);
     doc->setDocumentLayout(layout_);
     setDocument(doc);
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
@@ -325,8 +334,8 @@ TextWindow::CaretPlace TextWindow::caretPlace() const {
     const int position = textCursor().selectionStart();
     const QTextBlock block = document()->findBlock(position);
     const int inBlock = position - block.position();
+    const auto before = layout_->index().linesBefore(block.blockNumber());  // first: it may lay out anew
     const QTextLine line = layout_->laidOut(block)->lineForTextPosition(inBlock);
-    const auto before = layout_->index().linesBefore(block.blockNumber());
     if (!line.isValid()) return {static_cast<int>(before), inBlock};
     return {static_cast<int>(before) + line.lineNumber(), inBlock - line.textStart()};
 }
@@ -389,8 +398,26 @@ void TextWindow::eraseShownLine(int index) {
 }
 
 void TextWindow::resizeEvent(QResizeEvent* event) {
+    const bool newWidth = event->size().width() != event->oldSize().width();
+    if (newWidth && (widthPending_ || document()->blockCount() >= kLaidOutAtOnceBelow)) {
+        // Meanwhile the lines stand out on the right or fall short of it.
+        QResizeEvent sameWidth(event->size(), QSize(event->size().width(), event->oldSize().height()));
+        QPlainTextEdit::resizeEvent(&sameWidth);
+        widthPending_ = true;
+        widthTimer_.start();
+        return;
+    }
     QPlainTextEdit::resizeEvent(event);
-    if (event->size().width() != event->oldSize().width()) layout_->invalidate();
+    if (newWidth) layout_->invalidate(false);
+}
+
+void TextWindow::settleWidth() {
+    if (!widthPending_) return;
+    widthPending_ = false;
+    widthTimer_.stop();
+    QResizeEvent newWidth(size(), QSize(-1, height()));
+    QPlainTextEdit::resizeEvent(&newWidth);
+    layout_->invalidate(true);
 }
 
 void TextWindow::keyPressEvent(QKeyEvent* event) {

@@ -145,6 +145,8 @@ private:
     void makeAhead(qsizetype size);
     bool showsEnd() const;
     void stopLoading();
+    // Lays the text out at the window's width when a drag of its edge put that off.
+    void settleWidth();
     class LoadGate;
 
     DisplayLineLayout* layout_;
@@ -165,6 +167,8 @@ private:
     qsizetype pendingBreaks_ = 0;  // block breaks in both
     QTimer loadTimer_;
     std::unique_ptr<LoadGate> loadGate_;
+    QTimer widthTimer_;
+    bool widthPending_ = false;  // a new width not yet laid out
 };
 
 }  // namespace korvex

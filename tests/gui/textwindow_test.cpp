@@ -285,6 +285,40 @@ TEST_F(TextWindowTest, BigTextLoadsInPiecesAndAKeyWaitsForTheRest) {
     EXPECT_EQ(memo().count(), 120'002);
 }
 
+// Qt lays out every hard line anew for each new width: over a text of many
+// lines each step of a drag of the window's edge waited for that. Now the
+// lines keep their width while the edge moves and are laid out once it has
+// stayed, or at once for a question about the lines.
+TEST_F(TextWindowTest, RegressionDragOverManyLinesLaidOutEveryLineAtEachStep) {
+    std::string text = words(40) + "\r\n";  // wraps at every width here
+    for (int i = 0; i < 120'000; ++i) text += "kurz\r\n";
+    memo().loadBytes(text);
+    memo().finishLoading();
+    auto* layout = qobject_cast<QPlainTextDocumentLayout*>(memo().document()->documentLayout());
+    const auto lineWidth = [&] {
+        const QTextBlock first = memo().document()->firstBlock();
+        layout->ensureBlockLayout(first);
+        return first.layout()->lineAt(0).width();
+    };
+    const qreal wide = lineWidth();
+    const int wideCount = memo().count();
+
+    form().resize(form().width() - 200, form().height());
+    QApplication::processEvents();
+    EXPECT_EQ(lineWidth(), wide);  // still dragged
+    EXPECT_GT(memo().count(), wideCount);
+    EXPECT_LT(lineWidth(), wide);  // the question waited for the new width
+    EXPECT_EQ(memo().count(), qtDisplayLines(memo()));
+
+    form().resize(form().width() + 200, form().height());
+    QApplication::processEvents();
+    EXPECT_LT(lineWidth(), wide);
+    QElapsedTimer settling;
+    for (settling.start(); settling.elapsed() < 1000;) QApplication::processEvents();
+    EXPECT_EQ(lineWidth(), wide);  // the edge stayed
+    EXPECT_EQ(form().LabShowZeilenAnz->text(), QString::number(wideCount));
+}
+
 // A finished load left its gate filtering every event of the program until
 // the event loop deleted it; a window destroyed before then made the next key
 // anywhere run the gate on a window that was gone.

@@ -238,6 +238,7 @@ void TextWindow::load(const QString& first, FileTextShape shape, const PendingTe
     // The header is looked for among the first display lines: they are all in before this returns.
     while (isLoading() && shownLineCount() <= kFirstScreenLines) appendNextPiece(kPiece);
     if (!isLoading()) return;
+    if (!ahead_.valid()) makeAhead(kPiece);  // while the first screen is painted
     loadGate_ = std::make_unique<LoadGate>(*this);
     loadTimer_.start();
 }

@@ -32,6 +32,7 @@
 #include "widgets/controls.h"
 #include "widgets/qtconvert.h"
 #include "widgets/textwindow.h"
+#include "widgets/wrapmodel.h"
 
 namespace korvex::bench {
 namespace {
@@ -161,6 +162,29 @@ void Open(benchmark::State& state) {
         state.counters[counter("width_ratio", corpus)] = count / baseline;
         state.counters[counter("resize_step_ms", corpus)] = step * 1e3;
         state.counters["lines"] = shown.toDouble();
+    }
+}
+
+// The wrap model alone counting every hard line of the corpus on one core, at
+// the window's line width: what the count after a width change costs a core.
+void WrapCount(benchmark::State& state) {
+    Scene& s = scene();
+    const int corpus = static_cast<int>(state.range(0));
+    s.use(corpus);
+    const QStringList blocks = s.plainText.split(QLatin1Char('\n'));
+    const QTextDocument& doc = *s.memo().document();
+    const auto model = WrapModel::forFont(doc.defaultFont(), doc.defaultTextOption());
+    if (!model) {
+        state.SkipWithError("the window's font is not fixed-pitch");
+        return;
+    }
+    const int width = static_cast<int>((s.memo().viewport()->width() - 2 * doc.documentMargin()) * 64);
+    for (auto _ : state) {
+        const auto start = Clock::now();
+        long long lines = 0;
+        for (const QString& block : blocks) lines += model->lineCount(block, width);
+        state.counters[counter("model_count_ms", corpus)] = secondsSince(start) * 1e3;
+        state.counters["lines"] = static_cast<double>(lines);
     }
 }
 
@@ -484,6 +508,7 @@ int memoryChild(const std::string& kind, size_t megabytes, int corpus) {
 }
 
 BENCHMARK(Open)->Arg(Prose)->Arg(German)->Iterations(1)->Repetitions(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(WrapCount)->Arg(Prose)->Arg(German)->Iterations(1)->Repetitions(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(Type)->Arg(Prose)->Arg(German)->Iterations(1)->Repetitions(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(Convert)->Arg(Prose)->Arg(German)->Iterations(1)->Repetitions(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(RecoveryCopy)->Iterations(1)->Repetitions(3)->Unit(benchmark::kMillisecond);

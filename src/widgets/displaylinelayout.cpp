@@ -3,6 +3,7 @@
 #include <QElapsedTimer>
 #include <QSignalBlocker>
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <algorithm>
 
@@ -14,6 +15,9 @@ namespace {
 constexpr qint64 kRecountSliceMs = 8;
 // Smaller texts are counted at once, without starting threads.
 constexpr qsizetype kCountOnThreadsFrom = qsizetype{256} * 1024;
+// The text is copied for the recount in pieces of this many characters, a
+// few in each piece of the recount.
+constexpr int kRecountCopyPiece = 256 * 1024;
 
 // Calls `take` with each block of a raw text (blocks separated by U+2029).
 template <class Take>
@@ -63,11 +67,43 @@ bool DisplayLineLayout::recountIsCurrent() const {
 void DisplayLineLayout::beginRecount() {
     prepareMeasuring();
     recounted_.clear();
-    recountText_ = document()->toRawText();  // one copy is far cheaper than one per block
+    recountText_.clear();
+    recountCopied_ = 0;
+    recountCopying_ = true;
     recountPos_ = 0;
     recountFont_ = document()->defaultFont();
     recountWidth_ = counterWidth_;
     recountByModel_.reset();
+}
+
+// A copy of the whole text for the recount, far cheaper than one per block:
+// at once when a question waits, else in pieces between events (Qt's own copy
+// at once takes tens of milliseconds for a big text, most of it the system
+// handing out fresh memory). True once the copy is complete.
+template <class Enough>
+bool DisplayLineLayout::copyForRecount(Enough enough, bool wait) {
+    if (!recountCopying_) return true;
+    const int length = document()->characterCount() - 1;  // the last block's end is none of the text's
+    if (wait && recountCopied_ == 0) {
+        recountText_ = document()->toRawText();
+    } else {
+        recountText_.reserve(length);
+        QTextCursor cursor(document());
+        while (recountCopied_ < length) {
+            cursor.setPosition(recountCopied_);
+            recountCopied_ = std::min(length, recountCopied_ + kRecountCopyPiece);
+            cursor.setPosition(recountCopied_, QTextCursor::KeepAnchor);
+            recountText_ += cursor.selectedText();
+            if (!wait && recountCopied_ < length && enough()) return false;
+        }
+    }
+    recountCopying_ = false;
+    beginCounting();
+    return true;
+}
+
+// The copy complete: the model counts it on every core, or blocks are measured one by one.
+void DisplayLineLayout::beginCounting() {
     if (model_ && recountText_.size() >= kCountOnThreadsFrom) {
         recountByModel_ = std::make_unique<ModelCount>(*model_, modelWidth_, recountText_, 0,
                                                        ModelCount::partsForAllCores());
@@ -80,6 +116,7 @@ template <class Enough>
 bool DisplayLineLayout::recount(Enough enough, bool wait) {
     if (valid_) return true;
     if (!recountIsCurrent()) beginRecount();  // not yet, or the font or width changed since
+    if (!copyForRecount(enough, wait)) return false;
     if (recountByModel_) {
         if (!wait && !recountByModel_->isReady()) return false;
         recounted_ = recountByModel_->take([this](QStringView block) { return measureByLayout(block); });

@@ -92,6 +92,9 @@ private:
     template <class Enough>
     bool recount(Enough enough, bool wait);
     void beginRecount();
+    template <class Enough>
+    bool copyForRecount(Enough enough, bool wait);
+    void beginCounting();
     bool recountIsCurrent() const;
 
     DisplayLineIndex index_;
@@ -111,13 +114,16 @@ private:
     std::vector<int> starts_;
 
     // The recount after a width change: the blocks measured so far, the text
-    // as it was at the start, and where the next block starts in it (-1: none).
+    // as it was at the start (copied up to `recountCopied_` while copying), and
+    // where the next block starts in it (-1: none).
     QTimer recountTimer_;
     std::function<void()> whenRecounted_;
     std::function<void()> beforeQuestions_;
     std::unique_ptr<ModelCount> recountByModel_;  // when the model follows the font
     std::vector<int> recounted_;
     QString recountText_;
+    int recountCopied_ = 0;
+    bool recountCopying_ = false;
     qsizetype recountPos_ = -1;
     QFont recountFont_;
     qreal recountWidth_ = -1;

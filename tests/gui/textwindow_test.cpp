@@ -288,10 +288,18 @@ TEST_F(TextWindowTest, BigTextLoadsInPiecesAndAKeyWaitsForTheRest) {
 // Qt lays out every hard line anew for each new width: over a text of many
 // lines each step of a drag of the window's edge waited for that. Now the
 // lines keep their width while the edge moves and are laid out once it has
-// stayed, or at once for a question about the lines.
+// stayed, or at once for a question about the lines. The count that follows
+// copies the text in pieces between events: lines just as long as a display
+// line holds, then lines one longer, make a character copied twice or lost
+// at a piece's end show (a lost line break shows anyway).
 TEST_F(TextWindowTest, RegressionDragOverManyLinesLaidOutEveryLineAtEachStep) {
+    int fits = charactersPerLine();  // the most characters one display line holds
+    for (memo().loadBytes(std::string(fits + 1, 'x')); memo().count() == 1;
+         memo().loadBytes(std::string(fits + 1, 'x')))
+        ++fits;
     std::string text = words(40) + "\r\n";  // wraps at every width here
-    for (int i = 0; i < 120'000; ++i) text += "kurz\r\n";
+    for (int i = 0; i < 14'000; ++i) text += std::string(fits + i / 7'000, 'x') + "\r\n";
+    for (int i = 0; i < 100'000; ++i) text += "kurz\r\n";
     memo().loadBytes(text);
     memo().finishLoading();
     auto* layout = qobject_cast<QPlainTextDocumentLayout*>(memo().document()->documentLayout());
@@ -317,6 +325,7 @@ TEST_F(TextWindowTest, RegressionDragOverManyLinesLaidOutEveryLineAtEachStep) {
     for (settling.start(); settling.elapsed() < 1000;) QApplication::processEvents();
     EXPECT_EQ(lineWidth(), wide);  // the edge stayed
     EXPECT_EQ(form().LabShowZeilenAnz->text(), QString::number(wideCount));
+    EXPECT_EQ(memo().count(), qtDisplayLines(memo()));
 }
 
 // A finished load left its gate filtering every event of the program until

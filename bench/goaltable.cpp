@@ -22,6 +22,8 @@ const Goal kGoals[] = {
     {"width_ratio@german", "width change, counted [German]", 0.15},
     {"resize_step_ms@prose", "one step of a resize drag (ms) [prose]", 0},
     {"resize_step_ms@german", "one step of a resize drag (ms) [German]", 0},
+    {"settle_pause_ms@prose", "longest pause once the drag ends (ms) [prose]", 0},
+    {"settle_pause_ms@german", "longest pause once the drag ends (ms) [German]", 0},
     {"model_count_ms@prose", "wrap model, whole text, one core (ms) [prose]", 0},
     {"model_count_ms@german", "wrap model, whole text, one core (ms) [German]", 0},
     {"status_us@prose", "status update after a key (us) [prose]", 5},

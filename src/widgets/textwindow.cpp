@@ -54,9 +54,9 @@ constexpr qsizetype kPiece = qsizetype{2} * 1024 * 1024;
 constexpr int kFirstScreenLines = 64;
 constexpr qsizetype kAll = std::numeric_limits<qsizetype>::max();
 // Qt lays out every hard line anew for a new width. From this many on that
-// takes about a frame (15 ms here, twice that the first time), so while the window's edge
-// is dragged the lines keep their width, and are laid out anew once it has
-// stayed.
+// takes about a frame (15 ms here, twice that the first time), so while the
+// window's edge is dragged the lines keep their width, and are laid out anew
+// once it has stayed.
 constexpr int kLaidOutAtOnceBelow = 100'000;
 
 qsizetype pieceEnd(const QString& text, qsizetype from, qsizetype size) {

@@ -326,6 +326,16 @@ TEST_F(TextWindowTest, RegressionDragOverManyLinesLaidOutEveryLineAtEachStep) {
     EXPECT_EQ(lineWidth(), wide);  // the edge stayed
     EXPECT_EQ(form().LabShowZeilenAnz->text(), QString::number(wideCount));
     EXPECT_EQ(memo().count(), qtDisplayLines(memo()));
+
+    // A key right after a step: the status it brings asks for the lines while Qt handles the key.
+    form().resize(form().width() - 200, form().height());
+    QApplication::processEvents();
+    memo().setFocus();
+    setCaret(0);
+    QTest::keyClick(&memo(), Qt::Key_Y);
+    EXPECT_LT(lineWidth(), wide);
+    EXPECT_EQ(form().LabShowZeilenAnz->text(), QString::number(qtDisplayLines(memo())));
+    EXPECT_EQ(memo().get(0).substr(0, 5), "ywort");
 }
 
 // A finished load left its gate filtering every event of the program until

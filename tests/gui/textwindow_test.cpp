@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QMimeData>
 #include <QPlainTextDocumentLayout>
+#include <QScopeGuard>
 #include <QTest>
 #include <QTextBlock>
 #include <functional>
@@ -243,6 +244,10 @@ TEST_F(TextWindowTest, BigTextLoadsInPiecesAndAKeyWaitsForTheRest) {
         text += words(8) + "\r\n";  // 48 characters: one display line each
         mixedBreaks += words(8) + (i % 3 == 0 ? "\r\n" : i % 3 == 1 ? "\n" : "\r");
     }
+    // The caret does not blink meanwhile: on a busy machine its blinking would repaint the window.
+    const int flashTime = QApplication::cursorFlashTime();
+    QApplication::setCursorFlashTime(0);
+    const auto blinkAgain = qScopeGuard([flashTime] { QApplication::setCursorFlashTime(flashTime); });
     for (const std::string& file : {mixedBreaks, text}) {
         memo().clear();
         memo().loadFileBytes(QByteArray::fromStdString(file));

@@ -335,7 +335,7 @@ void LineBreaks::skipTo(int pos) {
     for (int restart = pos; restart > std::max(done_, pos - kLookBack); --restart) {
         if (text_[restart - 1] != u' ') continue;
         int last = restart - 1;
-        while (last > 0 && text_[last] == u' ') --last;
+        while (last > std::max(0, pos - 2 * kLookBack) && text_[last] == u' ') --last;  // a space there: no place
         if (const auto cls = classBeforeSpaces(text_, last)) {
             gaps_.push_back({done_, restart, state_});
             lastGapEnd_ = restart;

@@ -74,8 +74,7 @@ TextWindow::TextWindow(QWidget* parent) : QPlainTextEdit(parent) {
     layout_ = new DisplayLineLayout(doc);
     layout_->whenRecounted([this] { emit shownLinesRecounted(); });
     layout_->beforeQuestions([this] { settleWidth(); });
-    widthTimer_.setSingleShot(true);
-    widthTimer_.setInterval(DisplayLineLayout::kWidthSettleMs);
+    widthTimer_.setInterval(DisplayLineLayout::kWidthSettleMs);  // running while a new width waits
     connect(&widthTimer_, &QTimer::timeout, this, &TextWindow::settleWidth);
     doc->setDocumentLayout(layout_);
     setDocument(doc);
@@ -400,11 +399,10 @@ void TextWindow::eraseShownLine(int index) {
 
 void TextWindow::resizeEvent(QResizeEvent* event) {
     const bool newWidth = event->size().width() != event->oldSize().width();
-    if (newWidth && (widthPending_ || document()->blockCount() >= kLaidOutAtOnceBelow)) {
+    if (newWidth && (widthTimer_.isActive() || document()->blockCount() >= kLaidOutAtOnceBelow)) {
         // Meanwhile the lines stand out on the right or fall short of it.
         QResizeEvent sameWidth(event->size(), QSize(event->size().width(), event->oldSize().height()));
         QPlainTextEdit::resizeEvent(&sameWidth);
-        widthPending_ = true;
         widthTimer_.start();
         return;
     }
@@ -413,8 +411,7 @@ void TextWindow::resizeEvent(QResizeEvent* event) {
 }
 
 void TextWindow::settleWidth() {
-    if (!widthPending_) return;
-    widthPending_ = false;
+    if (!widthTimer_.isActive()) return;
     widthTimer_.stop();
     QResizeEvent newWidth(size(), QSize(-1, height()));
     QPlainTextEdit::resizeEvent(&newWidth);

@@ -167,8 +167,7 @@ private:
     qsizetype pendingBreaks_ = 0;  // block breaks in both
     QTimer loadTimer_;
     std::unique_ptr<LoadGate> loadGate_;
-    QTimer widthTimer_;
-    bool widthPending_ = false;  // a new width not yet laid out
+    QTimer widthTimer_;  // active while a new width is not yet laid out
 };
 
 }  // namespace korvex

@@ -468,7 +468,9 @@ void TForm1::ButStopClick() { guarded([this] { typingtest::stop(*this); }); }
 void TForm1::ButResetClick() { guarded([this] { typingtest::reset(*this); }); }
 void TForm1::TimStopperTimer() { guarded([this] { typingtest::timerTick(*this); }); }
 void TForm1::BitButCloseClick() { close(); }
-void TForm1::openDocuments(const QStringList& paths) { guarded([&] { document::openFiles(*this, paths); }); }
+void TForm1::openDocuments(const QStringList& paths, bool afterRestore) {
+    guarded([&] { document::openFiles(*this, paths, afterRestore); });
+}
 void TForm1::ColorBox1Select() { guarded([this] { editing::applyPickedColour(*this); }); }
 // clang-format on
 

@@ -155,7 +155,8 @@ public:
 
     void guarded(const std::function<void()>& handler) override;
     // Files named on the command line or dropped: the first is opened as "Öffnen" would.
-    void openDocuments(const QStringList& paths);
+    // Files named at start-up or dropped on the window (see document::openFiles).
+    void openDocuments(const QStringList& paths, bool afterRestore = false);
 
     QRect outerGeometry() const override;
     // Before a window manager has framed the window its frame is unknown;

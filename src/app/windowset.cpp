@@ -37,8 +37,8 @@ WindowSet createWindowSet(Platform& platform) {
 
 void startUp(WindowSet& set, const QStringList& files) {
     set.Form1->show();
-    set.Recovery->keeper().offerOrphans();
-    if (!files.isEmpty()) set.Form1->openDocuments(files);
+    const bool restored = set.Recovery->keeper().offerOrphans();
+    if (!files.isEmpty()) set.Form1->openDocuments(files, restored);
 }
 
 }  // namespace korvex

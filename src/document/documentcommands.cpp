@@ -1,6 +1,7 @@
 #include "document/documentcommands.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 #include "base/kxerror.h"
 #include "document/docformat.h"
@@ -31,6 +32,14 @@ Answer saveQuestion(MainWindow& window) {
         case MainWindowIntentions::Answer::Closed: break;
     }
     return Answer::Cancel;
+}
+
+// Two names of one file (a link and its target, say), or of one path where the file is gone.
+bool namesSameFile(const QString& one, const QString& other) {
+    const QFileInfo first(one);
+    const QFileInfo second(other);
+    if (first.exists() && second.exists()) return first.canonicalFilePath() == second.canonicalFilePath();
+    return QDir::cleanPath(first.absoluteFilePath()) == QDir::cleanPath(second.absoluteFilePath());
 }
 
 QString folderOf(const QString& path) {
@@ -138,15 +147,17 @@ void open(MainWindow& window) {
     window.FocusTextWindow();
 }
 
-void openFiles(MainWindow& window, const QStringList& paths) {
+void openFiles(MainWindow& window, const QStringList& paths, bool afterRestore) {
     if (paths.isEmpty()) return;
     if (paths.size() > 1) {
         window.platform().showMessage(QStringLiteral("Korvex öffnet nur eine Datei auf einmal. Nicht geöffnet:\n%1")
                                           .arg(paths.mid(1).join(u'\n')));
     }
+    const QString path = QDir::toNativeSeparators(
+        QDir(window.platform().currentDirectory()).absoluteFilePath(paths.front()));
+    if (afterRestore && namesSameFile(path, window.files().CurrentFileName)) return;  // open already, unsaved
     if (!textMayGo(window)) return;
-    loadChosen(window,
-               QDir::toNativeSeparators(QDir(window.platform().currentDirectory()).absoluteFilePath(paths.front())));
+    loadChosen(window, path);
     window.FocusTextWindow();
 }
 

@@ -106,10 +106,11 @@ void RecoveryKeeper::discard() {
     if (slot_) QFile::remove(slot_->copyPath());
 }
 
-void RecoveryKeeper::offerOrphans() {
+bool RecoveryKeeper::offerOrphans() {
     for (std::unique_ptr<CopySlot>& orphan : CopySlot::claimOrphans(folder_)) {
-        if (offer(std::move(orphan))) return;
+        if (offer(std::move(orphan))) return true;
     }
+    return false;
 }
 
 // True when the copy was restored; else it is put aside under a dated name.

@@ -60,8 +60,8 @@ public:
     void noteChange();
     // The document was saved or the close confirmed: the copy goes.
     void discard();
-    // Asks about each orphaned copy, newest first, until one is restored.
-    void offerOrphans();
+    // Asks about each orphaned copy, newest first, until one is restored; true when one was.
+    bool offerOrphans();
 
     // Writes the copy now and returns when it is on disk.
     void writeNowAndWait();

@@ -86,6 +86,31 @@ TEST_F(RecoveryTest, TypedTextIsWrittenAfterAPauseAndComesBackWithJa) {
     EXPECT_EQ(readFile(path), QByteArray("Anfang\r\n"));
 }
 
+// Started with the file whose unsaved text a copy held, the copy brought
+// back was followed by opening that file, whose save question's NEIN threw
+// the text just brought back away.
+TEST_F(RecoveryTest, RegressionCopyOfTheFileNamedAtStartWasFollowedByTheSaveQuestion) {
+    const QString path = pathInWorkingDir(QStringLiteral("brief.txt"));
+    writeFile(path, "Anfang\r\n");
+    platform.openAnswers.push_back(path);
+    click(form().SpButOeffnen);
+    memo().moveCursor(QTextCursor::End);
+    typeText(QStringLiteral("Gruesse"));
+    keeper().writeNowAndWait();
+
+    windows = WindowSet{};
+    windows = createWindowSet(platform);
+    answers.answerNext(Reply::Ja);
+    answers.answerNext(Reply::Nein);  // for a save question, should one come
+    startUp(windows, {QStringLiteral("brief.txt")});
+    QApplication::processEvents();
+    EXPECT_EQ(answers.questions().size(), 1) << answers.questions().join(u'|').toStdString();
+    EXPECT_EQ(answers.dropUnanswered(), 1);
+    EXPECT_EQ(memo().text(), "Anfang\r\nGruesse");
+    EXPECT_FALSE(form().isSaved());
+    EXPECT_EQ(readFile(path), QByteArray("Anfang\r\n"));
+}
+
 // A copy taken while a converted text was still coming in held only the part in so far.
 TEST_F(RecoveryTest, RegressionCopyDuringLoadHeldOnlyThePartLoaded) {
     std::string text;

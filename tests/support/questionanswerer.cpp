@@ -17,8 +17,15 @@ void QuestionAnswerer::answerNext(Reply reply) {
     }
 }
 
+int QuestionAnswerer::dropUnanswered() {
+    const int dropped = unanswered();
+    replies_.clear();
+    return dropped;
+}
+
 void QuestionAnswerer::waitForQuestion() {
     QTimer::singleShot(5, this, [this] {
+        if (replies_.empty()) return;  // dropped
         TKxMsgDlg* dialog = dialog_();
         if (!dialog || !dialog->isVisible() || dialog == answered_) {
             if (!dialog || !dialog->isVisible()) answered_ = nullptr;

@@ -24,6 +24,8 @@ public:
     const QStringList& questions() const { return questions_; }
     // Replies still waiting for their question.
     int unanswered() const { return static_cast<int>(replies_.size()); }
+    // Drops the replies still waiting (one kept for a question that must not come); how many they were.
+    int dropUnanswered();
 
 private:
     void waitForQuestion();

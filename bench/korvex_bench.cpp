@@ -69,9 +69,15 @@ std::string corpusBytes(int corpus, size_t megabytes) {
 // A counter's name for the corpus, as the goal table reads it.
 std::string counter(const char* name, int corpus) { return std::string(name) + "@" + corpusName(corpus); }
 
+// The scene's working folder (its settings and recovery copy go there);
+// unlike the scene, it is removed at exit.
+QTemporaryDir& sceneFolder() {
+    static QTemporaryDir folder;
+    return folder;
+}
+
 // The program's windows next to a plain editor of the same size and font.
 struct Scene {
-    QTemporaryDir workingDir;
     QtPlatform platform;
     WindowSet windows;
     QPlainTextEdit plain;
@@ -81,7 +87,7 @@ struct Scene {
     QString plainText;
 
     Scene() {
-        QDir::setCurrent(workingDir.path());
+        QDir::setCurrent(sceneFolder().path());
         windows = createWindowSet(platform);
         windows.Form1->show();
         windows.Form1->resize(800, 600);
@@ -367,7 +373,7 @@ void RecoveryCopy(benchmark::State& state) {
     for (auto _ : state) {
         auto start = Clock::now();
         const QByteArray saved = s.plain.toPlainText().toLatin1();
-        QFile file(s.workingDir.filePath(QStringLiteral("plain.txt")));
+        QFile file(sceneFolder().filePath(QStringLiteral("plain.txt")));
         if (!file.open(QIODevice::WriteOnly) || file.write(saved) != saved.size()) state.SkipWithError("write");
         file.close();
         const double plainSave = secondsSince(start);

@@ -167,10 +167,14 @@ std::string encode(QStringView text) {
             *out++ = '\n';
         } else if (u < 0x80 || (u >= 0xA0 && u < 0x100)) {
             *out++ = static_cast<char>(u);  // the code page's ASCII and Latin-1 halves
+        } else if (QChar::isHighSurrogate(u) && i + 1 < size && QChar::isLowSurrogate(chars[i + 1])) {
+            *out++ = '?';  // one character, one '?', as where text enters the window
+            ++i;
         } else {
             *out++ = static_cast<char>(cp1252::fromUnicode(u));
         }
     }
+    bytes.resize(static_cast<size_t>(out - bytes.data()));
     return bytes;
 }
 
@@ -229,8 +233,12 @@ bool makeStorable(QString& text) {
     bool changed = false;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text.at(i);
-        if (isLineBreak(c.unicode())) continue;
-        if (c.isNull()) {
+        if (c == QChar::LineSeparator) {
+            text[i] = QChar::ParagraphSeparator;  // stored as a line break, so one in the window too
+            changed = true;
+        } else if (isLineBreak(c.unicode())) {
+            continue;
+        } else if (c.isNull()) {
             text[i] = QLatin1Char(' ');  // a NUL would end the text when the file is read again
             changed = true;
         } else if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {

@@ -43,8 +43,9 @@ FileTextShape writeFileText(std::string_view bytes, char16_t* out);
 size_t lineBreakFrom(std::string_view bytes, size_t from);
 
 // Replaces every character the code page cannot hold by '?' and every NUL,
-// at which loading stops, by a blank; line breaks stay. Returns true when
-// something was replaced.
+// at which loading stops, by a blank; line breaks stay, a line separator
+// becoming a paragraph's end (the file holds one kind only). Returns true
+// when something was replaced.
 bool makeStorable(QString& text);
 
 // Colours of the settings file to colours on screen; system colours take

@@ -299,6 +299,8 @@ void TForm1::connectHandlers() {
     connect(MemArbeitsfenster, &TextWindow::shownLinesRecounted, this, &TForm1::StatusUpdate);
     connect(MemArbeitsfenster, &TextWindow::characterKeyPressed, this, &TForm1::MemArbeitsfensterKeyPress);
     connect(MemArbeitsfenster, &TextWindow::userEdited, this, [this] { markChanged(); });
+    connect(MemArbeitsfenster, &TextWindow::refused, this,
+            [this](const QString& message) { platform_.showErrorReport(message); });
     // The header is saved with the document, so editing it is a change of the document.
     connect(EdiKopfzeile, &QLineEdit::textEdited, this, [this] { markChanged(); });
     connect(Schliessen1, &QAction::triggered, this, &TForm1::Schliessen1Click);

@@ -37,8 +37,9 @@ class TextWindow : public QPlainTextEdit, public LineList {
     Q_OBJECT
 
 public:
-    // Above this many bytes, or this many hard lines, a text is refused with
-    // "Text überschreitet Memo-Kapazität": the window's document takes seconds
+    // Above this many bytes, or this many hard lines, a text loaded, pasted or
+    // dropped is refused with "Text überschreitet Memo-Kapazität" (and the
+    // window keeps what it held): the window's document takes seconds
     // per million lines, so a file of millions of empty lines would freeze it.
     static constexpr size_t kCapacity = kLargestReadableFile;
     static constexpr size_t kMaxLines = 4'000'000;
@@ -82,7 +83,9 @@ public:
     void withoutUndo(const std::function<void()>& edits);
 
     std::string selectedBytes() const;
-    // Puts bytes in place of the selection (at the caret when nothing is selected).
+    // Puts bytes in place of the selection (at the caret when nothing is
+    // selected); throws KxError when the text would then be more than the
+    // window loads (see kCapacity).
     void replaceSelection(std::string_view bytes);
 
     // The display line holding the selection start, and the column in it (both from 0).
@@ -104,6 +107,9 @@ signals:
     void userEdited();
     // The display lines were counted anew at a new width: counts and caret places changed.
     void shownLinesRecounted();
+    // Pasted or dropped text was refused, as `message` says: the window
+    // would then hold more than it loads.
+    void refused(const QString& message);
 
 protected:
     int shownLineCount() const override;
@@ -119,6 +125,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 public:
     // The way in for pasted and dropped data (keyboard, context menu, drag and drop).
@@ -136,6 +143,8 @@ private:
     // together of the shape given.
     void load(const QString& first, FileTextShape shape, const PendingText& rest);
     void insertAt(int position, std::string_view bytes);
+    // Whether `text` may take the selection's place (see kCapacity).
+    bool hasRoomFor(QStringView text);
     void onContentsChange(int from, int removed, int added);
     // Its length, without making it.
     qsizetype rawLength() const;
@@ -168,6 +177,7 @@ private:
     QTimer loadTimer_;
     std::unique_ptr<LoadGate> loadGate_;
     QTimer widthTimer_;  // active while a new width is not yet laid out
+    bool droppingOwnText_ = false;
 };
 
 }  // namespace korvex

@@ -457,14 +457,16 @@ protected:
         target.setFocus();
         QTest::keyClick(&target, keys.key(), keys.keyboardModifiers());
     }
-    void insertPhrase(const QString& text, QPushButton* TForm3::*button) {
+    // The phrase editor closes once the phrase is in (else it is closed here).
+    void insertPhrase(const QString& text, QPushButton* TForm3::*button, bool goesIn = true) {
         QTest::mouseClick(form().ButPhrasen, Qt::LeftButton);
         TForm3& editor = *windows.Form3;
         ASSERT_TRUE(QTest::qWaitForWindowActive(&editor));
         editor.MemPhrasen->setPlainText(text);
         editor.MemPhrasen->selectAll();
         QTest::mouseClick(editor.*button, Qt::LeftButton);
-        ASSERT_FALSE(editor.isVisible());
+        ASSERT_EQ(editor.isVisible(), !goesIn);
+        if (!goesIn) QTest::mouseClick(editor.ButAbbr, Qt::LeftButton);
     }
     // What the window holds is saved and comes back whole from the file.
     void expectSavedAndLoadedBackWhole(const char* way) {
@@ -540,6 +542,42 @@ TEST_F(InputPathTest, TextEnteredAnyWayIsTheSameAndComesBackWholeFromTheFile) {
         expectSavedAndLoadedBackWhole(way);
     }
     EXPECT_EQ(takenWhole.size(), 1);
+}
+
+// A paste of one line of millions of characters froze the window for
+// minutes in Qt's layout, and a file with a line longer than the window loads
+// could not be opened again: text is refused as a load would be, on every
+// way in, and the window keeps what it held.
+TEST_F(InputPathTest, RegressionPastedHugeLineFrozeTheWindow) {
+    const auto pasteWays = [this](const QString& text, bool fits) {
+        return std::vector<std::pair<const char*, std::function<void()>>>{
+            {"Strg+V", [=, this] { pasteWithKeys(memo(), text, Qt::CTRL | Qt::Key_V); }},
+            {"Ziehen", [=, this] { sendDrop(*memo().viewport(), text); }},
+            {"E",
+             [=, this] {
+                 QApplication::clipboard()->setText(text);
+                 click(form().ButE);
+             }},
+            {"Phrase einfügen", [=, this] { insertPhrase(text, &TForm3::ButPhrEinf, fits); }},
+        };
+    };
+    const std::string start = "Anfang\r\nEnde";
+    const qsizetype room = TextWindow::kMaxLineLength - qsizetype{6};  // beside "Anfang"
+    for (const bool fits : {false, true}) {
+        // Before the text, across a line break: only the part that joins "Anfang" counts.
+        const QString text = QStringLiteral("neu\n") + QString(fits ? room : room + 1, QLatin1Char('x'));
+        for (const auto& [way, paste] : pasteWays(text, fits)) {
+            memo().loadBytes(start);
+            memo().moveCursor(QTextCursor::Start);
+            platform.errorReports.clear();
+            paste();
+            EXPECT_EQ(memo().text(), fits ? "neu\r\n" + std::string(static_cast<size_t>(room), 'x') + start : start)
+                << way;
+            EXPECT_EQ(platform.errorReports,
+                      fits ? QStringList() : QStringList{QStringLiteral("Text überschreitet Memo-Kapazität")})
+                << way;
+        }
+    }
 }
 
 TEST_F(InputPathTest, LineBreaksEnteringTheHeaderBecomeBlanks) {

@@ -42,6 +42,16 @@ protected:
         QTest::keyClicks(&memo(), text);
     }
     RecoveryKeeper& keeper() { return windows.Recovery->keeper(); }
+    // Opens brief.txt, which holds "Anfang\r\n", and types "Gruesse" at its end; its path.
+    QString openAndTypeIntoBrief() {
+        const QString path = pathInWorkingDir(QStringLiteral("brief.txt"));
+        writeFile(path, "Anfang\r\n");
+        platform.openAnswers.push_back(path);
+        click(form().SpButOeffnen);
+        memo().moveCursor(QTextCursor::End);
+        typeText(QStringLiteral("Gruesse"));
+        return path;
+    }
     QStringList filesInWorkingDir() const {
         return QDir(workingDir.path()).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
     }
@@ -59,12 +69,7 @@ protected:
 // The copy of a document that has a name: text, header, name and caret come
 // back, unsaved, after the program died a moment after the typing paused.
 TEST_F(RecoveryTest, TypedTextIsWrittenAfterAPauseAndComesBackWithJa) {
-    const QString path = pathInWorkingDir(QStringLiteral("brief.txt"));
-    writeFile(path, "Anfang\r\n");
-    platform.openAnswers.push_back(path);
-    click(form().SpButOeffnen);
-    memo().moveCursor(QTextCursor::End);
-    typeText(QStringLiteral("Gruesse"));
+    const QString path = openAndTypeIntoBrief();
     form().EdiKopfzeile->setText(QStringLiteral("Betrifft: Größe"));
     const int caret = memo().textCursor().position();
     const QString copy = pathInWorkingDir(kFirstCopy);
@@ -90,12 +95,7 @@ TEST_F(RecoveryTest, TypedTextIsWrittenAfterAPauseAndComesBackWithJa) {
 // back was followed by opening that file, whose save question's NEIN threw
 // the text just brought back away.
 TEST_F(RecoveryTest, RegressionCopyOfTheFileNamedAtStartWasFollowedByTheSaveQuestion) {
-    const QString path = pathInWorkingDir(QStringLiteral("brief.txt"));
-    writeFile(path, "Anfang\r\n");
-    platform.openAnswers.push_back(path);
-    click(form().SpButOeffnen);
-    memo().moveCursor(QTextCursor::End);
-    typeText(QStringLiteral("Gruesse"));
+    const QString path = openAndTypeIntoBrief();
     keeper().writeNowAndWait();
 
     windows = WindowSet{};

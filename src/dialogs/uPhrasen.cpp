@@ -66,11 +66,13 @@ TForm3::TForm3(MainWindow& mainWindow)
     topLayout->addWidget(LabHinweis);
     layout->addWidget(PanOben);
 
-    MemPhrasen = new QPlainTextEdit(this);
+    MemPhrasen = new BoundedTextEdit(this);
     MemPhrasen->setObjectName(QStringLiteral("MemPhrasen"));
     MemPhrasen->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     MemPhrasen->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     MemPhrasen->viewport()->installEventFilter(this);
+    connect(MemPhrasen, &BoundedTextEdit::refused, this,
+            [this](const QString& message) { main_.platform().showErrorReport(message); });
     layout->addWidget(MemPhrasen, 1);
 
     PanUnten = new QFrame(this);

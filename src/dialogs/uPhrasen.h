@@ -2,11 +2,11 @@
 
 #include <QWidget>
 
+#include "widgets/boundedtextedit.h"
 #include "widgets/mainwindowintentions.h"
 
 class QFrame;
 class QLabel;
-class QPlainTextEdit;
 class QPushButton;
 
 namespace korvex {
@@ -36,7 +36,7 @@ public:
 
     QFrame* PanOben;
     QLabel* LabHinweis;
-    QPlainTextEdit* MemPhrasen;
+    BoundedTextEdit* MemPhrasen;
     QFrame* PanUnten;
     QPushButton* ButPhrEinf;
     QPushButton* Button1;

@@ -1,9 +1,7 @@
 #include "widgets/textwindow.h"
 
 #include <QCoreApplication>
-#include <QDropEvent>
 #include <QKeyEvent>
-#include <QMimeData>
 #include <QMouseEvent>
 #include <QPlainTextDocumentLayout>
 #include <QResizeEvent>
@@ -60,46 +58,6 @@ constexpr qsizetype kAll = std::numeric_limits<qsizetype>::max();
 // once it has stayed.
 constexpr int kLaidOutAtOnceBelow = 100'000;
 
-const char* const kOverCapacity = "Text überschreitet Memo-Kapazität";
-
-// The hard lines of a text about to go in, as Qt's insertion breaks it (at
-// LF, CR, CR LF and U+2029): the first and the last, which join the lines
-// around the caret, the longest of those between, and the bytes they take
-// stored (every break two).
-struct InsertedShape {
-    qsizetype breaks = 0;
-    qsizetype firstLine = 0;
-    qsizetype lastLine = 0;
-    qsizetype longestBetween = 0;
-    qsizetype storedBytes = 0;
-};
-
-InsertedShape shapeOfInserted(QStringView text) {
-    InsertedShape shape;
-    qsizetype lineStart = 0;
-    qsizetype breakUnits = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t c = text[i].unicode();
-        if (c != u'\n' && c != u'\r' && c != QChar::ParagraphSeparator) continue;
-        const qsizetype line = i - lineStart;
-        if (shape.breaks == 0) {
-            shape.firstLine = line;
-        } else {
-            shape.longestBetween = std::max(shape.longestBetween, line);
-        }
-        ++shape.breaks;
-        ++breakUnits;
-        if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') {
-            ++i;
-            ++breakUnits;
-        }
-        lineStart = i + 1;
-    }
-    (shape.breaks == 0 ? shape.firstLine : shape.lastLine) = text.size() - lineStart;
-    shape.storedBytes = text.size() - breakUnits + 2 * shape.breaks;
-    return shape;
-}
-
 qsizetype pieceEnd(const QString& text, qsizetype from, qsizetype size) {
     if (text.size() - from <= size) return text.size();
     const qsizetype end = text.indexOf(QChar::ParagraphSeparator, from + size);
@@ -108,7 +66,7 @@ qsizetype pieceEnd(const QString& text, qsizetype from, qsizetype size) {
 
 }  // namespace
 
-TextWindow::TextWindow(QWidget* parent) : QPlainTextEdit(parent) {
+TextWindow::TextWindow(QWidget* parent) : BoundedTextEdit(parent) {
     loadTimer_.setInterval(0);
     connect(&loadTimer_, &QTimer::timeout, this, [this] { appendNextPiece(kPiece); });
     auto* doc = new QTextDocument(this);
@@ -265,7 +223,7 @@ void TextWindow::load(const QString& first, FileTextShape shape, const PendingTe
     // Stored, every break but the last block's end takes two bytes.
     const size_t storedBytes = static_cast<size_t>(shape.characters) + shape.lines - 1;
     if (storedBytes > kCapacity || shape.lines > kMaxLines || shape.longest > kMaxLineLength) {
-        throw KxError(kOverCapacity);
+        throw KxError(kOverCapacity.toStdString());
     }
     stopLoading();
     ProgramEdit edit(*this);
@@ -364,7 +322,8 @@ std::string TextWindow::selectedBytes() const { return bytesFromDocumentText(tex
 void TextWindow::replaceSelection(std::string_view bytes) {
     QString text = documentTextFromBytes(bytes);
     makeStorable(text);
-    if (!hasRoomFor(text)) throw KxError(kOverCapacity);
+    finishLoading();
+    if (!fitsAt(textCursor(), text)) throw KxError(kOverCapacity.toStdString());
     ProgramEdit edit(*this);
     QTextCursor cursor = textCursor();
     cursor.insertText(text);
@@ -489,48 +448,9 @@ void TextWindow::inputMethodEvent(QInputMethodEvent* event) {
     QPlainTextEdit::inputMethodEvent(&storable);
 }
 
-void TextWindow::insertFromMimeData(const QMimeData* source) {
-    if (!source || !source->hasText()) return;
-    QString text = source->text();
+void TextWindow::prepareInserted(QString& text) {
     makeStorable(text);
-    // Text dragged within the window has left its place already: it must land.
-    if (!droppingOwnText_ && !hasRoomFor(text)) {
-        emit refused(QString::fromUtf8(kOverCapacity));
-        return;
-    }
-    QMimeData storable;
-    storable.setText(text);
-    QPlainTextEdit::insertFromMimeData(&storable);
-}
-
-void TextWindow::dropEvent(QDropEvent* event) {
-    droppingOwnText_ = event->source() == this;
-    const auto reset = qScopeGuard([this] { droppingOwnText_ = false; });
-    QPlainTextEdit::dropEvent(event);
-}
-
-// The window takes no more than it loads: a file with more could not be
-// opened again, and Qt lays a line of millions of characters out for minutes.
-bool TextWindow::hasRoomFor(QStringView text) {
-    if (text.isEmpty()) return true;  // taking text out is always allowed
     finishLoading();
-    const InsertedShape inserted = shapeOfInserted(text);
-    const QTextCursor cursor = textCursor();
-    const QTextBlock first = document()->findBlock(cursor.selectionStart());
-    const QTextBlock last = document()->findBlock(cursor.selectionEnd());
-    const qsizetype before = cursor.selectionStart() - first.position();
-    const qsizetype after = last.position() + last.length() - 1 - cursor.selectionEnd();
-    const qsizetype longest = inserted.breaks == 0 ? before + inserted.firstLine + after
-                                                   : std::max({before + inserted.firstLine, inserted.longestBetween,
-                                                               inserted.lastLine + after});
-    const qsizetype selectedBreaks = last.blockNumber() - first.blockNumber();
-    const qsizetype lines = document()->blockCount() - selectedBreaks + inserted.breaks;
-    // Stored, every block break takes two bytes; the last block's end is none.
-    const qsizetype selectedBytes = cursor.selectionEnd() - cursor.selectionStart() + selectedBreaks;
-    const qsizetype storedBytes = (document()->characterCount() - 1) + (document()->blockCount() - 1) - selectedBytes +
-                                  inserted.storedBytes;
-    return longest <= kMaxLineLength && static_cast<size_t>(lines) <= kMaxLines &&
-           static_cast<size_t>(storedBytes) <= kCapacity;
 }
 
 }  // namespace korvex

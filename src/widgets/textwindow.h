@@ -13,6 +13,7 @@
 #include "base/linelist.h"
 #include "base/textforms.h"
 #include "platform/platform.h"
+#include "widgets/boundedtextedit.h"
 #include "widgets/modelcount.h"
 #include "widgets/pendingtext.h"
 #include "widgets/qtconvert.h"
@@ -33,21 +34,10 @@ void applyColours(QWidget& control, ControlColours colours);
 // The word-wrapping text window. Its line list is the list of display lines
 // as they are shown at the current width and font; counts come from a
 // per-hard-line index that is updated only where a change touches it.
-class TextWindow : public QPlainTextEdit, public LineList {
+class TextWindow : public BoundedTextEdit, public LineList {
     Q_OBJECT
 
 public:
-    // Above this many bytes, or this many hard lines, a text loaded, pasted or
-    // dropped is refused with "Text überschreitet Memo-Kapazität" (and the
-    // window keeps what it held): the window's document takes seconds
-    // per million lines, so a file of millions of empty lines would freeze it.
-    static constexpr size_t kCapacity = kLargestReadableFile;
-    static constexpr size_t kMaxLines = 4'000'000;
-    // Qt lays a hard line out whole on every key in it (a word longer than a
-    // display line costs it time by the square of its length), and gives up
-    // on one of tens of millions of characters: longer lines are refused too.
-    static constexpr qsizetype kMaxLineLength = qsizetype{64} * 1024;
-
     explicit TextWindow(QWidget* parent = nullptr);
     ~TextWindow() override;
 
@@ -85,7 +75,7 @@ public:
     std::string selectedBytes() const;
     // Puts bytes in place of the selection (at the caret when nothing is
     // selected); throws KxError when the text would then be more than the
-    // window loads (see kCapacity).
+    // window loads (see BoundedTextEdit).
     void replaceSelection(std::string_view bytes);
 
     // The display line holding the selection start, and the column in it (both from 0).
@@ -107,9 +97,6 @@ signals:
     void userEdited();
     // The display lines were counted anew at a new width: counts and caret places changed.
     void shownLinesRecounted();
-    // Pasted or dropped text was refused, as `message` says: the window
-    // would then hold more than it loads.
-    void refused(const QString& message);
 
 protected:
     int shownLineCount() const override;
@@ -125,11 +112,8 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
-    void dropEvent(QDropEvent* event) override;
-
-public:
-    // The way in for pasted and dropped data (keyboard, context menu, drag and drop).
-    void insertFromMimeData(const QMimeData* source) override;
+    // Pasted or dropped text: storable, and after the rest of a text being loaded.
+    void prepareInserted(QString& text) override;
 
 private:
     class ProgramEdit;
@@ -143,8 +127,6 @@ private:
     // together of the shape given.
     void load(const QString& first, FileTextShape shape, const PendingText& rest);
     void insertAt(int position, std::string_view bytes);
-    // Whether `text` may take the selection's place (see kCapacity).
-    bool hasRoomFor(QStringView text);
     void onContentsChange(int from, int removed, int added);
     // Its length, without making it.
     qsizetype rawLength() const;
@@ -177,7 +159,6 @@ private:
     QTimer loadTimer_;
     std::unique_ptr<LoadGate> loadGate_;
     QTimer widthTimer_;  // active while a new width is not yet laid out
-    bool droppingOwnText_ = false;
 };
 
 }  // namespace korvex

@@ -59,7 +59,9 @@ TEST_F(SaveFaultTest, FullFileSystemKeepsTheOldFileWholeAndLeavesNoTemporaryFile
     writeFile(path, "Kopf\r\n#kopf#\r\nalter Inhalt");
     openFile(path);
     typeText(QStringLiteral("y"));
-    memo().replaceSelection(std::string(200 * 1024, 'x'));
+    std::string lines;  // more than the file system takes, in lines the window takes
+    for (int i = 0; i < 2048; ++i) lines += std::string(98, 'x') + "\r\n";
+    memo().replaceSelection(lines);
     QTest::mouseClick(form().SpButSpeichern, Qt::LeftButton);
 
     EXPECT_EQ(platform.errorReports, QStringList{cannotCreate(path)});

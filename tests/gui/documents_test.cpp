@@ -544,10 +544,10 @@ TEST_F(InputPathTest, TextEnteredAnyWayIsTheSameAndComesBackWholeFromTheFile) {
     EXPECT_EQ(takenWhole.size(), 1);
 }
 
-// A paste of one line of millions of characters froze the window for
-// minutes in Qt's layout, and a file with a line longer than the window loads
-// could not be opened again: text is refused as a load would be, on every
-// way in, and the window keeps what it held.
+// A paste of one line of millions of characters froze the window (and the
+// phrase editor) for minutes in Qt's layout, and a file with a line longer
+// than the window loads could not be opened again: text is refused as a load
+// would be, on every way in, and the window keeps what it held.
 TEST_F(InputPathTest, RegressionPastedHugeLineFrozeTheWindow) {
     const auto pasteWays = [this](const QString& text, bool fits) {
         return std::vector<std::pair<const char*, std::function<void()>>>{
@@ -578,6 +578,17 @@ TEST_F(InputPathTest, RegressionPastedHugeLineFrozeTheWindow) {
                 << way;
         }
     }
+
+    // The phrase editor is laid out by Qt alike.
+    QTest::mouseClick(form().ButPhrasen, Qt::LeftButton);
+    QPlainTextEdit& phrases = *windows.Form3->MemPhrasen;
+    ASSERT_TRUE(QTest::qWaitForWindowActive(windows.Form3));
+    phrases.setPlainText(QStringLiteral("Anfang"));
+    platform.errorReports.clear();
+    pasteWithKeys(phrases, QString(room + 1, QLatin1Char('x')), Qt::CTRL | Qt::Key_V);
+    EXPECT_EQ(phrases.toPlainText(), QStringLiteral("Anfang"));
+    EXPECT_EQ(platform.errorReports, QStringList{QStringLiteral("Text überschreitet Memo-Kapazität")});
+    QTest::mouseClick(windows.Form3->ButAbbr, Qt::LeftButton);
 }
 
 TEST_F(InputPathTest, LineBreaksEnteringTheHeaderBecomeBlanks) {

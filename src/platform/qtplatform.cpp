@@ -1,5 +1,6 @@
 #include "platform/qtplatform.h"
 
+#include <QApplication>
 #include <QClipboard>
 #include <QColorDialog>
 #include <QDate>
@@ -17,6 +18,7 @@
 #include <QPrintEngine>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <algorithm>
 
 #include "base/kxerror.h"
 #include "platform/files.h"
@@ -112,13 +114,31 @@ std::optional<FontChoice> QtPlatform::askFont(QWidget* parent, const FontChoice&
     return FontChoice{font, colour.isValid() ? colour : initial.colour};
 }
 
+namespace {
+
+// A message belongs to the window the user is in: the window manager keeps
+// it above that window, also one kept on top ("TOP", the phrase editor),
+// which a message of no window's would open behind, unseen, while it holds
+// the whole program.
+QWidget* messageOwner() {
+    if (QWidget* active = QApplication::activeWindow()) return active;
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    const auto onTop = std::find_if(windows.begin(), windows.end(), [](const QWidget* window) {
+        return window->isVisible() && window->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+    });
+    return onTop == windows.end() ? nullptr : *onTop;
+}
+
+}  // namespace
+
 void QtPlatform::showMessage(const QString& text) {
-    QMessageBox box(QMessageBox::NoIcon, applicationTitle(), text, QMessageBox::Ok);
+    QMessageBox box(QMessageBox::NoIcon, applicationTitle(), text, QMessageBox::Ok, messageOwner());
     box.exec();
 }
 
 void QtPlatform::showErrorReport(const QString& message) {
-    QMessageBox box(QMessageBox::Critical, applicationTitle(), errorReportText(message), QMessageBox::Ok);
+    QMessageBox box(QMessageBox::Critical, applicationTitle(), errorReportText(message), QMessageBox::Ok,
+                    messageOwner());
     box.exec();
 }
 

@@ -67,6 +67,18 @@ std::optional<QMargins> frameExtents(const QString& window) {
 
 void pause(int ms) { QThread::msleep(static_cast<unsigned long>(ms)); }
 
+// The windows the window manager shows, from the bottom of the stack to its top.
+QList<qulonglong> stackedWindows() {
+    const auto property = run(QStringLiteral("xprop"),
+                              {QStringLiteral("-root"), QStringLiteral("_NET_CLIENT_LIST_STACKING")});
+    QList<qulonglong> windows;
+    if (!property) return windows;
+    for (const QString& id : property->section(QLatin1Char('#'), 1).split(QLatin1Char(','))) {
+        windows << id.trimmed().toULongLong(nullptr, 16);
+    }
+    return windows;
+}
+
 // A window framed by the window manager, with a place that stays put.
 QRect outerOnceFramed(const QString& window) {
     QElapsedTimer clock;
@@ -201,6 +213,27 @@ TEST_F(ProgramOnTheDesktop, RegressionSizeBelowTheMinimumNeverSettled) {
         if (round == 2) EXPECT_EQ(readFile(path), written);
         written = readFile(path);
     }
+}
+
+// A message opened behind the phrase editor, which stays on top (as the main
+// window does with "TOP"): unseen, it held the whole program.
+TEST_F(ProgramOnTheDesktop, RegressionMessageOpenedBehindAWindowKeptOnTop) {
+    Korvex korvex(folder.path());
+    ASSERT_FALSE(korvex.window.isEmpty()) << "no window";
+    clickAt(korvex.toolPanel(288, 44));  // "Phr"
+    const QString phrases = waitForWindow(QStringLiteral("KORVEX V2.3 // Phraseneditor"));
+    ASSERT_FALSE(phrases.isEmpty()) << "no phrase editor";
+    const QRect editor = clientArea(phrases);
+    clickAt(editor.bottomLeft() + QPoint(68, -40 + 7 + 13));  // "Phrase einfügen", with nothing marked
+    const QString message = waitForWindow(QStringLiteral("Korvex21"));
+    ASSERT_FALSE(message.isEmpty()) << "no message";
+    const QList<qulonglong> stack = stackedWindows();
+    EXPECT_GT(stack.indexOf(message.toULongLong()), stack.indexOf(phrases.toULongLong()));
+    run(QStringLiteral("xdotool"),
+        {QStringLiteral("key"), QStringLiteral("--window"), message, QStringLiteral("Return")});
+    pause(300);
+    clickAt(editor.bottomLeft() + QPoint(348, -40 + 7 + 13));  // "Abbrechen"
+    EXPECT_TRUE(korvex.closeWithEx());
 }
 
 TEST_F(ProgramOnTheDesktop, RegressionSystemDialogsSpokeEnglish) {

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "platform/qtplatform.h"
 #include "widgets/controls.h"
 
 namespace korvex {
@@ -69,6 +70,11 @@ TKxMsgDlg::TKxMsgDlg(QWidget* parent)
 
 void TKxMsgDlg::Execute(const QString& message) {
     PanMsg->setText(message);
+    // It belongs to the main window; over a window kept on top it must stay on top too.
+    const bool keptOnTop = shownWindowKeptOnTop(this) != nullptr;
+    if (windowFlags().testFlag(Qt::WindowStaysOnTopHint) != keptOnTop) {
+        setWindowFlag(Qt::WindowStaysOnTopHint, keptOnTop);
+    }
     // No explicit position: as long as the dialog is never moved by code,
     // QDialog centres it anew on every showing, over the main window (or the
     // screen) and kept inside the screen.

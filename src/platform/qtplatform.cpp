@@ -117,19 +117,21 @@ std::optional<FontChoice> QtPlatform::askFont(QWidget* parent, const FontChoice&
 namespace {
 
 // A message belongs to the window the user is in: the window manager keeps
-// it above that window, also one kept on top ("TOP", the phrase editor),
-// which a message of no window's would open behind, unseen, while it holds
-// the whole program.
+// it above that window, also one kept on top (see shownWindowKeptOnTop).
 QWidget* messageOwner() {
     if (QWidget* active = QApplication::activeWindow()) return active;
-    const QWidgetList windows = QApplication::topLevelWidgets();
-    const auto onTop = std::find_if(windows.begin(), windows.end(), [](const QWidget* window) {
-        return window->isVisible() && window->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
-    });
-    return onTop == windows.end() ? nullptr : *onTop;
+    return shownWindowKeptOnTop();
 }
 
 }  // namespace
+
+QWidget* shownWindowKeptOnTop(const QWidget* except) {
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    const auto onTop = std::find_if(windows.begin(), windows.end(), [except](const QWidget* window) {
+        return window != except && window->isVisible() && window->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+    });
+    return onTop == windows.end() ? nullptr : *onTop;
+}
 
 void QtPlatform::showMessage(const QString& text) {
     QMessageBox box(QMessageBox::NoIcon, applicationTitle(), text, QMessageBox::Ok, messageOwner());

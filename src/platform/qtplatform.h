@@ -5,6 +5,7 @@
 #include "platform/platform.h"
 
 class QPrinter;
+class QWidget;
 
 namespace korvex {
 
@@ -65,5 +66,11 @@ QString errorReportText(const QString& message);
 
 // The file name as messages show it.
 QString displayPath(const QString& path);
+
+// A shown window of the program that stays on top (the phrase editor, or the
+// main window with "TOP"), other than `except`; none when there is none. A
+// message must open over it, or it opens behind it, unseen, and holds the
+// whole program.
+QWidget* shownWindowKeptOnTop(const QWidget* except = nullptr);
 
 }  // namespace korvex

@@ -215,25 +215,36 @@ TEST_F(ProgramOnTheDesktop, RegressionSizeBelowTheMinimumNeverSettled) {
     }
 }
 
-// A message opened behind the phrase editor, which stays on top (as the main
-// window does with "TOP"): unseen, it held the whole program.
+// Messages and questions opened behind the phrase editor, which stays on top
+// (as the main window does with "TOP"): unseen, they held the whole program.
 TEST_F(ProgramOnTheDesktop, RegressionMessageOpenedBehindAWindowKeptOnTop) {
     Korvex korvex(folder.path());
     ASSERT_FALSE(korvex.window.isEmpty()) << "no window";
+    clickAt(korvex.client.center());
+    run(QStringLiteral("xdotool"), {QStringLiteral("type"), QStringLiteral("ungesichert")});
     clickAt(korvex.toolPanel(288, 44));  // "Phr"
     const QString phrases = waitForWindow(QStringLiteral("KORVEX V2.3 // Phraseneditor"));
     ASSERT_FALSE(phrases.isEmpty()) << "no phrase editor";
-    const QRect editor = clientArea(phrases);
-    clickAt(editor.bottomLeft() + QPoint(68, -40 + 7 + 13));  // "Phrase einfügen", with nothing marked
+    const auto above = [&phrases](const QString& window) {
+        const QList<qulonglong> stack = stackedWindows();
+        return stack.indexOf(window.toULongLong()) > stack.indexOf(phrases.toULongLong());
+    };
+
+    // "Phrase einfügen" with nothing marked: a message from the phrase editor.
+    clickAt(clientArea(phrases).bottomLeft() + QPoint(68, -40 + 7 + 13));
     const QString message = waitForWindow(QStringLiteral("Korvex21"));
     ASSERT_FALSE(message.isEmpty()) << "no message";
-    const QList<qulonglong> stack = stackedWindows();
-    EXPECT_GT(stack.indexOf(message.toULongLong()), stack.indexOf(phrases.toULongLong()));
+    EXPECT_TRUE(above(message));
     run(QStringLiteral("xdotool"),
         {QStringLiteral("key"), QStringLiteral("--window"), message, QStringLiteral("Return")});
     pause(300);
-    clickAt(editor.bottomLeft() + QPoint(348, -40 + 7 + 13));  // "Abbrechen"
-    EXPECT_TRUE(korvex.closeWithEx());
+
+    // The main window closed from its frame: the save question is the main window's.
+    run(QStringLiteral("xdotool"), {QStringLiteral("windowactivate"), QStringLiteral("--sync"), korvex.window,
+                                    QStringLiteral("key"), QStringLiteral("alt+F4")});
+    const QString question = waitForWindow(QStringLiteral("KxMessageDialog"));
+    ASSERT_FALSE(question.isEmpty()) << "no save question";
+    EXPECT_TRUE(above(question));
 }
 
 TEST_F(ProgramOnTheDesktop, RegressionSystemDialogsSpokeEnglish) {

@@ -236,13 +236,13 @@ enum class Outcome { Replaced, NotPossibleHere, Failed };
 
 // The new version goes whole into a temporary file with the target's owner
 // and mode (owner-only until then) that then takes the target's name.
-Outcome replaceThroughTemporary(int folder, const Target& target, const QByteArray& bytes) {
+Outcome replaceThroughTemporary(int folder, const Target& target, const QByteArray& bytes, mode_t newFileMode) {
     const std::string prefix = temporaryPrefix(target.name);
     Temporary temporary;
     const auto discard = qScopeGuard([&] {
         if (!temporary.name.empty()) ::unlinkat(folder, temporary.name.c_str(), 0);
     });
-    if (!createTemporary(temporary, folder, prefix, target.exists ? 0600 : 0666)) {
+    if (!createTemporary(temporary, folder, prefix, target.exists ? 0600 : newFileMode)) {
         return isRefusal(errno) ? Outcome::NotPossibleHere : Outcome::Failed;
     }
     const int fd = temporary.fd.get();
@@ -351,14 +351,14 @@ QByteArray readRegularFile(const QString& path, qint64 maxBytes) {
     return *std::move(bytes);
 }
 
-void replaceFileContents(const QString& path, const QByteArray& bytes) {
+void replaceFileContents(const QString& path, const QByteArray& bytes, bool privateIfNew) {
     const std::optional<Target> target = locate(QFile::encodeName(path).toStdString());
     if (!target || target->name.empty() || (target->exists && !mayBeReplaced(*target))) failToCreate(path);
     const Fd folder(::open(target->folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!folder) failToCreate(path);
     // A rename would split hard links.
     if (!target->exists || target->info.st_nlink == 1) {
-        const Outcome outcome = replaceThroughTemporary(folder.get(), *target, bytes);
+        const Outcome outcome = replaceThroughTemporary(folder.get(), *target, bytes, privateIfNew ? 0600 : 0666);
         if (outcome == Outcome::Replaced) {
             removeLeftOverTemporaries(folder.get(), temporaryPrefix(target->name));
             return;
@@ -382,12 +382,14 @@ QByteArray readRegularFile(const QString& path, qint64 maxBytes) {
     return bytes;
 }
 
-void replaceFileContents(const QString& path, const QByteArray& bytes) {
+void replaceFileContents(const QString& path, const QByteArray& bytes, bool privateIfNew) {
     const QFileInfo info(path);
     if (info.isDir() || (info.exists() && !info.isWritable())) failToCreate(path);
+    const bool isNew = !info.exists();
     QSaveFile file(path);
     file.setDirectWriteFallback(true);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) failToCreate(path);
+    if (isNew && privateIfNew) QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 }
 
 #endif

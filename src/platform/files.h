@@ -18,7 +18,8 @@ QByteArray readRegularFile(const QString& path, qint64 maxBytes);
 // that then replaces it; where that would split hard links, change the owner
 // or is impossible in a folder that may not be written, the file is
 // overwritten in place after a whole copy of the new version was written
-// elsewhere. Throws KxError "Datei <path> kann nicht erstellt werden".
-void replaceFileContents(const QString& path, const QByteArray& bytes);
+// elsewhere. A file it creates only its owner may read and write when
+// `privateIfNew`. Throws KxError "Datei <path> kann nicht erstellt werden".
+void replaceFileContents(const QString& path, const QByteArray& bytes, bool privateIfNew = false);
 
 }  // namespace korvex

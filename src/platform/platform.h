@@ -105,6 +105,8 @@ public:
     // (platform/files.h says how). Throws KxError "Datei <path> kann nicht
     // erstellt werden".
     virtual void writeWholeFile(const QString& path, const QByteArray& bytes) = 0;
+    // The same; a file it creates only its owner may read and write.
+    virtual void writePrivateFile(const QString& path, const QByteArray& bytes) = 0;
 
     virtual QString clipboardText() = 0;
     virtual void setClipboardText(const QString& text) = 0;

@@ -169,6 +169,10 @@ QByteArray QtPlatform::readWholeFile(const QString& path) {
 
 void QtPlatform::writeWholeFile(const QString& path, const QByteArray& bytes) { replaceFileContents(path, bytes); }
 
+void QtPlatform::writePrivateFile(const QString& path, const QByteArray& bytes) {
+    replaceFileContents(path, bytes, true);
+}
+
 QString QtPlatform::clipboardText() { return QGuiApplication::clipboard()->text(); }
 
 void QtPlatform::setClipboardText(const QString& text) { QGuiApplication::clipboard()->setText(text); }

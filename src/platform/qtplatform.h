@@ -31,6 +31,7 @@ public:
     bool fileExists(const QString& path) override;
     QByteArray readWholeFile(const QString& path) override;
     void writeWholeFile(const QString& path, const QByteArray& bytes) override;
+    void writePrivateFile(const QString& path, const QByteArray& bytes) override;
 
     QString clipboardText() override;
     void setClipboardText(const QString& text) override;

@@ -28,15 +28,6 @@ QByteArray copyBytes(Snapshot snapshot, long long writtenAt) {
     return QByteArray::fromStdString(bytes);
 }
 
-// The copy is created private before the first write; the write keeps a file's mode.
-void createPrivately(const QString& path) {
-    if (QFileInfo::exists(path)) return;
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly, QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
-        file.close();
-    }
-}
-
 QString shownTime(long long secondsSinceEpoch) {
     return QDateTime::fromSecsSinceEpoch(secondsSinceEpoch).toString(QStringLiteral("dd.MM.yyyy HH:mm"));
 }
@@ -85,8 +76,9 @@ void RecoveryKeeper::writeCopy() {
     writer_.post([platform, path, snapshot = std::move(snapshot), now]() mutable {
         try {
             const QByteArray bytes = copyBytes(std::move(snapshot), now);
-            createPrivately(path);
-            platform->writeWholeFile(path, bytes);
+            // Created whole or not at all: an empty file made first, and a kill before
+            // the write, left a copy the next start called damaged.
+            platform->writePrivateFile(path, bytes);
         } catch (const KxError&) {
             // The previous copy stays whole; the next change tries again. A
             // message box in the middle of typing would help nobody.

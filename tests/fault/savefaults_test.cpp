@@ -9,6 +9,7 @@
 
 #include "app/uKorvex21.h"
 #include "document/headerfield.h"
+#include "recovery/recoverykeeper.h"
 #include "support/mainwindowfixture.h"
 #include "widgets/controls.h"
 
@@ -69,6 +70,24 @@ TEST_F(SaveFaultTest, FullFileSystemKeepsTheOldFileWholeAndLeavesNoTemporaryFile
     EXPECT_EQ(entries(folder), QStringList{QStringLiteral("brief.txt")});
     EXPECT_FALSE(form().isSaved());
     EXPECT_EQ(memo().text().size(), 200u * 1024 + std::string("yalter Inhalt").size());
+}
+
+// The first recovery copy was created empty before it was written: a full
+// disk (or a kill) in between left an empty copy, which the next start
+// reported as damaged.
+TEST_F(SaveFaultTest, RegressionFirstRecoveryCopyLeftAnEmptyFileWhenItsWriteFailed) {
+    SmallFileSystem fs;
+    if (!mountSmallFileSystem(fs)) GTEST_SKIP() << "tmpfs kann nicht eingehängt werden: " << std::strerror(errno);
+    struct Typing : recovery::Editor {
+        bool hasUnsavedText() const override { return true; }
+        recovery::Snapshot snapshot() const override { return {QString(100 * 1024, QLatin1Char('x')), {}, {}, 0}; }
+        void restore(const recovery::RecoveryRecord&) override {}
+        bool askYesNo(const QString&) override { return false; }
+    } editor;
+    recovery::RecoveryKeeper keeper(platform, editor, fs.folder);
+    keeper.writeNowAndWait();  // more than the file system holds
+    for (const QString& name : entries(fs.folder))
+        EXPECT_TRUE(name.endsWith(QStringLiteral(".lock"))) << name.toStdString();
 }
 
 // Read-only as the system says it (root ignores permission bits, not a

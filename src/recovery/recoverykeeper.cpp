@@ -76,8 +76,8 @@ void RecoveryKeeper::writeCopy() {
     writer_.post([platform, path, snapshot = std::move(snapshot), now]() mutable {
         try {
             const QByteArray bytes = copyBytes(std::move(snapshot), now);
-            // Created whole or not at all: an empty file made first, and a kill before
-            // the write, left a copy the next start called damaged.
+            // Whole or not there at all, and owner-only from the start: a kill
+            // between making a file and writing it would leave an empty copy.
             platform->writePrivateFile(path, bytes);
         } catch (const KxError&) {
             // The previous copy stays whole; the next change tries again. A

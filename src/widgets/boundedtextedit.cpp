@@ -70,8 +70,7 @@ bool BoundedTextEdit::fitsAt(const QTextCursor& at, QStringView text) {
     const qsizetype selectedBytes = at.selectionEnd() - at.selectionStart() + selectedBreaks;
     const qsizetype storedBytes = (document.characterCount() - 1) + (document.blockCount() - 1) - selectedBytes +
                                   inserted.storedBytes;
-    return longest <= kMaxLineLength && static_cast<size_t>(lines) <= kMaxLines &&
-           static_cast<size_t>(storedBytes) <= kCapacity;
+    return withinBounds(static_cast<size_t>(storedBytes), static_cast<size_t>(lines), longest);
 }
 
 void BoundedTextEdit::insertFromMimeData(const QMimeData* source) {

@@ -33,6 +33,11 @@ public:
 
     using QPlainTextEdit::QPlainTextEdit;
 
+    // Whether a text of so many bytes stored (every line break two), hard
+    // lines and characters in its longest line is within the bounds above.
+    static bool withinBounds(size_t storedBytes, size_t lines, qsizetype longestLine) {
+        return storedBytes <= kCapacity && lines <= kMaxLines && longestLine <= kMaxLineLength;
+    }
     // Whether `text` in place of the selection of `at` (at it, when nothing
     // is selected) leaves its document within the bounds above.
     static bool fitsAt(const QTextCursor& at, QStringView text);

@@ -222,9 +222,7 @@ void TextWindow::loadRawText(const QString& newText, FileTextShape shape, const 
 void TextWindow::load(const QString& first, FileTextShape shape, const PendingText& rest) {
     // Stored, every break but the last block's end takes two bytes.
     const size_t storedBytes = static_cast<size_t>(shape.characters) + shape.lines - 1;
-    if (storedBytes > kCapacity || shape.lines > kMaxLines || shape.longest > kMaxLineLength) {
-        throw KxError(kOverCapacity.toStdString());
-    }
+    if (!withinBounds(storedBytes, shape.lines, shape.longest)) throw KxError(kOverCapacity.toStdString());
     stopLoading();
     ProgramEdit edit(*this);
     layout_->expectText(first);
@@ -321,8 +319,7 @@ std::string TextWindow::selectedBytes() const { return bytesFromDocumentText(tex
 
 void TextWindow::replaceSelection(std::string_view bytes) {
     QString text = documentTextFromBytes(bytes);
-    makeStorable(text);
-    finishLoading();
+    prepareInserted(text);
     if (!fitsAt(textCursor(), text)) throw KxError(kOverCapacity.toStdString());
     ProgramEdit edit(*this);
     QTextCursor cursor = textCursor();

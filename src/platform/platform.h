@@ -94,6 +94,9 @@ public:
     virtual QString todayShortDate() = 0;
 
     virtual QString currentDirectory() = 0;
+    // A folder of the user's own for what the program keeps when the working
+    // folder takes no files (created when first used); empty for none.
+    virtual QString userDataFolder() = 0;
     // True for a file; a folder of that name does not count.
     virtual bool fileExists(const QString& path) = 0;
     // A regular file only, refused before reading when larger than a text

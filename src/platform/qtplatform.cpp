@@ -18,6 +18,7 @@
 #include <QPrintEngine>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QStandardPaths>
 #include <algorithm>
 
 #include "base/kxerror.h"
@@ -157,6 +158,11 @@ uint32_t QtPlatform::tickMs() {
 QString QtPlatform::todayShortDate() { return QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat); }
 
 QString QtPlatform::currentDirectory() { return QDir::currentPath(); }
+
+QString QtPlatform::userDataFolder() {
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    return data.isEmpty() ? QString() : QDir(data).filePath(QStringLiteral("korvex"));
+}
 
 bool QtPlatform::fileExists(const QString& path) {
     const QFileInfo info(path);

@@ -28,6 +28,7 @@ public:
     QString todayShortDate() override;
 
     QString currentDirectory() override;
+    QString userDataFolder() override;
     bool fileExists(const QString& path) override;
     QByteArray readWholeFile(const QString& path) override;
     void writeWholeFile(const QString& path, const QByteArray& bytes) override;

@@ -67,8 +67,8 @@ void RecoveryKeeper::writeCopy() {
         discard();
         return;
     }
-    if (!slot_) slot_ = CopySlot::claimFree(folder_);
-    if (!slot_) return;  // the folder takes no files: there is nowhere to keep a copy
+    if (!slot_) slot_ = claimPlace();
+    if (!slot_) return;  // no folder takes files: there is nowhere to keep a copy
     const QString path = slot_->copyPath();
     Snapshot snapshot = editor_.snapshot();
     const long long now = QDateTime::currentSecsSinceEpoch();
@@ -99,10 +99,33 @@ void RecoveryKeeper::discard() {
 }
 
 bool RecoveryKeeper::offerOrphans() {
-    for (std::unique_ptr<CopySlot>& orphan : CopySlot::claimOrphans(folder_)) {
-        if (offer(std::move(orphan))) return true;
+    for (const QString& folder : folders()) {
+        for (std::unique_ptr<CopySlot>& orphan : CopySlot::claimOrphans(folder)) {
+            if (offer(std::move(orphan))) return true;
+        }
     }
     return false;
+}
+
+QStringList RecoveryKeeper::folders() const {
+    QStringList folders{folder_};
+    const QString own = platform_.userDataFolder();
+    if (!own.isEmpty() && QDir(own) != QDir(folder_)) folders.append(own);
+    return folders;
+}
+
+// Beside the settings file; where that folder takes no files (a start in a
+// folder of the system), in the user's own folder, made private when made.
+std::unique_ptr<CopySlot> RecoveryKeeper::claimPlace() {
+    const QStringList places = folders();
+    for (const QString& folder : places) {
+        if (folder != folder_ && !QFileInfo(folder).isDir()) {
+            if (!QDir().mkpath(folder)) continue;
+            QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        }
+        if (std::unique_ptr<CopySlot> slot = CopySlot::claimFree(folder)) return slot;
+    }
+    return nullptr;
 }
 
 // True when the copy was restored; else it is put aside under a dated name.
@@ -148,7 +171,7 @@ std::optional<RecoveryRecord> RecoveryKeeper::readCopy(const QString& path) {
 QString RecoveryKeeper::putAside(const QString& path) {
     const QFileInfo info(path);
     const QString stamp = info.lastModified().toString(QStringLiteral("dd.MM.yyyy HH-mm-ss"));
-    QDir folder(folder_);
+    QDir folder = info.dir();
     QString aside = folder.filePath(QStringLiteral("Korvex23Wiederherstellung vom %1.txt").arg(stamp));
     for (int n = 2; QFileInfo::exists(aside) || QFileInfo(aside).isSymLink(); ++n) {
         aside = folder.filePath(QStringLiteral("Korvex23Wiederherstellung vom %1 (%2).txt").arg(stamp).arg(n));

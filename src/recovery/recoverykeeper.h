@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 #include <memory>
 #include <optional>
@@ -40,10 +41,12 @@ public:
     virtual bool askYesNo(const QString& question) = 0;
 };
 
-// Keeps a copy of unsaved text beside the settings file: written when the
-// typing has paused for a second, and at least once a minute while it goes
-// on; removed when the document is saved or the program ends as the user
-// confirmed. At start, copies left by an instance that died are offered.
+// Keeps a copy of unsaved text beside the settings file (in the user's own
+// data folder where that folder takes no files): written when the typing
+// has paused for a second, and at least once a minute while it goes on;
+// removed when the document is saved or the program ends as the user
+// confirmed. At start, copies left in either folder by an instance that
+// died are offered.
 class RecoveryKeeper : public QObject {
     Q_OBJECT
 
@@ -70,6 +73,9 @@ public:
 
 private:
     void writeCopy();
+    // The folders copies are kept in, in the order they are tried.
+    QStringList folders() const;
+    std::unique_ptr<CopySlot> claimPlace();
     bool offer(std::unique_ptr<CopySlot> slot);
     // Puts a copy that cannot be restored aside and says so; always false.
     bool reportDamaged(const QString& path);
@@ -78,7 +84,7 @@ private:
 
     Platform& platform_;
     Editor& editor_;
-    QString folder_;
+    QString folder_;  // the settings file's
     QTimer quiet_;
     QTimer longest_;
     std::unique_ptr<CopySlot> slot_;

@@ -91,8 +91,9 @@ std::vector<std::optional<recovery::RecoveryRecord>> copiesIn(const QString& fol
 
 // The next start in the folder, on the windows of this process, with JA.
 struct Restart {
-    explicit Restart(const QString& folder) {
+    explicit Restart(const QString& folder, const QString& userData = {}) {
         platform.workingDirectory = folder;
+        platform.userDataDirectory = userData;
         windows = createWindowSet(platform);
         answers.answerNext(Reply::Ja);
         startUp(windows, {});
@@ -139,6 +140,28 @@ TEST(KilledTyping, AKillWhileTypingLeavesNoCopyOrAWholeOne) {
     }
     std::printf("%d Abbrüche beim Tippen, %d hinterließen eine Kopie\n", kKills, withCopy);
     EXPECT_GT(withCopy, 0);
+}
+
+// Started in a folder that takes no files (one of the system's, say): the
+// copy goes to the user's own data folder, and the next start offers it.
+TEST(KilledTyping, RegressionAStartInAFolderThatTakesNoFilesKeptNoCopy) {
+    if (geteuid() == 0) GTEST_SKIP() << "root writes into every folder; the run as an unprivileged user has this";
+    QTemporaryDir folder;
+    QTemporaryDir data;
+    qputenv("XDG_DATA_HOME", QFile::encodeName(data.path()));  // the typist's, which it inherits
+    QFile::setPermissions(folder.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    std::string text;
+    {
+        Typist typist(folder.path(), "tippen");
+        text = typist.waitUntilDone().first;
+        std::this_thread::sleep_for(2000ms);
+    }
+    qunsetenv("XDG_DATA_HOME");
+    Restart next(folder.path(), QDir(data.path()).filePath(QStringLiteral("korvex")));
+    QFile::setPermissions(folder.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    EXPECT_EQ(next.answers.questions().size(), 1);
+    EXPECT_EQ(next.windows.Form1->MemArbeitsfenster->text(), text);
+    EXPECT_TRUE(QDir(folder.path()).isEmpty());
 }
 
 // Killed after a typing test locked the window: the restored text is open

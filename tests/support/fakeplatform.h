@@ -51,6 +51,7 @@ public:
     uint32_t tickMs() override { return tick; }
     QString todayShortDate() override { return today; }
     QString currentDirectory() override { return workingDirectory; }
+    QString userDataFolder() override { return userDataDirectory; }
     bool askPrintSetup(QWidget* parent) override;
     PageChoice chosenPages() override { return pageChoice; }
     PrintJob& printJob() override;
@@ -77,6 +78,7 @@ public:
     uint32_t tick = 0;
     QString today = QStringLiteral("07.12.2026");
     QString workingDirectory;
+    QString userDataDirectory;  // none unless a test gives one
 
     int dialogCount() const;
 };

@@ -18,8 +18,10 @@ namespace {
 constexpr int kPatienceMs = 15000;
 
 // A tool run to its end; its standard output, or nothing when it failed or took too long.
-std::optional<QString> run(const QString& tool, const QStringList& arguments) {
+std::optional<QString> run(const QString& tool, const QStringList& arguments,
+                           const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) {
     QProcess process;
+    process.setProcessEnvironment(environment);
     process.start(tool, arguments);
     if (!process.waitForFinished(kPatienceMs)) {
         process.kill();
@@ -100,13 +102,15 @@ void clickAt(QPoint onScreen) {
     pause(300);
 }
 
+// KORVEX_PROGRAM in the environment tries another build, an installed one for instance.
+QString program() { return qEnvironmentVariable("KORVEX_PROGRAM", QStringLiteral(KORVEX_PROGRAM)); }
+
 // Korvex21 started in a folder, as from a terminal there.
 class Korvex {
 public:
     explicit Korvex(const QString& folder) {
         process_.setWorkingDirectory(folder);
-        // KORVEX_PROGRAM in the environment tries another build, an installed one for instance.
-        process_.start(qEnvironmentVariable("KORVEX_PROGRAM", QStringLiteral(KORVEX_PROGRAM)), {});
+        process_.start(program(), {});
         window = waitForWindow(QStringLiteral("Korvex Version 2.3"));
         outer = outerOnceFramed(window);
         client = clientArea(window);
@@ -259,6 +263,36 @@ TEST_F(ProgramOnTheDesktop, RegressionSystemDialogsSpokeEnglish) {
         pause(300);
     }
     EXPECT_TRUE(korvex.closeWithEx());
+}
+
+// The display going away at the end of a session right after the last key
+// (the copy of the typing pause not due yet): Qt ends the process at once.
+TEST_F(ProgramOnTheDesktop, RegressionDisplayGoneLostTheKeysOfTheLastSecond) {
+    QProcess server;  // a display of its own, to take away
+    server.start(QStringLiteral("Xvfb"),
+                 {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"), QStringLiteral("0"),
+                  QStringLiteral("1024x768x24"), QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+    ASSERT_TRUE(server.waitForReadyRead(kPatienceMs)) << "no display";
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("DISPLAY"), ':' + QString::fromLatin1(server.readAllStandardOutput()).trimmed());
+    QProcess korvex;
+    korvex.setProcessEnvironment(environment);
+    korvex.setWorkingDirectory(folder.path());
+    korvex.start(program(), {});
+    const auto window = run(QStringLiteral("xdotool"),
+                            {QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--onlyvisible"),
+                             QStringLiteral("--name"), QStringLiteral("^Korvex Version 2.3$")},
+                            environment);
+    ASSERT_TRUE(window) << "no window";
+    run(QStringLiteral("xdotool"),
+        {QStringLiteral("windowfocus"), QStringLiteral("--sync"), window->section(QLatin1Char('\n'), 0, 0).trimmed(),
+         QStringLiteral("type"), QStringLiteral("Bis zum Ende der Sitzung")},
+        environment);
+    server.terminate();
+    server.waitForFinished();
+    ASSERT_TRUE(korvex.waitForFinished(kPatienceMs));
+    EXPECT_TRUE(
+        readFile(inFolder(QStringLiteral("Korvex23Wiederherstellung-1.txt"))).contains("Bis zum Ende der Sitzung"));
 }
 
 }  // namespace

@@ -64,12 +64,14 @@ public:
         ADD_FAILURE() << "der Helfer endete, ohne fertig zu werden";
         return {};
     }
-    void kill9() {
+    void kill9() { end(SIGKILL); }
+    // Sends the signal and waits until the typist has ended by it.
+    void end(int signal) {
         if (pid_ <= 0) return;
-        kill(pid_, SIGKILL);
+        kill(pid_, signal);
         int status = 0;
         waitpid(pid_, &status, 0);
-        EXPECT_TRUE(WIFSIGNALED(status)) << "Helfer endete selbst: " << status;
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << "Helfer endete anders: " << status;
         pid_ = -1;
     }
 
@@ -140,6 +142,24 @@ TEST(KilledTyping, AKillWhileTypingLeavesNoCopyOrAWholeOne) {
     }
     std::printf("%d Abbrüche beim Tippen, %d hinterließen eine Kopie\n", kKills, withCopy);
     EXPECT_GT(withCopy, 0);
+}
+
+// Asked to end by a signal (a logout, a shutdown, a closed terminal) right
+// after the last key, before the copy of the typing pause is due: the copy
+// is written before the program ends, so no key is lost.
+TEST(KilledTyping, RegressionEndedBySignalLostTheKeysOfTheLastSecond) {
+    for (const int signal : {SIGTERM, SIGHUP, SIGINT}) {
+        QTemporaryDir folder;
+        std::string text;
+        {
+            Typist typist(folder.path(), "tippen");
+            text = typist.waitUntilDone().first;
+            typist.end(signal);
+        }
+        Restart next(folder.path());
+        EXPECT_EQ(next.answers.questions().size(), 1) << "Signal " << signal;
+        EXPECT_EQ(next.windows.Form1->MemArbeitsfenster->text(), text) << "Signal " << signal;
+    }
 }
 
 // Started in a folder that takes no files (one of the system's, say): the

@@ -2,7 +2,8 @@
 // starts in DIR, types a header and a few lines key by key (a key every
 // 15 ms), then prints "fertig", the text and the header as hexadecimal
 // Windows-1252 bytes and waits (the keys are ASCII: QTest types no others). MODE "stoppuhr" starts a typing test of one
-// second first, so the window locks while the keys still come.
+// second first, so the window locks while the keys still come. Ended unasked
+// (a signal, the display gone), it keeps its text first, as the program does.
 #include <QApplication>
 #include <QDir>
 #include <QLineEdit>
@@ -12,6 +13,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/sessionend.h"
 #include "app/windowset.h"
 #include "document/headerfield.h"
 #include "platform/qtplatform.h"
@@ -37,6 +39,7 @@ int main(int argc, char** argv) {
     QDir::setCurrent(QString::fromLocal8Bit(argv[1]));
     korvex::QtPlatform platform;
     korvex::WindowSet windows = korvex::createWindowSet(platform);
+    const korvex::SessionEnd sessionEnd([&windows] { windows.Recovery->keeper().writeNowAndWait(); });
     korvex::startUp(windows, {});
     korvex::TForm1& form = *windows.Form1;
     if (std::strcmp(argv[2], "stoppuhr") == 0) {

@@ -42,6 +42,31 @@ bool namesSameFile(const QString& one, const QString& other) {
     return QDir::cleanPath(first.absoluteFilePath()) == QDir::cleanPath(second.absoluteFilePath());
 }
 
+FileSeen seenNow(const QString& path) {
+    const QFileInfo file(path);
+    return {path, file.size(), file.lastModified()};
+}
+
+// Another program wrote the document's file since this one last read or
+// wrote it. A file never seen here (a restored text's, say) or gone since
+// holds nobody's changes (in its place a folder makes the save fail).
+bool changedElsewhere(const DocumentFiles& files) {
+    const FileSeen& seen = files.Seen;
+    const QFileInfo file(seen.path);
+    if (seen.path != files.CurrentFileName || !file.isFile()) return false;
+    return file.size() != seen.size || file.lastModified() != seen.modified;
+}
+
+// Saving over a file another program changed meanwhile throws those changes
+// away: only when the user says so.
+bool overwriteAllowed(MainWindow& window) {
+    const QString question = QStringLiteral(
+        "Die Datei %1 wurde inzwischen außerhalb von Korvex geändert.\n"
+        "Trotzdem speichern und diese Änderungen überschreiben?");
+    const QString name = QDir::toNativeSeparators(window.files().CurrentFileName);
+    return window.ask(question.arg(name)) == MainWindowIntentions::Answer::Yes;
+}
+
 QString folderOf(const QString& path) {
     const QString native = QDir::toNativeSeparators(path);
     return native.left(native.lastIndexOf(QDir::separator()) + 1);
@@ -52,6 +77,7 @@ QString folderOf(const QString& path) {
 void Speichern(MainWindow& window, const QString& path) {
     const std::string bytes = composeDocument(toCp1252(window.headerField().text()), window.textWindow().text());
     window.platform().writeWholeFile(path, QByteArray::fromStdString(bytes));
+    window.files().Seen = seenNow(path);
     window.markSaved();
     window.documentWritten();
 }
@@ -59,6 +85,7 @@ void Speichern(MainWindow& window, const QString& path) {
 // Reads `path` into the text window and the header field; a failed read
 // changes nothing. The text ends at a NUL byte, which the user is told.
 void Laden(MainWindow& window, const QString& path) {
+    const FileSeen seen = seenNow(path);  // before reading: a change meanwhile counts as one
     const QByteArray bytes = window.platform().readWholeFile(path);
     TextWindow& memo = window.textWindow();
     memo.loadFileBytes(bytes);
@@ -66,6 +93,7 @@ void Laden(MainWindow& window, const QString& path) {
     memo.withoutUndo([&] { header = takeHeaderBlock(memo); });
     if (header) window.headerField().setText(fromCp1252(*header));
     window.markSaved();
+    window.files().Seen = seen;
     if (bytes.contains('\0')) window.platform().showMessage(kCutAtNulMessage.arg(QDir::toNativeSeparators(path)));
 }
 
@@ -98,6 +126,10 @@ bool saveUnderNewName(MainWindow& window) {
 // Save: true when the file was written.
 bool saveOrAsk(MainWindow& window) {
     if (window.files().CurrentFileName.isEmpty()) return saveUnderNewName(window);
+    if (changedElsewhere(window.files()) && !overwriteAllowed(window)) {
+        window.FocusTextWindow();
+        return false;
+    }
     Speichern(window, window.files().CurrentFileName);
     window.FocusTextWindow();
     return true;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 
 #include "widgets/mainwindowintentions.h"
@@ -10,6 +11,13 @@ class HeaderField;
 
 namespace korvex::document {
 
+// A file as this program last read or wrote it.
+struct FileSeen {
+    QString path;
+    qint64 size = -1;
+    QDateTime modified;
+};
+
 // The document's file and the folders the file dialogs start in; empty
 // until one is known. The main window keeps them, since the settings file
 // and the recovery copy take them too.
@@ -17,6 +25,7 @@ struct DocumentFiles {
     QString CurrentFileName;
     QString OpenDir;
     QString SaveDir;
+    FileSeen Seen;  // tells when another program has changed the file since
 };
 
 // The main window as the document commands see it.

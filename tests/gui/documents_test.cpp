@@ -91,6 +91,38 @@ TEST_F(DocumentTest, SaveWritesBackWithoutDialogAfterOpen) {
     EXPECT_EQ(readFile(path), QByteArray("Kopf\r\n#kopf#\r\nxInhalt\r\n"));
 }
 
+// Another program wrote the file after it was opened here: Save wrote over
+// its changes without a word. Now Save asks first, also on the way out;
+// NEIN keeps the other program's file and the window's text.
+TEST_F(DocumentTest, RegressionSaveOverwroteWhatAnotherProgramWroteToTheFile) {
+    const QString path = pathInWorkingDir(QStringLiteral("geteilt.txt"));
+    writeFile(path, "Inhalt\r\n");
+    platform.openAnswers.push_back(path);
+    QTest::mouseClick(form().SpButOeffnen, Qt::LeftButton);
+    typeText(QStringLiteral("x"));
+    QTest::mouseClick(form().SpButSpeichern, Qt::LeftButton);  // nobody else wrote it: no question
+    EXPECT_EQ(readFile(path), QByteArray("xInhalt\r\n"));
+    EXPECT_TRUE(answers.questions().isEmpty());
+
+    writeFile(path, "von anderswo\r\n");
+    typeText(QStringLiteral("y"));
+    answers.answerNext(Reply::Nein);
+    QTest::mouseClick(form().SpButSpeichern, Qt::LeftButton);
+    answers.answerNext(Reply::Ja);  // "Aktuelle Textdatei speichern?", then NEIN to writing over it
+    answers.answerNext(Reply::Nein);
+    QTest::mouseClick(form().SpButSchliessen, Qt::LeftButton);
+    EXPECT_EQ(readFile(path), QByteArray("von anderswo\r\n"));
+    EXPECT_EQ(memo().text(), "xyInhalt\r\n");
+    EXPECT_FALSE(form().isSaved());
+    ASSERT_EQ(answers.questions().size(), 3);
+    EXPECT_TRUE(answers.questions()[0].contains(QStringLiteral("außerhalb von Korvex geändert")));
+
+    answers.answerNext(Reply::Ja);
+    QTest::mouseClick(form().SpButSpeichern, Qt::LeftButton);
+    EXPECT_EQ(readFile(path), QByteArray("xyInhalt\r\n"));
+    EXPECT_TRUE(form().isSaved());
+}
+
 // A document big enough to come in pieces: the header is taken from its
 // first lines at once, and the save writes the file back byte for byte even
 // when it comes before the rest is in.

@@ -2,8 +2,10 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 
 #include "base/kxerror.h"
 #include "platform/platform.h"
@@ -46,7 +48,7 @@ RecoveryKeeper::RecoveryKeeper(Platform& platform, Editor& editor, QString folde
     quiet_.setSingleShot(true);
     quiet_.setInterval(kQuietMs);
     longest_.setSingleShot(true);
-    longest_.setInterval(kLongestMs);
+    longest_.setInterval(kWhileTypingMs);
     connect(&quiet_, &QTimer::timeout, this, &RecoveryKeeper::writeCopy);
     connect(&longest_, &QTimer::timeout, this, &RecoveryKeeper::writeCopy);
 }
@@ -70,7 +72,11 @@ void RecoveryKeeper::writeCopy() {
     if (!slot_) slot_ = claimPlace();
     if (!slot_) return;  // no folder takes files: there is nowhere to keep a copy
     const QString path = slot_->copyPath();
+    QElapsedTimer taking;
+    taking.start();
     Snapshot snapshot = editor_.snapshot();
+    longest_.setInterval(
+        static_cast<int>(std::clamp<qint64>(taking.elapsed() * kSnapshotShare, kWhileTypingMs, kLongestMs)));
     const long long now = QDateTime::currentSecsSinceEpoch();
     Platform* platform = &platform_;
     writer_.post([platform, path, snapshot = std::move(snapshot), now]() mutable {

@@ -43,7 +43,7 @@ public:
 
 // Keeps a copy of unsaved text beside the settings file (in the user's own
 // data folder where that folder takes no files): written when the typing
-// has paused for a second, and at least once a minute while it goes on;
+// has paused for a second, and every few seconds while it goes on;
 // removed when the document is saved or the program ends as the user
 // confirmed. At start, copies left in either folder by an instance that
 // died are offered.
@@ -52,6 +52,11 @@ class RecoveryKeeper : public QObject {
 
 public:
     static constexpr int kQuietMs = 1000;
+    // While the typing goes on: a copy every few seconds, but so that taking
+    // the snapshot holds the window up for at most a 750th of the typing
+    // time (for a text of many megabytes), and once a minute at least.
+    static constexpr int kWhileTypingMs = 5000;
+    static constexpr int kSnapshotShare = 750;
     static constexpr int kLongestMs = 60 * 1000;
     // A text the window can hold (512 MiB) and room for header and name.
     static constexpr qint64 kMaxCopyBytes = qint64{513} * 1024 * 1024;

@@ -144,6 +144,23 @@ TEST(KilledTyping, AKillWhileTypingLeavesNoCopyOrAWholeOne) {
     EXPECT_GT(withCopy, 0);
 }
 
+// Typing that never pauses for a second was copied once a minute only: a
+// crash could take the keys of the last minute.
+TEST(KilledTyping, RegressionTypingWithoutPauseWasCopiedOnceAMinuteOnly) {
+    QTemporaryDir folder;
+    Typist typist(folder.path(), "dauer");
+    std::this_thread::sleep_for(9000ms);
+    typist.kill9();
+    const auto copies = copiesIn(folder.path());
+    ASSERT_EQ(copies.size(), 1);
+    ASSERT_TRUE(copies[0].has_value()) << "die Kopie ist nicht ganz";
+    const std::string& copied = copies[0]->text;
+    std::string typed;
+    while (typed.size() < copied.size()) typed += "Dauertext ";
+    EXPECT_GE(copied.size(), 100u);
+    EXPECT_EQ(typed.substr(0, copied.size()), copied);
+}
+
 // Asked to end by a signal (a logout, a shutdown, a closed terminal) right
 // after the last key, before the copy of the typing pause is due: the copy
 // is written before the program ends, so no key is lost.

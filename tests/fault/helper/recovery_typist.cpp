@@ -2,7 +2,8 @@
 // starts in DIR, types a header and a few lines key by key (a key every
 // 15 ms), then prints "fertig", the text and the header as hexadecimal
 // Windows-1252 bytes and waits (the keys are ASCII: QTest types no others). MODE "stoppuhr" starts a typing test of one
-// second first, so the window locks while the keys still come. Ended unasked
+// second first, so the window locks while the keys still come; MODE "dauer"
+// types "Dauertext " over and over, without a pause. Ended unasked
 // (a signal, the display gone), it keeps its text first, as the program does.
 #include <QApplication>
 #include <QDir>
@@ -49,9 +50,12 @@ int main(int argc, char** argv) {
     QTest::keyClicks(form.EdiKopfzeile, kHeader);
     QString keys;
     for (const QString& line : kLines) keys += line + QLatin1Char('\r');
+    const bool endless = std::strcmp(argv[2], "dauer") == 0;
+    if (endless) keys = QStringLiteral("Dauertext ");
     int next = 0;
     QTimer typist;
     QObject::connect(&typist, &QTimer::timeout, [&] {
+        if (endless && next == keys.size()) next = 0;
         if (next == keys.size()) {
             typist.stop();
             std::printf("fertig %s %s\n", hex(form.MemArbeitsfenster->text()).c_str(),

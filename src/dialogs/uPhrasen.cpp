@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 #include <utility>
 
+#include "base/kxerror.h"
 #include "platform/platform.h"
 #include "widgets/controls.h"
 #include "widgets/qtconvert.h"
@@ -178,7 +179,13 @@ void TForm3::loadPhraseFile() {
     const QString path = main_.phraseFilePath();
     if (!platform.fileExists(path)) return;
     const QByteArray bytes = platform.readWholeFile(path);
-    const QString text = documentTextFromBytes(std::string_view(bytes.constData(), size_t(bytes.size())));
+    const std::string_view view(bytes.constData(), size_t(bytes.size()));
+    // A line of millions of characters would hold the editor up for minutes.
+    const FileTextShape shape = measureFileText(view);
+    if (!BoundedTextEdit::withinBounds(view.size(), shape.lines, shape.longest)) {
+        throw KxError(BoundedTextEdit::kOverCapacity.toStdString());
+    }
+    const QString text = documentTextFromBytes(view);
     if (text == MemPhrasen->toPlainText()) return;  // keeps caret and scroll position
     loading_ = true;
     MemPhrasen->setPlainText(text);

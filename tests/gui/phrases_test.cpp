@@ -11,6 +11,7 @@
 #include "app/uKorvex21.h"
 #include "dialogs/uPhrasen.h"
 #include "support/mainwindowfixture.h"
+#include "widgets/boundedtextedit.h"
 #include "widgets/qtconvert.h"
 
 namespace korvex::testing {
@@ -107,6 +108,19 @@ TEST_F(PhrasesTest, TypingAndClosingCreatesThePhraseFile) {
     openEditor();
     EXPECT_EQ(phrases().toPlainText(), "Anbei\nHochachtungsvoll");
     EXPECT_FALSE(editor().PhrasesModified);
+}
+
+// A phrase file holding a line longer than a text window takes froze the
+// phrase editor in Qt's layout of it. It is refused like such a document,
+// and left as it is.
+TEST_F(PhrasesTest, RegressionPhraseFileWithAHugeLineFrozeTheEditor) {
+    const QByteArray huge = "Anbei\r\n" + QByteArray(BoundedTextEdit::kMaxLineLength + 1, 'x');
+    writeFile(phraseFile(), huge);
+    openEditor();
+    EXPECT_EQ(platform.errorReports, QStringList{BoundedTextEdit::kOverCapacity});
+    EXPECT_EQ(phrases().document()->firstBlock().text(), kNoticeLine1);  // what it held before
+    QTest::mouseClick(editor().ButAbbr, Qt::LeftButton);
+    EXPECT_EQ(readFile(phraseFile()), huge);
 }
 
 TEST_F(PhrasesTest, ActivationReloadsTheFileWhenNothingIsUnsaved) {

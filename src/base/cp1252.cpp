@@ -1,5 +1,6 @@
 #include "base/cp1252.h"
 
+#include <algorithm>
 #include <array>
 
 namespace korvex::cp1252 {
@@ -86,31 +87,58 @@ std::string toUtf8(std::string_view bytes) {
     return out;
 }
 
+namespace {
+
+struct Utf8Character {
+    char32_t code;
+    size_t length;  // a malformed sequence counts as its first byte
+    bool wellFormed;
+};
+
+Utf8Character readUtf8(std::string_view utf8, size_t at) {
+    const auto lead = static_cast<unsigned char>(utf8[at]);
+    const int extra = lead < 0x80 ? 0 : (lead >> 5) == 6 ? 1 : (lead >> 4) == 14 ? 2 : (lead >> 3) == 30 ? 3 : -1;
+    char32_t c = extra == 0 ? lead : extra == 1 ? (lead & 0x1F) : extra == 2 ? (lead & 0x0F) : (lead & 0x07);
+    bool ok = extra >= 0;
+    for (int k = 1; ok && k <= extra; ++k) {
+        if (at + static_cast<size_t>(k) >= utf8.size()) {
+            ok = false;
+            break;
+        }
+        const auto next = static_cast<unsigned char>(utf8[at + static_cast<size_t>(k)]);
+        ok = (next & 0xC0) == 0x80;
+        c = (c << 6) | (next & 0x3F);
+    }
+    // An overlong form is malformed too: it must not smuggle in a byte like NUL or '<'.
+    constexpr char32_t kShortest[] = {0, 0x80, 0x800, 0x10000};
+    ok = ok && c >= kShortest[extra];
+    return {c, ok ? static_cast<size_t>(extra) + 1 : 1, ok};
+}
+
+}  // namespace
+
 std::string fromUtf8(std::string_view utf8) {
     std::string out;
     out.reserve(utf8.size());
-    size_t i = 0;
-    while (i < utf8.size()) {
-        const auto lead = static_cast<unsigned char>(utf8[i]);
-        int extra = lead < 0x80 ? 0 : (lead >> 5) == 6 ? 1 : (lead >> 4) == 14 ? 2 : (lead >> 3) == 30 ? 3 : -1;
-        char32_t c = extra == 0 ? lead : extra == 1 ? (lead & 0x1F) : extra == 2 ? (lead & 0x0F) : (lead & 0x07);
-        bool ok = extra >= 0;
-        for (int k = 1; ok && k <= extra; ++k) {
-            if (i + static_cast<size_t>(k) >= utf8.size()) {
-                ok = false;
-                break;
-            }
-            const auto next = static_cast<unsigned char>(utf8[i + static_cast<size_t>(k)]);
-            ok = (next & 0xC0) == 0x80;
-            c = (c << 6) | (next & 0x3F);
-        }
-        // An overlong form is malformed too: it must not smuggle in a byte like NUL or '<'.
-        constexpr char32_t kShortest[] = {0, 0x80, 0x800, 0x10000};
-        ok = ok && c >= kShortest[extra];
-        out += static_cast<char>(ok ? fromUnicode(c) : '?');
-        i += ok ? static_cast<size_t>(extra) + 1 : 1;
+    for (size_t i = 0; i < utf8.size();) {
+        const Utf8Character c = readUtf8(utf8, i);
+        out += static_cast<char>(c.wellFormed ? fromUnicode(c.code) : '?');
+        i += c.length;
     }
     return out;
+}
+
+bool looksLikeUtf8(std::string_view bytes) {
+    constexpr size_t kLookedAt = 4096;
+    size_t i = 0;
+    while (i < bytes.size() && static_cast<unsigned char>(bytes[i]) < 0x80) ++i;
+    if (i == bytes.size()) return false;  // ASCII reads the same either way
+    for (const size_t end = std::min(bytes.size(), i + kLookedAt); i < end;) {
+        const Utf8Character c = readUtf8(bytes, i);
+        if (!c.wellFormed) return false;
+        i += c.length;
+    }
+    return true;
 }
 
 }  // namespace korvex::cp1252

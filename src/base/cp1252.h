@@ -24,4 +24,10 @@ std::string toUtf8(std::string_view bytes);
 // UTF-8 to Windows-1252 bytes; malformed sequences and unmappable characters become '?'.
 std::string fromUtf8(std::string_view utf8);
 
+// Whether text of these bytes was most likely written in UTF-8: its first
+// characters beyond ASCII (those in the 4 KiB from the first one) are all
+// well-formed UTF-8. In Windows-1252 text they almost never are, as there an
+// umlaut stands alone between letters.
+bool looksLikeUtf8(std::string_view bytes);
+
 }  // namespace korvex::cp1252

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include "base/cp1252.h"
 #include "base/kxerror.h"
 #include "document/docformat.h"
 #include "document/headerfield.h"
@@ -14,6 +15,11 @@ namespace korvex::document {
 namespace {
 
 enum class Answer { NotAsked, Yes, No, Cancel };
+
+const QString kUtf8Message = QStringLiteral(
+    "Die Datei %1 ist offenbar in UTF-8 geschrieben. Korvex liest und schreibt Texte in Windows-1252: "
+    "Umlaute und andere Sonderzeichen der Datei erscheinen hier verfälscht, und was Sie neu eingeben, "
+    "wird in Windows-1252 gespeichert.");
 
 const QString kCutAtNulMessage = QStringLiteral(
     "Die Datei %1 enthält ein NUL-Byte. Der Text nach dem NUL-Byte wurde nicht geladen "
@@ -94,7 +100,11 @@ void Laden(MainWindow& window, const QString& path) {
     if (header) window.headerField().setText(fromCp1252(*header));
     window.markSaved();
     window.files().Seen = seen;
-    if (bytes.contains('\0')) window.platform().showMessage(kCutAtNulMessage.arg(QDir::toNativeSeparators(path)));
+    const QString name = QDir::toNativeSeparators(path);
+    if (bytes.contains('\0')) window.platform().showMessage(kCutAtNulMessage.arg(name));
+    if (cp1252::looksLikeUtf8(std::string_view(bytes.constData(), size_t(bytes.size())))) {
+        window.platform().showMessage(kUtf8Message.arg(name));
+    }
 }
 
 void ClearTexts(MainWindow& window) {

@@ -250,7 +250,7 @@ TEST_F(DocumentTest, FailedSaveAsDoesNotRetargetTheNextSave) {
     EXPECT_EQ(readFile(named), QByteArray::fromStdString(memo().text()));
 }
 
-TEST_F(DocumentTest, OpenSaysWhenANulByteCutTheText) {
+TEST_F(DocumentTest, OpenSaysWhenANulByteCutTheTextOrTheFileIsUtf8) {
     const QString cut = pathInWorkingDir(QStringLiteral("nul.txt"));
     writeFile(cut, QByteArray("Kopf\r\n#kopf#\r\nvorne\0hinten", 27));
     platform.openAnswers.push_back(cut);
@@ -270,6 +270,32 @@ TEST_F(DocumentTest, OpenSaysWhenANulByteCutTheText) {
     QTest::mouseClick(form().SpButOeffnen, Qt::LeftButton);
     EXPECT_EQ(memo().text(), "a\r\nb\r\nc");
     EXPECT_EQ(platform.messages.size(), 1);
+
+    // Written in UTF-8: the bytes are shown as Windows-1252 reads them, and the user is told why.
+    const struct {
+        QByteArray bytes;
+        bool utf8;
+    } files[] = {
+        {QStringLiteral("Grüße aus Köln\r\n").toUtf8(), true},
+        {QByteArray("Gr\xFC\xDF"
+                    "e aus K\xF6ln\r\n"),
+         false},
+        {QByteArray("\xC3\xA4 und dann \xFC"), false},  // a lone umlaut after the first one
+    };
+    const QString path = pathInWorkingDir(QStringLiteral("kodiert.txt"));
+    for (const auto& file : files) {
+        platform.messages.clear();
+        writeFile(path, file.bytes);
+        platform.openAnswers.push_back(path);
+        QTest::mouseClick(form().SpButOeffnen, Qt::LeftButton);
+        EXPECT_EQ(memo().text(), file.bytes.toStdString());
+        const QString told = QStringLiteral(
+                                 "Die Datei %1 ist offenbar in UTF-8 geschrieben. Korvex liest und schreibt Texte in "
+                                 "Windows-1252: Umlaute und andere Sonderzeichen der Datei erscheinen hier verfälscht, "
+                                 "und was Sie neu eingeben, wird in Windows-1252 gespeichert.")
+                                 .arg(QDir::toNativeSeparators(path));
+        EXPECT_EQ(platform.messages, file.utf8 ? QStringList{told} : QStringList{}) << file.bytes.toStdString();
+    }
 }
 
 TEST_F(DocumentTest, FailedSaveKeepsWindowAndOldFile) {

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
+#include <cstring>
 
 namespace korvex::cp1252 {
 namespace {
@@ -131,6 +133,11 @@ std::string fromUtf8(std::string_view utf8) {
 bool looksLikeUtf8(std::string_view bytes) {
     constexpr size_t kLookedAt = 4096;
     size_t i = 0;
+    // Eight bytes at a time through the ASCII before: a big file may hold nothing else.
+    for (uint64_t eight = 0; i + 8 <= bytes.size(); i += 8) {
+        std::memcpy(&eight, bytes.data() + i, sizeof eight);
+        if (eight & 0x8080'8080'8080'8080) break;
+    }
     while (i < bytes.size() && static_cast<unsigned char>(bytes[i]) < 0x80) ++i;
     if (i == bytes.size()) return false;  // ASCII reads the same either way
     for (const size_t end = std::min(bytes.size(), i + kLookedAt); i < end;) {

@@ -276,8 +276,8 @@ TEST_F(DocumentTest, OpenSaysWhenANulByteCutTheTextOrTheFileIsUtf8) {
         QByteArray bytes;
         bool utf8;
     } files[] = {
-        {QStringLiteral("Grüße aus Köln\r\n").toUtf8(), true},
-        {QByteArray("Gr\xFC\xDF"
+        {QStringLiteral("Sehr geehrte Frau Müller, Grüße aus Köln\r\n").toUtf8(), true},
+        {QByteArray("Sehr geehrte Frau M\xFCller, Gr\xFC\xDF"
                     "e aus K\xF6ln\r\n"),
          false},
         {QByteArray("\xC3\xA4 und dann \xFC"), false},  // a lone umlaut after the first one

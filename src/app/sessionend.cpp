@@ -36,8 +36,15 @@ constexpr int kEndSignals[] = {SIGTERM, SIGHUP, SIGINT};
 
 // Where the handler tells the event loop which signal came.
 volatile std::sig_atomic_t wakeEnd = -1;
+volatile std::sig_atomic_t signalled = 0;
 
 void noteSignal(int signal) {
+    if (signalled) {  // again before the event loop took the first (a program that hangs): at once
+        std::signal(signal, SIG_DFL);
+        raise(signal);
+        return;
+    }
+    signalled = 1;
     const int saved = errno;
     const auto byte = static_cast<unsigned char>(signal);
     [[maybe_unused]] const ssize_t written = write(wakeEnd, &byte, 1);

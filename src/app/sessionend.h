@@ -13,8 +13,9 @@ namespace korvex {
 // (Qt then ends the process at once). `keep` runs first, on the GUI thread:
 // so the keys typed in the last second, which the recovery copy has not
 // taken yet, are not lost. After a signal the program then ends by it, as it
-// would have at once. One at a time; the signals are left alone where there
-// are none (Windows).
+// would have at once; a second signal before the first is taken (a program
+// that hangs) ends it at once. One at a time; the signals are left alone
+// where there are none (Windows).
 class SessionEnd {
 public:
     explicit SessionEnd(std::function<void()> keep);

@@ -3,9 +3,9 @@
 #include <QIcon>
 
 #include "app/germanqt.h"
-#include "app/sessionend.h"
 #include "app/windowset.h"
 #include "platform/qtplatform.h"
+#include "platform/sessionend.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);

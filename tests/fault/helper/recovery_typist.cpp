@@ -14,10 +14,10 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/sessionend.h"
 #include "app/windowset.h"
 #include "document/headerfield.h"
 #include "platform/qtplatform.h"
+#include "platform/sessionend.h"
 #include "widgets/qtconvert.h"
 #include "widgets/textwindow.h"
 

@@ -1,4 +1,4 @@
-#include "app/sessionend.h"
+#include "platform/sessionend.h"
 
 #include <QSocketNotifier>
 #include <QtGlobal>

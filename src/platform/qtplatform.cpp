@@ -155,7 +155,12 @@ uint32_t QtPlatform::tickMs() {
     return static_cast<uint32_t>(clock.elapsed());
 }
 
-QString QtPlatform::todayShortDate() { return QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat); }
+QString shortDate(const QDate& date, const QLocale& system) {
+    const QLocale locale = system.language() == QLocale::C ? QLocale(QLocale::German, QLocale::Germany) : system;
+    return locale.toString(date, QLocale::ShortFormat);
+}
+
+QString QtPlatform::todayShortDate() { return shortDate(QDate::currentDate(), QLocale::system()); }
 
 QString QtPlatform::currentDirectory() { return QDir::currentPath(); }
 

@@ -4,12 +4,18 @@
 
 #include "platform/platform.h"
 
+class QDate;
+class QLocale;
 class QPrinter;
 class QWidget;
 
 namespace korvex {
 
 class QtPrintJob;
+
+// A date in the short format of the system's locale; a system without a
+// language of its own (the C locale) gets the German one the program speaks.
+QString shortDate(const QDate& date, const QLocale& system);
 
 // The platform as the operating system and Qt provide it.
 class QtPlatform : public Platform {

@@ -1,5 +1,5 @@
-// The system's dialogs as the program shows them: in German whatever the
-// system's language, and the font dialog preset with the font the user sees.
+// The system's dialogs and dates as the program shows them: in German whatever
+// the system's language, and the font dialog preset with the font the user sees.
 #include <QAbstractButton>
 #include <QApplication>
 #include <QColorDialog>
@@ -15,6 +15,7 @@
 #include "app/germanqt.h"
 #include "app/uKorvex21.h"
 #include "document/headerfield.h"
+#include "platform/qtplatform.h"
 #include "support/mainwindowfixture.h"
 #include "widgets/controls.h"
 
@@ -111,6 +112,14 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowExposed(windows.Form1.get()));
     }
 };
+
+// Without a locale (LANG unset or C, as on many a server or in a bare
+// session), the date field and "Dat" wrote "8 Dec 2026" into German text.
+TEST(ShortDate, RegressionDateSpokeEnglishWithoutALocale) {
+    const QDate date(2026, 12, 8);
+    EXPECT_EQ(shortDate(date, QLocale::c()), QStringLiteral("08.12.26"));
+    EXPECT_EQ(shortDate(date, QLocale(QLocale::English, QLocale::UnitedStates)), QStringLiteral("12/8/26"));
+}
 
 TEST_F(FontDialogTest, RegressionDialogOpenedOnAnotherFaceAndOkChangedTheFont) {
     const QFont before = memo().font();  // "Courier New", 13 pixels, a face of that name may be missing

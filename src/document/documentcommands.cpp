@@ -67,9 +67,12 @@ bool changedElsewhere(const DocumentFiles& files) {
 // away: only when the user says so.
 bool overwriteAllowed(MainWindow& window) {
     const QString question = QStringLiteral(
-        "Die Datei %1 wurde inzwischen außerhalb von Korvex geändert.\n"
-        "Trotzdem speichern und diese Änderungen überschreiben?");
-    const QString name = QDir::toNativeSeparators(window.files().CurrentFileName);
+        "Die Datei %1 wurde inzwischen außerhalb von Korvex geändert.\nTrotzdem speichern und überschreiben?");
+    // The question's window has room for four lines: the name alone, a long one
+    // shortened in its middle (the whole path stands in the display).
+    constexpr qsizetype kShownName = 32;
+    QString name = QFileInfo(window.files().CurrentFileName).fileName();
+    if (name.size() > kShownName) name = name.first(kShownName / 2 - 1) + QChar(0x2026) + name.last(kShownName / 2);
     return window.ask(question.arg(name)) == MainWindowIntentions::Answer::Yes;
 }
 

@@ -115,7 +115,8 @@ TEST_F(DocumentTest, RegressionSaveOverwroteWhatAnotherProgramWroteToTheFile) {
     EXPECT_EQ(memo().text(), "xyInhalt\r\n");
     EXPECT_FALSE(form().isSaved());
     ASSERT_EQ(answers.questions().size(), 3);
-    EXPECT_TRUE(answers.questions()[0].contains(QStringLiteral("außerhalb von Korvex geändert")));
+    EXPECT_EQ(answers.questions()[0], QStringLiteral("Die Datei geteilt.txt wurde inzwischen außerhalb von Korvex "
+                                                     "geändert.\nTrotzdem speichern und überschreiben?"));
 
     answers.answerNext(Reply::Ja);
     QTest::mouseClick(form().SpButSpeichern, Qt::LeftButton);

@@ -105,11 +105,20 @@ void clickAt(QPoint onScreen) {
 // KORVEX_PROGRAM in the environment tries another build, an installed one for instance.
 QString program() { return qEnvironmentVariable("KORVEX_PROGRAM", QStringLiteral(KORVEX_PROGRAM)); }
 
+// The program's environment for a start in `folder`: a data folder of its own
+// there, never the user's, whose recovery copies it would offer at its start.
+QProcessEnvironment environmentIn(const QString& folder) {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_DATA_HOME"), folder + QStringLiteral("/.daten"));
+    return environment;
+}
+
 // Korvex21 started in a folder, as from a terminal there.
 class Korvex {
 public:
     explicit Korvex(const QString& folder) {
         process_.setWorkingDirectory(folder);
+        process_.setProcessEnvironment(environmentIn(folder));
         process_.start(program(), {});
         window = waitForWindow(QStringLiteral("Korvex Version 2.3"));
         outer = outerOnceFramed(window);
@@ -273,7 +282,7 @@ TEST_F(ProgramOnTheDesktop, RegressionDisplayGoneLostTheKeysOfTheLastSecond) {
                  {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"), QStringLiteral("0"),
                   QStringLiteral("1024x768x24"), QStringLiteral("-nolisten"), QStringLiteral("tcp")});
     ASSERT_TRUE(server.waitForReadyRead(kPatienceMs)) << "no display";
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    QProcessEnvironment environment = environmentIn(folder.path());
     environment.insert(QStringLiteral("DISPLAY"), ':' + QString::fromLatin1(server.readAllStandardOutput()).trimmed());
     QProcess korvex;
     korvex.setProcessEnvironment(environment);

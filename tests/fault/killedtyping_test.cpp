@@ -9,12 +9,14 @@
 #include <QApplication>
 #include <QDir>
 #include <QLineEdit>
+#include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <chrono>
 #include <cstdio>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "app/windowset.h"
 #include "document/headerfield.h"
@@ -29,19 +31,30 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// A running typist, its stdout read line by line.
+// A running typist, its stdout read line by line. Its own data folder (for
+// copies the working folder takes none of) is `userData`, else one of its
+// own: never the user's, whose copies it would offer at its start.
 class Typist {
 public:
-    Typist(const QString& folder, const char* mode) {
+    Typist(const QString& folder, const char* mode, const QString& userData = {}) {
         int out[2];
         if (pipe(out) != 0) return;
         const QByteArray dir = QFile::encodeName(folder);
+        // Made before the fork: the child may only exec.
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), userData.isEmpty() ? userDataBesides_.path() : userData);
+        std::vector<QByteArray> entries;
+        for (const QString& entry : environment.toStringList()) entries.push_back(entry.toLocal8Bit());
+        std::vector<char*> envp;
+        for (QByteArray& entry : entries) envp.push_back(entry.data());
+        envp.push_back(nullptr);
         pid_ = fork();
         if (pid_ == 0) {
             dup2(out[1], STDOUT_FILENO);
             close(out[0]);
             close(out[1]);
-            execl(KORVEX_RECOVERY_TYPIST, KORVEX_RECOVERY_TYPIST, dir.constData(), mode, static_cast<char*>(nullptr));
+            execle(KORVEX_RECOVERY_TYPIST, KORVEX_RECOVERY_TYPIST, dir.constData(), mode, static_cast<char*>(nullptr),
+                   envp.data());
             _exit(127);
         }
         close(out[1]);
@@ -76,6 +89,7 @@ public:
     }
 
 private:
+    QTemporaryDir userDataBesides_;
     pid_t pid_ = -1;
     FILE* output_ = nullptr;
 };
@@ -185,15 +199,13 @@ TEST(KilledTyping, RegressionAStartInAFolderThatTakesNoFilesKeptNoCopy) {
     if (geteuid() == 0) GTEST_SKIP() << "root writes into every folder; the run as an unprivileged user has this";
     QTemporaryDir folder;
     QTemporaryDir data;
-    qputenv("XDG_DATA_HOME", QFile::encodeName(data.path()));  // the typist's, which it inherits
     QFile::setPermissions(folder.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
     std::string text;
     {
-        Typist typist(folder.path(), "tippen");
+        Typist typist(folder.path(), "tippen", data.path());
         text = typist.waitUntilDone().first;
         std::this_thread::sleep_for(2000ms);
     }
-    qunsetenv("XDG_DATA_HOME");
     Restart next(folder.path(), QDir(data.path()).filePath(QStringLiteral("korvex")));
     QFile::setPermissions(folder.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     EXPECT_EQ(next.answers.questions().size(), 1);

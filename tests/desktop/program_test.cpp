@@ -297,6 +297,7 @@ TEST_F(ProgramOnTheDesktop, RegressionDisplayGoneLostTheKeysOfTheLastSecond) {
         {QStringLiteral("windowfocus"), QStringLiteral("--sync"), window->section(QLatin1Char('\n'), 0, 0).trimmed(),
          QStringLiteral("type"), QStringLiteral("Bis zum Ende der Sitzung")},
         environment);
+    pause(300);  // the keys taken, the copy of the typing pause not yet due
     server.terminate();
     server.waitForFinished();
     ASSERT_TRUE(korvex.waitForFinished(kPatienceMs));

@@ -1,5 +1,6 @@
 #include "app/recoverylink.h"
 
+#include <QDateTime>
 #include <QFileInfo>
 #include <QTextCursor>
 #include <algorithm>
@@ -28,7 +29,14 @@ bool RecoveryLink::hasUnsavedText() const {
 
 recovery::Snapshot RecoveryLink::snapshot() const {
     const TextWindow& memo = *form_.MemArbeitsfenster;
-    return {memo.rawText(), form_.EdiKopfzeile->text(), form_.Files.CurrentFileName, memo.textCursor().position()};
+    const document::DocumentFiles& files = form_.Files;
+    recovery::Snapshot snapshot{memo.rawText(), form_.EdiKopfzeile->text(), files.CurrentFileName,
+                                memo.textCursor().position()};
+    if (!files.CurrentFileName.isEmpty() && files.Seen.path == files.CurrentFileName) {
+        snapshot.fileSize = files.Seen.size;
+        snapshot.fileModified = files.Seen.modified;
+    }
+    return snapshot;
 }
 
 void RecoveryLink::restore(const recovery::RecoveryRecord& record) {
@@ -37,6 +45,12 @@ void RecoveryLink::restore(const recovery::RecoveryRecord& record) {
     typingtest::reset(form_);  // a typing test that was running is over: the window is open for editing
     form_.EdiKopfzeile->setText(fromCp1252(record.header));
     form_.Files.CurrentFileName = QString::fromStdString(record.fileName);
+    // A save then asks, as it would have before the crash, when another program has changed the file since.
+    form_.Files.Seen = {};
+    if (record.fileSize >= 0 && record.fileModified >= 0) {
+        form_.Files.Seen = {form_.Files.CurrentFileName, record.fileSize,
+                            QDateTime::fromMSecsSinceEpoch(record.fileModified)};
+    }
     form_.ShowAktDatName();
     QTextCursor caret(memo.document());
     caret.setPosition(static_cast<int>(std::clamp<long long>(record.caret, 0, memo.document()->characterCount() - 1)));

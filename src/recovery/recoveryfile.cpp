@@ -5,7 +5,10 @@
 namespace korvex::recovery {
 namespace {
 
-constexpr std::string_view kFirstLine = "KORVEX-WIEDERHERSTELLUNG 1\r\n";
+constexpr std::string_view kFirstLine = "KORVEX-WIEDERHERSTELLUNG 2\r\n";
+constexpr std::string_view kFirstLineBeforeFileState = "KORVEX-WIEDERHERSTELLUNG 1\r\n";
+constexpr std::string_view kFileSize = "DATEIGROESSE";
+constexpr std::string_view kFileModified = "DATEIZEIT";
 constexpr std::string_view kLastLine = "ENDE\r\n";
 
 void appendNumberLine(std::string& out, std::string_view label, long long value) {
@@ -55,6 +58,7 @@ public:
     }
 
     bool atEnd() const { return rest_.empty(); }
+    bool comes(std::string_view label) const { return rest_.substr(0, label.size()) == label; }
 
 private:
     std::string_view rest_;
@@ -72,6 +76,10 @@ std::string composeRecovery(const RecoveryRecord& record) {
     out += kFirstLine;
     appendNumberLine(out, "ZEIT", record.writtenAt);
     appendPart(out, "DATEI", record.fileName);
+    if (record.fileSize >= 0 && record.fileModified >= 0) {
+        appendNumberLine(out, kFileSize, record.fileSize);
+        appendNumberLine(out, kFileModified, record.fileModified);
+    }
     appendPart(out, "KOPFZEILE", record.header);
     appendNumberLine(out, "CURSOR", record.caret);
     appendPart(out, "TEXT", record.text);
@@ -82,9 +90,17 @@ std::string composeRecovery(const RecoveryRecord& record) {
 std::optional<RecoveryRecord> parseRecovery(std::string_view bytes) {
     Reader reader(bytes);
     RecoveryRecord record;
-    if (!reader.literal(kFirstLine)) return std::nullopt;
+    const bool withFileState = reader.literal(kFirstLine);
+    if (!withFileState && !reader.literal(kFirstLineBeforeFileState)) return std::nullopt;
     const auto writtenAt = reader.numberLine("ZEIT");
     const auto fileName = writtenAt ? reader.part("DATEI") : std::nullopt;
+    if (fileName && withFileState && reader.comes(kFileSize)) {
+        const auto size = reader.numberLine(kFileSize);
+        const auto modified = size ? reader.numberLine(kFileModified) : std::nullopt;
+        if (!modified) return std::nullopt;
+        record.fileSize = *size;
+        record.fileModified = *modified;
+    }
     const auto header = fileName ? reader.part("KOPFZEILE") : std::nullopt;
     const auto caret = header ? reader.numberLine("CURSOR") : std::nullopt;
     const auto text = caret ? reader.part("TEXT") : std::nullopt;

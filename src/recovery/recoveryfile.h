@@ -13,13 +13,19 @@ struct RecoveryRecord {
     std::string fileName;     // UTF-8; empty for an unnamed document
     long long caret = 0;      // document position of the caret
     long long writtenAt = 0;  // seconds since 1970-01-01 UTC
+    // The named file as this program last read or wrote it, so that a save
+    // of the text brought back notices another program's changes since:
+    // its size and time of change (milliseconds since 1970); -1 when not known.
+    long long fileSize = -1;
+    long long fileModified = -1;
 
     bool operator==(const RecoveryRecord&) const = default;
 };
 
 // The bytes of a recovery copy: a few labelled lines, each part preceded by
 // its length, the text last but for the closing line, so that a copy opened
-// as a document still shows the text readably.
+// as a document still shows the text readably. Copies of the first shape
+// (without the file's state) still read.
 std::string composeRecovery(const RecoveryRecord& record);
 
 // The record, or nothing when the bytes are not one whole copy (cut short,

@@ -25,6 +25,10 @@ QByteArray copyBytes(Snapshot snapshot, long long writtenAt) {
     record.fileName = snapshot.fileName.toStdString();
     record.caret = snapshot.caret;
     record.writtenAt = writtenAt;
+    if (snapshot.fileModified.isValid()) {
+        record.fileSize = snapshot.fileSize;
+        record.fileModified = snapshot.fileModified.toMSecsSinceEpoch();
+    }
     std::string bytes = composeRecovery(record);
     record = RecoveryRecord();
     return QByteArray::fromStdString(bytes);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -25,6 +26,9 @@ struct Snapshot {
     QString header;
     QString fileName;
     int caret = 0;
+    // The named file as last read or written here; an invalid time when not known.
+    qint64 fileSize = -1;
+    QDateTime fileModified;
 };
 
 // What recovery needs of the editor.

@@ -111,6 +111,29 @@ TEST_F(RecoveryTest, RegressionCopyOfTheFileNamedAtStartWasFollowedByTheSaveQues
     EXPECT_EQ(readFile(path), QByteArray("Anfang\r\n"));
 }
 
+// Brought back after a crash, the text was saved over what another program
+// had written to its file since, without the question a save asks before
+// the crash: the copy did not know the file's state.
+TEST_F(RecoveryTest, RegressionRestoredTextWasSavedOverChangesMadeToItsFileSinceTheCrash) {
+    const QString path = openAndTypeIntoBrief();
+    keeper().writeNowAndWait();
+    restart(Reply::Ja);
+    QTest::mouseClick(form().SpButSpeichern, Qt::LeftButton);  // nobody changed the file: no question
+    EXPECT_EQ(answers.questions().size(), 1);
+    EXPECT_EQ(readFile(path), QByteArray("Anfang\r\nGruesse"));
+
+    typeText(QStringLiteral("!"));
+    keeper().writeNowAndWait();
+    writeFile(path, "von anderswo\r\n");
+    restart(Reply::Ja);
+    answers.answerNext(Reply::Nein);
+    QTest::mouseClick(form().SpButSpeichern, Qt::LeftButton);
+    ASSERT_EQ(answers.questions().size(), 3);
+    EXPECT_TRUE(answers.questions()[2].startsWith(QStringLiteral("Die Datei brief.txt wurde inzwischen")));
+    EXPECT_EQ(readFile(path), QByteArray("von anderswo\r\n"));
+    EXPECT_EQ(memo().text(), "Anfang\r\nGruesse!");
+}
+
 // A copy taken while a converted text was still coming in held only the part in so far.
 TEST_F(RecoveryTest, RegressionCopyDuringLoadHeldOnlyThePartLoaded) {
     std::string text;

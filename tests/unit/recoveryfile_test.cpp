@@ -8,7 +8,8 @@ namespace korvex::recovery {
 // Found by GoogleTest beside the type, so a failing comparison reads well.
 void PrintTo(const RecoveryRecord& r, std::ostream* os) {
     *os << "{Datei \"" << r.fileName << "\", Kopfzeile \"" << r.header << "\", Cursor " << r.caret << ", Zeit "
-        << r.writtenAt << ", " << r.text.size() << " Bytes Text}";
+        << r.writtenAt << ", Datei " << r.fileSize << " Bytes von " << r.fileModified << ", " << r.text.size()
+        << " Bytes Text}";
 }
 }  // namespace korvex::recovery
 
@@ -23,13 +24,21 @@ const RecoveryRecord kRecords[] = {
      "e",
      "/home/anna/Br\xC3\xBC"
      "fe/brief.txt",
-     9, 1765157412},
+     9, 1765157412, 8, 1765157399123},
     // Text that looks like the file's own lines, and every byte but NUL.
     {"TEXT 3\r\nENDE\r\n\x80\xFF\x01", "ENDE", "C:\\Dokumente\\a.txt", 123456789012LL, 1},
 };
 
 TEST(RecoveryFile, WhatIsWrittenReadsBackTheSame) {
-    for (const RecoveryRecord& record : kRecords) EXPECT_EQ(parseRecovery(composeRecovery(record)), record);
+    for (const RecoveryRecord& record : kRecords) {
+        const std::string bytes = composeRecovery(record);
+        EXPECT_EQ(parseRecovery(bytes), record);
+        // A copy an earlier version left, without the file's state, reads as well.
+        if (record.fileSize < 0) {
+            const std::string first = "KORVEX-WIEDERHERSTELLUNG 1" + bytes.substr(bytes.find("\r\n"));
+            EXPECT_EQ(parseRecovery(first), record);
+        }
+    }
 }
 
 TEST(RecoveryFile, EveryCutShortCopyIsRefused) {
@@ -51,7 +60,10 @@ TEST(RecoveryFile, DamagedAndHostileCopiesAreRefused) {
     const std::string cases[] = {
         good + "x",                   // anything behind the closing line
         std::string(1, '\0') + good,  // binary in front
-        replaced("KORVEX-WIEDERHERSTELLUNG 1", "KORVEX-WIEDERHERSTELLUNG 2"),
+        replaced("KORVEX-WIEDERHERSTELLUNG 2", "KORVEX-WIEDERHERSTELLUNG 3"),
+        replaced("KORVEX-WIEDERHERSTELLUNG 2", "KORVEX-WIEDERHERSTELLUNG 1"),  // the first shape had no file state
+        replaced("DATEIZEIT", "DATEIZEIX"),
+        replaced("DATEIGROESSE 8", "DATEIGROESSE -8"),
         replaced("TEXT 18", "TEXT 19"),                   // a length that runs into the closing line
         replaced("TEXT 18", "TEXT 17"),                   // one that stops short of it
         replaced("TEXT 18", "TEXT 999999999999999999"),   // far beyond the file

@@ -4,6 +4,7 @@
 #include <QTextCursor>
 #include <algorithm>
 
+#include "base/anotherthread.h"
 #include "document/headerfield.h"
 #include "platform/platform.h"
 #include "widgets/controls.h"
@@ -70,9 +71,22 @@ void convertPiece(QStringView text, qsizetype from, qsizetype end, HtmlConversio
     }
 }
 
+// Bigger texts are measured in two halves, one on another core.
+constexpr size_t kMeasureOnTwoCoresFrom = size_t{1} << 20;
+
 // The shape of the window's text once converted (see convertRawToHtml).
 FileTextShape convertedShape(QStringView text, HtmlConversion mode) {
-    const RawHtmlProgress measured = measureRawToHtml(units(text), mode);
+    const std::u16string_view all = units(text);
+    const size_t split = all.size() < kMeasureOnTwoCoresFrom ? std::u16string_view::npos
+                                                             : all.find(u'\u2029', all.size() / 2);
+    RawHtmlProgress measured;
+    if (split == std::u16string_view::npos) {
+        measured = measureRawToHtml(all, mode);
+    } else {
+        auto second = onAnotherThread([all, split, mode] { return measureRawToHtml(all.substr(split + 1), mode); });
+        measured = measureRawToHtml(all.substr(0, split + 1), mode);
+        measured = joined(measured, second.get());
+    }
     FileTextShape shape;
     shape.lines = measured.breaks + 1;
     shape.longest = static_cast<qsizetype>(std::max(measured.longest, measured.written - measured.lineStart));

@@ -178,6 +178,17 @@ RawHtmlProgress measureRawToHtml(std::u16string_view raw, HtmlConversion mode) {
     return progress;
 }
 
+RawHtmlProgress joined(const RawHtmlProgress& first, const RawHtmlProgress& second) {
+    if (first.ended) return first;
+    RawHtmlProgress both = second;
+    both.read += first.read;
+    both.written += first.written;
+    both.breaks += first.breaks;
+    both.lineStart += first.written;
+    both.longest = std::max(first.longest, second.longest);
+    return both;
+}
+
 std::u16string_view lineBreakPrefix(HtmlConversion mode) {
     const RawRule& lineBreak = rawTables(mode).byByte['\n'];
     return {lineBreak.text.data(), lineBreak.size - 1u};

@@ -68,6 +68,9 @@ void convertRawToHtml(std::u16string_view raw, HtmlConversion mode, std::span<ch
 
 // What the conversion of all of `raw` would write, without writing it.
 RawHtmlProgress measureRawToHtml(std::u16string_view raw, HtmlConversion mode);
+// The measure of two texts one after the other, the first ending with a
+// block separator (or ended by a NUL, which ends the whole).
+RawHtmlProgress joined(const RawHtmlProgress& first, const RawHtmlProgress& second);
 
 // What a line break puts before the block separator it ends in ("<BR>").
 std::u16string_view lineBreakPrefix(HtmlConversion mode);

@@ -90,6 +90,17 @@ TEST(HtmlConvert, ButtonsEqualStepByStepThroughTheFileOnRandomText) {
             ASSERT_EQ(converted, loadedRawText(convertToHtmlStepByStep(savedBytes(raw), mode)))
                 << "round " << round << ", mode " << static_cast<int>(mode);
             ASSERT_EQ(breaks, static_cast<size_t>(std::count(converted.begin(), converted.end(), u'\u2029')));
+            // Measured whole, or in two parts after a block separator, it is what the conversion wrote.
+            const RawHtmlProgress whole = measureRawToHtml(raw, mode);
+            ASSERT_EQ(whole.written, converted.size());
+            const size_t split = raw.find(u'\u2029', raw.size() / 2);
+            if (split == std::u16string::npos) continue;
+            const std::u16string_view all(raw);
+            const RawHtmlProgress parts = joined(measureRawToHtml(all.substr(0, split + 1), mode),
+                                                 measureRawToHtml(all.substr(split + 1), mode));
+            ASSERT_EQ(std::tie(parts.read, parts.written, parts.breaks, parts.lineStart, parts.longest, parts.ended),
+                      std::tie(whole.read, whole.written, whole.breaks, whole.lineStart, whole.longest, whole.ended))
+                << "round " << round;
         }
     }
 }

@@ -437,7 +437,7 @@ void TForm1::StatusUpdate() {
     show(LabShowCSpalte, caret.column + 1);
 }
 
-void TForm1::ShowAktDatName() { LabShowDatName->setText(Files.CurrentFileName.right(91)); }
+void TForm1::ShowAktDatName() { LabShowDatName->setText(nameOnOneLine(Files.CurrentFileName.right(91))); }
 
 void TForm1::MemArbeitsfensterChange() { StatusUpdate(); }
 

@@ -71,7 +71,7 @@ bool overwriteAllowed(MainWindow& window) {
     // The question's window has room for four lines: the name alone, a long one
     // shortened in its middle (the whole path stands in the display).
     constexpr qsizetype kShownName = 32;
-    QString name = QFileInfo(window.files().CurrentFileName).fileName();
+    QString name = nameOnOneLine(QFileInfo(window.files().CurrentFileName).fileName());
     if (name.size() > kShownName) name = name.first(kShownName / 2 - 1) + QChar(0x2026) + name.last(kShownName / 2);
     return window.ask(question.arg(name)) == MainWindowIntentions::Answer::Yes;
 }

@@ -68,6 +68,9 @@ bool isOneLine(std::string_view text) {
     return text.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos;
 }
 
+// A file's name may hold line breaks (its part has a length), never a NUL.
+bool isFileName(std::string_view text) { return text.find('\0') == std::string_view::npos; }
+
 }  // namespace
 
 std::string composeRecovery(const RecoveryRecord& record) {
@@ -105,7 +108,7 @@ std::optional<RecoveryRecord> parseRecovery(std::string_view bytes) {
     const auto caret = header ? reader.numberLine("CURSOR") : std::nullopt;
     const auto text = caret ? reader.part("TEXT") : std::nullopt;
     if (!text || !reader.literal(kLastLine) || !reader.atEnd()) return std::nullopt;
-    if (!isOneLine(*fileName) || !isOneLine(*header)) return std::nullopt;
+    if (!isFileName(*fileName) || !isOneLine(*header)) return std::nullopt;
     record.writtenAt = *writtenAt;
     record.fileName = std::string(*fileName);
     record.header = std::string(*header);

@@ -29,8 +29,8 @@ struct RecoveryRecord {
 std::string composeRecovery(const RecoveryRecord& record);
 
 // The record, or nothing when the bytes are not one whole copy (cut short,
-// lengths that do not add up, anything behind the closing line, a header or
-// file name with a line break).
+// lengths that do not add up, anything behind the closing line, a header
+// with a line break, a file name with a NUL).
 std::optional<RecoveryRecord> parseRecovery(std::string_view bytes);
 
 }  // namespace korvex::recovery

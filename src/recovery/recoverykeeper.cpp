@@ -39,8 +39,9 @@ QString shownTime(long long secondsSinceEpoch) {
 }
 
 QString restoreQuestion(const RecoveryRecord& record) {
-    const QString name = record.fileName.empty() ? QStringLiteral("unbenannt")
-                                                 : QFileInfo(QString::fromStdString(record.fileName)).fileName();
+    const QString name = record.fileName.empty()
+                             ? QStringLiteral("unbenannt")
+                             : nameOnOneLine(QFileInfo(QString::fromStdString(record.fileName)).fileName());
     return QStringLiteral("Ungespeicherten Text wiederherstellen?\n%1, gesichert am %2")
         .arg(name, shownTime(record.writtenAt));
 }

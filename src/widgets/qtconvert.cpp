@@ -180,6 +180,10 @@ std::string encode(QStringView text) {
 
 }  // namespace
 
+QString nameOnOneLine(QString name) {
+    return name.replace(QLatin1Char('\r'), QChar(0x21B5)).replace(QLatin1Char('\n'), QChar(0x21B5));
+}
+
 QString fromCp1252(std::string_view bytes) {
     size_t breaks = 0;
     return decode<BytesBreak::Kept>(bytes, breaks);

@@ -18,6 +18,10 @@ QString documentTextFromBytes(std::string_view bytes);
 // page cannot hold become '?'.
 std::string bytesFromDocumentText(QStringView text);
 
+// A file's name for a line of the display or a question: a line break that
+// a name may hold (Linux allows it) shown as "↵".
+QString nameOnOneLine(QString name);
+
 // Plain conversion without line-break handling.
 QString fromCp1252(std::string_view bytes);
 std::string toCp1252(QStringView text);

@@ -134,6 +134,24 @@ TEST_F(RecoveryTest, RegressionRestoredTextWasSavedOverChangesMadeToItsFileSince
     EXPECT_EQ(memo().text(), "Anfang\r\nGruesse!");
 }
 
+// A document whose file has a line break in its name (Linux allows it): its
+// copy was taken for a damaged one and not brought back, and the name broke
+// the display's line of the file name.
+TEST_F(RecoveryTest, RegressionFileNameWithALineBreakLostTheCopyAndBrokeTheNameLine) {
+    const QString path = pathInWorkingDir(QStringLiteral("zwei\nZeilen.txt"));
+    writeFile(path, "Anfang\r\n");
+    platform.openAnswers.push_back(path);
+    click(form().SpButOeffnen);
+    typeText(QStringLiteral("Neu"));
+    keeper().writeNowAndWait();
+    restart(Reply::Ja);
+    ASSERT_EQ(answers.questions().size(), 1);
+    EXPECT_TRUE(answers.questions()[0].contains(QStringLiteral("zwei\u21B5Zeilen.txt, gesichert am")));
+    EXPECT_EQ(memo().text(), "NeuAnfang\r\n");
+    EXPECT_EQ(form().Files.CurrentFileName, path);
+    EXPECT_TRUE(form().LabShowDatName->text().endsWith(QStringLiteral("zwei\u21B5Zeilen.txt")));
+}
+
 // A copy taken while a converted text was still coming in held only the part in so far.
 TEST_F(RecoveryTest, RegressionCopyDuringLoadHeldOnlyThePartLoaded) {
     std::string text;

@@ -74,6 +74,7 @@ TEST(RecoveryFile, DamagedAndHostileCopiesAreRefused) {
         replaced("CURSOR 9", "CURSOR x"),
         replaced("ZEIT 1765157412", "ZEIT"),
         replaced("Betrifft: Gr", "Betrifft:\nGr"),  // a header of two lines
+        replaced("fe/brief.txt", std::string("fe/bri\0f.txt", 12)),
     };
     for (const std::string& bytes : cases) EXPECT_EQ(parseRecovery(bytes), std::nullopt) << bytes;
 }

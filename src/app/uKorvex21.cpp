@@ -327,7 +327,11 @@ void TForm1::FormCreate() {
     PhraseFilePath = QDir::toNativeSeparators(QDir(workingDir).filePath(QStringLiteral("KorvexPhrasen.txt")));
     SettingsFilePath = QDir::toNativeSeparators(QDir(workingDir).filePath(QString::fromLatin1(kSettingsFileName)));
     Files.CurrentFileName.clear();
-    if (platform_.fileExists(SettingsFilePath)) settings::readSettingsFile(*this);
+    if (platform_.fileExists(SettingsFilePath)) {
+        settings::readSettingsFile(*this);
+    } else {
+        settings::placeWindowWithoutSettings(*this);
+    }
     WindowColor = MemArbeitsfenster->colours().background;
     ColorBox1->selectColour(WindowColor);
     EdiDatum->setText(platform_.todayShortDate());

@@ -76,14 +76,20 @@ public:
         header.setColours(memo_.colours());
     }
 
-    // The lines read of the window's rectangle, the rest as the window is now.
+    // The lines read of the window's rectangle, the rest as the window is now,
+    // fitted onto a screen. Without them the window keeps its first place,
+    // unless it is bigger than the screen (a laptop's at a high scale).
     void placeWindow() {
-        if (!window_.top) return;
         const QRect now = main_.outerGeometry();
-        const ScreenRect wanted{window_.left.value_or(now.left()), *window_.top, window_.width.value_or(now.width()),
-                                window_.height.value_or(now.height())};
+        const std::vector<ScreenRect> screens = availableScreenAreas();
+        if (!window_.top &&
+            (screens.empty() || (now.width() <= screens.front().width && now.height() <= screens.front().height))) {
+            return;
+        }
+        const ScreenRect wanted{window_.left.value_or(now.left()), window_.top.value_or(now.top()),
+                                window_.width.value_or(now.width()), window_.height.value_or(now.height())};
         const QSize minimum = main_.minimumOuterSize();
-        const ScreenRect fitted = fitOntoScreens(wanted, minimum.width(), minimum.height(), availableScreenAreas());
+        const ScreenRect fitted = fitOntoScreens(wanted, minimum.width(), minimum.height(), screens);
         main_.setOuterGeometry(QRect(fitted.left, fitted.top, fitted.width, fitted.height));
     }
 
@@ -127,6 +133,8 @@ void readSettingsFile(MainWindow& window) {
     target.placeWindow();
     if (!complete) window.platform().showMessage(QString::fromUtf8(kDamagedSettingsMessage));
 }
+
+void placeWindowWithoutSettings(MainWindow& window) { FormTarget(window).placeWindow(); }
 
 void writeSettingsFile(MainWindow& window) {
     const QRect outer = window.outerGeometry();

@@ -7,6 +7,8 @@ namespace korvex::settings {
 
 // Applies the settings file, if there is one; reports damage and goes on.
 void readSettingsFile(MainWindow& window);
+// Without a settings file: the window keeps its first place unless it is bigger than the screen.
+void placeWindowWithoutSettings(MainWindow& window);
 // Writes the current settings; throws KxError when the file cannot be written.
 void writeSettingsFile(MainWindow& window);
 

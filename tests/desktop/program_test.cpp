@@ -113,6 +113,46 @@ QProcessEnvironment environmentIn(const QString& folder) {
     return environment;
 }
 
+// An X server of the test's own, without a window manager, to size or take away.
+class OwnDisplay {
+public:
+    OwnDisplay(const QString& size, const QString& folder) : environment(environmentIn(folder)) {
+        server_.start(QStringLiteral("Xvfb"),
+                      {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+                       QStringLiteral("0"), size, QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+        if (server_.waitForReadyRead(kPatienceMs)) {
+            environment.insert(QStringLiteral("DISPLAY"),
+                               ':' + QString::fromLatin1(server_.readAllStandardOutput()).trimmed());
+        }
+    }
+    ~OwnDisplay() { stop(); }
+    OwnDisplay(const OwnDisplay&) = delete;
+    OwnDisplay& operator=(const OwnDisplay&) = delete;
+
+    // Starts the program there in `folder`; its window, once shown, or nothing.
+    std::optional<QString> start(QProcess& korvex, const QString& folder) const {
+        if (!environment.contains(QStringLiteral("DISPLAY"))) return std::nullopt;
+        korvex.setProcessEnvironment(environment);
+        korvex.setWorkingDirectory(folder);
+        korvex.start(program(), {});
+        const auto found = run(QStringLiteral("xdotool"),
+                               {QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--onlyvisible"),
+                                QStringLiteral("--name"), QStringLiteral("^Korvex Version 2.3$")},
+                               environment);
+        if (!found) return std::nullopt;
+        return found->section(QLatin1Char('\n'), 0, 0).trimmed();
+    }
+    void stop() {
+        server_.terminate();
+        server_.waitForFinished();
+    }
+
+    QProcessEnvironment environment;
+
+private:
+    QProcess server_;
+};
+
 // Korvex21 started in a folder, as from a terminal there.
 class Korvex {
 public:
@@ -228,6 +268,26 @@ TEST_F(ProgramOnTheDesktop, RegressionSizeBelowTheMinimumNeverSettled) {
     }
 }
 
+// Started for the first time (no settings file) on a screen lower than the
+// window, as a laptop's at 125 %, the window reached below the screen's edge.
+TEST_F(ProgramOnTheDesktop, RegressionFirstWindowReachedBeyondASmallScreen) {
+    OwnDisplay display(QStringLiteral("1093x614x24"), folder.path());
+    QProcess korvex;
+    const std::optional<QString> window = display.start(korvex, folder.path());
+    ASSERT_TRUE(window) << "no window";
+    pause(300);
+    const auto info = run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), *window}, display.environment);
+    ASSERT_TRUE(info);
+    const auto value = [&info](const char* label) {
+        return info->section(QString::fromLatin1(label), 1).section(QLatin1Char('\n'), 0, 0).trimmed().toInt();
+    };
+    EXPECT_GE(value("Absolute upper-left Y:"), 0);
+    EXPECT_LE(value("Absolute upper-left Y:") + value("Height:"), 614);
+    EXPECT_LE(value("Absolute upper-left X:") + value("Width:"), 1093);
+    korvex.kill();
+    korvex.waitForFinished();
+}
+
 // Messages and questions opened behind the phrase editor, which stays on top
 // (as the main window does with "TOP"): unseen, they held the whole program.
 TEST_F(ProgramOnTheDesktop, RegressionMessageOpenedBehindAWindowKeptOnTop) {
@@ -277,29 +337,16 @@ TEST_F(ProgramOnTheDesktop, RegressionSystemDialogsSpokeEnglish) {
 // The display going away at the end of a session right after the last key
 // (the copy of the typing pause not due yet): Qt ends the process at once.
 TEST_F(ProgramOnTheDesktop, RegressionDisplayGoneLostTheKeysOfTheLastSecond) {
-    QProcess server;  // a display of its own, to take away
-    server.start(QStringLiteral("Xvfb"),
-                 {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"), QStringLiteral("0"),
-                  QStringLiteral("1024x768x24"), QStringLiteral("-nolisten"), QStringLiteral("tcp")});
-    ASSERT_TRUE(server.waitForReadyRead(kPatienceMs)) << "no display";
-    QProcessEnvironment environment = environmentIn(folder.path());
-    environment.insert(QStringLiteral("DISPLAY"), ':' + QString::fromLatin1(server.readAllStandardOutput()).trimmed());
+    OwnDisplay display(QStringLiteral("1024x768x24"), folder.path());
     QProcess korvex;
-    korvex.setProcessEnvironment(environment);
-    korvex.setWorkingDirectory(folder.path());
-    korvex.start(program(), {});
-    const auto window = run(QStringLiteral("xdotool"),
-                            {QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--onlyvisible"),
-                             QStringLiteral("--name"), QStringLiteral("^Korvex Version 2.3$")},
-                            environment);
+    const std::optional<QString> window = display.start(korvex, folder.path());
     ASSERT_TRUE(window) << "no window";
     run(QStringLiteral("xdotool"),
-        {QStringLiteral("windowfocus"), QStringLiteral("--sync"), window->section(QLatin1Char('\n'), 0, 0).trimmed(),
-         QStringLiteral("type"), QStringLiteral("Bis zum Ende der Sitzung")},
-        environment);
+        {QStringLiteral("windowfocus"), QStringLiteral("--sync"), *window, QStringLiteral("type"),
+         QStringLiteral("Bis zum Ende der Sitzung")},
+        display.environment);
     pause(300);  // the keys taken, the copy of the typing pause not yet due
-    server.terminate();
-    server.waitForFinished();
+    display.stop();
     ASSERT_TRUE(korvex.waitForFinished(kPatienceMs));
     EXPECT_TRUE(
         readFile(inFolder(QStringLiteral("Korvex23Wiederherstellung-1.txt"))).contains("Bis zum Ende der Sitzung"));

@@ -177,7 +177,11 @@ void TForm3::FormActivate() {
 void TForm3::loadPhraseFile() {
     Platform& platform = main_.platform();
     const QString path = main_.phraseFilePath();
-    if (!platform.fileExists(path)) return;
+    const FileSeen seen = FileSeen::now(path);  // before reading: a change meanwhile counts as one
+    if (!platform.fileExists(path)) {
+        phraseFileSeen_ = seen;
+        return;
+    }
     const QByteArray bytes = platform.readWholeFile(path);
     const std::string_view view(bytes.constData(), size_t(bytes.size()));
     // A line of millions of characters would hold the editor up for minutes.
@@ -186,17 +190,35 @@ void TForm3::loadPhraseFile() {
         throw KxError(BoundedTextEdit::kOverCapacity.toStdString());
     }
     const QString text = documentTextFromBytes(view);
+    phraseFileSeen_ = seen;
+    PhrasesModified = false;
     if (text == MemPhrasen->toPlainText()) return;  // keeps caret and scroll position
     loading_ = true;
     MemPhrasen->setPlainText(text);
     loading_ = false;
-    PhrasesModified = false;
 }
 
-void TForm3::writePhraseFile() {
+// Writing over phrases another program saved meanwhile throws them away:
+// only when the user says so. NEIN takes the file's phrases instead of this
+// window's; anything else leaves both as they are.
+bool TForm3::writePhraseFile() {
+    const QString path = main_.phraseFilePath();
+    if (phraseFileSeen_.path == path && phraseFileSeen_.changedSince()) {
+        if (!PhrasesModified) return true;  // nothing of this window's to keep: the file's phrases stand
+        const QString question = QStringLiteral(
+            "Die Phrasendatei wurde inzwischen außerhalb von Korvex geändert.\n"
+            "Mit den hier geänderten Phrasen überschreiben?\n(NEIN übernimmt die Phrasen der Datei.)");
+        switch (main_.ask(question)) {
+            case MainWindowIntentions::Answer::Yes: break;
+            case MainWindowIntentions::Answer::No: loadPhraseFile(); return true;
+            default: return false;
+        }
+    }
     const std::string bytes = bytesFromDocumentText(MemPhrasen->toPlainText());
-    main_.platform().writeWholeFile(main_.phraseFilePath(), QByteArray(bytes.data(), qsizetype(bytes.size())));
+    main_.platform().writeWholeFile(path, QByteArray(bytes.data(), qsizetype(bytes.size())));
+    phraseFileSeen_ = FileSeen::now(path);
     PhrasesModified = false;
+    return true;
 }
 
 void TForm3::insertSelection(InsertWay way) {
@@ -247,7 +269,9 @@ void TForm3::FormClose() {
 }
 
 void TForm3::saveUnsavedPhrases() {
-    if (PhrasesModified) writePhraseFile();
+    if (PhrasesModified && !writePhraseFile()) {
+        throw KxError("Die Phrasendatei wurde inzwischen außerhalb von Korvex geändert");
+    }
 }
 
 }  // namespace korvex

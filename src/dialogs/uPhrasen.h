@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+#include "platform/fileseen.h"
 #include "widgets/boundedtextedit.h"
 #include "widgets/mainwindowintentions.h"
 
@@ -31,7 +32,7 @@ public:
     // "Phr" in the main window: show the editor at the main window's width.
     void showFromMainWindow();
     // At the end of the program: phrases edited since the last write go to
-    // the phrase file. Throws KxError when it cannot be written.
+    // the phrase file. Throws KxError when they are not written.
     void saveUnsavedPhrases();
 
     QFrame* PanOben;
@@ -62,10 +63,14 @@ protected:
 private:
     enum class InsertWay { Direct, ThroughClipboard };
     void insertSelection(InsertWay way);
-    void writePhraseFile();
+    // Writes the phrases; when another program (another Korvex, say) has
+    // changed the file since, only as the user decides. False when nothing
+    // was written and the edits stay.
+    bool writePhraseFile();
     void loadPhraseFile();
 
     MainWindow& main_;
+    FileSeen phraseFileSeen_;
     bool loading_ = false;
     // The built-in notice is put in at the first show: nobody sees it before,
     // and the start-up is quicker without it.

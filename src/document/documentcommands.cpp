@@ -48,19 +48,12 @@ bool namesSameFile(const QString& one, const QString& other) {
     return QDir::cleanPath(first.absoluteFilePath()) == QDir::cleanPath(second.absoluteFilePath());
 }
 
-FileSeen seenNow(const QString& path) {
-    const QFileInfo file(path);
-    return {path, file.size(), file.lastModified()};
-}
-
 // Another program wrote the document's file since this one last read or
 // wrote it. A file never seen here (a restored text's, say) or gone since
 // holds nobody's changes (in its place a folder makes the save fail).
 bool changedElsewhere(const DocumentFiles& files) {
     const FileSeen& seen = files.Seen;
-    const QFileInfo file(seen.path);
-    if (seen.path != files.CurrentFileName || !file.isFile()) return false;
-    return file.size() != seen.size || file.lastModified() != seen.modified;
+    return seen.path == files.CurrentFileName && QFileInfo(seen.path).isFile() && seen.changedSince();
 }
 
 // Saving over a file another program changed meanwhile throws those changes
@@ -86,7 +79,7 @@ QString folderOf(const QString& path) {
 void Speichern(MainWindow& window, const QString& path) {
     const std::string bytes = composeDocument(toCp1252(window.headerField().text()), window.textWindow().text());
     window.platform().writeWholeFile(path, QByteArray::fromStdString(bytes));
-    window.files().Seen = seenNow(path);
+    window.files().Seen = FileSeen::now(path);
     window.markSaved();
     window.documentWritten();
 }
@@ -94,7 +87,7 @@ void Speichern(MainWindow& window, const QString& path) {
 // Reads `path` into the text window and the header field; a failed read
 // changes nothing. The text ends at a NUL byte, which the user is told.
 void Laden(MainWindow& window, const QString& path) {
-    const FileSeen seen = seenNow(path);  // before reading: a change meanwhile counts as one
+    const FileSeen seen = FileSeen::now(path);  // before reading: a change meanwhile counts as one
     const QByteArray bytes = window.platform().readWholeFile(path);
     TextWindow& memo = window.textWindow();
     memo.loadFileBytes(bytes);

@@ -1,8 +1,8 @@
 #pragma once
 
-#include <QDateTime>
 #include <QString>
 
+#include "platform/fileseen.h"
 #include "widgets/mainwindowintentions.h"
 
 namespace korvex {
@@ -10,13 +10,6 @@ class HeaderField;
 }
 
 namespace korvex::document {
-
-// A file as this program last read or wrote it.
-struct FileSeen {
-    QString path;
-    qint64 size = -1;
-    QDateTime modified;
-};
 
 // The document's file and the folders the file dialogs start in; empty
 // until one is known. The main window keeps them, since the settings file

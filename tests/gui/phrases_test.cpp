@@ -158,8 +158,40 @@ TEST_F(PhrasesTest, ActivationKeepsUnsavedEdits) {
     activate(editor());
     EXPECT_EQ(phrases().toPlainText(), "Alt und bewahrt");
     EXPECT_TRUE(editor().PhrasesModified);
+    answers.answerNext(Reply::Ja);  // to writing over what came from elsewhere
     editor().close();
+    EXPECT_EQ(answers.questions().size(), 1);
     EXPECT_EQ(readFile(phraseFile()), "Alt und bewahrt");
+}
+
+// Another Korvex in the same folder saved its phrases while this one's
+// editor held unsaved edits: closing the editor wrote over them without a
+// word. Now it asks: ABBRECHEN keeps both (also at the program's end), NEIN
+// takes the file's phrases, JA writes (above).
+TEST_F(PhrasesTest, RegressionClosingWroteOverPhrasesAnotherKorvexHadSaved) {
+    writeFile(phraseFile(), "Alt");
+    openEditor();
+    caretToEnd();
+    type(" und neu");
+    writeFile(phraseFile(), "von anderswo");
+    answers.answerNext(Reply::Abbrechen);
+    editor().close();
+    EXPECT_EQ(readFile(phraseFile()), "von anderswo");
+    EXPECT_TRUE(editor().PhrasesModified);
+    EXPECT_EQ(phrases().toPlainText(), "Alt und neu");
+    answers.answerNext(Reply::Abbrechen);
+    EXPECT_FALSE(form().close());
+    ASSERT_EQ(platform.errorReports.size(), 1);
+    EXPECT_TRUE(platform.errorReports[0].startsWith("Die Phrasendatei wurde inzwischen außerhalb von Korvex geändert"));
+
+    openEditor();
+    answers.answerNext(Reply::Nein);
+    editor().close();
+    EXPECT_EQ(readFile(phraseFile()), "von anderswo");
+    EXPECT_EQ(phrases().toPlainText(), "von anderswo");
+    EXPECT_FALSE(editor().PhrasesModified);
+    ASSERT_EQ(answers.questions().size(), 3);
+    EXPECT_TRUE(answers.questions()[0].startsWith("Die Phrasendatei wurde inzwischen außerhalb von Korvex geändert."));
 }
 
 TEST_F(PhrasesTest, DeleteAndPasteCountAsEdits) {

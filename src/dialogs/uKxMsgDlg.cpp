@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QWindow>
 
 #include "platform/qtplatform.h"
 #include "widgets/controls.h"
@@ -70,10 +71,16 @@ TKxMsgDlg::TKxMsgDlg(QWidget* parent)
 
 void TKxMsgDlg::Execute(const QString& message) {
     PanMsg->setText(message);
-    // It belongs to the main window; over a window kept on top it must stay on top too.
-    const bool keptOnTop = shownWindowKeptOnTop(this) != nullptr;
-    if (windowFlags().testFlag(Qt::WindowStaysOnTopHint) != keptOnTop) {
-        setWindowFlag(Qt::WindowStaysOnTopHint, keptOnTop);
+    // It belongs to the main window, or to a window kept on top over it (the
+    // phrase editor): the window manager keeps it above its owner, and on
+    // top too over a window kept on top.
+    QWidget* const keptOnTop = shownWindowKeptOnTop(this);
+    if (windowFlags().testFlag(Qt::WindowStaysOnTopHint) != (keptOnTop != nullptr)) {
+        setWindowFlag(Qt::WindowStaysOnTopHint, keptOnTop != nullptr);
+    }
+    if (QWidget* const owner = keptOnTop ? keptOnTop : parentWidget()) {
+        winId();  // the native window, made once, takes its owner anew for each question
+        windowHandle()->setTransientParent(owner->windowHandle());
     }
     // No explicit position: as long as the dialog is never moved by code,
     // QDialog centres it anew on every showing, over the main window (or the

@@ -318,6 +318,21 @@ TEST_F(ProgramOnTheDesktop, RegressionMessageOpenedBehindAWindowKeptOnTop) {
     const QString question = waitForWindow(QStringLiteral("KxMessageDialog"));
     ASSERT_FALSE(question.isEmpty()) << "no save question";
     EXPECT_TRUE(above(question));
+    run(QStringLiteral("xdotool"),
+        {QStringLiteral("key"), QStringLiteral("--window"), question, QStringLiteral("Escape")});
+    pause(300);
+
+    // The phrase editor's own question, on closing it with phrases another Korvex saved meanwhile.
+    clickAt(clientArea(phrases).center());
+    run(QStringLiteral("xdotool"), {QStringLiteral("type"), QStringLiteral("Gruss")});
+    ASSERT_TRUE(writeFile(inFolder(QStringLiteral("KorvexPhrasen.txt")), "Von anderswo\r\n"));
+    clickAt(clientArea(phrases).bottomLeft() + QPoint(348, -20));  // "Abbrechen"
+    const QString phraseQuestion = waitForWindow(QStringLiteral("KxMessageDialog"));
+    ASSERT_FALSE(phraseQuestion.isEmpty()) << "no question from the phrase editor";
+    EXPECT_TRUE(above(phraseQuestion));
+    run(QStringLiteral("xdotool"),
+        {QStringLiteral("key"), QStringLiteral("--window"), phraseQuestion, QStringLiteral("Escape")});
+    pause(300);
 }
 
 TEST_F(ProgramOnTheDesktop, RegressionSystemDialogsSpokeEnglish) {

@@ -102,6 +102,12 @@ void clickAt(QPoint onScreen) {
     pause(300);
 }
 
+// A key sent to one window, and a moment for it to be taken.
+void pressOn(const QString& window, const QString& key) {
+    run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("--window"), window, key});
+    pause(300);
+}
+
 // KORVEX_PROGRAM in the environment tries another build, an installed one for instance.
 QString program() { return qEnvironmentVariable("KORVEX_PROGRAM", QStringLiteral(KORVEX_PROGRAM)); }
 
@@ -308,9 +314,7 @@ TEST_F(ProgramOnTheDesktop, RegressionMessageOpenedBehindAWindowKeptOnTop) {
     const QString message = waitForWindow(QStringLiteral("Korvex21"));
     ASSERT_FALSE(message.isEmpty()) << "no message";
     EXPECT_TRUE(above(message));
-    run(QStringLiteral("xdotool"),
-        {QStringLiteral("key"), QStringLiteral("--window"), message, QStringLiteral("Return")});
-    pause(300);
+    pressOn(message, QStringLiteral("Return"));
 
     // The main window closed from its frame: the save question is the main window's.
     run(QStringLiteral("xdotool"), {QStringLiteral("windowactivate"), QStringLiteral("--sync"), korvex.window,
@@ -318,9 +322,7 @@ TEST_F(ProgramOnTheDesktop, RegressionMessageOpenedBehindAWindowKeptOnTop) {
     const QString question = waitForWindow(QStringLiteral("KxMessageDialog"));
     ASSERT_FALSE(question.isEmpty()) << "no save question";
     EXPECT_TRUE(above(question));
-    run(QStringLiteral("xdotool"),
-        {QStringLiteral("key"), QStringLiteral("--window"), question, QStringLiteral("Escape")});
-    pause(300);
+    pressOn(question, QStringLiteral("Escape"));
 
     // The phrase editor's own question, on closing it with phrases another Korvex saved meanwhile.
     clickAt(clientArea(phrases).center());
@@ -330,9 +332,7 @@ TEST_F(ProgramOnTheDesktop, RegressionMessageOpenedBehindAWindowKeptOnTop) {
     const QString phraseQuestion = waitForWindow(QStringLiteral("KxMessageDialog"));
     ASSERT_FALSE(phraseQuestion.isEmpty()) << "no question from the phrase editor";
     EXPECT_TRUE(above(phraseQuestion));
-    run(QStringLiteral("xdotool"),
-        {QStringLiteral("key"), QStringLiteral("--window"), phraseQuestion, QStringLiteral("Escape")});
-    pause(300);
+    pressOn(phraseQuestion, QStringLiteral("Escape"));
 }
 
 TEST_F(ProgramOnTheDesktop, RegressionSystemDialogsSpokeEnglish) {
@@ -342,9 +342,7 @@ TEST_F(ProgramOnTheDesktop, RegressionSystemDialogsSpokeEnglish) {
     const QString dialog = waitForWindow(QStringLiteral("Öffnen"));
     EXPECT_FALSE(dialog.isEmpty()) << "no dialog titled \"Öffnen\"";
     if (!dialog.isEmpty()) {
-        run(QStringLiteral("xdotool"),
-            {QStringLiteral("key"), QStringLiteral("--window"), dialog, QStringLiteral("Escape")});
-        pause(300);
+        pressOn(dialog, QStringLiteral("Escape"));
     }
     EXPECT_TRUE(korvex.closeWithEx());
 }

@@ -32,10 +32,7 @@ recovery::Snapshot RecoveryLink::snapshot() const {
     const document::DocumentFiles& files = form_.Files;
     recovery::Snapshot snapshot{memo.rawText(), form_.EdiKopfzeile->text(), files.CurrentFileName,
                                 memo.textCursor().position()};
-    if (!files.CurrentFileName.isEmpty() && files.Seen.path == files.CurrentFileName) {
-        snapshot.fileSize = files.Seen.size;
-        snapshot.fileModified = files.Seen.modified;
-    }
+    if (!files.CurrentFileName.isEmpty() && files.Seen.path == files.CurrentFileName) snapshot.file = files.Seen;
     return snapshot;
 }
 

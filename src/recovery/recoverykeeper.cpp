@@ -25,9 +25,9 @@ QByteArray copyBytes(Snapshot snapshot, long long writtenAt) {
     record.fileName = snapshot.fileName.toStdString();
     record.caret = snapshot.caret;
     record.writtenAt = writtenAt;
-    if (snapshot.fileModified.isValid()) {
-        record.fileSize = snapshot.fileSize;
-        record.fileModified = snapshot.fileModified.toMSecsSinceEpoch();
+    if (!snapshot.file.path.isEmpty() && snapshot.file.modified.isValid()) {
+        record.fileSize = snapshot.file.size;
+        record.fileModified = snapshot.file.modified.toMSecsSinceEpoch();
     }
     std::string bytes = composeRecovery(record);
     record = RecoveryRecord();

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QDateTime>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -8,6 +7,7 @@
 #include <memory>
 #include <optional>
 
+#include "platform/fileseen.h"
 #include "recovery/copywriter.h"
 #include "recovery/recoveryfile.h"
 
@@ -26,9 +26,7 @@ struct Snapshot {
     QString header;
     QString fileName;
     int caret = 0;
-    // The named file as last read or written here; an invalid time when not known.
-    qint64 fileSize = -1;
-    QDateTime fileModified;
+    FileSeen file;  // the named file as last read or written here; no path when not known
 };
 
 // What recovery needs of the editor.

@@ -192,6 +192,17 @@ TEST_F(PhrasesTest, RegressionClosingWroteOverPhrasesAnotherKorvexHadSaved) {
     EXPECT_FALSE(editor().PhrasesModified);
     ASSERT_EQ(answers.questions().size(), 3);
     EXPECT_TRUE(answers.questions()[0].startsWith("Die Phrasendatei wurde inzwischen außerhalb von Korvex geändert."));
+
+    // Inserting a phrase writes the phrase file; without edits of its own the
+    // editor leaves a file saved elsewhere meanwhile as it is, and asks nothing.
+    openEditor();
+    writeFile(phraseFile(), "noch neuer");
+    select(0, 3);
+    answers.answerNext(Reply::Ja);  // for a question that must not come
+    QTest::mouseClick(editor().ButPhrEinf, Qt::LeftButton);
+    EXPECT_EQ(answers.dropUnanswered(), 1);
+    EXPECT_EQ(memo().text(), "von");
+    EXPECT_EQ(readFile(phraseFile()), "noch neuer");
 }
 
 TEST_F(PhrasesTest, DeleteAndPasteCountAsEdits) {

@@ -9,6 +9,7 @@
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QProcess>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -24,6 +25,7 @@
 
 #include "app/windowset.h"
 #include "corpus.h"
+#include "freezes.h"
 #include "goaltable.h"
 #include "platform/printjob.h"
 #include "platform/qtplatform.h"
@@ -37,20 +39,17 @@
 namespace korvex::bench {
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double secondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
-
 size_t documentMegabytes() {
     const char* value = std::getenv("KORVEX_BENCH_MB");
     return value ? static_cast<size_t>(std::atoi(value)) : 50;
 }
 
-long peakResidentKilobytes() {
+// A figure of /proc/self/status in kB: "VmHWM:" the peak, "VmRSS:" now.
+long residentKilobytes(const char* field = "VmHWM:") {
     std::ifstream status("/proc/self/status");
     std::string line;
     while (std::getline(status, line)) {
-        if (line.rfind("VmHWM:", 0) == 0) return std::atol(line.c_str() + 6);
+        if (line.rfind(field, 0) == 0) return std::atol(line.c_str() + std::strlen(field));
     }
     return -1;
 }
@@ -159,23 +158,106 @@ void Open(benchmark::State& state) {
         const double step = secondsSince(start);
         benchmark::DoNotOptimize(s.memo().count());
         const double count = secondsSince(start);
-        // The drag ends: the longest the window does not answer while the
-        // lines are laid out and counted at the new width.
         s.form().resize(s.form().width() + 16, s.form().height());
-        QApplication::processEvents();
-        double longestPause = 0;
-        for (auto last = Clock::now(); secondsSince(start) < count + 1.5; last = Clock::now()) {
-            QApplication::processEvents();
-            longestPause = std::max(longestPause, secondsSince(last));
-        }
+        benchmark::DoNotOptimize(s.memo().count());
 
         state.counters["setPlainText_s"] = baseline;
         state.counters[counter("first_screen_ratio", corpus)] = firstScreen / baseline;
         state.counters[counter("complete_ratio", corpus)] = complete / baseline;
         state.counters[counter("width_ratio", corpus)] = count / baseline;
         state.counters[counter("resize_step_ms", corpus)] = step * 1e3;
-        state.counters[counter("settle_pause_ms", corpus)] = longestPause * 1e3;
         state.counters["lines"] = shown.toDouble();
+    }
+}
+
+// What a person feels after a width change: the longest the window did not
+// answer from the first step on, and how long after the last step the
+// re-wrapped text was on screen and "Zeilen:" showed its final count.
+struct WidthChange {
+    double freezeMs = 0;
+    double visibleMs = 0;
+    double linesMs = 0;
+};
+
+// Moves the window's edge by `dx` pixels `steps` times, `gap` seconds apart
+// (events run between), and waits until the lines are counted anew.
+WidthChange changeWidth(Scene& s, FreezeWatch& watch, RewrapSeen& rewrap, int steps, int dx, double gap) {
+    const QLabel& label = *s.form().LabShowZeilenAnz;
+    QString lines = label.text();
+    Clock::time_point linesShown;
+    watch.onTick([&](Clock::time_point now) {
+        if (label.text() != lines) {
+            lines = label.text();
+            linesShown = now;
+        }
+    });
+    bool recounted = false;
+    Clock::time_point recountedAt;
+    const auto connection = QObject::connect(&s.memo(), &TextWindow::shownLinesRecounted, [&] {
+        recounted = true;
+        recountedAt = Clock::now();
+    });
+    watch.start();
+    for (int step = 0; step < steps; ++step) {
+        if (step > 0) runEventsFor(gap);
+        s.form().resize(s.form().width() + dx, s.form().height());
+    }
+    const Clock::time_point stopped = Clock::now();
+    rewrap.arm();
+    runEventsUntil([&] { return recounted && rewrap.seen(); }, 60);
+    runEventsFor(0.3);  // and what comes once the window is idle
+    WidthChange change;
+    change.freezeMs = watch.stop();
+    watch.onTick({});
+    QObject::disconnect(connection);
+    const auto msAfterStop = [stopped](Clock::time_point when) {
+        return when > stopped ? std::chrono::duration<double>(when - stopped).count() * 1e3 : 0.0;
+    };
+    change.visibleMs = rewrap.seen() ? msAfterStop(rewrap.when()) : 60e3;
+    change.linesMs = recounted ? msAfterStop(std::max(linesShown, recountedAt)) : 60e3;
+    return change;
+}
+
+// How long the window does not answer as people use it: the load, the first
+// width change after it (to the plain editor's relayout of the same text, the
+// first after its own load), a drag of the edge in ten steps at 60 Hz, and
+// when the re-wrapped text and the final count show after the edge stops.
+void Feel(benchmark::State& state) {
+    Scene& s = scene();
+    const int corpus = static_cast<int>(state.range(0));
+    s.use(corpus);
+    FreezeWatch watch;
+    RewrapSeen rewrap(s.memo());
+    const int width = s.form().width();
+    for (auto _ : state) {
+        s.timePlainLoad();
+        runEventsFor(0.3);
+        watch.start();
+        s.plain.resize(s.plain.width() - 16, s.plain.height());
+        runEventsFor(0.3);
+        const double plainRelayout = watch.stop();
+        s.plain.resize(s.plain.width() + 16, s.plain.height());
+
+        s.memo().clear();
+        s.form().resize(width, s.form().height());
+        runEventsFor(0.3);
+        watch.start();
+        s.memo().loadFileBytes(s.fileBytes);
+        runEventsUntil([&] { return !s.memo().isLoading(); }, 600);
+        runEventsFor(1.0);  // and what the window does when idle after it
+        const double loadFreeze = watch.stop();
+
+        const WidthChange first = changeWidth(s, watch, rewrap, 1, -16, 0);
+        const WidthChange drag = changeWidth(s, watch, rewrap, 10, 8, 1.0 / 60);
+
+        state.counters[counter("load_freeze_ms", corpus)] = loadFreeze;
+        state.counters[counter("plain_relayout_ms", corpus)] = plainRelayout;
+        state.counters[counter("first_width_freeze_ms", corpus)] = first.freezeMs;
+        state.counters[counter("first_width_freeze_ratio", corpus)] = first.freezeMs / plainRelayout;
+        state.counters[counter("drag_freeze_ms", corpus)] = drag.freezeMs;
+        state.counters[counter("rewrap_visible_ms", corpus)] = drag.visibleMs;
+        state.counters[counter("lines_final_ms", corpus)] = drag.linesMs;
+        state.counters[counter("first_rewrap_visible_ms", corpus)] = first.visibleMs;
     }
 }
 
@@ -314,14 +396,19 @@ void Convert(benchmark::State& state) {
     Scene& s = scene();
     const int corpus = static_cast<int>(state.range(0));
     s.use(corpus);
+    FreezeWatch watch;
     for (auto _ : state) {
         const double baseline = s.timePlainLoad();
         s.timeOpen();
+        runEventsFor(1.0);  // what the window does when idle after the load is no part of RAll
         auto start = Clock::now();
+        watch.start();
         s.form().ButReplaceAllClick();
         while (s.memo().isLoading()) QApplication::processEvents(QEventLoop::AllEvents);
         const QString shown = s.form().LabShowZeilenAnz->text();
         const double convert = secondsSince(start);
+        runEventsFor(0.5);
+        state.counters[counter("rall_freeze_ms", corpus)] = watch.stop();
         constexpr int kCalls = 1000;
         start = Clock::now();
         for (int i = 0; i < kCalls; ++i) benchmark::DoNotOptimize(typingtest::Anschlaege(s.form()));
@@ -344,21 +431,43 @@ struct ChildRun {
     int printedPages = 0;
 };
 
-ChildRun runChild(const char* kind, size_t megabytes, int corpus = Prose) {
+// The figures a fresh process of this program writes for `kind`; none when it failed.
+std::vector<double> childFigures(const char* kind, size_t megabytes, int corpus) {
     QProcess child;
     child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--memory-child"), QString::fromLatin1(kind),
                                                           QString::number(megabytes), QString::number(corpus)});
     child.waitForFinished(-1);
-    const QList<QByteArray> fields = child.readAllStandardOutput().simplified().split(' ');
+    std::vector<double> figures;
+    for (const QByteArray& field : child.readAllStandardOutput().simplified().split(' ')) {
+        if (!field.isEmpty()) figures.push_back(field.toDouble());
+    }
+    return figures;
+}
+
+ChildRun runChild(const char* kind, size_t megabytes, int corpus = Prose) {
+    const std::vector<double> fields = childFigures(kind, megabytes, corpus);
     ChildRun run;
     if (fields.size() != 6) return run;
-    run.peakMegabytes = fields[0].toDouble() / 1024.0;
-    run.openSeconds = fields[1].toDouble();
-    run.keySeconds = fields[2].toDouble();
-    run.saveSeconds = fields[3].toDouble();
-    run.printSeconds = fields[4].toDouble();
-    run.printedPages = fields[5].toInt();
+    run.peakMegabytes = fields[0] / 1024.0;
+    run.openSeconds = fields[1];
+    run.keySeconds = fields[2];
+    run.saveSeconds = fields[3];
+    run.printSeconds = fields[4];
+    run.printedPages = static_cast<int>(fields[5]);
     return run;
+}
+
+// Resident memory after a session (see sessionChild) to what it was after
+// the load, and per byte of the text.
+struct SessionMemory {
+    double ratio = 0;
+    double bytesPerByte = 0;
+};
+
+SessionMemory runSession(size_t megabytes, int corpus) {
+    const std::vector<double> fields = childFigures("korvex-session", megabytes, corpus);
+    if (fields.size() != 3) return {};
+    return {fields[1] / fields[0], fields[1] * 1024 / fields[2]};
 }
 
 // The recovery copy of the unsaved document: the part on the GUI thread (the
@@ -397,6 +506,9 @@ void Memory(benchmark::State& state) {
         const ChildRun korvex = runChild("korvex", documentMegabytes(), corpus);
         state.counters["plain_peak_MB"] = plain.peakMegabytes;
         state.counters[counter("memory_ratio", corpus)] = korvex.peakMegabytes / plain.peakMegabytes;
+        const SessionMemory session = runSession(documentMegabytes(), corpus);
+        state.counters[counter("session_memory_ratio", corpus)] = session.ratio;
+        state.counters[counter("session_bytes_per_byte", corpus)] = session.bytesPerByte;
     }
 }
 
@@ -416,6 +528,9 @@ void Scale200(benchmark::State& state) {
         state.counters["plain_save_s"] = plain.saveSeconds;
         state.counters["korvex_print_s"] = korvex.printSeconds;
         state.counters["korvex_pages"] = korvex.printedPages;
+        const SessionMemory session = runSession(200, Prose);
+        state.counters["session_memory_ratio@200MB"] = session.ratio;
+        state.counters["session_bytes_per_byte@200MB"] = session.bytesPerByte;
     }
 }
 
@@ -505,10 +620,67 @@ ChildRun korvexChildRun(const std::string& bytes, QFile& file, const QDir& dir, 
     return run;
 }
 
+// With KORVEX_BENCH_TRACE set, the resident memory after each step of a
+// session goes to stderr, to find what grows.
+void traceMemory(const char* step) {
+    if (std::getenv("KORVEX_BENCH_TRACE")) std::fprintf(stderr, "%s: %ld kB\n", step, residentKilobytes("VmRSS:"));
+}
+
+// A session with the program's window: the text opened as "Öffnen" does, ten
+// width changes each counted, a hundred keys in the middle, and a scroll from
+// top to bottom. Writes the resident memory after the load and after the
+// session (kB), and the text's size in bytes.
+int sessionChild(size_t megabytes, int corpus) {
+    QTemporaryDir dir;
+    QDir::setCurrent(dir.path());
+    QtPlatform platform;
+    WindowSet windows = createWindowSet(platform);
+    TForm1& form = *windows.Form1;
+    form.show();
+    form.resize(800, 600);
+    QApplication::processEvents();
+    TextWindow& memo = *form.MemArbeitsfenster;
+    QByteArray fileBytes = QByteArray::fromStdString(corpusBytes(corpus, megabytes));
+    const qsizetype textBytes = fileBytes.size();
+    memo.loadFileBytes(fileBytes);
+    fileBytes = QByteArray();  // as after "Öffnen": the window keeps what it still needs
+    runEventsUntil([&] { return !memo.isLoading(); }, 3600);
+    runEventsFor(2.0);
+    const long afterLoad = residentKilobytes("VmRSS:");
+
+    bool recounted = false;
+    QObject::connect(&memo, &TextWindow::shownLinesRecounted, [&] { recounted = true; });
+    for (int change = 0; change < 10; ++change) {
+        recounted = false;
+        form.resize(form.width() + (change % 2 == 0 ? -16 : 16), form.height());
+        runEventsUntil([&] { return recounted; }, 600);
+        traceMemory("width change");
+    }
+    placeCaretInMiddle(memo, 0);
+    for (int key = 0; key < 100; ++key) {
+        typeKey(memo, key);
+        QApplication::processEvents();
+    }
+    traceMemory("keys");
+    QScrollBar& bar = *memo.verticalScrollBar();
+    constexpr int kScrollSteps = 50;
+    for (int step = 0; step <= kScrollSteps; ++step) {
+        bar.setValue(bar.minimum() +
+                     static_cast<int>((static_cast<qint64>(bar.maximum()) - bar.minimum()) * step / kScrollSteps));
+        memo.viewport()->repaint();
+        QApplication::processEvents();
+    }
+    traceMemory("scroll");
+    runEventsFor(3.0);  // the recovery copy of the typing is written meanwhile
+    std::printf("%ld %ld %lld\n", afterLoad, residentKilobytes("VmRSS:"), static_cast<long long>(textBytes));
+    return 0;
+}
+
 // Opens, types into and saves a document of the given size ("korvex-print":
 // and prints it), then writes the peak resident memory in kilobytes, the
 // seconds each step took and the number of pages printed.
 int memoryChild(const std::string& kind, size_t megabytes, int corpus) {
+    if (kind == "korvex-session") return sessionChild(megabytes, corpus);
     const std::string bytes = corpusBytes(corpus, megabytes);
     QTemporaryDir dir;
     QFile file(dir.filePath(QStringLiteral("saved.txt")));
@@ -516,12 +688,13 @@ int memoryChild(const std::string& kind, size_t megabytes, int corpus) {
     const ChildRun run = kind == "plain" ? plainChildRun(bytes, file)
                                          : korvexChildRun(bytes, file, QDir(dir.path()), kind == "korvex-print");
     if (run.printedPages < 0) return 1;
-    std::printf("%ld %.6f %.6f %.6f %.6f %d\n", peakResidentKilobytes(), run.openSeconds, run.keySeconds,
-                run.saveSeconds, run.printSeconds, run.printedPages);
+    std::printf("%ld %.6f %.6f %.6f %.6f %d\n", residentKilobytes(), run.openSeconds, run.keySeconds, run.saveSeconds,
+                run.printSeconds, run.printedPages);
     return 0;
 }
 
 BENCHMARK(Open)->Arg(Prose)->Arg(German)->Iterations(1)->Repetitions(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(Feel)->Arg(Prose)->Arg(German)->Iterations(1)->Repetitions(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(WrapCount)->Arg(Prose)->Arg(German)->Iterations(1)->Repetitions(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(Type)->Arg(Prose)->Arg(German)->Iterations(1)->Repetitions(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(Convert)->Arg(Prose)->Arg(German)->Iterations(1)->Repetitions(3)->Unit(benchmark::kMillisecond);

@@ -176,6 +176,7 @@ DisplayLineLayout::AppendCounter DisplayLineLayout::appendCounter() const {
 }
 
 void DisplayLineLayout::documentChanged(int from, int removed, int added) {
+    giveLayoutObjects(from, added);
     std::optional<std::vector<int>> appended;
     appended.swap(expectedAppend_);
     if (appended && !appendShown_) {
@@ -199,6 +200,17 @@ void DisplayLineLayout::documentChanged(int from, int removed, int added) {
     } else {
         recountByModel_.reset();
         recountPos_ = -1;  // a recount under way starts over
+    }
+}
+
+// Qt gives a block without one a layout object at the next width change,
+// which then takes four times as long as later ones (a big text's blocks all
+// at once). Given here, as the text comes in, no width change waits for them.
+void DisplayLineLayout::giveLayoutObjects(int from, int added) const {
+    const QTextDocument* doc = document();
+    for (QTextBlock block = doc->findBlock(from); block.isValid() && block.position() <= from + added;
+         block = block.next()) {
+        block.layout();
     }
 }
 

@@ -73,6 +73,8 @@ protected:
     void documentChanged(int from, int removed, int added) override;
 
 private:
+    // Gives the blocks of a change their layout objects (without laying them out).
+    void giveLayoutObjects(int from, int added) const;
     // The width Qt gives every line: read back from the first block's layout.
     qreal lineWidth() const;
     int measure(QStringView text);

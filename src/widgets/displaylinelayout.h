@@ -30,7 +30,7 @@ public:
     explicit DisplayLineLayout(QTextDocument* document);
 
     // A width that has stayed this long is no step of a drag any more.
-    static constexpr int kWidthSettleMs = 150;
+    static constexpr int kWidthSettleMs = 40;
 
     const DisplayLineIndex& index();
 

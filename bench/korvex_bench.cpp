@@ -4,15 +4,19 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QFile>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QProcess>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QTimer>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -30,6 +34,9 @@
 #include "platform/printjob.h"
 #include "platform/qtplatform.h"
 #include "printing/printcommand.h"
+#include "search/finddialog.h"
+#include "search/findreplace.h"
+#include "search/textmatch.h"
 #include "typingtest/typingtest.h"
 #include "widgets/controls.h"
 #include "widgets/qtconvert.h"
@@ -419,6 +426,74 @@ void Convert(benchmark::State& state) {
     }
 }
 
+// Among the common words of the corpus, the one whose whole-word count
+// comes nearest to half a million, with that count.
+std::pair<QString, size_t> wordOfAboutHalfAMillion(const QString& text) {
+    const std::u16string_view units(reinterpret_cast<const char16_t*>(text.data()), static_cast<size_t>(text.size()));
+    std::pair<QString, size_t> best{QString(), 0};
+    for (const char* word : {"der", "die", "das", "und", "nicht", "mit", "auf", "wird", "Zeit", "ist", "ein", "eine"}) {
+        const search::Matcher matcher(QString::fromLatin1(word).toStdU16String(),
+                                      {.matchCase = true, .wholeWord = true});
+        const size_t count = matcher.findAll(units).size();
+        const auto distance = [](size_t n) { return n > 500'000 ? n - 500'000 : 500'000 - n; };
+        if (best.first.isEmpty() || distance(count) < distance(best.second)) best = {QString::fromLatin1(word), count};
+    }
+    return best;
+}
+
+// "Weitersuchen" from the start to the only match, near the end, and
+// "Alle ersetzen" of a word with about half a million matches (the window
+// keeps painting: the longest pause between two timer events), each to
+// setPlainText of the same text.
+void Search(benchmark::State& state) {
+    Scene& s = scene();
+    const int corpus = static_cast<int>(state.range(0));
+    s.use(corpus);
+    search::FindDialog& dialog = s.form().FindReplace->dialog();
+    const auto [word, matches] = wordOfAboutHalfAMillion(s.plainText);
+    for (auto _ : state) {
+        const double baseline = s.timePlainLoad();
+        s.timeOpen();
+        QTextCursor cursor(s.memo().document());
+        cursor.movePosition(QTextCursor::End);
+        cursor.movePosition(QTextCursor::PreviousBlock);
+        cursor.insertText(QStringLiteral("Suchziel "));
+        s.memo().moveCursor(QTextCursor::Start);
+        s.form().Suchen2Click();
+        dialog.EdiSuchen->setText(QStringLiteral("suchziel"));
+        auto start = Clock::now();
+        dialog.ButWeitersuchen->click();
+        const double find = secondsSince(start);
+        if (s.memo().textCursor().selectedText() != QStringLiteral("Suchziel")) state.SkipWithError("not found");
+
+        s.form().Ersetzen1Click();
+        dialog.EdiSuchen->setText(word);
+        dialog.EdiErsetzen->setText(word.toUpper() + QStringLiteral("X"));
+        dialog.ChkGrossKlein->setChecked(true);
+        dialog.ChkGanzesWort->setChecked(true);
+        double longestPause = 0;
+        auto last = Clock::now();
+        QTimer painting;
+        painting.setInterval(5);
+        QObject::connect(&painting, &QTimer::timeout, [&] {
+            longestPause = std::max(longestPause, secondsSince(last));
+            last = Clock::now();
+        });
+        painting.start();
+        start = last = Clock::now();
+        dialog.ButAlleErsetzen->click();
+        const double replace = secondsSince(start);
+        longestPause = std::max(longestPause, secondsSince(last));
+        painting.stop();
+        dialog.hide();
+        state.counters[counter("find_ratio", corpus)] = find / baseline;
+        state.counters[counter("replace_all_ratio", corpus)] = replace / baseline;
+        state.counters[counter("replace_all_pause_ms", corpus)] = longestPause * 1e3;
+        state.counters[counter("replace_all_matches", corpus)] = static_cast<double>(matches);
+        state.counters["setPlainText_s"] = baseline;
+    }
+}
+
 // A fresh process opens, types into and saves the document: its peak
 // memory and the three times, the program's window or the plain editor.
 // The program's window can then print it to PDF files as well.
@@ -700,6 +775,7 @@ BENCHMARK(Feel)->Arg(Prose)->Arg(German)->Iterations(1)->Repetitions(3)->Unit(be
 BENCHMARK(WrapCount)->Arg(Prose)->Arg(German)->Iterations(1)->Repetitions(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(Type)->Arg(Prose)->Arg(German)->Iterations(1)->Repetitions(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(Convert)->Arg(Prose)->Arg(German)->Iterations(1)->Repetitions(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(Search)->Arg(Prose)->Arg(German)->Iterations(1)->Repetitions(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(RecoveryCopy)->Iterations(1)->Repetitions(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(LongLine)->Iterations(1)->Repetitions(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(Memory)->Arg(Prose)->Arg(German)->Iterations(1)->Repetitions(3)->Unit(benchmark::kMillisecond);

@@ -20,6 +20,8 @@
 #include "editing/editcommands.h"
 #include "platform/platform.h"
 #include "printing/printcommand.h"
+#include "search/finddialog.h"
+#include "search/findreplace.h"
 #include "settings/settingsfile.h"
 #include "settings/settingsio.h"
 #include "typingtest/typingtest.h"
@@ -268,8 +270,27 @@ void TForm1::buildMenu() {
     Beenden1 = item("Beenden1", QStringLiteral("&Beenden"));
     SelectAll1 = bar->addAction(QStringLiteral("SelectAll"));
     SelectAll1->setObjectName(QStringLiteral("SelectAll1"));
+    buildSearchMenu();
     Info1 = bar->addAction(QStringLiteral("&Info"));
     Info1->setObjectName(QStringLiteral("Info1"));
+}
+
+// The program's only shortcut keys; they reach the main window wherever its
+// focus is, and the dialog too, as long as no modal dialog is open.
+void TForm1::buildSearchMenu() {
+    FindReplace = new search::FindReplace(*this);
+    Suchen1 = menuBar()->addMenu(QStringLiteral("&Suchen"));
+    Suchen1->setObjectName(QStringLiteral("Suchen1"));
+    const auto item = [this](const char* name, const QString& caption, const QKeySequence& keys) {
+        QAction* action = Suchen1->addAction(caption);
+        action->setObjectName(QString::fromLatin1(name));
+        action->setShortcut(keys);
+        FindReplace->dialog().addAction(action);
+        return action;
+    };
+    Suchen2 = item("Suchen2", QStringLiteral("&Suchen ..."), QKeySequence(Qt::CTRL | Qt::Key_F));
+    Weitersuchen1 = item("Weitersuchen1", QStringLiteral("&Weitersuchen"), QKeySequence(Qt::Key_F3));
+    Ersetzen1 = item("Ersetzen1", QStringLiteral("&Ersetzen ..."), QKeySequence(Qt::CTRL | Qt::Key_H));
 }
 
 void TForm1::connectHandlers() {
@@ -311,6 +332,9 @@ void TForm1::connectHandlers() {
     connect(Seitenansicht1, &QAction::triggered, this, &TForm1::Seitenansicht1Click);
     connect(Beenden1, &QAction::triggered, this, &TForm1::Beenden1Click);
     connect(SelectAll1, &QAction::triggered, this, &TForm1::SelectAll1Click);
+    connect(Suchen2, &QAction::triggered, this, &TForm1::Suchen2Click);
+    connect(Weitersuchen1, &QAction::triggered, this, &TForm1::Weitersuchen1Click);
+    connect(Ersetzen1, &QAction::triggered, this, &TForm1::Ersetzen1Click);
     connect(Info1, &QAction::triggered, this, &TForm1::Info1Click);
 }
 
@@ -496,6 +520,9 @@ void TForm1::Beenden1Click() {
 }
 
 void TForm1::SelectAll1Click() { editing::selectAll(*this); }
+void TForm1::Suchen2Click() { FindReplace->showFind(); }
+void TForm1::Weitersuchen1Click() { FindReplace->findNext(); }
+void TForm1::Ersetzen1Click() { FindReplace->showReplace(); }
 void TForm1::Info1Click() { Form2->exec(); }
 
 }  // namespace korvex

@@ -35,6 +35,9 @@ class TextWindow;
 class ValueLabel;
 class TForm2;
 class TKxMsgDlg;
+namespace search {
+class FindReplace;
+}
 
 // The main window: the editor with its tool panel, display panel and text
 // window. It owns the program's shared state; each handler starts one
@@ -143,7 +146,14 @@ public:
     QAction* N2;
     QAction* Beenden1;
     QAction* SelectAll1;
+    QMenu* Suchen1;
+    QAction* Suchen2;
+    QAction* Weitersuchen1;
+    QAction* Ersetzen1;
     QAction* Info1;
+
+    // The dialog of "&Suchen" and its commands.
+    search::FindReplace* FindReplace;
 
     // Status and file name display.
     QString CZeile() const;
@@ -202,6 +212,9 @@ public slots:
     void Seitenansicht1Click();
     void Beenden1Click();
     void SelectAll1Click();
+    void Suchen2Click();
+    void Weitersuchen1Click();
+    void Ersetzen1Click();
     void Info1Click();
 
 protected:
@@ -219,6 +232,7 @@ private:
     void buildDisplayPanel();
     void buildTextPanel();
     void buildMenu();
+    void buildSearchMenu();
     void connectHandlers();
     void setTabOrder();
     QMargins frameMargins() const;

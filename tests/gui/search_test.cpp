@@ -1,0 +1,203 @@
+// "Suchen" and "Ersetzen" on the main window: the dialog's buttons on the
+// real text window, what the dialog says, the status, the flag and undo.
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTextCursor>
+
+#include "app/uKorvex21.h"
+#include "document/headerfield.h"
+#include "search/finddialog.h"
+#include "search/findreplace.h"
+#include "support/mainwindowfixture.h"
+#include "widgets/controls.h"
+#include "widgets/textwindow.h"
+
+namespace korvex::testing {
+namespace {
+
+class SearchTest : public MainWindowTest {
+protected:
+    search::FindDialog& dialog() { return form().FindReplace->dialog(); }
+    void openFind(const QString& pattern) {
+        form().Suchen2Click();
+        dialog().EdiSuchen->setText(pattern);
+    }
+    void openReplace(const QString& pattern, const QString& replacement) {
+        form().Ersetzen1Click();
+        dialog().EdiSuchen->setText(pattern);
+        dialog().EdiErsetzen->setText(replacement);
+    }
+    QString said() { return dialog().LabMeldung->text(); }
+    // The selection as [start, end).
+    std::pair<int, int> selection() {
+        const QTextCursor cursor = memo().textCursor();
+        return {cursor.selectionStart(), cursor.selectionEnd()};
+    }
+    void placeCaret(int position) {
+        QTextCursor cursor = memo().textCursor();
+        cursor.setPosition(position);
+        memo().setTextCursor(cursor);
+    }
+};
+
+// Down to the last match, then round from the start once, saying so; up
+// the same way from the other end. The status labels follow each match.
+TEST_F(SearchTest, WeitersuchenGoesRoundOnceAndTheStatusFollows) {
+    memo().loadBytes("eins zwei\r\nzwei eins\r\ndrei");
+    openFind(QStringLiteral("EINS"));
+    click(dialog().ButWeitersuchen);
+    EXPECT_EQ(selection(), std::make_pair(0, 4));
+    EXPECT_EQ(said(), "");
+    click(dialog().ButWeitersuchen);
+    EXPECT_EQ(selection(), std::make_pair(15, 19));
+    EXPECT_EQ(form().LabShowCZeile->text(), "2");
+    EXPECT_EQ(form().LabShowCSpalte->text(), "6");
+    click(dialog().ButWeitersuchen);
+    EXPECT_EQ(selection(), std::make_pair(0, 4));
+    EXPECT_EQ(said(), "Am Textende angekommen: weiter am Anfang gesucht.");
+    EXPECT_EQ(form().LabShowCZeile->text(), "1");
+
+    click(dialog().RadOben);
+    click(dialog().ButWeitersuchen);
+    EXPECT_EQ(selection(), std::make_pair(15, 19));
+    EXPECT_EQ(said(), "Am Textanfang angekommen: weiter am Ende gesucht.");
+
+    dialog().EdiSuchen->setText(QStringLiteral("vier"));
+    click(dialog().ButWeitersuchen);
+    EXPECT_EQ(said(), "„vier“ wurde nicht gefunden.");
+    EXPECT_EQ(selection(), std::make_pair(15, 19));  // stays where it was
+    dialog().EdiSuchen->setText(QStringLiteral("ein→"));
+    click(dialog().ButWeitersuchen);
+    EXPECT_EQ(said(), "„ein→“ wurde nicht gefunden: „→“ kann im Text nicht vorkommen.");
+    EXPECT_TRUE(platform.messages.isEmpty());  // said in the dialog, no box, no beep
+}
+
+// Many matches go in over several rounds, the window painting between
+// them: still one step of undo, the flag cleared, the header kept, the
+// status counted anew.
+TEST_F(SearchTest, AlleErsetzenIsOneStepOfUndo) {
+    std::string text;
+    for (int i = 0; i < 30'000; ++i) text += i % 10 == 9 ? "Ab\r\n" : "ab ";
+    memo().loadBytes(text);
+    form().EdiKopfzeile->setText(QStringLiteral("Kopf"));
+    memo().document()->clearUndoRedoStacks();
+    form().markSaved();
+    openReplace(QStringLiteral("ab"), QStringLiteral("xyz"));
+    click(dialog().ButAlleErsetzen);
+    EXPECT_EQ(said(), "30000 Stellen ersetzt.");
+    std::string replaced;
+    for (int i = 0; i < 30'000; ++i) replaced += i % 10 == 9 ? "xyz\r\n" : "xyz ";
+    EXPECT_EQ(memo().text(), replaced);
+    EXPECT_FALSE(form().isSaved());
+    EXPECT_EQ(form().EdiKopfzeile->text(), "Kopf");
+    EXPECT_EQ(form().LabShowZeilenAnz->text(), QString::number(memo().count()));
+
+    memo().undo();
+    EXPECT_EQ(memo().text(), text);
+    EXPECT_FALSE(memo().document()->isUndoAvailable());
+}
+
+// A replacement that holds the search text is not searched again: each
+// button press moves on, and "Alle ersetzen" ends.
+TEST_F(SearchTest, AReplacementHoldingTheSearchTextIsNotReplacedAgain) {
+    memo().loadBytes("a b a");
+    openReplace(QStringLiteral("a"), QStringLiteral("aa"));
+    click(dialog().ButErsetzen);  // nothing selected yet: finds the first
+    EXPECT_EQ(memo().text(), "a b a");
+    click(dialog().ButErsetzen);
+    EXPECT_EQ(memo().text(), "aa b a");
+    EXPECT_EQ(selection(), std::make_pair(5, 6));
+    click(dialog().ButErsetzen);
+    EXPECT_EQ(memo().text(), "aa b aa");
+    EXPECT_EQ(selection(), std::make_pair(0, 1));  // round to the first "a" of "aa"
+
+    memo().loadBytes("a b a");
+    click(dialog().ButAlleErsetzen);
+    EXPECT_EQ(memo().text(), "aa b aa");
+    EXPECT_EQ(said(), "2 Stellen ersetzt.");
+}
+
+// At the end of a typing test the text is locked: searching still works,
+// replacing changes nothing and says why.
+TEST_F(SearchTest, LockedTextIsSearchedButNotChanged) {
+    memo().loadBytes("Wort und Wort");
+    form().markSaved();
+    form().EdiTime->setText(QStringLiteral("1"));
+    platform.tick = 0;
+    click(form().ButStart);
+    platform.tick = 3000;
+    form().TimStopperTimer();
+    ASSERT_TRUE(memo().isReadOnly());
+    const QString count = form().EdiTime->text();
+
+    openReplace(QStringLiteral("Wort"), QStringLiteral("Satz"));
+    click(dialog().ButErsetzen);
+    click(dialog().ButAlleErsetzen);
+    EXPECT_EQ(memo().text(), "Wort und Wort");
+    EXPECT_EQ(said(), "Nichts ersetzt: Der Text ist nach dem Schreibtest gesperrt, bis RST ihn freigibt.");
+    EXPECT_TRUE(form().isSaved());
+    form().Suchen2Click();
+    click(dialog().ButWeitersuchen);
+    EXPECT_EQ(memo().textCursor().selectedText(), "Wort");
+    EXPECT_EQ(form().EdiTime->text(), count);
+}
+
+// A result longer than the window holds is refused as a paste would be,
+// and nothing of the text changes.
+TEST_F(SearchTest, ResultBeyondTheCapacityIsRefusedAndChangesNothing) {
+    const auto longest = static_cast<size_t>(TextWindow::kMaxLineLength);
+    const std::string text = "x" + std::string(longest - 2, ' ') + "x\r\nx";
+    memo().loadBytes(text);
+    form().markSaved();
+    openReplace(QStringLiteral("x"), QStringLiteral("xy"));
+    click(dialog().ButAlleErsetzen);
+    EXPECT_EQ(platform.errorReports, QStringList{QStringLiteral("Text überschreitet Memo-Kapazität")});
+    EXPECT_EQ(memo().text(), text);
+    EXPECT_TRUE(form().isSaved());
+
+    platform.errorReports.clear();
+    click(dialog().ButErsetzen);  // selects the first
+    click(dialog().ButErsetzen);
+    EXPECT_EQ(platform.errorReports, QStringList{QStringLiteral("Text überschreitet Memo-Kapazität")});
+    EXPECT_EQ(memo().text(), text);
+}
+
+// A big text comes in pieces. The buttons are pressed here without the
+// mouse, which would first bring the whole text in: a match in the part in
+// is found there, one in the rest is found once the rest is in, every
+// match counts for "Alle ersetzen", and the load ends whole.
+TEST_F(SearchTest, MatchesInEveryPieceOfALoad) {
+    std::string text = "Anfang\r\n";
+    for (int i = 0; i < 40'000; ++i) text += "Zeile mit Inhalt " + std::to_string(i) + "\r\n";
+    text += "Ende\r\n";
+    memo().loadBytes(text);
+    ASSERT_TRUE(memo().isLoading());
+    openFind(QStringLiteral("anfang"));
+    dialog().ButWeitersuchen->click();
+    EXPECT_EQ(memo().textCursor().selectedText(), "Anfang");
+    EXPECT_TRUE(memo().isLoading());
+    dialog().EdiSuchen->setText(QStringLiteral("ende"));
+    dialog().ButWeitersuchen->click();
+    EXPECT_EQ(memo().textCursor().selectedText(), "Ende");
+    EXPECT_EQ(said(), "");  // found in the rest, not by going round
+    EXPECT_EQ(memo().text(), text);
+
+    memo().loadBytes(text + "Zeile");
+    ASSERT_TRUE(memo().isLoading());
+    openReplace(QStringLiteral("Zeile"), QStringLiteral("Reihe"));
+    dialog().ButAlleErsetzen->click();
+    EXPECT_EQ(said(), "40001 Stellen ersetzt.");
+    std::string replaced = text + "Zeile";
+    for (size_t at = replaced.find("Zeile"); at != std::string::npos; at = replaced.find("Zeile", at)) {
+        replaced.replace(at, 5, "Reihe");
+    }
+    EXPECT_EQ(memo().text(), replaced);
+}
+
+}  // namespace
+}  // namespace korvex::testing

@@ -29,7 +29,9 @@ QPushButton* makeButton(const char* objectName, const QString& caption, const QS
 
 }  // namespace
 
-FindDialog::FindDialog(QWidget* mainWindow) : QDialog(mainWindow, Qt::Dialog) {
+// A dialog of the main window, so the window manager keeps it above that one.
+FindDialog::FindDialog(QWidget* mainWindow)
+    : QDialog(mainWindow, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint) {
     setObjectName(QStringLiteral("FindDialog"));
     setModal(false);
     setWindowTitle(QStringLiteral("Suchen"));

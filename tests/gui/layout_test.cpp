@@ -181,7 +181,8 @@ TEST_F(LayoutTest, ColourPickerRowsAreSixteenPixelsHigh) {
     box.hidePopup();
 }
 
-TEST_F(LayoutTest, MenuItemsCaptionsAndNoShortcuts) {
+// Only the items of "&Suchen" have shortcut keys.
+TEST_F(LayoutTest, MenuItemsCaptionsAndShortcutsOnlyToSearch) {
     const QStringList expected = {QStringLiteral("&Neu/Schließen"),
                                   QStringLiteral("&Öffnen"),
                                   QStringLiteral("&Speichern"),
@@ -201,7 +202,12 @@ TEST_F(LayoutTest, MenuItemsCaptionsAndNoShortcuts) {
     EXPECT_EQ(captions, expected);
     QStringList bar;
     for (QAction* a : form().menuBar()->actions()) bar << a->text();
-    EXPECT_EQ(bar, (QStringList{QStringLiteral("&Datei"), QStringLiteral("SelectAll"), QStringLiteral("&Info")}));
+    EXPECT_EQ(bar, (QStringList{QStringLiteral("&Datei"), QStringLiteral("SelectAll"), QStringLiteral("&Suchen"),
+                                QStringLiteral("&Info")}));
+    QStringList search;
+    for (QAction* a : form().Suchen1->actions()) search << a->text() + " " + a->shortcut().toString();
+    EXPECT_EQ(search, (QStringList{QStringLiteral("&Suchen ... Ctrl+F"), QStringLiteral("&Weitersuchen F3"),
+                                   QStringLiteral("&Ersetzen ... Ctrl+H")}));
 }
 
 TEST_F(LayoutTest, DruckenInTheMenuDoesNothing) {

@@ -77,6 +77,37 @@ TEST_F(SearchTest, WeitersuchenGoesRoundOnceAndTheStatusFollows) {
     EXPECT_TRUE(platform.messages.isEmpty());  // said in the dialog, no box, no beep
 }
 
+// The keys reach the main window wherever its focus is, and the dialog.
+TEST_F(SearchTest, ShortcutKeysWorkFromEveryFieldOfTheMainWindow) {
+    memo().loadBytes("Kopf und Fu\xDF, Kopf");
+    form().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form(), 20'000));
+    form().EdiKopfzeile->setFocus();
+    QTest::keyClick(form().EdiKopfzeile, Qt::Key_F3);  // no search yet: the dialog
+    ASSERT_TRUE(dialog().isVisible());
+    EXPECT_FALSE(dialog().isReplacing());
+    EXPECT_TRUE(QTest::qWaitFor([this] { return QApplication::focusWidget() == dialog().EdiSuchen; }, 20'000))
+        << "the focus is in " << QApplication::focusWidget();
+    dialog().reject();
+
+    QTextCursor cursor = memo().textCursor();
+    cursor.setPosition(0);
+    cursor.setPosition(4, QTextCursor::KeepAnchor);  // "Kopf", one line: the preset
+    memo().setTextCursor(cursor);
+    form().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form(), 20'000));
+    memo().setFocus();
+    QTest::keyClick(&memo(), Qt::Key_H, Qt::ControlModifier);
+    ASSERT_TRUE(dialog().isVisible());
+    EXPECT_TRUE(dialog().isReplacing());
+    EXPECT_EQ(dialog().EdiSuchen->text(), "Kopf");
+    EXPECT_EQ(dialog().EdiSuchen->selectedText(), "Kopf");  // typing replaces it
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog(), 20'000));
+    QTest::keyClick(dialog().EdiSuchen, Qt::Key_F3);
+    EXPECT_EQ(selection(), std::make_pair(14, 18));
+    EXPECT_EQ(memo().text(), "Kopf und Fu\xDF, Kopf");  // no key went into the text
+}
+
 // Many matches go in over several rounds, the window painting between
 // them: still one step of undo, the flag cleared, the header kept, the
 // status counted anew.

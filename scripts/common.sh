@@ -13,8 +13,9 @@ korvex_packages=(
 )
 
 # What the window tests need besides: a virtual X display with a window
-# manager, and a tool that clicks and types as a user does.
-korvex_desktop_packages=(xvfb openbox x11-utils xdotool)
+# manager, a tool that clicks and types as a user does, and the
+# accessibility bus with the client screen readers use.
+korvex_desktop_packages=(xvfb openbox x11-utils xdotool dbus at-spi2-core python3-pyatspi)
 
 korvex_install_packages() {
   local missing=()

@@ -52,21 +52,29 @@ QFrame* makePanel(const char* name, QWidget* parent, Colour colour) {
     return panel;
 }
 
-QPushButton* makeButton(const char* name, const QString& caption, QRect geometry, QWidget* parent, const QString& hint,
-                        int pixelSize = 13) {
+// A screen reader says the caption first, as a user sees it, then what the
+// button does; the hint stays its description.
+QString spokenName(const QString& caption, const QString& whatItDoes) {
+    return caption + QStringLiteral(", ") + whatItDoes;
+}
+
+QPushButton* makeButton(const char* name, const QString& caption, const QString& whatItDoes, QRect geometry,
+                        QWidget* parent, const QString& hint, int pixelSize = 13) {
     auto* button = place(new QPushButton(caption, parent), name, geometry);
     button->setFont(pixelFont(QStringLiteral("Arial"), pixelSize, true));
     button->setToolTip(hint);
+    button->setAccessibleName(spokenName(caption, whatItDoes));
     button->setAutoDefault(false);
     button->setDefault(false);
     button->setFocusPolicy(Qt::StrongFocus);
     return button;
 }
 
-ImageButton* makeImageButton(const char* name, const QString& image, QRect geometry, QWidget* parent,
-                             const QString& hint) {
+ImageButton* makeImageButton(const char* name, const QString& image, const QString& spoken, QRect geometry,
+                             QWidget* parent, const QString& hint) {
     auto* button = place(new ImageButton(QStringLiteral(":/images/") + image, parent), name, geometry);
     button->setToolTip(hint);
+    button->setAccessibleName(spoken);
     return button;
 }
 
@@ -107,8 +115,8 @@ CloseFailures writeFilesAtClose(TForm1& form) {
     return failures;
 }
 
-ValueLabel* makeValueLabel(const char* name, QPoint topLeft, QWidget* parent) {
-    auto* label = new ValueLabel(pixelFont(QStringLiteral("Arial"), 12, true), parent);
+ValueLabel* makeValueLabel(const char* name, QPoint topLeft, QLabel* caption, QWidget* parent) {
+    auto* label = new ValueLabel(pixelFont(QStringLiteral("Arial"), 12, true), *caption, parent);
     label->setObjectName(QString::fromLatin1(name));
     setPaletteColour(*label, QPalette::Window, toQColor(colours::SkyBlue));
     label->setGeometry(topLeft.x(), topLeft.y(), 1, 15);
@@ -167,40 +175,47 @@ void TForm1::buildPanels() {
 void TForm1::buildToolPanel() {
     QWidget* p = PanOben;
     const QFont buttonFont = pixelFont(QStringLiteral("Arial"), 13, true);
-    SpButFonts = makeImageButton("SpButFonts", "schrift.bmp", {0, 0, 41, 25}, p, "Schrift einstellen");
-    SpButDrucken = makeImageButton("SpButDrucken", "drucken.bmp", {40, 0, 41, 25}, p,
+    SpButFonts = makeImageButton("SpButFonts", "schrift.bmp", "Schrift ändern", {0, 0, 41, 25}, p,
+                                 "Schrift einstellen");
+    SpButDrucken = makeImageButton("SpButDrucken", "drucken.bmp", "Drucken", {40, 0, 41, 25}, p,
                                    "Dokument drucken / Drucker einstellen");
     PanTop = place(new BevelButtonPanel(QStringLiteral("TOP"), p), "PanTop", {80, 0, 49, 25});
     PanTop->setFont(buttonFont);
     PanTop->setToolTip(QStringLiteral("Korvex bleibt immer im Vordergrund"));
+    PanTop->setAccessibleName(spokenName(QStringLiteral("TOP"), QStringLiteral("immer im Vordergrund")));
     EdiDatum = place(new ClickableField(p), "EdiDatum", {136, 0, 121, 26});
     EdiDatum->setFont(pixelFont(QStringLiteral("Courier New"), 16, true));
     EdiDatum->setToolTip(QStringLiteral("Datum aktualisieren durch Klick"));
+    EdiDatum->setAccessibleName(QStringLiteral("Datum"));
     EdiDatum->setFocusPolicy(Qt::ClickFocus);
     applyColours(*EdiDatum, kMoneyGreenField);
-    ButDatum = makeButton("ButDatum", "Dat", {264, 0, 49, 25}, p, "Datum einfügen");
-    ButReplace = makeButton("ButReplace", "Repl", {320, 0, 41, 25}, p, "Ersetzt Umlaute etc. für HTML, ohne < und >");
-    ButStart = makeButton("ButStart", "GO", {368, 0, 41, 25}, p, "Stoppuhr starten");
-    ButStop = makeButton("ButStop", "STP", {408, 0, 49, 25}, p, "Stoppuhr anhalten");
-    ButReset = makeButton("ButReset", "RST", {456, 0, 41, 25}, p, "Stoppuhr zurücksetzen");
-    BitButClose = makeButton("BitButClose", "EX", {504, 0, 49, 57}, p, "Korvex beenden", 24);
-    SpButSchliessen = makeImageButton("SpButSchliessen", "schliessen.bmp", {0, 24, 33, 33}, p,
+    ButDatum = makeButton("ButDatum", "Dat", "Datum einfügen", {264, 0, 49, 25}, p, "Datum einfügen");
+    ButReplace = makeButton("ButReplace", "Repl", "Umlaute für HTML ersetzen", {320, 0, 41, 25}, p,
+                            "Ersetzt Umlaute etc. für HTML, ohne < und >");
+    ButStart = makeButton("ButStart", "GO", "Stoppuhr starten", {368, 0, 41, 25}, p, "Stoppuhr starten");
+    ButStop = makeButton("ButStop", "STP", "Stoppuhr anhalten", {408, 0, 49, 25}, p, "Stoppuhr anhalten");
+    ButReset = makeButton("ButReset", "RST", "Stoppuhr zurücksetzen", {456, 0, 41, 25}, p, "Stoppuhr zurücksetzen");
+    BitButClose = makeButton("BitButClose", "EX", "Korvex beenden", {504, 0, 49, 57}, p, "Korvex beenden", 24);
+    SpButSchliessen = makeImageButton("SpButSchliessen", "schliessen.bmp", "Neu/Schließen", {0, 24, 33, 33}, p,
                                       "Dokument schließen / Neues Dokument");
-    SpButOeffnen = makeImageButton("SpButOeffnen", "oeffnen.bmp", {32, 24, 33, 33}, p, "Vorhandene Datei öffnen");
-    SpButSpeichern = makeImageButton("SpButSpeichern", "speichern.bmp", {64, 24, 33, 33}, p, "Dokument Speichern");
-    SpButSpUnter = makeImageButton("SpButSpUnter", "speichernunter.bmp", {96, 24, 33, 33}, p,
+    SpButOeffnen = makeImageButton("SpButOeffnen", "oeffnen.bmp", "Öffnen", {32, 24, 33, 33}, p,
+                                   "Vorhandene Datei öffnen");
+    SpButSpeichern = makeImageButton("SpButSpeichern", "speichern.bmp", "Speichern", {64, 24, 33, 33}, p,
+                                     "Dokument Speichern");
+    SpButSpUnter = makeImageButton("SpButSpUnter", "speichernunter.bmp", "Speichern unter", {96, 24, 33, 33}, p,
                                    "Dokument Speichern unter ...");
     Label4 = makeCaption("Label4", "Zwischenablage:", {144, 24, 102, 16}, p,
                          pixelFont(QStringLiteral("MS Sans Serif"), 13, false));
-    ButX = makeButton("ButX", "X", {136, 40, 41, 17}, p, "Ausschneiden");
-    ButC = makeButton("ButC", "C", {176, 40, 41, 17}, p, "Kopieren");
-    ButE = makeButton("ButE", "E", {216, 40, 41, 17}, p, "Einfügen");
-    ButPhrasen = makeButton("ButPhrasen", "Phr", {264, 32, 49, 25}, p, "Phrase auswählen und einfügen");
-    ButReplaceAll = makeButton("ButReplaceAll", "RAll", {320, 32, 41, 25}, p,
-                               "Ersetzt Umlaute etc. für HTML, inklusive < und >");
+    ButX = makeButton("ButX", "X", "Ausschneiden", {136, 40, 41, 17}, p, "Ausschneiden");
+    ButC = makeButton("ButC", "C", "Kopieren", {176, 40, 41, 17}, p, "Kopieren");
+    ButE = makeButton("ButE", "E", "Einfügen", {216, 40, 41, 17}, p, "Einfügen");
+    ButPhrasen = makeButton("ButPhrasen", "Phr", "Phrasen", {264, 32, 49, 25}, p, "Phrase auswählen und einfügen");
+    ButReplaceAll = makeButton("ButReplaceAll", "RAll", "Umlaute und spitze Klammern für HTML ersetzen",
+                               {320, 32, 41, 25}, p, "Ersetzt Umlaute etc. für HTML, inklusive < und >");
     EdiTime = place(new QLineEdit(p), "EdiTime", {368, 24, 129, 25});
     EdiTime->setFont(pixelFont(QStringLiteral("Courier New"), 15, true));
     EdiTime->setToolTip(QStringLiteral("Stoppzeit in Sekunden hier eintragen, sonst Stoppzeit = 600 Sek."));
+    EdiTime->setAccessibleName(QStringLiteral("Stoppzeit in Sekunden"));
     applyColours(*EdiTime, kMoneyGreenField);
 }
 
@@ -213,23 +228,27 @@ void TForm1::buildDisplayPanel() {
     LabShowDatName->setAutoFillBackground(true);
     setPaletteColour(*LabShowDatName, QPalette::Window, toQColor(colours::MoneyGreen));
     LabZeilenAnz = makeCaption("LabZeilenAnz", "Zeilen:", {8, 16, 37, 15}, p, boldLabel);
-    LabShowZeilenAnz = makeValueLabel("LabShowZeilenAnz", {53, 16}, p);
+    LabShowZeilenAnz = makeValueLabel("LabShowZeilenAnz", {53, 16}, LabZeilenAnz, p);
     Label1 = makeCaption("Label1", "CursorZeile:", {96, 16, 69, 15}, p, boldLabel);
-    LabShowCZeile = makeValueLabel("LabShowCZeile", {176, 16}, p);
+    LabShowCZeile = makeValueLabel("LabShowCZeile", {176, 16}, Label1, p);
     Label2 = makeCaption("Label2", "CursorSpalte:", {216, 16, 78, 15}, p, boldLabel);
-    LabShowCSpalte = makeValueLabel("LabShowCSpalte", {304, 16}, p);
+    LabShowCSpalte = makeValueLabel("LabShowCSpalte", {304, 16}, Label2, p);
     Label3 = makeCaption("Label3", "Fensterfarbe:", {344, 16, 76, 15}, p, boldLabel);
     ColorBox1 = place(new ColourPicker(p), "ColorBox1", {424, 16, 129, 22});
     ColorBox1->setFont(boldLabel);
     ColorBox1->setToolTip(QStringLiteral("Fensterfarbe einstellen"));
+    ColorBox1->setAccessibleName(QStringLiteral("Fensterfarbe"));
+    Label3->setBuddy(ColorBox1);  // no mnemonic: it only tells who labels whom
     EdiKopfzeile = place(new HeaderField(p), "EdiKopfzeile", {8, 40, 625, 28});
     EdiKopfzeile->setFont(pixelFont(QStringLiteral("Courier New"), 15, false));
     EdiKopfzeile->setToolTip(QStringLiteral("Hier ggfs. Kopfzeile eintragen"));
+    EdiKopfzeile->setAccessibleName(QStringLiteral("Kopfzeile"));
     EdiKopfzeile->setColours(kMoneyGreenField);
     Panel1 = place(new QFrame(p), "Panel1", {646, 4, 5, 17});
     Panel1->setAutoFillBackground(true);
     setPaletteColour(*Panel1, QPalette::Window, Qt::black);
     Panel1->setToolTip(QStringLiteral("Markierung Normal-/Sollgröße beim Drucken"));
+    Panel1->setAccessibleName(QStringLiteral("Markierung Druckbreite"));
 }
 
 void TForm1::buildTextPanel() {
@@ -237,6 +256,7 @@ void TForm1::buildTextPanel() {
     inside->setContentsMargins(0, 0, 0, 0);  // the bevel already keeps one pixel free
     MemArbeitsfenster = new TextWindow(PanMitte);
     MemArbeitsfenster->setObjectName(QStringLiteral("MemArbeitsfenster"));
+    MemArbeitsfenster->setAccessibleName(QStringLiteral("Text"));
     MemArbeitsfenster->setFont(pixelFont(QStringLiteral("Courier New"), 13, false));
     MemArbeitsfenster->setColours(kMoneyGreenField);
     inside->addWidget(MemArbeitsfenster);

@@ -41,6 +41,7 @@ TForm2::TForm2(QWidget* mainWindow) : QDialog(mainWindow, Qt::Dialog | Qt::Windo
     MemInfo = new QPlainTextEdit(this);
     MemInfo->setObjectName(QStringLiteral("MemInfo"));
     MemInfo->setReadOnly(true);
+    MemInfo->setAccessibleName(QStringLiteral("Info und Gebrauchshinweise"));
     MemInfo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     MemInfo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     MemInfo->setFont(pixelFont(QStringLiteral("Courier New"), 15, false));

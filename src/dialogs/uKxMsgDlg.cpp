@@ -25,6 +25,7 @@ TKxMsgDlg::TKxMsgDlg(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                           Qt::MSWindowsFixedSizeDialogHint) {
     setWindowTitle(QStringLiteral("KxMessageDialog"));
+    setAccessibleName(QStringLiteral("Rückfrage"));
     setFixedSize(363, 134);
     const QFont font = pixelFont(QStringLiteral("Arial"), 13, true);
 
@@ -71,6 +72,8 @@ TKxMsgDlg::TKxMsgDlg(QWidget* parent)
 
 void TKxMsgDlg::Execute(const QString& message) {
     PanMsg->setText(message);
+    // A screen reader says the question together with the dialog's name.
+    setAccessibleDescription(message);
     // It belongs to the main window, or to a window kept on top over it (the
     // phrase editor): the window manager keeps it above its owner, and on
     // top too over a window kept on top.

@@ -69,6 +69,8 @@ TForm3::TForm3(MainWindow& mainWindow)
 
     MemPhrasen = new BoundedTextEdit(this);
     MemPhrasen->setObjectName(QStringLiteral("MemPhrasen"));
+    MemPhrasen->setAccessibleName(QStringLiteral("Phrasen"));
+    MemPhrasen->setAccessibleDescription(LabHinweis->text());
     MemPhrasen->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     MemPhrasen->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     MemPhrasen->viewport()->installEventFilter(this);
@@ -92,6 +94,7 @@ TForm3::TForm3(MainWindow& mainWindow)
     };
     ButPhrEinf = makeButton("ButPhrEinf", QStringLiteral("Phrase einfügen"), {8, 7, 121, 26});
     Button1 = makeButton("Button1", QStringLiteral("Einfüg. üb. Zw'ablage"), {136, 8, 153, 25});
+    Button1->setAccessibleName(QStringLiteral("Einfügen über die Zwischenablage"));
     ButAbbr = makeButton("ButAbbr", QStringLiteral("Abbrechen"), {296, 7, 105, 26});
     connect(ButPhrEinf, &QPushButton::clicked, this, &TForm3::ButPhrEinfClick);
     connect(Button1, &QPushButton::clicked, this, &TForm3::Button1Click);

@@ -108,9 +108,12 @@ void PrintPreviewWindow::buildControls() {
         return b;
     };
     ButZurueck = button("ButZurueck", QStringLiteral("< Zurück"), QStringLiteral("Vorige Seite (Bild auf)"));
-    bar->addWidget(new QLabel(QStringLiteral("Seite"), this));
+    auto* pageCaption = new QLabel(QStringLiteral("Seite"), this);
+    bar->addWidget(pageCaption);
     EdiSeite = new QSpinBox(this);
     EdiSeite->setObjectName(QStringLiteral("EdiSeite"));
+    EdiSeite->setAccessibleName(QStringLiteral("Seite"));
+    pageCaption->setBuddy(EdiSeite);  // no mnemonic: it only tells who labels whom
     EdiSeite->setRange(1, run_.pageCount);
     EdiSeite->setLocale(QLocale(QLocale::German, QLocale::Germany));
     EdiSeite->setGroupSeparatorShown(true);

@@ -1,11 +1,15 @@
 #include "widgets/controls.h"
 
 #include <qdrawutil.h>
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QBitmap>
 #include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyleOptionFocusRect>
 #include <QStyledItemDelegate>
+#include <cstring>
 
 #include "widgets/qtconvert.h"
 
@@ -52,6 +56,65 @@ QPixmap withTransparentColour(const QImage& image) {
     return pixmap;
 }
 
+bool isPressKey(const QKeyEvent& event) {
+    const auto key = event.key();
+    return event.modifiers() == Qt::NoModifier &&
+           (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter);
+}
+
+// The focus of a control that never takes it by Tab or click (a screen
+// reader may give it) is still shown.
+void paintFocus(QWidget& widget) {
+    if (!widget.hasFocus()) return;
+    QPainter painter(&widget);
+    QStyleOptionFocusRect option;
+    option.initFrom(&widget);
+    option.rect = widget.rect().adjusted(3, 3, -3, -3);
+    widget.style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, &widget);
+}
+
+// "TOP" for assistive technology: a checkable button, checked while sunken,
+// that can be pressed.
+class BevelButtonAccessible : public QAccessibleWidget {
+public:
+    explicit BevelButtonAccessible(BevelButtonPanel* panel) : QAccessibleWidget(panel, QAccessible::Button) {}
+
+    QAccessible::State state() const override {
+        QAccessible::State s = QAccessibleWidget::state();
+        // Sunken is on: pressed and checked, as a checked push button reports itself.
+        s.checkable = true;
+        s.checked = !panel()->isRaised();
+        s.pressed = s.checked;
+        return s;
+    }
+    QString text(QAccessible::Text t) const override {
+        const QString own = QAccessibleWidget::text(t);
+        return t == QAccessible::Name && own.isEmpty() ? panel()->text() : own;
+    }
+    QStringList actionNames() const override {
+        return QStringList{pressAction(), toggleAction()} + QAccessibleWidget::actionNames();
+    }
+    void doAction(const QString& action) override {
+        if (action == pressAction() || action == toggleAction()) emit panel()->clicked();
+        else QAccessibleWidget::doAction(action);
+    }
+
+private:
+    BevelButtonPanel* panel() const { return static_cast<BevelButtonPanel*>(widget()); }
+};
+
+QAccessibleInterface* accessibleControl(const QString& className, QObject* object) {
+    if (className == QLatin1String(BevelButtonPanel::staticMetaObject.className())) {
+        return new BevelButtonAccessible(static_cast<BevelButtonPanel*>(object));
+    }
+    return nullptr;
+}
+
+void installAccessibleControls() {
+    static const bool installed = (QAccessible::installFactory(accessibleControl), true);
+    (void)installed;
+}
+
 }  // namespace
 
 ImageButton::ImageButton(const QString& imageResource, QWidget* parent)
@@ -69,9 +132,21 @@ void ImageButton::paintEvent(QPaintEvent* /*event*/) {
     const QPoint topLeft((width() - image_.width()) / 2 + shift, (height() - image_.height()) / 2 + shift);
     painter.setClipRect(rect().adjusted(2, 2, -2, -2));
     painter.drawPixmap(topLeft, image_);
+    painter.end();
+    paintFocus(*this);
+}
+
+void ImageButton::keyPressEvent(QKeyEvent* event) {
+    // Space is the button's own; Return presses it too.
+    if (isPressKey(*event) && event->key() != Qt::Key_Space) {
+        animateClick();
+        return;
+    }
+    QAbstractButton::keyPressEvent(event);
 }
 
 BevelButtonPanel::BevelButtonPanel(const QString& caption, QWidget* parent) : QLabel(caption, parent) {
+    installAccessibleControls();
     setAlignment(Qt::AlignCenter);
     setFocusPolicy(Qt::NoFocus);
     setLineWidth(2);
@@ -79,8 +154,15 @@ BevelButtonPanel::BevelButtonPanel(const QString& caption, QWidget* parent) : QL
 }
 
 void BevelButtonPanel::setRaised(bool raised) {
+    const bool changed = raised != raised_;
     raised_ = raised;
     setFrameStyle(QFrame::Panel | (raised ? QFrame::Raised : QFrame::Sunken));
+    if (!changed) return;
+    QAccessible::State checkedChanged;
+    checkedChanged.checked = true;
+    checkedChanged.pressed = true;
+    QAccessibleStateChangeEvent event(this, checkedChanged);
+    QAccessible::updateAccessibility(&event);
 }
 
 void BevelButtonPanel::mouseReleaseEvent(QMouseEvent* event) {
@@ -88,12 +170,27 @@ void BevelButtonPanel::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) emit clicked();
 }
 
+void BevelButtonPanel::keyPressEvent(QKeyEvent* event) {
+    if (isPressKey(*event)) {
+        emit clicked();
+        return;
+    }
+    QLabel::keyPressEvent(event);
+}
+
+void BevelButtonPanel::paintEvent(QPaintEvent* event) {
+    QLabel::paintEvent(event);
+    paintFocus(*this);
+}
+
 void ClickableField::mousePressEvent(QMouseEvent* event) {
     QLineEdit::mousePressEvent(event);
     if (event->button() == Qt::LeftButton) emit clicked();
 }
 
-ValueLabel::ValueLabel(const QFont& font, QWidget* parent) : QLabel(parent) {
+ValueLabel::ValueLabel(const QFont& font, QLabel& caption, QWidget* parent) : QLabel(parent), caption_(caption) {
+    // No mnemonic in the caption, so the buddy only tells who labels whom.
+    caption_.setBuddy(this);
     setFont(font);
     setAutoFillBackground(true);
     setMargin(0);
@@ -101,6 +198,9 @@ ValueLabel::ValueLabel(const QFont& font, QWidget* parent) : QLabel(parent) {
 }
 
 void ValueLabel::setValue(const QString& value) {
+    // One name change per new number, and no announcement: screen readers
+    // speak a changed name only of the control with the focus.
+    setAccessibleName((caption_.text() + QLatin1Char(' ') + value).trimmed());
     setText(value);
     const QFontMetrics metrics(font());
     const int width = value.isEmpty() ? metrics.horizontalAdvance(QLatin1Char(' ')) : metrics.horizontalAdvance(value);
@@ -118,6 +218,69 @@ public:
     }
 };
 
+struct SpokenColourName {
+    const char* name;
+    const char* spoken;
+};
+
+// What a listener hears for the names of the colour-name table.
+constexpr SpokenColourName kSpokenColourNames[] = {
+    {"clBlack", "Schwarz"},
+    {"clMaroon", "Kastanienbraun"},
+    {"clGreen", "Grün"},
+    {"clOlive", "Olivgrün"},
+    {"clNavy", "Marineblau"},
+    {"clPurple", "Purpur"},
+    {"clTeal", "Blaugrün"},
+    {"clGray", "Grau"},
+    {"clSilver", "Silbergrau"},
+    {"clRed", "Rot"},
+    {"clLime", "Hellgrün"},
+    {"clYellow", "Gelb"},
+    {"clBlue", "Blau"},
+    {"clFuchsia", "Pink"},
+    {"clAqua", "Türkis"},
+    {"clWhite", "Weiß"},
+    {"clMoneyGreen", "Geldgrün"},
+    {"clSkyBlue", "Himmelblau"},
+    {"clCream", "Creme"},
+    {"clMedGray", "Mittelgrau"},
+    {"clActiveBorder", "Systemfarbe aktiver Fensterrahmen"},
+    {"clActiveCaption", "Systemfarbe aktive Titelleiste"},
+    {"clAppWorkSpace", "Systemfarbe Arbeitsbereich"},
+    {"clBackground", "Systemfarbe Desktop"},
+    {"clBtnFace", "Systemfarbe Schaltfläche"},
+    {"clBtnHighlight", "Systemfarbe Schaltflächenlicht"},
+    {"clBtnShadow", "Systemfarbe Schaltflächenschatten"},
+    {"clBtnText", "Systemfarbe Schaltflächentext"},
+    {"clCaptionText", "Systemfarbe Titeltext"},
+    {"clGradientActiveCaption", "Systemfarbe Verlauf aktive Titelleiste"},
+    {"clGradientInactiveCaption", "Systemfarbe Verlauf inaktive Titelleiste"},
+    {"clGrayText", "Systemfarbe abgeblendeter Text"},
+    {"clHighlight", "Systemfarbe Markierung"},
+    {"clHighlightText", "Systemfarbe markierter Text"},
+    {"clInactiveBorder", "Systemfarbe inaktiver Fensterrahmen"},
+    {"clInactiveCaption", "Systemfarbe inaktive Titelleiste"},
+    {"clInactiveCaptionText", "Systemfarbe inaktiver Titeltext"},
+    {"clInfoBk", "Systemfarbe Hinweishintergrund"},
+    {"clInfoText", "Systemfarbe Hinweistext"},
+    {"clMenu", "Systemfarbe Menü"},
+    {"clMenuText", "Systemfarbe Menütext"},
+    {"clScrollBar", "Systemfarbe Bildlaufleiste"},
+    {"cl3DDkShadow", "Systemfarbe 3D-Schatten dunkel"},
+    {"cl3DLight", "Systemfarbe 3D-Licht"},
+    {"clWindow", "Systemfarbe Fenster"},
+    {"clWindowFrame", "Systemfarbe Fensterrahmen"},
+    {"clWindowText", "Systemfarbe Fenstertext"},
+};
+
+QString spokenColourName(const char* name) {
+    for (const SpokenColourName& entry : kSpokenColourNames) {
+        if (std::strcmp(entry.name, name) == 0) return QString::fromUtf8(entry.spoken);
+    }
+    return QString::fromLatin1(name);
+}
+
 }  // namespace
 
 ColourPicker::ColourPicker(QWidget* parent) : QComboBox(parent) {
@@ -130,6 +293,7 @@ ColourPicker::ColourPicker(QWidget* parent) : QComboBox(parent) {
         square.fill(toQColor(named.colour));
         QPainter(&square).drawRect(0, 0, 11, 11);
         addItem(QIcon(square), QString::fromLatin1(named.name), QVariant::fromValue(named.colour.value));
+        setItemData(count() - 1, spokenColourName(named.name), Qt::AccessibleTextRole);
     }
 }
 

@@ -29,7 +29,9 @@ void setPaletteColour(QWidget& widget, QPalette::ColorRole role, const QColor& c
 std::optional<QMargins> knownFrame(const QWidget& window);
 
 // A tool button that shows one image, centred and cut at its edges, in a
-// raised frame that is drawn sunken while pressed. It never takes the focus.
+// raised frame that is drawn sunken while pressed. It never takes the focus
+// by Tab or click; given it (by a screen reader), it shows it and takes
+// Space and Return.
 class ImageButton : public QAbstractButton {
     Q_OBJECT
 public:
@@ -39,12 +41,15 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     QPixmap image_;
 };
 
 // A panel with a caption and a bevel, used as a two-state button ("TOP").
+// Assistive technology sees a checkable button, checked while sunken, that
+// it can press; given the focus, it shows it and takes Space and Return.
 class BevelButtonPanel : public QLabel {
     Q_OBJECT
 public:
@@ -57,6 +62,8 @@ signals:
 
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     bool raised_ = true;
@@ -76,13 +83,17 @@ protected:
 };
 
 // A status label: an opaque strip as wide as one blank while empty that
-// grows to the right with the number it shows.
+// grows to the right with the number it shows. A screen reader gets the
+// number with its caption ("Zeilen: 812"), the caption labelling it.
 class ValueLabel : public QLabel {
     Q_OBJECT
 public:
     // The font comes first, so the strip is measured only in the font it shows.
-    ValueLabel(const QFont& font, QWidget* parent);
+    ValueLabel(const QFont& font, QLabel& caption, QWidget* parent);
     void setValue(const QString& value);
+
+private:
+    QLabel& caption_;
 };
 
 // The colour drop-down: every named colour but "clNone" and "clDefault",
@@ -92,6 +103,8 @@ class ColourPicker : public QComboBox {
 public:
     static constexpr int kRowHeight = 16;
 
+    // Each entry shows its name from the colour-name table; a screen reader
+    // hears a German one.
     explicit ColourPicker(QWidget* parent);
     // Selects the entry of that colour, or none when the colour has no entry.
     void selectColour(Colour colour);

@@ -264,6 +264,25 @@ class ScreenReaderTest(unittest.TestCase):
                            if r.getRelationType() == pyatspi.RELATION_LABELLED_BY]
             self.assertEqual(labelled_by, [caption], path_of(value))
 
+    def test_colour_picker_opens_with_alt_down_and_names_its_colours_in_german(self):
+        k = self.korvex
+        picker = k.control(pyatspi.ROLE_COMBO_BOX)
+        caption = k.control(pyatspi.ROLE_LABEL, "Fensterfarbe:")
+        self.assertIn(caption.name, [r.getTarget(0).name for r in picker.getRelationSet()
+                                     if r.getRelationType() == pyatspi.RELATION_LABELLED_BY])
+        entries = [n for n in walk(picker) if n.getRole() == pyatspi.ROLE_LIST_ITEM]
+        self.assertEqual(len(entries), 47)
+        self.assertIn("Geldgrün", [e.name for e in entries])
+        self.assertFalse([e.name for e in entries if e.name.startswith("cl")], "colour names not spoken in German")
+        # The focus starts in the text window; Tab leads on to the picker.
+        wait_for("the text window focused", lambda: has_state(k.control(pyatspi.ROLE_TEXT, "Text"), pyatspi.STATE_FOCUSED))
+        subprocess.run(["xdotool", "key", "Tab"], check=True)
+        wait_for("the colour picker focused", lambda: has_state(picker, pyatspi.STATE_FOCUSED))
+        subprocess.run(["xdotool", "key", "alt+Down"], check=True)
+        popup = next(n for n in walk(picker) if n.getRole() == pyatspi.ROLE_LIST)
+        wait_for("the colour list open", lambda: has_state(popup, pyatspi.STATE_SHOWING))
+        subprocess.run(["xdotool", "key", "Escape"], check=True)
+
     def test_question_dialog_says_its_question(self):
         k = self.korvex
         k.type_into_text_window("ungespeichert")

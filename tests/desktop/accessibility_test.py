@@ -319,6 +319,13 @@ class ScreenReaderTest(unittest.TestCase):
         self.assertAllNamed(message)
         self.assertIn("Es ist nichts ausgewählt!", " ".join(n.name for n in walk(message)) + message.description)
 
+    def test_find_and_replace_dialog_is_named(self):
+        k = self.korvex
+        before = k.windows_shown()
+        press(k.control(pyatspi.ROLE_MENU_ITEM, "Ersetzen ..."))
+        dialog = k.new_window(before)
+        self.assertAllNamed(dialog)
+
     def test_print_preview_is_named(self):
         k = self.korvex
         k.type_into_text_window("Eine Zeile zum Drucken")

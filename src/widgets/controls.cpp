@@ -139,7 +139,7 @@ void ImageButton::paintEvent(QPaintEvent* /*event*/) {
 void ImageButton::keyPressEvent(QKeyEvent* event) {
     // Space is the button's own; Return presses it too.
     if (isPressKey(*event) && event->key() != Qt::Key_Space) {
-        animateClick();
+        click();
         return;
     }
     QAbstractButton::keyPressEvent(event);

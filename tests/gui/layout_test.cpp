@@ -244,6 +244,24 @@ TEST_F(LayoutTest, FocusRulesOfTheSmallControls) {
     }
 }
 
+// Out of the Tab order they stay, but a screen reader may give them the
+// focus: then they take the keys of a button.
+TEST_F(LayoutTest, ImageButtonsAndTopTakeSpaceAndReturnWhenGivenTheFocus) {
+    ImageButton* open = form().SpButOeffnen;
+    open->setFocus();
+    QTest::keyClick(open, Qt::Key_Return);
+    EXPECT_EQ(platform.dialogCount(), 1) << "Return on the open button";
+    open->setFocus();
+    QTest::keyClick(open, Qt::Key_Space);
+    EXPECT_EQ(platform.dialogCount(), 2) << "Space on the open button";
+    BevelButtonPanel* top = form().PanTop;
+    top->setFocus();
+    QTest::keyClick(top, Qt::Key_Space);
+    EXPECT_FALSE(top->isRaised()) << "Space on TOP";
+    QTest::keyClick(top, Qt::Key_Return);
+    EXPECT_TRUE(top->isRaised()) << "Return on TOP";
+}
+
 TEST_F(LayoutTest, ResizingMovesOnlyThePanelsAndTheTextWindow) {
     form().resize(900, 800);
     QApplication::processEvents();

@@ -136,12 +136,15 @@ QWidget* shownWindowKeptOnTop(const QWidget* except) {
 
 void QtPlatform::showMessage(const QString& text) {
     QMessageBox box(QMessageBox::NoIcon, applicationTitle(), text, QMessageBox::Ok, messageOwner());
+    // A screen reader says the message along with the box's name (the program's title).
+    box.setAccessibleDescription(text);
     box.exec();
 }
 
 void QtPlatform::showErrorReport(const QString& message) {
     QMessageBox box(QMessageBox::Critical, applicationTitle(), errorReportText(message), QMessageBox::Ok,
                     messageOwner());
+    box.setAccessibleDescription(box.text());
     box.exec();
 }
 

@@ -107,9 +107,16 @@ QAccessibleInterface* accessibleControl(const QString& className, QObject* objec
     if (className == QLatin1String(BevelButtonPanel::staticMetaObject.className())) {
         return new BevelButtonAccessible(static_cast<BevelButtonPanel*>(object));
     }
+    // A plain widget made a window (the phrase editor) is a window, not a pane.
+    auto* widget = qobject_cast<QWidget*>(object);
+    if (className == QLatin1String("QWidget") && widget && widget->windowType() == Qt::Window) {
+        return new QAccessibleWidget(widget, QAccessible::Window);
+    }
     return nullptr;
 }
 
+// Installed with the first "TOP", which the main window makes before any
+// other window exists, so before assistive technology reads anything.
 void installAccessibleControls() {
     static const bool installed = (QAccessible::installFactory(accessibleControl), true);
     (void)installed;

@@ -312,6 +312,7 @@ class ScreenReaderTest(unittest.TestCase):
         before = k.windows_shown()
         press(k.control(pyatspi.ROLE_PUSH_BUTTON, pattern=r"Phr\b.*"))
         phrases = k.new_window(before)
+        self.assertEqual(phrases.getRole(), pyatspi.ROLE_FRAME, path_of(phrases))
         self.assertAllNamed(phrases)
         before = k.windows_shown()
         press(k.control(pyatspi.ROLE_PUSH_BUTTON, "Phrase einfügen", within=phrases))

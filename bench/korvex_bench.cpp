@@ -29,6 +29,9 @@
 
 #include "app/windowset.h"
 #include "corpus.h"
+#include "display/documenttext.h"
+#include "display/textwindow.h"
+#include "display/wrapmodel.h"
 #include "freezes.h"
 #include "goaltable.h"
 #include "platform/printjob.h"
@@ -39,9 +42,6 @@
 #include "search/textmatch.h"
 #include "typingtest/typingtest.h"
 #include "widgets/controls.h"
-#include "widgets/qtconvert.h"
-#include "widgets/textwindow.h"
-#include "widgets/wrapmodel.h"
 
 namespace korvex::bench {
 namespace {

@@ -12,11 +12,11 @@
 #include "app/uKorvex21.h"
 #include "app/windowset.h"
 #include "corpus.h"
+#include "display/documenttext.h"
+#include "display/textwindow.h"
 #include "platform/qtplatform.h"
 #include "printing/previewwindow.h"
 #include "printing/printrun.h"
-#include "widgets/qtconvert.h"
-#include "widgets/textwindow.h"
 
 namespace korvex::bench {
 namespace {

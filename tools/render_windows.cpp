@@ -11,8 +11,8 @@
 #include "dialogs/uInfo.h"
 #include "dialogs/uKxMsgDlg.h"
 #include "dialogs/uPhrasen.h"
+#include "display/textwindow.h"
 #include "platform/qtplatform.h"
-#include "widgets/textwindow.h"
 
 namespace {
 

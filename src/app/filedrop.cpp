@@ -7,7 +7,7 @@
 #include <QUrl>
 
 #include "app/uKorvex21.h"
-#include "widgets/textwindow.h"
+#include "display/textwindow.h"
 
 namespace korvex {
 namespace {

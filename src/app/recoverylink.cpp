@@ -7,10 +7,10 @@
 
 #include "app/uKorvex21.h"
 #include "dialogs/uKxMsgDlg.h"
+#include "display/documenttext.h"
+#include "display/textwindow.h"
 #include "document/headerfield.h"
 #include "typingtest/typingtest.h"
-#include "widgets/qtconvert.h"
-#include "widgets/textwindow.h"
 
 namespace korvex {
 

@@ -15,9 +15,12 @@
 #include "dialogs/uInfo.h"
 #include "dialogs/uKxMsgDlg.h"
 #include "dialogs/uPhrasen.h"
+#include "display/screencolours.h"
+#include "display/textwindow.h"
 #include "document/documentcommands.h"
 #include "document/headerfield.h"
 #include "editing/editcommands.h"
+#include "platform/filenames.h"
 #include "platform/platform.h"
 #include "printing/printcommand.h"
 #include "search/finddialog.h"
@@ -26,8 +29,6 @@
 #include "settings/settingsio.h"
 #include "typingtest/typingtest.h"
 #include "widgets/controls.h"
-#include "widgets/qtconvert.h"
-#include "widgets/textwindow.h"
 
 namespace korvex {
 namespace {

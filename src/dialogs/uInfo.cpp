@@ -10,8 +10,8 @@
 #include <QVBoxLayout>
 
 #include "base/textforms.h"
+#include "display/screencolours.h"
 #include "widgets/controls.h"
-#include "widgets/qtconvert.h"
 
 namespace korvex {
 

@@ -15,10 +15,10 @@
 #include <utility>
 
 #include "base/kxerror.h"
+#include "display/documenttext.h"
+#include "display/textwindow.h"
 #include "platform/platform.h"
 #include "widgets/controls.h"
-#include "widgets/qtconvert.h"
-#include "widgets/textwindow.h"
 
 namespace korvex {
 

@@ -2,9 +2,9 @@
 
 #include <QWidget>
 
+#include "display/boundedtextedit.h"
+#include "intentions/mainwindowintentions.h"
 #include "platform/fileseen.h"
-#include "widgets/boundedtextedit.h"
-#include "widgets/mainwindowintentions.h"
 
 class QFrame;
 class QLabel;

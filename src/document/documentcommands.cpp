@@ -5,11 +5,12 @@
 
 #include "base/cp1252.h"
 #include "base/kxerror.h"
+#include "display/documenttext.h"
+#include "display/textwindow.h"
 #include "document/docformat.h"
 #include "document/headerfield.h"
+#include "platform/filenames.h"
 #include "platform/platform.h"
-#include "widgets/qtconvert.h"
-#include "widgets/textwindow.h"
 
 namespace korvex::document {
 namespace {

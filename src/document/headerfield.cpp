@@ -3,8 +3,8 @@
 #include <QKeyEvent>
 #include <QValidator>
 
-#include "widgets/controls.h"
-#include "widgets/qtconvert.h"
+#include "display/characterkey.h"
+#include "display/documenttext.h"
 
 namespace korvex {
 namespace {

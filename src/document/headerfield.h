@@ -2,7 +2,7 @@
 
 #include <QLineEdit>
 
-#include "widgets/textwindow.h"
+#include "display/textwindow.h"
 
 namespace korvex {
 

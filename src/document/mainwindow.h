@@ -2,8 +2,8 @@
 
 #include <QString>
 
+#include "intentions/mainwindowintentions.h"
 #include "platform/fileseen.h"
-#include "widgets/mainwindowintentions.h"
 
 namespace korvex {
 class HeaderField;

@@ -5,11 +5,12 @@
 #include <algorithm>
 
 #include "base/anotherthread.h"
+#include "display/documenttext.h"
+#include "display/screencolours.h"
+#include "display/textwindow.h"
 #include "document/headerfield.h"
 #include "platform/platform.h"
 #include "widgets/controls.h"
-#include "widgets/qtconvert.h"
-#include "widgets/textwindow.h"
 
 namespace korvex::editing {
 namespace {

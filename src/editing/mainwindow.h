@@ -1,7 +1,7 @@
 #pragma once
 
 #include "base/textforms.h"
-#include "widgets/mainwindowintentions.h"
+#include "intentions/mainwindowintentions.h"
 
 namespace korvex {
 class BevelButtonPanel;

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "widgets/mainwindowintentions.h"
+#include "intentions/mainwindowintentions.h"
 
 namespace korvex {
 class HeaderField;

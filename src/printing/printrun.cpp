@@ -8,9 +8,10 @@
 #include <QTextLayout>
 
 #include "base/kxerror.h"
+#include "display/documenttext.h"
+#include "display/screencolours.h"
+#include "display/textwindow.h"
 #include "document/headerfield.h"
-#include "widgets/qtconvert.h"
-#include "widgets/textwindow.h"
 
 namespace korvex::printing {
 namespace {

@@ -8,10 +8,11 @@
 #include <algorithm>
 
 #include "base/kxerror.h"
+#include "display/documenttext.h"
+#include "platform/filenames.h"
 #include "platform/platform.h"
 #include "recovery/copyslot.h"
 #include "recovery/recoveryfile.h"
-#include "widgets/qtconvert.h"
 
 namespace korvex::recovery {
 namespace {

@@ -3,10 +3,10 @@
 #include <QLineEdit>
 #include <QTextCursor>
 
+#include "display/textwindow.h"
+#include "intentions/mainwindowintentions.h"
 #include "platform/platform.h"
 #include "search/finddialog.h"
-#include "widgets/mainwindowintentions.h"
-#include "widgets/textwindow.h"
 
 namespace korvex::search {
 

@@ -8,9 +8,9 @@
 #include <memory>
 
 #include "base/kxerror.h"
-#include "widgets/mainwindowintentions.h"
-#include "widgets/qtconvert.h"
-#include "widgets/textwindow.h"
+#include "display/documenttext.h"
+#include "display/textwindow.h"
+#include "intentions/mainwindowintentions.h"
 
 namespace korvex::search {
 namespace {

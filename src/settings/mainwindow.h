@@ -5,7 +5,7 @@
 
 #include "base/textforms.h"
 #include "document/mainwindow.h"
-#include "widgets/mainwindowintentions.h"
+#include "intentions/mainwindowintentions.h"
 
 namespace korvex {
 class HeaderField;

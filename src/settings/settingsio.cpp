@@ -9,11 +9,11 @@
 #include <vector>
 
 #include "base/kxerror.h"
+#include "display/documenttext.h"
+#include "display/textwindow.h"
 #include "document/headerfield.h"
 #include "platform/platform.h"
 #include "settings/settingsfile.h"
-#include "widgets/qtconvert.h"
-#include "widgets/textwindow.h"
 
 namespace korvex::settings {
 namespace {

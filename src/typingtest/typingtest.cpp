@@ -3,10 +3,10 @@
 #include <QLineEdit>
 #include <QTimer>
 
+#include "display/documenttext.h"
+#include "display/textwindow.h"
 #include "platform/platform.h"
 #include "typingtest/stopwatch.h"
-#include "widgets/qtconvert.h"
-#include "widgets/textwindow.h"
 
 namespace korvex::typingtest {
 

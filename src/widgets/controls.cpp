@@ -11,7 +11,7 @@
 #include <QStyledItemDelegate>
 #include <cstring>
 
-#include "widgets/qtconvert.h"
+#include "display/screencolours.h"
 
 namespace korvex {
 
@@ -20,16 +20,6 @@ QFont pixelFont(const QString& family, int pixelSize, bool bold) {
     font.setPixelSize(pixelSize);
     font.setBold(bold);
     return font;
-}
-
-bool isCharacterKey(const QKeyEvent& event) {
-    const auto key = event.key();
-    if (key == Qt::Key_Delete || key == Qt::Key_Tab || key == Qt::Key_Backtab) return false;
-    const Qt::KeyboardModifiers mods = event.modifiers();
-    const bool ctrl = mods.testFlag(Qt::ControlModifier);
-    if (mods.testFlag(Qt::AltModifier) && !ctrl) return false;
-    if (ctrl && key >= Qt::Key_A && key <= Qt::Key_Z) return true;
-    return !event.text().isEmpty();
 }
 
 void setPaletteColour(QWidget& widget, QPalette::ColorRole role, const QColor& colour) {

@@ -3,7 +3,6 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QFrame>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPalette>
@@ -15,10 +14,6 @@
 namespace korvex {
 
 QFont pixelFont(const QString& family, int pixelSize, bool bold);
-
-// A key that counts as typing: one that gives a character, and Ctrl+A to
-// Ctrl+Z; not Delete, Tab or an Alt shortcut (AltGr, Ctrl+Alt, does type).
-bool isCharacterKey(const QKeyEvent& event);
 
 // One colour of a widget's palette, the others left as they are.
 void setPaletteColour(QWidget& widget, QPalette::ColorRole role, const QColor& colour);

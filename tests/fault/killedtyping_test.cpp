@@ -19,12 +19,12 @@
 #include <vector>
 
 #include "app/windowset.h"
+#include "display/documenttext.h"
+#include "display/textwindow.h"
 #include "document/headerfield.h"
 #include "recovery/recoveryfile.h"
 #include "support/fakeplatform.h"
 #include "support/questionanswerer.h"
-#include "widgets/qtconvert.h"
-#include "widgets/textwindow.h"
 
 namespace korvex::testing {
 namespace {

@@ -22,11 +22,11 @@
 #include "app/uKorvex21.h"
 #include "dialogs/uKxMsgDlg.h"
 #include "dialogs/uPhrasen.h"
+#include "display/documenttext.h"
 #include "document/docformat.h"
 #include "document/headerfield.h"
 #include "support/mainwindowfixture.h"
 #include "widgets/controls.h"
-#include "widgets/qtconvert.h"
 
 namespace korvex::testing {
 namespace {

@@ -9,10 +9,10 @@
 #include <QTest>
 
 #include "app/uKorvex21.h"
+#include "display/screencolours.h"
 #include "document/headerfield.h"
 #include "support/mainwindowfixture.h"
 #include "widgets/controls.h"
-#include "widgets/qtconvert.h"
 
 namespace korvex::testing {
 namespace {

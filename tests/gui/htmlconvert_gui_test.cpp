@@ -7,11 +7,11 @@
 #include <random>
 
 #include "app/uKorvex21.h"
+#include "display/textwindow.h"
 #include "editing/htmlconvert.h"
 #include "oracles/htmlreference.h"
 #include "support/mainwindowfixture.h"
 #include "widgets/controls.h"
-#include "widgets/textwindow.h"
 
 namespace korvex::testing {
 namespace {

@@ -11,9 +11,9 @@
 
 #include "app/uKorvex21.h"
 #include "dialogs/uInfo.h"
+#include "display/screencolours.h"
 #include "support/mainwindowfixture.h"
 #include "widgets/controls.h"
-#include "widgets/qtconvert.h"
 
 namespace korvex::testing {
 namespace {

@@ -15,7 +15,6 @@
 #include "document/headerfield.h"
 #include "support/mainwindowfixture.h"
 #include "widgets/controls.h"
-#include "widgets/qtconvert.h"
 
 namespace korvex::testing {
 namespace {

@@ -10,9 +10,9 @@
 
 #include "app/uKorvex21.h"
 #include "dialogs/uPhrasen.h"
+#include "display/boundedtextedit.h"
+#include "display/documenttext.h"
 #include "support/mainwindowfixture.h"
-#include "widgets/boundedtextedit.h"
-#include "widgets/qtconvert.h"
 
 namespace korvex::testing {
 namespace {

@@ -26,12 +26,12 @@
 #include "app/uKorvex21.h"
 #include "base/kxerror.h"
 #include "dialogs/uKxMsgDlg.h"
+#include "display/documenttext.h"
 #include "document/headerfield.h"
 #include "platform/printjob.h"
 #include "printing/previewwindow.h"
 #include "support/mainwindowfixture.h"
 #include "widgets/controls.h"
-#include "widgets/qtconvert.h"
 
 namespace korvex::testing {
 namespace {

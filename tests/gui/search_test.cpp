@@ -10,12 +10,12 @@
 #include <QTextCursor>
 
 #include "app/uKorvex21.h"
+#include "display/textwindow.h"
 #include "document/headerfield.h"
 #include "search/finddialog.h"
 #include "search/findreplace.h"
 #include "support/mainwindowfixture.h"
 #include "widgets/controls.h"
-#include "widgets/textwindow.h"
 
 namespace korvex::testing {
 namespace {

@@ -12,11 +12,11 @@
 
 #include "app/uKorvex21.h"
 #include "dialogs/uKxMsgDlg.h"
+#include "display/documenttext.h"
 #include "document/headerfield.h"
 #include "settings/settingsfile.h"
 #include "support/mainwindowfixture.h"
 #include "widgets/controls.h"
-#include "widgets/qtconvert.h"
 
 namespace korvex::testing {
 namespace {

@@ -12,8 +12,9 @@
 
 #include "app/uKorvex21.h"
 #include "dialogs/uPhrasen.h"
+#include "display/documenttext.h"
+#include "display/screencolours.h"
 #include "support/mainwindowfixture.h"
-#include "widgets/qtconvert.h"
 
 namespace korvex::testing {
 namespace {

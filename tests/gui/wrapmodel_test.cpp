@@ -15,11 +15,11 @@
 
 #include "base/cp1252.h"
 #include "bench/corpus.h"
+#include "display/documenttext.h"
+#include "display/linebreaks.h"
+#include "display/textwindow.h"
+#include "display/wrapmodel.h"
 #include "support/mainwindowfixture.h"
-#include "widgets/linebreaks.h"
-#include "widgets/qtconvert.h"
-#include "widgets/textwindow.h"
-#include "widgets/wrapmodel.h"
 
 namespace korvex::testing {
 namespace {

@@ -6,9 +6,9 @@
 #include <memory>
 
 #include "app/windowset.h"
+#include "display/textwindow.h"
 #include "support/fakeplatform.h"
 #include "support/questionanswerer.h"
-#include "widgets/textwindow.h"
 
 namespace korvex::testing {
 

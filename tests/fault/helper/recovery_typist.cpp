@@ -15,11 +15,11 @@
 #include <cstring>
 
 #include "app/windowset.h"
+#include "display/documenttext.h"
+#include "display/textwindow.h"
 #include "document/headerfield.h"
 #include "platform/qtplatform.h"
 #include "platform/sessionend.h"
-#include "widgets/qtconvert.h"
-#include "widgets/textwindow.h"
 
 namespace {
 

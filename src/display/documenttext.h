@@ -1,13 +1,11 @@
 #pragma once
 
-#include <QColor>
-#include <QPalette>
 #include <QString>
 #include <string>
 #include <string_view>
 
-#include "base/textforms.h"
-
+// The one way between the Windows-1252 bytes of files and Qt's text: every
+// conversion of text, file shape and storable characters is here.
 namespace korvex {
 
 // Windows-1252 bytes with CR LF line breaks to the text of a Qt document
@@ -17,10 +15,6 @@ QString documentTextFromBytes(std::string_view bytes);
 // Block and line separators (and '\n') become CR LF; characters the code
 // page cannot hold become '?'.
 std::string bytesFromDocumentText(QStringView text);
-
-// A file's name for a line of the display or a question: a line break that
-// a name may hold (Linux allows it) shown as "↵".
-QString nameOnOneLine(QString name);
 
 // Plain conversion without line-break handling.
 QString fromCp1252(std::string_view bytes);
@@ -51,15 +45,5 @@ size_t lineBreakFrom(std::string_view bytes, size_t from);
 // becoming a paragraph's end (the file holds one kind only). Returns true
 // when something was replaced.
 bool makeStorable(QString& text);
-
-// Colours of the settings file to colours on screen; system colours take
-// the platform's corresponding colours. "clNone" and "clDefault" have no
-// colour of their own: they give an invalid colour here, and the colour of
-// the role given in the second form, which is what a control shows by
-// default there (the window's background, the text's colour), so text never
-// falls on its own colour.
-QColor toQColor(Colour colour);
-QColor toQColor(Colour colour, QPalette::ColorRole ownRole);
-Colour fromQColor(const QColor& colour);
 
 }  // namespace korvex

@@ -6,7 +6,7 @@
 #include <optional>
 #include <vector>
 
-#include "widgets/linebreaks.h"
+#include "display/linebreaks.h"
 
 class QFont;
 class QTextOption;

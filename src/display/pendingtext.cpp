@@ -1,9 +1,9 @@
-#include "widgets/pendingtext.h"
+#include "display/pendingtext.h"
 
 #include <algorithm>
 #include <string_view>
 
-#include "widgets/qtconvert.h"
+#include "display/documenttext.h"
 
 namespace korvex {
 

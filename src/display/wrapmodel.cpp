@@ -1,4 +1,4 @@
-#include "widgets/wrapmodel.h"
+#include "display/wrapmodel.h"
 
 #include <QFont>
 #include <QFontInfo>
@@ -12,7 +12,7 @@
 #include <cstring>
 
 #include "base/cp1252.h"
-#include "widgets/linebreaks.h"
+#include "display/linebreaks.h"
 
 namespace korvex {
 namespace {

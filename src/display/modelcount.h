@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "widgets/wrapmodel.h"
+#include "display/wrapmodel.h"
 
 namespace korvex {
 

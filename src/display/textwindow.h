@@ -12,11 +12,11 @@
 
 #include "base/linelist.h"
 #include "base/textforms.h"
+#include "display/boundedtextedit.h"
+#include "display/documenttext.h"
+#include "display/modelcount.h"
+#include "display/pendingtext.h"
 #include "platform/platform.h"
-#include "widgets/boundedtextedit.h"
-#include "widgets/modelcount.h"
-#include "widgets/pendingtext.h"
-#include "widgets/qtconvert.h"
 
 namespace korvex {
 

@@ -1,4 +1,4 @@
-#include "widgets/textwindow.h"
+#include "display/textwindow.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>
@@ -15,9 +15,10 @@
 
 #include "base/anotherthread.h"
 #include "base/kxerror.h"
-#include "widgets/controls.h"
-#include "widgets/displaylinelayout.h"
-#include "widgets/qtconvert.h"
+#include "display/characterkey.h"
+#include "display/displaylinelayout.h"
+#include "display/documenttext.h"
+#include "display/screencolours.h"
 
 namespace korvex {
 

@@ -1,7 +1,5 @@
-#include "widgets/qtconvert.h"
+#include "display/documenttext.h"
 
-#include <QApplication>
-#include <QPalette>
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -14,43 +12,13 @@ namespace {
 
 bool isLineBreak(char16_t c) { return c == u'\n' || c == u'\r' || c == 0x2029 || c == 0x2028; }
 
-QPalette::ColorRole roleOfSystemColour(int index) {
-    switch (index) {
-        case 2:
-        case 13:
-        case 27: return QPalette::Highlight;
-        case 3:
-        case 12:
-        case 16:
-        case 28: return QPalette::Mid;
-        case 5: return QPalette::Base;
-        case 6:
-        case 21: return QPalette::Shadow;
-        case 7:
-        case 18: return QPalette::ButtonText;
-        case 8: return QPalette::Text;
-        case 9:
-        case 14: return QPalette::HighlightedText;
-        case 17:
-        case 19: return QPalette::PlaceholderText;
-        case 20: return QPalette::Light;
-        case 22: return QPalette::Midlight;
-        case 23: return QPalette::ToolTipText;
-        case 24: return QPalette::ToolTipBase;
-        case 1: return QPalette::Dark;
-        case 0:
-        case 15: return QPalette::Button;
-        default: return QPalette::Window;  // menu and borders
-    }
-}
-
 // What becomes of the line breaks of the bytes.
 enum class BytesBreak {
     Kept,          // CR and LF are characters like any other
     CrLfToNewline  // CR LF becomes '\n', a lone CR or LF stays a character
 };
 
-// The one way from Windows-1252 bytes to UTF-16; `breaks` counts the breaks
+// Windows-1252 bytes to UTF-16; `breaks` counts the breaks
 // made. The mode is fixed at compile time: loading a big file runs this loop.
 template <BytesBreak mode>
 QString decode(std::string_view bytes, size_t& breaks) {
@@ -89,7 +57,7 @@ bool noBreakIn(uint64_t eight) { return (zeroBytes(eight ^ (kOnes * '\r')) | zer
 // page does not map to the Unicode character of the same number.
 bool latin1Only(uint64_t eight) { return zeroBytes((eight & (kOnes * 0xE0)) ^ kHigh) == 0; }
 
-// The one way from a file's bytes to a document's raw text: CR LF, a lone
+// A file's bytes to a document's raw text: CR LF, a lone
 // CR and a lone LF each become a block separator. The walk tells its shape.
 FileTextShape walkFileText(std::string_view bytes, char16_t* out) {
     const std::array<char16_t, 256>& unicode = cp1252::unicodeTable();
@@ -151,7 +119,7 @@ private:
     const char* lf_ = nullptr;
 };
 
-// The one way from UTF-16 to Windows-1252 bytes, sized exactly before it is written.
+// UTF-16 to Windows-1252 bytes, sized exactly before it is written.
 template <bool breaksToCrLf>
 std::string encode(QStringView text) {
     const auto* const chars = reinterpret_cast<const char16_t*>(text.data());
@@ -179,10 +147,6 @@ std::string encode(QStringView text) {
 }
 
 }  // namespace
-
-QString nameOnOneLine(QString name) {
-    return name.replace(QLatin1Char('\r'), QChar(0x21B5)).replace(QLatin1Char('\n'), QChar(0x21B5));
-}
 
 QString fromCp1252(std::string_view bytes) {
     size_t breaks = 0;
@@ -255,18 +219,5 @@ bool makeStorable(QString& text) {
     }
     return changed;
 }
-
-QColor toQColor(Colour colour) {
-    if (colour == colours::None || colour == colours::Default) return QColor();
-    if (colour.isSystem()) return QApplication::palette().color(roleOfSystemColour(colour.systemIndex()));
-    return QColor(colour.red(), colour.green(), colour.blue());
-}
-
-QColor toQColor(Colour colour, QPalette::ColorRole ownRole) {
-    if (colour == colours::None || colour == colours::Default) return QApplication::palette().color(ownRole);
-    return toQColor(colour);
-}
-
-Colour fromQColor(const QColor& colour) { return Colour::fromRgb(colour.red(), colour.green(), colour.blue()); }
 
 }  // namespace korvex

@@ -1,4 +1,4 @@
-#include "widgets/modelcount.h"
+#include "display/modelcount.h"
 
 #include <algorithm>
 #include <thread>

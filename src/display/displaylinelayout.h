@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "base/displaylineindex.h"
-#include "widgets/modelcount.h"
-#include "widgets/wrapmodel.h"
+#include "display/modelcount.h"
+#include "display/wrapmodel.h"
 
 namespace korvex {
 

@@ -1,4 +1,4 @@
-#include "widgets/displaylinelayout.h"
+#include "display/displaylinelayout.h"
 
 #include <QElapsedTimer>
 #include <QSignalBlocker>

@@ -1,4 +1,4 @@
-#include "widgets/linebreaks.h"
+#include "display/linebreaks.h"
 
 #include <algorithm>
 #include <optional>

@@ -1,4 +1,4 @@
-#include "widgets/boundedtextedit.h"
+#include "display/boundedtextedit.h"
 
 #include <QDropEvent>
 #include <QMimeData>

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QColor>
+#include <QPalette>
+
+#include "base/textforms.h"
+
+// The one way between the colours of the settings file and colours on screen.
+namespace korvex {
+
+// System colours take the platform's corresponding colours. "clNone" and
+// "clDefault" have no colour of their own: they give an invalid colour here,
+// and the colour of the role given in the second form, which is what a
+// control shows by default there (the window's background, the text's
+// colour), so text never falls on its own colour.
+QColor toQColor(Colour colour);
+QColor toQColor(Colour colour, QPalette::ColorRole ownRole);
+Colour fromQColor(const QColor& colour);
+
+}  // namespace korvex

@@ -63,14 +63,55 @@ void paintFocus(QWidget& widget) {
     widget.style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, &widget);
 }
 
-// "TOP" for assistive technology: a checkable button, checked while sunken,
-// that can be pressed.
-class BevelButtonAccessible : public QAccessibleWidget {
+// A button that neither Tab nor a click gives the focus (the image buttons,
+// "TOP"): a screen reader can press it, or give it the focus, after which
+// Space and Return press it. A press is queued, so that a modal dialog it
+// opens does not hold up the screen reader's call.
+class PressableAccessible : public QAccessibleWidget {
 public:
-    explicit BevelButtonAccessible(BevelButtonPanel* panel) : QAccessibleWidget(panel, QAccessible::Button) {}
+    using QAccessibleWidget::QAccessibleWidget;
 
     QAccessible::State state() const override {
         QAccessible::State s = QAccessibleWidget::state();
+        s.focusable = true;
+        return s;
+    }
+    QStringList actionNames() const override { return {pressAction(), setFocusAction()}; }
+    void doAction(const QString& action) override {
+        if (action == setFocusAction()) widget()->setFocus(Qt::OtherFocusReason);
+        else if (actionNames().contains(action))
+            QMetaObject::invokeMethod(
+                widget(), [this] { press(); }, Qt::QueuedConnection);
+    }
+
+protected:
+    virtual void press() const = 0;
+};
+
+class ImageButtonAccessible : public PressableAccessible {
+public:
+    explicit ImageButtonAccessible(ImageButton* button) : PressableAccessible(button, QAccessible::Button) {}
+
+    QAccessible::State state() const override {
+        QAccessible::State s = PressableAccessible::state();
+        s.pressed = button()->isDown();
+        return s;
+    }
+
+protected:
+    void press() const override { button()->click(); }
+
+private:
+    ImageButton* button() const { return static_cast<ImageButton*>(widget()); }
+};
+
+// "TOP": a checkable button, checked while sunken.
+class BevelButtonAccessible : public PressableAccessible {
+public:
+    explicit BevelButtonAccessible(BevelButtonPanel* panel) : PressableAccessible(panel, QAccessible::Button) {}
+
+    QAccessible::State state() const override {
+        QAccessible::State s = PressableAccessible::state();
         // Sunken is on: pressed and checked, as a checked push button reports itself.
         s.checkable = true;
         s.checked = !panel()->isRaised();
@@ -78,16 +119,13 @@ public:
         return s;
     }
     QString text(QAccessible::Text t) const override {
-        const QString own = QAccessibleWidget::text(t);
+        const QString own = PressableAccessible::text(t);
         return t == QAccessible::Name && own.isEmpty() ? panel()->text() : own;
     }
-    QStringList actionNames() const override {
-        return QStringList{pressAction(), toggleAction()} + QAccessibleWidget::actionNames();
-    }
-    void doAction(const QString& action) override {
-        if (action == pressAction() || action == toggleAction()) emit panel()->clicked();
-        else QAccessibleWidget::doAction(action);
-    }
+    QStringList actionNames() const override { return PressableAccessible::actionNames() << toggleAction(); }
+
+protected:
+    void press() const override { emit panel()->clicked(); }
 
 private:
     BevelButtonPanel* panel() const { return static_cast<BevelButtonPanel*>(widget()); }
@@ -97,6 +135,9 @@ QAccessibleInterface* accessibleControl(const QString& className, QObject* objec
     if (className == QLatin1String(BevelButtonPanel::staticMetaObject.className())) {
         return new BevelButtonAccessible(static_cast<BevelButtonPanel*>(object));
     }
+    if (className == QLatin1String(ImageButton::staticMetaObject.className())) {
+        return new ImageButtonAccessible(static_cast<ImageButton*>(object));
+    }
     // A plain widget made a window (the phrase editor) is a window, not a pane.
     auto* widget = qobject_cast<QWidget*>(object);
     if (className == QLatin1String("QWidget") && widget && widget->windowType() == Qt::Window) {
@@ -105,8 +146,8 @@ QAccessibleInterface* accessibleControl(const QString& className, QObject* objec
     return nullptr;
 }
 
-// Installed with the first "TOP", which the main window makes before any
-// other window exists, so before assistive technology reads anything.
+// Installed with the first tool button, which the main window makes before
+// any other window exists, so before assistive technology reads anything.
 void installAccessibleControls() {
     static const bool installed = (QAccessible::installFactory(accessibleControl), true);
     (void)installed;
@@ -116,6 +157,7 @@ void installAccessibleControls() {
 
 ImageButton::ImageButton(const QString& imageResource, QWidget* parent)
     : QAbstractButton(parent), image_(withTransparentColour(QImage(imageResource))) {
+    installAccessibleControls();
     setFocusPolicy(Qt::NoFocus);
 }
 

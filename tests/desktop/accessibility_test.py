@@ -241,6 +241,25 @@ class ScreenReaderTest(unittest.TestCase):
         press(top)
         wait_for("TOP reported as not pressed", lambda: not any(has_state(top, s) for s in on))
 
+    def test_top_takes_the_focus_from_a_screen_reader_then_space_and_return(self):
+        k = self.korvex
+        top = k.control(pyatspi.ROLE_PUSH_BUTTON, pattern=r"TOP\b.*")
+        self.assertTrue(top.queryComponent().grabFocus(), "TOP refuses the focus")
+        wait_for("TOP focused", lambda: has_state(top, pyatspi.STATE_FOCUSED))
+        subprocess.run(["xdotool", "key", "space"], check=True)
+        wait_for("TOP pressed by Space", lambda: has_state(top, pyatspi.STATE_CHECKED))
+        subprocess.run(["xdotool", "key", "Return"], check=True)
+        wait_for("TOP released by Return", lambda: not has_state(top, pyatspi.STATE_CHECKED))
+
+    def test_image_button_takes_the_focus_from_a_screen_reader_then_return(self):
+        k = self.korvex
+        open_button = k.control(pyatspi.ROLE_PUSH_BUTTON, "Öffnen")
+        self.assertTrue(open_button.queryComponent().grabFocus(), "Öffnen refuses the focus")
+        wait_for("Öffnen focused", lambda: has_state(open_button, pyatspi.STATE_FOCUSED))
+        before = k.windows_shown()
+        subprocess.run(["xdotool", "key", "Return"], check=True)
+        k.new_window(before)  # the open dialog
+
     def test_status_values_are_read_with_their_captions(self):
         k = self.korvex
         memo = k.type_into_text_window("Hallo\nWelt")

@@ -2,6 +2,12 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
+
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#define KORVEX_SEARCH_SSE2 1
+#endif
 
 #include "base/cp1252.h"
 
@@ -49,6 +55,48 @@ bool isLetterOfCodePage(char16_t u) {
     }
 }
 
+// Where the first place at or after `from` and before `end` stands whose
+// unit is one of `first` and whose next unit one of `second` (the text goes
+// on past `end` by that one), or npos: eight places at a time where the
+// processor can.
+size_t findStart(std::u16string_view text, size_t from, size_t end, std::array<char16_t, 2> first,
+                 std::array<char16_t, 2> second) {
+    size_t at = from;
+#ifdef KORVEX_SEARCH_SSE2
+    const auto either = [](__m128i units, __m128i a, __m128i b) {
+        return _mm_or_si128(_mm_cmpeq_epi16(units, a), _mm_cmpeq_epi16(units, b));
+    };
+    const __m128i first0 = _mm_set1_epi16(static_cast<short>(first[0]));
+    const __m128i first1 = _mm_set1_epi16(static_cast<short>(first[1]));
+    const __m128i second0 = _mm_set1_epi16(static_cast<short>(second[0]));
+    const __m128i second1 = _mm_set1_epi16(static_cast<short>(second[1]));
+    for (; at + 9 <= end; at += 8) {
+        const auto* here = reinterpret_cast<const __m128i*>(text.data() + at);
+        const auto* next = reinterpret_cast<const __m128i*>(text.data() + at + 1);
+        const __m128i both = _mm_and_si128(either(_mm_loadu_si128(here), first0, first1),
+                                           either(_mm_loadu_si128(next), second0, second1));
+        const int found = _mm_movemask_epi8(both);
+        if (found != 0) return at + static_cast<size_t>(std::countr_zero(static_cast<unsigned>(found))) / 2;
+    }
+#endif
+    for (; at < end; ++at) {
+        const char16_t u = text[at];
+        const char16_t v = at + 1 < text.size() ? text[at + 1] : char16_t{0};
+        if ((u == first[0] || u == first[1]) && (v == second[0] || v == second[1])) return at;
+    }
+    return std::u16string_view::npos;
+}
+
+// The unit as it may stand in the text: with its case partner unless the case counts.
+std::array<char16_t, 2> asInText(char16_t folded, bool matchCase) {
+    std::array<char16_t, 2> units{folded, folded};
+    if (matchCase || folded >= kFoldTableSize) return units;
+    for (size_t u = 0; u < kFoldTableSize; ++u) {
+        if (kFold[u] == folded && u != folded) units[1] = static_cast<char16_t>(u);
+    }
+    return units;
+}
+
 }  // namespace
 
 char16_t foldCase(char16_t unit) { return unit < kFoldTableSize ? kFold[unit] : unit; }
@@ -71,7 +119,10 @@ Matcher::Matcher(std::u16string_view pattern, MatchRules rules) : rules_(rules) 
     // character can never be in the text.
     if (firstUnstorable(pattern) != std::u16string_view::npos) return;
     pattern_.assign(pattern);
+    if (pattern_.empty()) return;
     if (!rules_.matchCase) std::transform(pattern_.begin(), pattern_.end(), pattern_.begin(), foldCase);
+    firstUnits_ = asInText(pattern_[0], rules_.matchCase);
+    if (pattern_.size() > 1) secondUnits_ = asInText(pattern_[1], rules_.matchCase);
 }
 
 bool Matcher::matchesAt(std::u16string_view text, size_t at) const {
@@ -97,21 +148,20 @@ bool Matcher::isMatchAt(std::u16string_view text, size_t start, size_t length) c
 
 std::optional<Match> Matcher::findForward(std::u16string_view text, size_t from) const {
     if (!canMatch() || from > text.size() || text.size() - from < pattern_.size()) return std::nullopt;
-    const char16_t first = pattern_[0];
-    const size_t last = text.size() - pattern_.size();
-    // The first unit is compared on its own: most places end there.
-    if (rules_.matchCase) {
-        for (size_t at = from; at <= last; ++at) {
-            if (text[at] == first && matchesAt(text, at) && standsAlone(text, at)) return Match{at, pattern_.size()};
-        }
-    } else {
-        for (size_t at = from; at <= last; ++at) {
-            if (foldCase(text[at]) == first && matchesAt(text, at) && standsAlone(text, at)) {
-                return Match{at, pattern_.size()};
-            }
-        }
+    const size_t end = text.size() - pattern_.size() + 1;  // where a match can no longer start
+    for (size_t at = from; at < end; ++at) {
+        at = pattern_.size() > 1 ? findStart(text, at, end, firstUnits_, secondUnits_) : findOne(text, at, end);
+        if (at == std::u16string_view::npos) break;
+        if (matchesAt(text, at) && standsAlone(text, at)) return Match{at, pattern_.size()};
     }
     return std::nullopt;
+}
+
+size_t Matcher::findOne(std::u16string_view text, size_t from, size_t end) const {
+    for (size_t at = from; at < end; ++at) {
+        if (text[at] == firstUnits_[0] || text[at] == firstUnits_[1]) return at;
+    }
+    return std::u16string_view::npos;
 }
 
 std::optional<Match> Matcher::findBackward(std::u16string_view text, size_t end) const {
@@ -131,24 +181,19 @@ std::vector<size_t> Matcher::findAll(std::u16string_view text) const {
     return starts;
 }
 
-ReplacedShape shapeAfterReplacing(std::u16string_view text, const std::vector<size_t>& starts, size_t matchLength,
-                                  size_t replacementLength) {
-    ReplacedShape shape;
-    shape.characters = text.size() - starts.size() * matchLength + starts.size() * replacementLength;
-    shape.lines = static_cast<size_t>(std::count(text.begin(), text.end(), kLineSeparator)) + 1;
+size_t longestLineAfterReplacing(std::u16string_view text, const std::vector<size_t>& starts, size_t matchLength,
+                                 size_t replacementLength) {
+    size_t longest = 0;
     // Only the lines with a match change; each is measured once.
-    size_t lineEnd = 0;
-    size_t k = 0;
-    while (k < starts.size()) {
+    for (size_t k = 0; k < starts.size();) {
         const size_t lineStart = text.rfind(kLineSeparator, starts[k]);
         const size_t from = lineStart == std::u16string_view::npos ? 0 : lineStart + 1;
-        lineEnd = std::min(text.find(kLineSeparator, starts[k]), text.size());
+        const size_t lineEnd = std::min(text.find(kLineSeparator, starts[k]), text.size());
         size_t inLine = 0;
         for (; k < starts.size() && starts[k] < lineEnd; ++k) ++inLine;
-        const size_t length = lineEnd - from - inLine * matchLength + inLine * replacementLength;
-        shape.longestLine = std::max(shape.longestLine, length);
+        longest = std::max(longest, lineEnd - from - inLine * matchLength + inLine * replacementLength);
     }
-    return shape;
+    return longest;
 }
 
 }  // namespace korvex::search

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -55,17 +56,16 @@ private:
 
     std::u16string pattern_;  // case folded unless the case counts
     MatchRules rules_;
+    size_t findOne(std::u16string_view text, size_t from, size_t end) const;
+
+    std::array<char16_t, 2> firstUnits_{};  // what the first unit of a match may be
+    std::array<char16_t, 2> secondUnits_{};
 };
 
-// How a replacement of every match changes a text: what it then stores and
-// the longest line it then has, so a result the window cannot hold is
-// refused before anything changes.
-struct ReplacedShape {
-    size_t characters = 0;   // units, line separators included
-    size_t lines = 0;        // hard lines
-    size_t longestLine = 0;  // the longest line among those with a match
-};
-ReplacedShape shapeAfterReplacing(std::u16string_view text, const std::vector<size_t>& starts, size_t matchLength,
-                                  size_t replacementLength);
+// The longest line of `text` (lines end at U+2029) that holds a match
+// once every match at `starts` has been replaced, so a result the window
+// cannot hold is refused before anything changes.
+size_t longestLineAfterReplacing(std::u16string_view text, const std::vector<size_t>& starts, size_t matchLength,
+                                 size_t replacementLength);
 
 }  // namespace korvex::search

@@ -3,8 +3,11 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QProgressDialog>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <algorithm>
+#include <functional>
 #include <memory>
 
 #include "base/kxerror.h"
@@ -37,8 +40,63 @@ QString replacedCount(size_t count) {
     return count == 1 ? QStringLiteral("1 Stelle ersetzt.") : QStringLiteral("%1 Stellen ersetzt.").arg(count);
 }
 
+// The window's text read line by line near where a search starts (a match
+// holds no line break), so a near match is found at once; beyond that the
+// text is copied once and searched in one pass, which costs less than many
+// lines one by one. The copy goes when the search ends.
+constexpr int kNearUnits = 64 * 1024;
+
+struct TextPiece {
+    QString text;
+    int start = 0;  // where it starts in the document
+};
+
+class LineReader {
+public:
+    explicit LineReader(QTextDocument& document) : document_(document) {}
+
+    int length() const { return document_.characterCount() - 1; }
+
+    // The line holding `position`.
+    TextPiece lineAt(int position) const { return pieceOf(document_.findBlock(position)); }
+
+    // Line by line near `from`; farther on, the rest in one pass over a copy of the whole.
+    std::optional<Match> findForward(const Matcher& matcher, int from) const {
+        QTextBlock block = document_.findBlock(from);
+        for (const int near = from + kNearUnits; block.isValid() && block.position() < near; block = block.next()) {
+            const TextPiece line = pieceOf(block);
+            const auto inLine = static_cast<size_t>(std::max(from - line.start, 0));
+            if (auto match = matcher.findForward(units(line.text), inLine)) return shifted(*match, line);
+        }
+        if (!block.isValid()) return std::nullopt;
+        const QString whole = document_.toRawText();
+        return matcher.findForward(units(whole), static_cast<size_t>(block.position()));
+    }
+    // The last match that ends at or before `end`.
+    std::optional<Match> findBackward(const Matcher& matcher, int end) const {
+        QTextBlock block = document_.findBlock(end);
+        for (const int near = end - kNearUnits; block.isValid() && block.position() + block.length() > near;
+             block = block.previous()) {
+            const TextPiece line = pieceOf(block);
+            const auto inLine = static_cast<size_t>(std::min(end - line.start, static_cast<int>(line.text.size())));
+            if (auto match = matcher.findBackward(units(line.text), inLine)) return shifted(*match, line);
+        }
+        if (!block.isValid()) return std::nullopt;
+        const QString whole = document_.toRawText();
+        return matcher.findBackward(units(whole), static_cast<size_t>(block.position() + block.length() - 1));
+    }
+
+private:
+    static TextPiece pieceOf(const QTextBlock& block) { return {block.text(), block.position()}; }
+    static Match shifted(Match match, const TextPiece& piece) {
+        return {match.start + static_cast<size_t>(piece.start), match.length};
+    }
+
+    QTextDocument& document_;
+};
+
 // Replacements go in in rounds of this many, the window painting between them.
-constexpr size_t kRound = 20'000;
+constexpr size_t kRound = 8'000;
 // Longer than this, and a progress window says how far it is.
 constexpr int kProgressAfterMs = 300;
 
@@ -74,67 +132,70 @@ private:
 
 // Every match of `matchLength` units at `starts` (raw text positions, from
 // left to right) becomes `replacement`; the rounds join into one undo step.
-void replaceMatches(QTextDocument& document, const std::vector<size_t>& starts, int matchLength,
+// Every match of `matchLength` units at `starts` (positions in `text`, the
+// window's raw text, from left to right) becomes `replacement`. The matches
+// of one line go in together, as one edit from the first to the last; the
+// rounds join into one undo step.
+void replaceMatches(QTextDocument& document, QStringView text, const std::vector<size_t>& starts, size_t matchLength,
                     const QString& replacement, ReplaceProgress& progress) {
     QTextCursor cursor(&document);
-    const qsizetype growth = replacement.size() - matchLength;
+    const qsizetype growth = replacement.size() - static_cast<qsizetype>(matchLength);
     qsizetype shift = 0;
-    for (size_t done = 0; done < starts.size();) {
-        if (done == 0) {
-            cursor.beginEditBlock();
-        } else {
+    QString replaced;
+    cursor.beginEditBlock();
+    for (size_t done = 0, roundEnd = kRound; done < starts.size();) {
+        const size_t first = done;
+        const qsizetype lineEnd = text.indexOf(QChar::ParagraphSeparator, static_cast<qsizetype>(starts[first]));
+        replaced.resize(0);
+        size_t at = starts[first];
+        for (; done < starts.size() && (lineEnd < 0 || starts[done] < static_cast<size_t>(lineEnd)); ++done) {
+            replaced.append(text.sliced(static_cast<qsizetype>(at), static_cast<qsizetype>(starts[done] - at)));
+            replaced.append(replacement);
+            at = starts[done] + matchLength;
+        }
+        const auto from = static_cast<int>(static_cast<qsizetype>(starts[first]) + shift);
+        cursor.setPosition(from);
+        cursor.setPosition(from + static_cast<int>(at - starts[first]), QTextCursor::KeepAnchor);
+        cursor.insertText(replaced);
+        shift += growth * static_cast<qsizetype>(done - first);
+        if (done >= roundEnd && done < starts.size()) {
+            cursor.endEditBlock();
+            progress.reached(done);
             cursor.joinPreviousEditBlock();
+            roundEnd = done + kRound;
         }
-        for (const size_t end = std::min(starts.size(), done + kRound); done < end; ++done) {
-            const int at = static_cast<int>(static_cast<qsizetype>(starts[done]) + shift);
-            cursor.setPosition(at);
-            cursor.setPosition(at + matchLength, QTextCursor::KeepAnchor);
-            cursor.insertText(replacement);
-            shift += growth;
-        }
-        cursor.endEditBlock();
-        if (done < starts.size()) progress.reached(done);
     }
+    cursor.endEditBlock();
 }
 
 }  // namespace
 
-TextSearch::TextSearch(MainWindowIntentions& window) : window_(window) {
-    connect(window.textWindow().document(), &QTextDocument::contentsChange, this, [this] { textCurrent_ = false; });
-}
-
-const QString& TextSearch::searchedText() {
-    if (!textCurrent_) {
-        text_ = window_.textWindow().document()->toRawText();
-        textCurrent_ = true;
-    }
-    return text_;
-}
+TextSearch::TextSearch(MainWindowIntentions& window) : window_(window) {}
 
 // Searches what the window holds; a text still loading is searched as far
 // as it is in, then brought in whole when the match may lie in the rest.
-std::optional<Match> TextSearch::find(const Matcher& matcher, bool upwards, size_t from) {
-    const std::u16string_view inSoFar = units(searchedText());
-    if (auto match = upwards ? matcher.findBackward(inSoFar, from) : matcher.findForward(inSoFar, from)) return match;
+std::optional<Match> TextSearch::find(const Matcher& matcher, bool upwards, int from) {
     TextWindow& memo = window_.textWindow();
+    const LineReader lines(*memo.document());
+    if (auto match = upwards ? lines.findBackward(matcher, from) : lines.findForward(matcher, from)) return match;
     if (upwards || !memo.isLoading()) return std::nullopt;
     memo.finishLoading();
-    return matcher.findForward(units(searchedText()), from);
+    return LineReader(*memo.document()).findForward(matcher, from);
 }
 
 Outcome TextSearch::findNext(const SearchRequest& request) {
     const Matcher matcher(units(request.pattern), request.rules);
     const QTextCursor selection = window_.textWindow().textCursor();
     const bool upwards = request.upwards;
-    const auto from = static_cast<size_t>(upwards ? selection.selectionStart() : selection.selectionEnd());
+    const int from = upwards ? selection.selectionStart() : selection.selectionEnd();
     if (auto match = find(matcher, upwards, from)) {
         select(*match, upwards);
         return {};
     }
     // Once round from the other end, with the whole text in.
     window_.textWindow().finishLoading();
-    const std::u16string_view text = units(searchedText());
-    const auto match = upwards ? matcher.findBackward(text, text.size()) : matcher.findForward(text, 0);
+    const LineReader lines(*window_.textWindow().document());
+    const auto match = upwards ? lines.findBackward(matcher, lines.length()) : lines.findForward(matcher, 0);
     if (!match) return notFound(request.pattern);
     select(*match, upwards);
     return {upwards ? QStringLiteral("Am Textanfang angekommen: weiter am Ende gesucht.")
@@ -176,9 +237,10 @@ Outcome TextSearch::replaceCurrent(const SearchRequest& request, const QString& 
     memo.finishLoading();
     const QTextCursor selection = memo.textCursor();
     const Matcher matcher(units(request.pattern), request.rules);
-    const auto start = static_cast<size_t>(selection.selectionStart());
+    const TextPiece line = LineReader(*memo.document()).lineAt(selection.selectionStart());
+    const auto start = static_cast<size_t>(selection.selectionStart() - line.start);
     const auto length = static_cast<size_t>(selection.selectionEnd() - selection.selectionStart());
-    if (matcher.isMatchAt(units(searchedText()), start, length)) {
+    if (matcher.isMatchAt(units(line.text), start, length)) {
         memo.replaceSelection(toCp1252(replacement));
         window_.markChanged();
     }
@@ -191,17 +253,21 @@ Outcome TextSearch::replaceAll(const SearchRequest& request, const QString& repl
     TextWindow& memo = window_.textWindow();
     memo.finishLoading();  // every match, not only those in so far
     const Matcher matcher(units(request.pattern), request.rules);
-    const std::u16string_view text = units(searchedText());
-    const std::vector<size_t> starts = matcher.findAll(text);
-    if (starts.empty()) return notFound(request.pattern);
     const auto matchLength = static_cast<size_t>(request.pattern.size());
-    const ReplacedShape shape = shapeAfterReplacing(text, starts, matchLength, static_cast<size_t>(replacement.size()));
-    const size_t storedBytes = shape.characters + shape.lines - 1;
-    if (!TextWindow::withinBounds(storedBytes, shape.lines, static_cast<qsizetype>(shape.longestLine))) {
+    const auto replacementLength = static_cast<size_t>(replacement.size());
+    // All of it at once: one copy and one pass cost less than line by line here.
+    const QString text = memo.document()->toRawText();
+    const std::vector<size_t> starts = matcher.findAll(units(text));
+    if (starts.empty()) return notFound(request.pattern);
+    const size_t longestLine = longestLineAfterReplacing(units(text), starts, matchLength, replacementLength);
+    const size_t characters = static_cast<size_t>(text.size()) + starts.size() * replacementLength -
+                              starts.size() * matchLength;
+    const auto lineCount = static_cast<size_t>(memo.document()->blockCount());
+    if (!TextWindow::withinBounds(characters + lineCount - 1, lineCount, static_cast<qsizetype>(longestLine))) {
         throw KxError(TextWindow::kOverCapacity.toStdString());
     }
     ReplaceProgress progress(window_.widget(), starts.size());
-    replaceMatches(*memo.document(), starts, static_cast<int>(matchLength), replacement, progress);
+    replaceMatches(*memo.document(), text, starts, matchLength, replacement, progress);
     window_.markChanged();
     return {replacedCount(starts.size())};
 }

@@ -42,15 +42,11 @@ public:
     Outcome replaceAll(const SearchRequest& request, const QString& replacement);
 
 private:
-    // The text window's raw text; copied anew only after a change.
-    const QString& searchedText();
-    std::optional<Match> find(const Matcher& matcher, bool upwards, size_t from);
+    std::optional<Match> find(const Matcher& matcher, bool upwards, int from);
     void select(Match match, bool upwards);
     QString refusalToChange(const SearchRequest& request, const QString& replacement) const;
 
     MainWindowIntentions& window_;
-    QString text_;
-    bool textCurrent_ = false;
 };
 
 }  // namespace korvex::search

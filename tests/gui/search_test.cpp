@@ -201,10 +201,11 @@ TEST_F(SearchTest, ResultBeyondTheCapacityIsRefusedAndChangesNothing) {
 // A big text comes in pieces. The buttons are pressed here without the
 // mouse, which would first bring the whole text in: a match in the part in
 // is found there, one in the rest is found once the rest is in, every
-// match counts for "Alle ersetzen", and the load ends whole.
+// match counts for "Alle ersetzen" (the text is read in pieces of lines
+// too, more than one here), and the load ends whole.
 TEST_F(SearchTest, MatchesInEveryPieceOfALoad) {
     std::string text = "Anfang\r\n";
-    for (int i = 0; i < 40'000; ++i) text += "Zeile mit Inhalt " + std::to_string(i) + "\r\n";
+    for (int i = 0; i < 60'000; ++i) text += "Zeile mit Inhalt " + std::to_string(i) + "\r\n";
     text += "Ende\r\n";
     memo().loadBytes(text);
     ASSERT_TRUE(memo().isLoading());
@@ -217,12 +218,17 @@ TEST_F(SearchTest, MatchesInEveryPieceOfALoad) {
     EXPECT_EQ(memo().textCursor().selectedText(), "Ende");
     EXPECT_EQ(said(), "");  // found in the rest, not by going round
     EXPECT_EQ(memo().text(), text);
+    dialog().RadOben->setChecked(true);  // and up again, far beyond the lines near the caret
+    dialog().EdiSuchen->setText(QStringLiteral("ANFANG"));
+    dialog().ButWeitersuchen->click();
+    EXPECT_EQ(memo().textCursor().selectedText(), "Anfang");
+    EXPECT_EQ(said(), "");
 
     memo().loadBytes(text + "Zeile");
     ASSERT_TRUE(memo().isLoading());
     openReplace(QStringLiteral("Zeile"), QStringLiteral("Reihe"));
     dialog().ButAlleErsetzen->click();
-    EXPECT_EQ(said(), "40001 Stellen ersetzt.");
+    EXPECT_EQ(said(), "60001 Stellen ersetzt.");
     std::string replaced = text + "Zeile";
     for (size_t at = replaced.find("Zeile"); at != std::string::npos; at = replaced.find("Zeile", at)) {
         replaced.replace(at, 5, "Reihe");

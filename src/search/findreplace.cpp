@@ -41,9 +41,11 @@ void FindReplace::findNext() {
 }
 
 void FindReplace::run(const std::function<Outcome()>& command) {
+    const bool fromDialog = dialog_->isActiveWindow();
     Outcome outcome;
     window_.guarded([&] { outcome = command(); });
     dialog_->say(outcome.message);
+    if (fromDialog) dialog_->activateWindow();  // a progress window may have taken it
     // F3 with the dialog closed: what was not found is said in a message box.
     if (!outcome.found && !dialog_->isVisible()) window_.platform().showMessage(outcome.message);
 }

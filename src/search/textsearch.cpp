@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QLocale>
 #include <QProgressDialog>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -36,8 +37,11 @@ Outcome notFound(const QString& pattern) {
             false};
 }
 
+// Counts as German text writes them: 500.000.
+QString number(size_t count) { return QLocale(QLocale::German).toString(static_cast<qulonglong>(count)); }
+
 QString replacedCount(size_t count) {
-    return count == 1 ? QStringLiteral("1 Stelle ersetzt.") : QStringLiteral("%1 Stellen ersetzt.").arg(count);
+    return count == 1 ? QStringLiteral("1 Stelle ersetzt.") : number(count) + QStringLiteral(" Stellen ersetzt.");
 }
 
 // The window's text read line by line near where a search starts (a match
@@ -111,13 +115,16 @@ public:
             dialog_ = std::make_unique<QProgressDialog>(QStringLiteral("Alle ersetzen ..."), QString(), 0,
                                                         static_cast<int>(total_), &parent_);
             dialog_->setWindowTitle(QStringLiteral("Ersetzen"));
+            // It cannot be stopped half-way: no button to close it.
+            dialog_->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
             dialog_->setAccessibleName(QStringLiteral("Fortschritt beim Ersetzen"));
             dialog_->setWindowModality(Qt::ApplicationModal);
             dialog_->setMinimumDuration(0);
             dialog_->show();
         }
         if (dialog_) {
-            dialog_->setLabelText(QStringLiteral("%1 von %2 Stellen ersetzt ...").arg(done).arg(total_));
+            dialog_->setLabelText(
+                number(done) + QStringLiteral(" von ") + number(total_) + QStringLiteral(" Stellen ersetzt ..."));
             dialog_->setValue(static_cast<int>(done));
         }
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);

@@ -120,7 +120,7 @@ TEST_F(SearchTest, AlleErsetzenIsOneStepOfUndo) {
     form().markSaved();
     openReplace(QStringLiteral("ab"), QStringLiteral("xyz"));
     click(dialog().ButAlleErsetzen);
-    EXPECT_EQ(said(), "30000 Stellen ersetzt.");
+    EXPECT_EQ(said(), "30.000 Stellen ersetzt.");
     std::string replaced;
     for (int i = 0; i < 30'000; ++i) replaced += i % 10 == 9 ? "xyz\r\n" : "xyz ";
     EXPECT_EQ(memo().text(), replaced);
@@ -228,7 +228,7 @@ TEST_F(SearchTest, MatchesInEveryPieceOfALoad) {
     ASSERT_TRUE(memo().isLoading());
     openReplace(QStringLiteral("Zeile"), QStringLiteral("Reihe"));
     dialog().ButAlleErsetzen->click();
-    EXPECT_EQ(said(), "60001 Stellen ersetzt.");
+    EXPECT_EQ(said(), "60.001 Stellen ersetzt.");
     std::string replaced = text + "Zeile";
     for (size_t at = replaced.find("Zeile"); at != std::string::npos; at = replaced.find("Zeile", at)) {
         replaced.replace(at, 5, "Reihe");

@@ -23,6 +23,7 @@
 #include "oracles/loadedtext.h"
 #include "settings/settingsfile.h"
 #include "support/mainwindowfixture.h"
+#include "support/waiting.h"
 #include "widgets/controls.h"
 
 namespace korvex::testing {
@@ -34,13 +35,16 @@ long peakMegabytes() {
     return usage.ru_maxrss / 1024;
 }
 
-// Should reading block on a FIFO, a writer comes after two seconds and goes
-// again, so the read ends and the test can tell.
+// Should reading block on a FIFO, a writer comes once the test's patience
+// is spent and goes again, so the read ends and the test can tell. Not
+// sooner: on a busy machine the commands themselves may take seconds.
 class FifoRelease {
 public:
     explicit FifoRelease(const QString& fifo)
         : thread_([this, path = QFile::encodeName(fifo)] {
-              for (int i = 0; i < 200 && !stop_; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+              for (int i = 0; i < kPatienceMs / 10 && !stop_; ++i) {
+                  std::this_thread::sleep_for(std::chrono::milliseconds(10));
+              }
               while (!stop_) {
                   const int fd = open(path.constData(), O_WRONLY | O_NONBLOCK);
                   if (fd >= 0) released_ = true, close(fd);
@@ -191,7 +195,7 @@ TEST_F(HostileInputTest, SettingsAndPhraseFilesThatAreNoRegularFilesDoNotStopThe
             startProgram();
             EXPECT_EQ(platform.messages.size(), 1);  // the settings count as damaged
             QTest::mouseClick(form().ButPhrasen, Qt::LeftButton);
-            ASSERT_TRUE(QTest::qWaitForWindowActive(form().Form3));
+            ASSERT_TRUE(QTest::qWaitForWindowActive(form().Form3, kPatienceMs));
             QApplication::processEvents();
             EXPECT_FALSE(settingsRelease.released() || phrasesRelease.released())
                 << "Start wartete auf einen Schreiber";
@@ -199,7 +203,7 @@ TEST_F(HostileInputTest, SettingsAndPhraseFilesThatAreNoRegularFilesDoNotStopThe
         EXPECT_EQ(platform.errorReports, QStringList{cannotOpen(phrases)});
         form().Form3->hide();
         form().activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&form()));
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&form(), kPatienceMs));
         expectUsable();
     }
 }

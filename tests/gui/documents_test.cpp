@@ -26,6 +26,7 @@
 #include "document/docformat.h"
 #include "document/headerfield.h"
 #include "support/mainwindowfixture.h"
+#include "support/waiting.h"
 #include "widgets/controls.h"
 
 namespace korvex::testing {
@@ -520,7 +521,7 @@ protected:
     void insertPhrase(const QString& text, QPushButton* TForm3::*button, bool goesIn = true) {
         QTest::mouseClick(form().ButPhrasen, Qt::LeftButton);
         TForm3& editor = *windows.Form3;
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&editor));
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&editor, kPatienceMs));
         editor.MemPhrasen->setPlainText(text);
         editor.MemPhrasen->selectAll();
         QTest::mouseClick(editor.*button, Qt::LeftButton);
@@ -641,7 +642,7 @@ TEST_F(InputPathTest, RegressionPastedHugeLineFrozeTheWindow) {
     // The phrase editor is laid out by Qt alike.
     QTest::mouseClick(form().ButPhrasen, Qt::LeftButton);
     QPlainTextEdit& phrases = *windows.Form3->MemPhrasen;
-    ASSERT_TRUE(QTest::qWaitForWindowActive(windows.Form3));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(windows.Form3, kPatienceMs));
     phrases.setPlainText(QStringLiteral("Anfang"));
     platform.errorReports.clear();
     pasteWithKeys(phrases, QString(room + 1, QLatin1Char('x')), Qt::CTRL | Qt::Key_V);

@@ -13,6 +13,7 @@
 #include "dialogs/uInfo.h"
 #include "display/screencolours.h"
 #include "support/mainwindowfixture.h"
+#include "support/waiting.h"
 #include "widgets/controls.h"
 
 namespace korvex::testing {
@@ -39,20 +40,14 @@ TEST_F(InfoTest, LooksAsDescribed) {
 
 TEST_F(InfoTest, WidthIsFixedHeightIsNot) {
     info().show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&info()));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&info(), kPatienceMs));
     // A window manager confirms each size a moment later, the older ones too.
-    const auto settleAt = [this](int height) {
-        QTest::qWait(100);
-        (void)QTest::qWaitFor([&] { return info().height() == height; }, 1000);
-    };
     info().resize(700, 640);
-    settleAt(640);
+    ASSERT_TRUE(becomes([this] { return info().height(); }, 640));
     EXPECT_EQ(info().width(), 452);
-    EXPECT_EQ(info().height(), 640);
     info().resize(300, 400);
-    settleAt(400);
+    ASSERT_TRUE(becomes([this] { return info().height(); }, 400));
     EXPECT_EQ(info().width(), 452);
-    EXPECT_EQ(info().height(), 400);
     // The text window takes the height; the button panel stays at the bottom.
     EXPECT_EQ(info().MemInfo->height(), 400 - 41);
     info().hide();
@@ -60,11 +55,10 @@ TEST_F(InfoTest, WidthIsFixedHeightIsNot) {
 
 TEST_F(InfoTest, RegressionWidthChangedWhereNoWindowManagerHeldTheSizeHints) {
     info().show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&info()));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&info(), kPatienceMs));
     // As the display server resizes a window when nothing enforces its hints.
     info().windowHandle()->resize(700, 640);
-    (void)QTest::qWaitFor([&] { return info().height() == 640; }, 1000);
-    QApplication::processEvents();
+    ASSERT_TRUE(becomes([this] { return info().height(); }, 640));
     EXPECT_EQ(info().width(), 452);
     EXPECT_EQ(info().windowHandle()->width(), 452);
     info().hide();
@@ -72,7 +66,7 @@ TEST_F(InfoTest, RegressionWidthChangedWhereNoWindowManagerHeldTheSizeHints) {
 
 TEST_F(InfoTest, RegressionTextWasHardWrappedWiderThanTheWindow) {
     info().show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&info()));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&info(), kPatienceMs));
     QTextDocument& text = *info().MemInfo->document();
     int flowing = 0;
     for (QTextBlock line = text.begin(); line.isValid(); line = line.next()) {
@@ -119,7 +113,7 @@ TEST_F(InfoTest, TheInfoMenuItemShowsItCentredWithTheFocusOnOk) {
         // A window manager frames and activates the window first. Qt learns
         // the frame only some time later, if at all; the window manager gives
         // it the main window's decorations then.
-        EXPECT_TRUE(QTest::qWaitForWindowActive(&info()));
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&info(), kPatienceMs));
         const bool framed = QTest::qWaitFor([&] { return knownFrame(info()).has_value(); }, 2000);
         const QMargins mainFrame = knownFrame(form()).value_or(QMargins());
         focusDuring = info().focusWidget();
@@ -131,7 +125,7 @@ TEST_F(InfoTest, TheInfoMenuItemShowsItCentredWithTheFocusOnOk) {
     QTimer watchdog;
     watchdog.setSingleShot(true);
     QObject::connect(&watchdog, &QTimer::timeout, &info(), [&] { info().reject(); });
-    watchdog.start(5000);
+    watchdog.start(kPatienceMs);
     form().Info1->trigger();
     EXPECT_EQ(info().result(), QDialog::Accepted);  // closed by OK, not by the watchdog
     EXPECT_FALSE(info().isVisible());

@@ -14,6 +14,7 @@
 #include "app/uKorvex21.h"
 #include "document/headerfield.h"
 #include "support/mainwindowfixture.h"
+#include "support/waiting.h"
 #include "widgets/controls.h"
 
 namespace korvex::testing {
@@ -170,7 +171,7 @@ TEST_F(LayoutTest, ColourPickerRowsAreSixteenPixelsHigh) {
     QComboBox& box = *form().ColorBox1;
     box.showPopup();
     QAbstractItemView& list = *box.view();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(list.window()));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(list.window(), kPatienceMs));
     for (int row : {0, 16, 46}) {
         SCOPED_TRACE(row);
         EXPECT_EQ(list.visualRect(box.model()->index(row, 0)).height(), 16);

@@ -13,6 +13,7 @@
 #include "display/boundedtextedit.h"
 #include "display/documenttext.h"
 #include "support/mainwindowfixture.h"
+#include "support/waiting.h"
 
 namespace korvex::testing {
 namespace {
@@ -27,18 +28,19 @@ protected:
 
     void openEditor() {
         QTest::mouseClick(form().ButPhrasen, Qt::LeftButton);
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&editor()));
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&editor()));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&editor(), kPatienceMs));
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&editor(), kPatienceMs));
         QApplication::processEvents();
     }
-    // A window manager may let a request pass when it comes in a busy moment: ask again.
+    // A window manager may let a request pass when it comes in a busy moment: ask again now and then.
     void activate(QWidget& window) {
-        for (int attempt = 0; attempt < 3 && QApplication::activeWindow() != &window; ++attempt) {
+        const bool active = waitUntil([&] {
+            if (QApplication::activeWindow() == &window) return true;
             window.raise();
             window.activateWindow();
-            (void)QTest::qWaitFor([&] { return QApplication::activeWindow() == &window; }, 2000);
-        }
-        ASSERT_EQ(QApplication::activeWindow(), &window);
+            return waitUntil([&] { return QApplication::activeWindow() == &window; }, 2000);
+        });
+        ASSERT_TRUE(active) << "still active: " << (QApplication::activeWindow() ? "another window" : "none");
         QApplication::processEvents();
     }
     // Marks the characters [from, to) of the phrase text.

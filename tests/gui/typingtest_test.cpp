@@ -15,6 +15,7 @@
 #include "display/documenttext.h"
 #include "display/screencolours.h"
 #include "support/mainwindowfixture.h"
+#include "support/waiting.h"
 
 namespace korvex::testing {
 namespace {
@@ -215,7 +216,7 @@ TEST_F(TypingTestTest, LockedTextWindowKeepsItsTextAgainstEveryCommand) {
     const auto keys = [this](Qt::Key key) { QTest::keyClick(&memo(), key, Qt::ControlModifier); };
     const auto openPhrases = [this] {
         click(form().ButPhrasen);
-        ASSERT_TRUE(QTest::qWaitForWindowActive(windows.Form3));
+        ASSERT_TRUE(QTest::qWaitForWindowActive(windows.Form3, kPatienceMs));
         windows.Form3->MemPhrasen->selectAll();
     };
     // Keys in the text window clear the saved flag like any character key; the buttons leave it.

@@ -1,4 +1,5 @@
 #include "support/mainwindowfixture.h"
+#include "support/waiting.h"
 
 #include <QApplication>
 #include <QFile>
@@ -24,9 +25,9 @@ void MainWindowTest::startProgram() {
     windows = WindowSet{};
     windows = createWindowSet(platform);
     windows.Form1->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(windows.Form1.get()));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(windows.Form1.get(), kPatienceMs));
     windows.Form1->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(windows.Form1.get()));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(windows.Form1.get(), kPatienceMs));
     QApplication::processEvents();
 }
 

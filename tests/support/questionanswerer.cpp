@@ -6,13 +6,14 @@
 #include <QTimer>
 
 #include "dialogs/uKxMsgDlg.h"
+#include "support/waiting.h"
 
 namespace korvex::testing {
 
 void QuestionAnswerer::answerNext(Reply reply) {
     replies_.push_back(reply);
     if (replies_.size() == 1) {
-        polls_ = 0;
+        patience_.setRemainingTime(kPatienceMs);
         waitForQuestion();
     }
 }
@@ -29,7 +30,7 @@ void QuestionAnswerer::waitForQuestion() {
         TKxMsgDlg* dialog = dialog_();
         if (!dialog || !dialog->isVisible() || dialog == answered_) {
             if (!dialog || !dialog->isVisible()) answered_ = nullptr;
-            if (++polls_ < 400) waitForQuestion();
+            if (!patience_.hasExpired()) waitForQuestion();
             return;
         }
         answered_ = dialog;
@@ -43,6 +44,7 @@ void QuestionAnswerer::waitForQuestion() {
             case Reply::TitleBar: dialog->close(); break;
         }
         answered_ = dialog->isVisible() ? dialog : nullptr;
+        patience_.setRemainingTime(kPatienceMs);  // the next reply's question may be as slow in coming
         if (!replies_.empty()) waitForQuestion();
     });
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDeadlineTimer>
 #include <QObject>
 #include <QStringList>
 #include <deque>
@@ -33,7 +34,7 @@ private:
     std::function<TKxMsgDlg*()> dialog_;
     std::deque<Reply> replies_;
     TKxMsgDlg* answered_ = nullptr;
-    int polls_ = 0;
+    QDeadlineTimer patience_;  // for the question the first reply waits for
     QStringList questions_;
 };
 

@@ -337,8 +337,11 @@ void TForm1::connectHandlers() {
     connect(BitButClose, &QPushButton::clicked, this, &TForm1::BitButCloseClick);
     connect(ColorBox1, &QComboBox::activated, this, &TForm1::ColorBox1Select);
     connect(MemArbeitsfenster, &QPlainTextEdit::textChanged, this, &TForm1::MemArbeitsfensterChange);
-    // After a width change the count follows once the width has settled.
-    connect(MemArbeitsfenster, &TextWindow::shownLinesRecounted, this, &TForm1::StatusUpdate);
+    // After a width change the count follows once the width has settled; the
+    // values stay empty until the first change or key has shown them.
+    connect(MemArbeitsfenster, &TextWindow::shownLinesRecounted, this, [this] {
+        if (!LabShowZeilenAnz->text().isEmpty()) StatusUpdate();
+    });
     connect(MemArbeitsfenster, &TextWindow::characterKeyPressed, this, &TForm1::MemArbeitsfensterKeyPress);
     connect(MemArbeitsfenster, &TextWindow::userEdited, this, [this] { markChanged(); });
     connect(MemArbeitsfenster, &TextWindow::refused, this,

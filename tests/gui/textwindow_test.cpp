@@ -7,6 +7,7 @@
 #include <QMimeData>
 #include <QPlainTextDocumentLayout>
 #include <QScopeGuard>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTextBlock>
 #include <functional>
@@ -411,6 +412,11 @@ TEST_F(TextWindowTest, CharactersTheCodePageCannotHoldBecomeQuestionMarks) {
 }
 
 TEST_F(TextWindowTest, StatusLabelsStayEmptyUntilTheFirstChangeOrKey) {
+    // Not even once a new width has settled and the lines are counted for it
+    // (they showed "0", "1", "1" then).
+    const QSignalSpy recounted(&memo(), &TextWindow::shownLinesRecounted);
+    form().resize(form().width() - 100, form().height());
+    ASSERT_TRUE(waitUntil([&] { return !recounted.isEmpty(); }));
     EXPECT_EQ(form().LabShowZeilenAnz->text(), "");
     EXPECT_EQ(form().LabShowCZeile->text(), "");
     EXPECT_EQ(form().LabShowCSpalte->text(), "");

@@ -151,7 +151,8 @@ void chooseFont(MainWindow& window) {
     HeaderField& header = window.headerField();
     const FontChoice preset{memo.font(), toQColor(memo.colours().text)};
     if (const auto choice = window.platform().askFont(&window.widget(), preset)) {
-        const Colour colour = fromQColor(choice->colour);
+        // A colour left as shown keeps its name: "clWindowText" is no "clBlack".
+        const Colour colour = choice->colour == preset.colour ? memo.colours().text : fromQColor(choice->colour);
         memo.setFont(choice->font);
         memo.setColours({memo.colours().background, colour});
         header.setFont(choice->font);

@@ -17,6 +17,7 @@
 #include "document/headerfield.h"
 #include "platform/qtplatform.h"
 #include "support/mainwindowfixture.h"
+#include "support/waiting.h"
 #include "widgets/controls.h"
 
 namespace korvex::testing {
@@ -109,7 +110,7 @@ protected:
         systemFonts.workingDirectory = workingDir.path();
         windows = createWindowSet(systemFonts);
         windows.Form1->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(windows.Form1.get()));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(windows.Form1.get(), kPatienceMs));
     }
 };
 
@@ -142,6 +143,9 @@ TEST_F(FontDialogTest, RegressionDialogOpenedOnAnotherFaceAndOkChangedTheFont) {
     EXPECT_EQ(memo().font().family(), "Courier New");
     EXPECT_EQ(memo().font().pixelSize(), 13);
     EXPECT_EQ(form().EdiKopfzeile->font(), before);
+    // The colour step, preset with the system's window text colour, left as it was: the name stays ("clBlack" came).
+    EXPECT_EQ(memo().colours().text, colours::WindowText);
+    EXPECT_EQ(form().EdiKopfzeile->colours().text, colours::WindowText);
 }
 
 TEST_F(FontDialogTest, ChangingOnlyTheStyleKeepsTheFacesNameAndSize) {

@@ -1,5 +1,5 @@
 // The program killed at many moments while and after a user types: once the
-// typing has rested for two seconds, the next start restores every key; a
+// copy of the typing pause is written, the next start restores every key; a
 // kill in the middle of typing leaves no copy or one whole copy of a part.
 #include <gtest/gtest.h>
 
@@ -23,8 +23,10 @@
 #include "display/textwindow.h"
 #include "document/headerfield.h"
 #include "recovery/recoveryfile.h"
+#include "recovery/recoverykeeper.h"
 #include "support/fakeplatform.h"
 #include "support/questionanswerer.h"
+#include "support/waiting.h"
 
 namespace korvex::testing {
 namespace {
@@ -105,6 +107,17 @@ std::vector<std::optional<recovery::RecoveryRecord>> copiesIn(const QString& fol
     return copies;
 }
 
+// Waits until the folder holds one copy, whole, of `text`.
+::testing::AssertionResult copyComes(const QString& folder, const std::string& text) {
+    if (waitUntil([&] {
+            const auto copies = copiesIn(folder);
+            return copies.size() == 1 && copies[0] && copies[0]->text == text;
+        }))
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << copiesIn(folder).size() << " copies in " << folder.toStdString()
+                                         << ", none whole of the typed text";
+}
+
 // The next start in the folder, on the windows of this process, with JA.
 struct Restart {
     explicit Restart(const QString& folder, const QString& userData = {}) {
@@ -120,14 +133,22 @@ struct Restart {
     QuestionAnswerer answers{[this] { return windows.KxMsgDlg; }};
 };
 
-TEST(KilledTyping, AKillTwoSecondsAfterTheLastKeyLosesNothing) {
+// When the copy of the pause comes depends on the machine (README: the
+// figures); here it is waited for, and the kills fall after it.
+TEST(KilledTyping, AKillOnceTheTypingPausedLosesNothing) {
     constexpr int kKills = 6;
     for (int k = 0; k < kKills; ++k) {
         QTemporaryDir folder;
         Typist typist(folder.path(), "tippen");
         const auto [text, header] = typist.waitUntilDone();
         ASSERT_FALSE(text.empty());
-        std::this_thread::sleep_for(2000ms + k * 500ms / kKills);  // the moments spread over half a second
+        const auto lastKey = std::chrono::steady_clock::now();
+        ASSERT_TRUE(copyComes(folder.path(), text)) << "Abbruch " << k;
+        std::printf("Kopie %lld ms nach der letzten Taste\n",
+                    static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                               std::chrono::steady_clock::now() - lastKey)
+                                               .count()));
+        std::this_thread::sleep_for(k * 500ms / kKills);  // the moments spread over half a second
         typist.kill9();
         Restart next(folder.path());
         EXPECT_EQ(next.answers.questions().size(), 1) << "Abbruch " << k;
@@ -165,12 +186,15 @@ TEST(KilledTyping, RegressionTypingWithoutPauseWasCopiedOnceAMinuteOnly) {
     Typist typist(folder.path(), "dauer");
     // Well within a minute of typing, however slowly the typist starts (a sanitizer build).
     const auto waited = std::chrono::steady_clock::now();
-    while (copiesIn(folder.path()).empty() && std::chrono::steady_clock::now() - waited < 25s) {
-        std::this_thread::sleep_for(100ms);
-    }
+    const bool anyCopy = waitUntil([&] { return !copiesIn(folder.path()).empty(); });
+    const auto typedFor = std::chrono::steady_clock::now() - waited;
     typist.kill9();
     const auto copies = copiesIn(folder.path());
-    ASSERT_EQ(copies.size(), 1) << "keine Kopie nach 25 Sekunden Tippen";
+    ASSERT_TRUE(anyCopy) << "keine Kopie nach " << kPatienceMs / 1000 << " Sekunden Tippen";
+    ASSERT_EQ(copies.size(), 1);
+    // The first copy while typing comes within the interval, not with the minute's one.
+    EXPECT_LT(typedFor, std::chrono::milliseconds(recovery::RecoveryKeeper::kLongestMs))
+        << "erst nach einer Minute kopiert";
     ASSERT_TRUE(copies[0].has_value()) << "die Kopie ist nicht ganz";
     const std::string& copied = copies[0]->text;
     std::string typed;
@@ -208,7 +232,7 @@ TEST(KilledTyping, RegressionAStartInAFolderThatTakesNoFilesKeptNoCopy) {
     {
         Typist typist(folder.path(), "tippen", data.path());
         text = typist.waitUntilDone().first;
-        std::this_thread::sleep_for(2000ms);
+        ASSERT_TRUE(copyComes(QDir(data.path()).filePath(QStringLiteral("korvex")), text));
     }
     Restart next(folder.path(), QDir(data.path()).filePath(QStringLiteral("korvex")));
     QFile::setPermissions(folder.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
@@ -223,7 +247,7 @@ TEST(KilledTyping, KilledAfterATypingTestTheTextComesBackUnlocked) {
     QTemporaryDir folder;
     Typist typist(folder.path(), "stoppuhr");
     const std::string text = typist.waitUntilDone().first;
-    std::this_thread::sleep_for(2000ms);
+    ASSERT_TRUE(copyComes(folder.path(), text));
     typist.kill9();
     Restart next(folder.path());
     TForm1& form = *next.windows.Form1;

@@ -10,7 +10,6 @@
 #include "display/documenttext.h"
 #include "display/textwindow.h"
 #include "document/headerfield.h"
-#include "typingtest/typingtest.h"
 
 namespace korvex {
 
@@ -39,7 +38,6 @@ recovery::Snapshot RecoveryLink::snapshot() const {
 void RecoveryLink::restore(const recovery::RecoveryRecord& record) {
     TextWindow& memo = *form_.MemArbeitsfenster;
     memo.loadBytes(record.text);
-    typingtest::reset(form_);  // a typing test that was running is over: the window is open for editing
     form_.EdiKopfzeile->setText(fromCp1252(record.header));
     form_.Files.CurrentFileName = QString::fromStdString(record.fileName);
     // A save then asks, as it would have before the crash, when another program has changed the file since.

@@ -255,7 +255,7 @@ TEST(KilledTyping, KilledAfterATypingTestTheTextComesBackUnlocked) {
     EXPECT_FALSE(form.MemArbeitsfenster->isReadOnly());
     EXPECT_FALSE(form.TimStopper->isActive());
     EXPECT_FALSE(form.Stopper.isRunning());
-    EXPECT_EQ(form.EdiTime->text(), QStringLiteral("600"));
+    EXPECT_EQ(form.EdiTime->text(), QString());
     EXPECT_EQ(form.MemArbeitsfenster->colours().background, form.WindowColor);
 }
 

@@ -23,7 +23,6 @@
 #include "platform/filenames.h"
 #include "platform/platform.h"
 #include "printing/printcommand.h"
-#include "search/finddialog.h"
 #include "search/findreplace.h"
 #include "settings/settingsfile.h"
 #include "settings/settingsio.h"
@@ -297,7 +296,7 @@ void TForm1::buildMenu() {
 }
 
 // The program's only shortcut keys; they reach the main window wherever its
-// focus is, and the dialog too, as long as no modal dialog is open.
+// focus is, and its dialogs, as long as no modal dialog is open.
 void TForm1::buildSearchMenu() {
     FindReplace = new search::FindReplace(*this);
     Suchen1 = menuBar()->addMenu(QStringLiteral("&Suchen"));
@@ -306,7 +305,6 @@ void TForm1::buildSearchMenu() {
         QAction* action = Suchen1->addAction(caption);
         action->setObjectName(QString::fromLatin1(name));
         action->setShortcut(keys);
-        FindReplace->dialog().addAction(action);
         return action;
     };
     Suchen2 = item("Suchen2", QStringLiteral("&Suchen ..."), QKeySequence(Qt::CTRL | Qt::Key_F));

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -342,8 +343,13 @@ void TForm1::connectHandlers() {
     });
     connect(MemArbeitsfenster, &TextWindow::characterKeyPressed, this, &TForm1::MemArbeitsfensterKeyPress);
     connect(MemArbeitsfenster, &TextWindow::userEdited, this, [this] { markChanged(); });
+    connect(MemArbeitsfenster, &TextWindow::outOfMemory, this, &TForm1::reportOutOfMemory);
     connect(MemArbeitsfenster, &TextWindow::refused, this,
             [this](const QString& message) { platform_.showErrorReport(message); });
+    const auto warnUnstorable = [this](qsizetype count) { platform_.showMessage(unstorableWarning(count)); };
+    connect(MemArbeitsfenster, &TextWindow::unstorableEntering, this, warnUnstorable);
+    // Right after the edit: a message box amid the field's own edit could take the next key in the middle of it.
+    connect(EdiKopfzeile, &HeaderField::unstorableEntering, this, warnUnstorable, Qt::QueuedConnection);
     // The header is saved with the document, so editing it is a change of the document.
     connect(EdiKopfzeile, &QLineEdit::textEdited, this, [this] { markChanged(); });
     connect(Schliessen1, &QAction::triggered, this, &TForm1::Schliessen1Click);
@@ -402,7 +408,12 @@ bool TForm1::event(QEvent* event) {
 
 QMargins TForm1::frameMargins() const { return knownFrame(*this).value_or(QMargins()); }
 
-QSize TForm1::minimumOuterSize() const { return minimumSize().expandedTo(minimumSizeHint()).grownBy(frameMargins()); }
+// The window may be made smaller by hand, but not by a settings file: every
+// tool, "EX" the rightmost, stays in sight.
+QSize TForm1::minimumOuterSize() const {
+    const QSize tools(BitButClose->geometry().right() + 1, 0);
+    return minimumSize().expandedTo(minimumSizeHint()).expandedTo(tools).grownBy(frameMargins());
+}
 
 QRect TForm1::outerGeometry() const {
     QRect outer = isMinimized() ? normalGeometry().marginsAdded(frameMargins()) : frameGeometry();
@@ -421,7 +432,8 @@ void TForm1::setOuterGeometry(const QRect& outer) {
 void TForm1::fitOuterSizeToFrame() {
     const std::optional<QMargins> frame = knownFrame(*this);
     if (!frame) return;
-    const QSize outer = *outerSizeToFit_;
+    // A size raised to the smallest before the frame was known is raised by the frame now.
+    const QSize outer = outerSizeToFit_->expandedTo(minimumOuterSize());
     outerSizeToFit_.reset();
     resize(outer.shrunkBy(*frame));
 }
@@ -449,8 +461,16 @@ void TForm1::guarded(const std::function<void()>& handler) {
         platform_.showErrorReport(QString::fromUtf8(error.what()));
     } catch (const std::bad_alloc&) {
         // What the command had built is freed by now; the program goes on.
-        platform_.showErrorReport(QStringLiteral("Nicht genügend Arbeitsspeicher für diesen Befehl"));
+        reportOutOfMemory();
     }
+}
+
+void TForm1::reportOutOfMemory() {
+    // Whatever else runs short while the report is open is said by it already.
+    if (reportingOutOfMemory_) return;
+    reportingOutOfMemory_ = true;
+    const auto done = qScopeGuard([this] { reportingOutOfMemory_ = false; });
+    platform_.showErrorReport(QString::fromUtf8(kOutOfMemoryMessage));
 }
 
 MainWindowIntentions::Answer TForm1::ask(const QString& question) {

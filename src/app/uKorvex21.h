@@ -164,6 +164,8 @@ public:
     void documentWritten() override { emit documentSaved(); }
 
     void guarded(const std::function<void()>& handler) override;
+    // "Nicht genügend Arbeitsspeicher für diesen Befehl.", once while it is shown.
+    void reportOutOfMemory();
     // Files named on the command line or dropped: the first is opened as "Öffnen" would.
     // Files named at start-up or dropped on the window (see document::openFiles).
     void openDocuments(const QStringList& paths, bool afterRestore = false);
@@ -241,6 +243,7 @@ private:
     Platform& platform_;
     bool SavedFlag = false;
     bool shown_ = false;
+    bool reportingOutOfMemory_ = false;
     std::optional<QSize> outerSizeToFit_;
     QStringList closeFailuresReported_;  // files the user was told could not be written
 };

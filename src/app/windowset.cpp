@@ -1,5 +1,6 @@
 #include "app/windowset.h"
 
+#include <QFile>
 #include <QFont>
 
 #include "app/filedrop.h"
@@ -33,6 +34,15 @@ WindowSet createWindowSet(Platform& platform) {
     set.Recovery = std::make_unique<RecoveryLink>(*set.Form1);
     FileDropFilter::install(*set.Form1);
     return set;
+}
+
+QStringList filesNamed(int argc, const char* const* argv) {
+    QStringList files;
+    for (int i = 1; i < argc; ++i) {
+        if (i == 1 && QByteArrayView(argv[i]) == "--") continue;
+        files << QFile::decodeName(argv[i]);
+    }
+    return files;
 }
 
 void startUp(WindowSet& set, const QStringList& files) {

@@ -22,6 +22,10 @@ struct WindowSet {
 
 WindowSet createWindowSet(Platform& platform);
 
+// The files named after the program's name: every argument, also one that
+// begins with "-"; a first "--" only ends the options there are none of.
+QStringList filesNamed(int argc, const char* const* argv);
+
 // Shows the main window, offers the unsaved text of an instance that died,
 // then opens the files named on the command line.
 void startUp(WindowSet& set, const QStringList& files);

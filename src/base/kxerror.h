@@ -12,4 +12,7 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// What the user is told when memory runs out, in a command or between them.
+inline constexpr char kOutOfMemoryMessage[] = "Nicht genügend Arbeitsspeicher für diesen Befehl";
+
 }  // namespace korvex

@@ -234,6 +234,7 @@ void TForm3::insertSelection(InsertWay way) {
         return;
     }
     const QString phrase = selectionText(MemPhrasen);
+    main_.textWindow().announceUnstorable(phrase);
     if (way == InsertWay::Direct) {
         main_.textWindow().replaceSelection(bytesFromDocumentText(phrase));
     } else {

@@ -6,6 +6,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <algorithm>
+#include <new>
 
 namespace korvex {
 
@@ -33,7 +34,11 @@ void forEachBlock(QStringView text, Take take) {
 }  // namespace
 
 DisplayLineLayout::DisplayLineLayout(QTextDocument* document) : QPlainTextDocumentLayout(document) {
-    connect(&recountTimer_, &QTimer::timeout, this, [this] {
+    connect(&recountTimer_, &QTimer::timeout, this, &DisplayLineLayout::recountSlice);
+}
+
+void DisplayLineLayout::recountSlice() {
+    try {
         QElapsedTimer slice;
         slice.start();
         if (recount([&slice] { return slice.elapsed() >= kRecountSliceMs; }, false)) {
@@ -42,7 +47,15 @@ DisplayLineLayout::DisplayLineLayout(QTextDocument* document) : QPlainTextDocume
         } else {  // the next slice at once; a look now and then while other threads count
             recountTimer_.setInterval(recountByModel_ && !recountCopying_ ? static_cast<int>(kRecountSliceMs) : 0);
         }
-    });
+    } catch (const std::bad_alloc&) {
+        recountTimer_.stop();
+        recountByModel_.reset();
+        recounted_ = {};
+        recountText_ = QString();
+        recountCopying_ = false;
+        recountPos_ = -1;
+        if (whenOutOfMemory_) whenOutOfMemory_();
+    }
 }
 
 void DisplayLineLayout::invalidate(bool settled) {

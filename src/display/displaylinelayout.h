@@ -41,6 +41,9 @@ public:
     void invalidate(bool settled);
     // Called once the counts have followed a width change between events.
     void whenRecounted(std::function<void()> notify) { whenRecounted_ = std::move(notify); }
+    // Called when memory ran out for a count between events: it was given up,
+    // and the counts are taken anew when next asked for.
+    void whenOutOfMemory(std::function<void()> notify) { whenOutOfMemory_ = std::move(notify); }
     // Called before any question is answered: brings a width change put off meanwhile in.
     void beforeQuestions(std::function<void()> settle) { beforeQuestions_ = std::move(settle); }
 
@@ -75,6 +78,8 @@ protected:
 private:
     // Gives the blocks of a change their layout objects (without laying them out).
     void giveLayoutObjects(int from, int added) const;
+    // One piece of the recount after a width change, between events.
+    void recountSlice();
     // The width Qt gives every line: read back from the first block's layout.
     qreal lineWidth() const;
     int measure(QStringView text);
@@ -121,6 +126,7 @@ private:
     // block starts in it (-1: none).
     QTimer recountTimer_;
     std::function<void()> whenRecounted_;
+    std::function<void()> whenOutOfMemory_;
     std::function<void()> beforeQuestions_;
     std::unique_ptr<ModelCount> recountByModel_;  // when the model follows the font
     std::vector<int> recounted_;

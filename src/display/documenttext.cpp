@@ -220,4 +220,23 @@ bool makeStorable(QString& text) {
     return changed;
 }
 
+qsizetype unstorableCount(QStringView text) {
+    qsizetype count = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (isLineBreak(c.unicode()) || c.isNull()) continue;
+        if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) ++i;
+        if (!cp1252::canEncode(c.unicode())) ++count;
+    }
+    return count;
+}
+
+QString unstorableWarning(qsizetype count) {
+    if (count == 1) {
+        return QStringLiteral("1 Zeichen kann in Windows-1252 nicht gespeichert werden und wird als „?“ eingefügt.");
+    }
+    return QStringLiteral("%1 Zeichen können in Windows-1252 nicht gespeichert werden und werden als „?“ eingefügt.")
+        .arg(count);
+}
+
 }  // namespace korvex

@@ -45,5 +45,9 @@ size_t lineBreakFrom(std::string_view bytes, size_t from);
 // becoming a paragraph's end (the file holds one kind only). Returns true
 // when something was replaced.
 bool makeStorable(QString& text);
+// How many characters of `text` makeStorable turns into '?' (a surrogate
+// pair is one character), and what the user is told before they go in.
+qsizetype unstorableCount(QStringView text);
+QString unstorableWarning(qsizetype count);
 
 }  // namespace korvex

@@ -12,6 +12,7 @@
 #include <QTextLayout>
 #include <algorithm>
 #include <limits>
+#include <new>
 
 #include "base/anotherthread.h"
 #include "base/kxerror.h"
@@ -69,10 +70,11 @@ qsizetype pieceEnd(const QString& text, qsizetype from, qsizetype size) {
 
 TextWindow::TextWindow(QWidget* parent) : BoundedTextEdit(parent) {
     loadTimer_.setInterval(0);
-    connect(&loadTimer_, &QTimer::timeout, this, [this] { appendNextPiece(kPiece); });
+    connect(&loadTimer_, &QTimer::timeout, this, &TextWindow::appendPieceBetweenEvents);
     auto* doc = new QTextDocument(this);
     layout_ = new DisplayLineLayout(doc);
     layout_->whenRecounted([this] { emit shownLinesRecounted(); });
+    layout_->whenOutOfMemory([this] { emit outOfMemory(); });
     layout_->beforeQuestions([this] { settleWidth(); });
     widthTimer_.setInterval(DisplayLineLayout::kWidthSettleMs);  // running while a new width waits
     connect(&widthTimer_, &QTimer::timeout, this, &TextWindow::settleWidth);
@@ -150,7 +152,7 @@ void TextWindow::loadBytesOf(std::string_view bytes, const QByteArray& owner) {
             } else {
                 rest.holdBytes(owner, static_cast<qsizetype>(firstEnd), restCharacters);
             }
-            load(first, shape, rest);
+            load(first, shape, rest, rawText());
             return;
         }
     }
@@ -170,7 +172,13 @@ public:
 
 protected:
     bool eventFilter(QObject* target, QEvent* event) override {
-        if (waits(target, event)) window_.finishLoading();
+        if (!waits(target, event)) return false;
+        try {
+            window_.finishLoading();
+        } catch (const std::bad_alloc&) {
+            emit window_.outOfMemory();
+            return true;  // the key or click was meant for the text that did not come
+        }
         return false;
     }
 
@@ -217,31 +225,77 @@ void TextWindow::loadRawText(const QString& newText, FileTextShape shape, const 
     } else if (convert && holds(first)) {
         return;  // converted, the whole text is what the window holds already
     }
-    load(first, shape, rest);
+    load(first, shape, rest, convert ? newText : rawText());
 }
 
-void TextWindow::load(const QString& first, FileTextShape shape, const PendingText& rest) {
+void TextWindow::load(const QString& first, FileTextShape shape, const PendingText& rest, const QString& before) {
     // Stored, every break but the last block's end takes two bytes.
     const size_t storedBytes = static_cast<size_t>(shape.characters) + shape.lines - 1;
     if (!withinBounds(storedBytes, shape.lines, shape.longest)) throw KxError(kOverCapacity.toStdString());
     stopLoading();
+    if (!rest.isEmpty()) beforeLoad_ = BeforeLoad{before, textCursor().position(), {}};
     ProgramEdit edit(*this);
     layout_->expectText(first);
     const auto forget = qScopeGuard([this] { layout_->forgetExpected(); });
-    setPlainText(first);
-    if (rest.isEmpty()) return;
-    pending_ = rest;
-    pendingBreaks_ = static_cast<qsizetype>(shape.lines) - document()->blockCount();
-    // The header is looked for among the first display lines: they are all in before this returns.
-    while (isLoading() && shownLineCount() <= kFirstScreenLines) appendNextPiece(kPiece);
-    if (!isLoading()) return;
-    if (!ahead_.valid()) makeAhead(kPiece);  // while the first screen is painted
-    loadGate_ = std::make_unique<LoadGate>(*this);
-    loadTimer_.start();
+    try {
+        setPlainText(first);
+        if (rest.isEmpty()) return;
+        pending_ = rest;
+        pendingBreaks_ = static_cast<qsizetype>(shape.lines) - document()->blockCount();
+        // The header is looked for among the first display lines: they are all in before this returns.
+        while (isLoading() && shownLineCount() <= kFirstScreenLines) appendNextPiece(kPiece);
+        if (!isLoading()) return;
+        if (!ahead_.valid()) makeAhead(kPiece);  // while the first screen is painted
+        loadGate_ = std::make_unique<LoadGate>(*this);
+        loadTimer_.start();
+    } catch (const std::bad_alloc&) {
+        giveUpLoad();
+        throw;
+    }
+}
+
+void TextWindow::whenLoadGivenUp(std::function<void()> undo) {
+    if (beforeLoad_) beforeLoad_->undo = std::move(undo);
+}
+
+void TextWindow::appendPieceBetweenEvents() {
+    try {
+        appendNextPiece(kPiece);
+    } catch (const std::bad_alloc&) {
+        emit outOfMemory();
+    }
 }
 
 void TextWindow::appendNextPiece(qsizetype size) {
     if (!isLoading()) return;
+    try {
+        takeInPiece(size);
+    } catch (const std::bad_alloc&) {
+        giveUpLoad();
+        throw;
+    }
+}
+
+// The part in so far goes first, which makes room for the text from before.
+void TextWindow::giveUpLoad() {
+    std::optional<BeforeLoad> before;
+    before.swap(beforeLoad_);
+    stopLoading();
+    if (!before) return;
+    {
+        ProgramEdit edit(*this);
+        QPlainTextEdit::clear();
+        layout_->expectText(before->text);
+        const auto forget = qScopeGuard([this] { layout_->forgetExpected(); });
+        setPlainText(before->text);
+        QTextCursor caret(document());
+        caret.setPosition(std::clamp(before->caret, 0, document()->characterCount() - 1));
+        setTextCursor(caret);
+    }
+    if (before->undo) before->undo();
+}
+
+void TextWindow::takeInPiece(qsizetype size) {
     QString piece;
     std::optional<ModelCount::Part> counted;
     if (ahead_.valid()) {
@@ -308,6 +362,7 @@ void TextWindow::stopLoading() {
     spare_.clear();
     pending_.clear();
     pendingBreaks_ = 0;
+    beforeLoad_.reset();
 }
 
 void TextWindow::withoutUndo(const std::function<void()>& edits) {
@@ -424,6 +479,7 @@ void TextWindow::keyPressEvent(QKeyEvent* event) {
                            event->modifiers().testFlag(Qt::ShiftModifier);
     // A control character is no text input (the control inserts none), so it stays as it came.
     const bool typed = !text.isEmpty() && text.front().category() != QChar::Other_Control;
+    if (typed && !isReadOnly()) announceUnstorable(text);
     if (softBreak || (typed && makeStorable(text))) {
         // A line break is always a hard one, and only storable characters enter the text.
         const auto mods = softBreak ? event->modifiers() & ~Qt::ShiftModifier : event->modifiers();
@@ -437,6 +493,7 @@ void TextWindow::keyPressEvent(QKeyEvent* event) {
 
 void TextWindow::inputMethodEvent(QInputMethodEvent* event) {
     QString commit = event->commitString();
+    if (!isReadOnly()) announceUnstorable(commit);
     if (!makeStorable(commit)) {
         QPlainTextEdit::inputMethodEvent(event);
         return;
@@ -446,7 +503,12 @@ void TextWindow::inputMethodEvent(QInputMethodEvent* event) {
     QPlainTextEdit::inputMethodEvent(&storable);
 }
 
+void TextWindow::announceUnstorable(QStringView text) {
+    if (const qsizetype count = unstorableCount(text)) emit unstorableEntering(count);
+}
+
 void TextWindow::prepareInserted(QString& text) {
+    announceUnstorable(text);
     makeStorable(text);
     finishLoading();
 }

@@ -64,6 +64,10 @@ public:
     // and so does everything that reads or changes the whole text.
     void loadRawText(const QString& newText, FileTextShape shape, const PendingText::Conversion& convert = {});
     bool isLoading() const { return !pending_.isEmpty(); }
+    // Should memory run out before the rest is in, the window takes back the
+    // text it held before the load, and `undo` puts back what else the load
+    // changed; for the load under way only.
+    void whenLoadGivenUp(std::function<void()> undo);
     // The document's raw text with what of a text being loaded is still to come.
     QString rawText() const;
     // Brings in the rest of a text being loaded, at once.
@@ -90,6 +94,9 @@ public:
     ControlColours colours() const { return colours_; }
     void setColours(ControlColours colours);
 
+    // Says, before `text` goes in, how many of its characters will be '?' there.
+    void announceUnstorable(QStringView text);
+
 signals:
     // A character key arrived; sent before the key takes effect.
     void characterKeyPressed();
@@ -97,6 +104,11 @@ signals:
     void userEdited();
     // The display lines were counted anew at a new width: counts and caret places changed.
     void shownLinesRecounted();
+    // So many characters the code page cannot hold are about to go in as '?'.
+    void unstorableEntering(qsizetype count);
+    // Memory ran out between events: what was under way (a load, a count) was
+    // given up, and the window holds what it held before.
+    void outOfMemory();
 
 protected:
     int shownLineCount() const override;
@@ -124,15 +136,20 @@ private:
     LinePlace placeOfLine(int index) const;
     void loadBytesOf(std::string_view bytes, const QByteArray& owner);
     // Replaces the text by `first` and what is still to come in `rest`,
-    // together of the shape given.
-    void load(const QString& first, FileTextShape shape, const PendingText& rest);
+    // together of the shape given; `before` is the window's text, which comes
+    // back should the rest not come in.
+    void load(const QString& first, FileTextShape shape, const PendingText& rest, const QString& before = {});
     void insertAt(int position, std::string_view bytes);
     void onContentsChange(int from, int removed, int added);
     // Its length, without making it.
     qsizetype rawLength() const;
     qsizetype toCome() const;
     bool holds(const QString& text) const;
+    // Brings the next piece in; should memory run out, the load is given up.
     void appendNextPiece(qsizetype size);
+    void takeInPiece(qsizetype size);
+    void appendPieceBetweenEvents();
+    void giveUpLoad();
     void makeAhead(qsizetype size);
     bool showsEnd() const;
     void stopLoading();
@@ -156,6 +173,13 @@ private:
     PendingText pending_;
     QString spare_;                // room for the next piece
     qsizetype pendingBreaks_ = 0;  // block breaks in both
+    // What a load in pieces replaced, until its rest is in.
+    struct BeforeLoad {
+        QString text;
+        int caret = 0;
+        std::function<void()> undo;
+    };
+    std::optional<BeforeLoad> beforeLoad_;
     QTimer loadTimer_;
     std::unique_ptr<LoadGate> loadGate_;
     QTimer widthTimer_;  // active while a new width is not yet laid out

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <algorithm>
 
 #include "base/cp1252.h"
 #include "base/kxerror.h"
@@ -160,12 +161,35 @@ bool textMayGo(MainWindow& window) {
     }
 }
 
-// The chosen file becomes the document's name only once it has loaded.
+// The chosen file becomes the document's name only once it has loaded; a
+// big file's rest comes in between events, and should memory run out for
+// it, the window is as it was before.
 void loadChosen(MainWindow& window, const QString& path) {
+    const DocumentFiles files = window.files();
+    const QString header = window.headerField().text();
+    const bool saved = window.isSaved();
     Laden(window, path);
     window.files().CurrentFileName = path;
     window.ShowAktDatName();
     window.files().OpenDir = folderOf(path);
+    window.textWindow().whenLoadGivenUp([&window, files, header, saved] {
+        window.files() = files;
+        window.headerField().setText(header);
+        saved ? window.markSaved() : window.markChanged();
+        window.ShowAktDatName();
+        window.StatusUpdate();
+    });
+}
+
+// Names the files left out, so many that the message still fits on a screen.
+QString notOpenedMessage(const QStringList& files) {
+    constexpr qsizetype kNamed = 10;
+    QStringList lines;
+    for (const QString& file : files.first(std::min(kNamed, files.size()))) lines << nameOnOneLine(file);
+    const qsizetype more = files.size() - lines.size();
+    if (more == 1) lines << QStringLiteral("und 1 weitere Datei");
+    if (more > 1) lines << QStringLiteral("und %1 weitere Dateien").arg(more);
+    return QStringLiteral("Korvex öffnet nur eine Datei auf einmal. Nicht geöffnet:\n") + lines.join(u'\n');
 }
 
 }  // namespace
@@ -188,10 +212,7 @@ void open(MainWindow& window) {
 
 void openFiles(MainWindow& window, const QStringList& paths, bool afterRestore) {
     if (paths.isEmpty()) return;
-    if (paths.size() > 1) {
-        window.platform().showMessage(QStringLiteral("Korvex öffnet nur eine Datei auf einmal. Nicht geöffnet:\n%1")
-                                          .arg(paths.mid(1).join(u'\n')));
-    }
+    if (paths.size() > 1) window.platform().showMessage(notOpenedMessage(paths.mid(1)));
     const QString path = QDir::toNativeSeparators(
         QDir(window.platform().currentDirectory()).absoluteFilePath(paths.front()));
     if (afterRestore && namesSameFile(path, window.files().CurrentFileName)) return;  // open already, unsaved

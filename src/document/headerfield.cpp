@@ -12,10 +12,13 @@ namespace {
 // Turns whatever enters the field into one line of storable characters:
 // the header is one line of the file, and a break in it would end the header
 // there. Each break (CR LF counted as one) becomes a blank.
+// The field holds only storable characters, so those it is offered that
+// are not have just come in.
 class StorableText : public QValidator {
 public:
-    using QValidator::QValidator;
+    explicit StorableText(HeaderField& field) : QValidator(&field), field_(field) {}
     State validate(QString& input, int& position) const override {
+        if (const qsizetype count = unstorableCount(input)) emit field_.unstorableEntering(count);
         const qsizetype pairsBefore = input.left(position).count(QStringLiteral("\r\n"));
         input.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
         position -= static_cast<int>(pairsBefore);
@@ -26,13 +29,16 @@ public:
         makeStorable(input);
         return Acceptable;
     }
+
+private:
+    HeaderField& field_;
 };
 
 }  // namespace
 
 HeaderField::HeaderField(QWidget* parent) : QLineEdit(parent) {
     setMaxLength(kMaxLength);
-    setValidator(new StorableText(this));
+    setValidator(new StorableText(*this));
 }
 
 void HeaderField::setColours(ControlColours colours) {

@@ -20,6 +20,10 @@ public:
     ControlColours colours() const { return colours_; }
     void setColours(ControlColours colours);
 
+signals:
+    // So many characters the code page cannot hold are going in as '?'.
+    void unstorableEntering(qsizetype count);
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
 

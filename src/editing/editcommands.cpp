@@ -28,7 +28,9 @@ std::string bytesOfClipboardText(QString text) {
 // Without text on the clipboard the selection stays: there is nothing to put in its place.
 void pasteClipboard(MainWindow& window) {
     const QString text = window.platform().clipboardText();
-    if (!text.isEmpty()) window.textWindow().replaceSelection(bytesOfClipboardText(text));
+    if (text.isEmpty()) return;
+    window.textWindow().announceUnstorable(text);
+    window.textWindow().replaceSelection(bytesOfClipboardText(text));
 }
 
 // Room for what `units` units convert to: a third more at once (umlauts and

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
+#include <new>
 
 #include "base/kxerror.h"
 #include "display/documenttext.h"
@@ -80,20 +81,29 @@ void RecoveryKeeper::writeCopy() {
     const QString path = slot_->copyPath();
     QElapsedTimer taking;
     taking.start();
-    Snapshot snapshot = editor_.snapshot();
+    Snapshot snapshot;
+    try {
+        snapshot = editor_.snapshot();
+    } catch (const std::bad_alloc&) {
+        reportOutOfMemory();
+        return;
+    }
     longest_.setInterval(
         static_cast<int>(std::clamp<qint64>(taking.elapsed() * kSnapshotShare, kWhileTypingMs, kLongestMs)));
     const long long now = QDateTime::currentSecsSinceEpoch();
     Platform* platform = &platform_;
-    writer_.post([platform, path, snapshot = std::move(snapshot), now]() mutable {
+    writer_.post([this, platform, path, snapshot = std::move(snapshot), now]() mutable {
         try {
             const QByteArray bytes = copyBytes(std::move(snapshot), now);
             // Whole or not there at all, and owner-only from the start: a kill
             // between making a file and writing it would leave an empty copy.
             platform->writePrivateFile(path, bytes);
+            outOfMemoryReported_ = false;
         } catch (const KxError&) {
             // The previous copy stays whole; the next change tries again. A
             // message box in the middle of typing would help nobody.
+        } catch (const std::bad_alloc&) {
+            QMetaObject::invokeMethod(this, &RecoveryKeeper::reportOutOfMemory, Qt::QueuedConnection);
         }
     });
 }
@@ -113,10 +123,20 @@ void RecoveryKeeper::discard() {
 bool RecoveryKeeper::offerOrphans() {
     for (const QString& folder : folders()) {
         for (std::unique_ptr<CopySlot>& orphan : CopySlot::claimOrphans(folder)) {
-            if (offer(std::move(orphan))) return true;
+            try {
+                if (offer(std::move(orphan))) return true;
+            } catch (const std::bad_alloc&) {
+                reportOutOfMemory();  // the copy stays as it is, for a start with more memory
+            }
         }
     }
     return false;
+}
+
+// Once until a copy has been written again: the next change would only say it anew.
+void RecoveryKeeper::reportOutOfMemory() {
+    if (outOfMemoryReported_.exchange(true)) return;
+    platform_.showErrorReport(QString::fromUtf8(kOutOfMemoryMessage));
 }
 
 QStringList RecoveryKeeper::folders() const {

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 #include <QTimer>
+#include <atomic>
 #include <memory>
 #include <optional>
 
@@ -80,6 +81,7 @@ public:
 
 private:
     void writeCopy();
+    void reportOutOfMemory();
     // The folders copies are kept in, in the order they are tried.
     QStringList folders() const;
     std::unique_ptr<CopySlot> claimPlace();
@@ -95,6 +97,7 @@ private:
     QTimer quiet_;
     QTimer longest_;
     std::unique_ptr<CopySlot> slot_;
+    std::atomic<bool> outOfMemoryReported_ = false;
     CopyWriter writer_;  // after slot_: finishes its job before the place is given up
 };
 

@@ -313,8 +313,15 @@ TEST_F(RecoveryTest, DamagedCopiesGiveAMessageAndANormalStart) {
     }
 }
 
+// "datei1.txt" to "dateiN.txt".
+QStringList numbered(int count) {
+    QStringList names;
+    for (int i = 1; i <= count; ++i) names << QStringLiteral("datei%1.txt").arg(i);
+    return names;
+}
+
 // Files named on the command line open as with "Öffnen", relative names
-// from the working directory, the first of several.
+// from the working directory, the first of several; at most ten others are named.
 TEST_F(RecoveryTest, FilesFromTheCommandLineOpenAsOeffnenWould) {
     writeFile(pathInWorkingDir(QStringLiteral("eins.txt")), "Kopf\r\n#kopf#\r\nText eins");
     const QString eins = QDir::toNativeSeparators(pathInWorkingDir(QStringLiteral("eins.txt")));
@@ -339,6 +346,19 @@ TEST_F(RecoveryTest, FilesFromTheCommandLineOpenAsOeffnenWould) {
          "Text eins",
          eins,
          {QStringLiteral("Korvex öffnet nur eine Datei auf einmal. Nicht geöffnet:\nzwei.txt\n/tmp/drei.txt")},
+         {}},
+        // Hundreds of names made a message taller than the screen, its OK out of reach.
+        {QStringList{QStringLiteral("eins.txt")} + numbered(300),
+         "Text eins",
+         eins,
+         {QStringLiteral("Korvex öffnet nur eine Datei auf einmal. Nicht geöffnet:\n") + numbered(10).join(u'\n') +
+          QStringLiteral("\nund 290 weitere Dateien")},
+         {}},
+        {QStringList{QStringLiteral("eins.txt")} + numbered(11),
+         "Text eins",
+         eins,
+         {QStringLiteral("Korvex öffnet nur eine Datei auf einmal. Nicht geöffnet:\n") + numbered(10).join(u'\n') +
+          QStringLiteral("\nund 1 weitere Datei")},
          {}},
     };
     for (const Case& c : cases) {

@@ -298,10 +298,10 @@ TEST_F(SettingsFileTest, RegressionGeometryFromTheFilePushedTheWindowAwayOrAteMe
         QString top, left, height, width;
         QSize size;  // empty: as large as the screen's free area
     };
-    const Row rows[] = {{"-5000", "-5000", "300", "400", {400, 300}},
+    const Row rows[] = {{"-5000", "-5000", "300", "600", {600, 300}},
                         {"9000", "9000", higher, wider, {}},
-                        {"2147483000", "2147483000", "300", "400", {400, 300}},
-                        {"-2147483648", "2147483647", "300", "400", {400, 300}},
+                        {"2147483000", "2147483000", "300", "600", {600, 300}},
+                        {"-2147483648", "2147483647", "300", "600", {600, 300}},
                         {"0", "0", "20000", "20000", {}},
                         {"2147483647", "2147483647", "2147483647", "2147483647", {}}};
     for (const Row& row : rows) {
@@ -336,6 +336,22 @@ TEST_F(SettingsFileTest, RegressionASizeBelowTheWindowsMinimumWasStored) {
     closeProgram();
     EXPECT_EQ(writtenLines().value(4), QString::number(smallest.height()));
     EXPECT_EQ(writtenLines().value(5), QString::number(smallest.width()));
+}
+
+// A height or width of 0, 1 or the smallest integer gave a sliver of the
+// window in which "EX" and most tools could not be seen.
+TEST_F(SettingsFileTest, RegressionTooSmallSizeFromTheFileHidTheTools) {
+    for (const char* size : {"0", "1", "-2147483648"}) {
+        SCOPED_TRACE(size);
+        writeSettings(lines("100", "120", size, size, "clYellow", "Arial", "12", "bold------", "clRed")
+                      << QStringLiteral("EndOfFile"));
+        startProgram();
+        for (const QWidget* tool : form().PanOben->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            const QRect onWindow(tool->mapTo(&form(), QPoint(0, 0)), tool->size());
+            EXPECT_TRUE(form().rect().contains(onWindow)) << tool->objectName().toStdString();
+        }
+        EXPECT_GT(memo().viewport()->height(), 0);
+    }
 }
 
 TEST_F(SettingsFileTest, FontSizesThePlatformCannotShowAreIgnored) {

@@ -22,63 +22,6 @@ using namespace korvex;
 
 namespace {
 
-class RecordingTarget : public SettingsTarget {
-public:
-    SettingsRecord record = kDefaultSettings;
-    int headerFontCalls = 0;
-    bool calledAfterHeaderFont = false;
-
-    void setWindowTop(int32_t v) override {
-        note();
-        record.top = v;
-    }
-    void setWindowLeft(int32_t v) override {
-        note();
-        record.left = v;
-    }
-    void setWindowHeight(int32_t v) override {
-        note();
-        record.height = v;
-    }
-    void setWindowWidth(int32_t v) override {
-        note();
-        record.width = v;
-    }
-    void setWindowColour(Colour c) override {
-        note();
-        record.windowColour = c;
-    }
-    void setFontName(std::string name) override {
-        note();
-        FUZZ_CHECK(!name.empty() && name.size() <= kMaxFontNameLength);
-        record.fontName = std::move(name);
-    }
-    void setFontSize(int32_t v) override {
-        note();
-        record.fontSize = v;
-    }
-    void setFontStyle(FontStyle s) override {
-        note();
-        record.style = s;
-    }
-    void setFontColour(Colour c) override {
-        note();
-        record.fontColour = c;
-    }
-    void setOpenDir(std::string dir) override {
-        note();
-        record.openDir = std::move(dir);
-    }
-    void setSaveDir(std::string dir) override {
-        note();
-        record.saveDir = std::move(dir);
-    }
-    void headerTakesTextWindowFont() override { ++headerFontCalls; }
-
-private:
-    void note() { calledAfterHeaderFont = calledAfterHeaderFont || headerFontCalls > 0; }
-};
-
 // Takes values off the front of the fuzz input; zeros once it is used up.
 class InputReader {
 public:
@@ -154,7 +97,7 @@ void checkWrittenRecord(std::string_view bytes) {
 
     const std::string written = composeSettings(record);
     FUZZ_CHECK(splitSettingsLines(written).size() == 15);
-    RecordingTarget back;
+    RecordTarget back(kDefaultSettings);
     FUZZ_CHECK(readSettings(written, back) == SettingsReadResult::Complete);
     SettingsRecord expected = record;
     const bool nameKept = !record.fontName.empty() && fitsOneLine(record.fontName);
@@ -171,16 +114,17 @@ void checkWrittenRecord(std::string_view bytes) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     checkWrittenRecord(bytes);
-    RecordingTarget first;
+    RecordTarget first(kDefaultSettings);
     const SettingsReadResult result = readSettings(bytes, first);
     const bool complete = result == SettingsReadResult::Complete;
     FUZZ_CHECK(!complete || splitSettingsLines(bytes).size() >= 13);
-    FUZZ_CHECK(first.headerFontCalls == (complete ? 1 : 0));
-    FUZZ_CHECK(!first.calledAfterHeaderFont);
+    FUZZ_CHECK(first.headerFontTaken == (complete ? 1 : 0));
+    FUZZ_CHECK(!first.settingAfterHeaderFont);
+    FUZZ_CHECK(!first.record.fontName.empty() && first.record.fontName.size() <= kMaxFontNameLength);
 
     const std::string written = composeSettings(first.record);
     FUZZ_CHECK(splitSettingsLines(written).size() == 15);
-    RecordingTarget second;
+    RecordTarget second(kDefaultSettings);
     FUZZ_CHECK(readSettings(written, second) == SettingsReadResult::Complete);
     FUZZ_CHECK(second.record == first.record);
     FUZZ_CHECK(composeSettings(second.record) == written);

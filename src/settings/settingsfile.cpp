@@ -1,6 +1,7 @@
 #include "settings/settingsfile.h"
 
 #include <algorithm>
+#include <array>
 #include <utility>
 
 #include "base/cp1252.h"
@@ -11,47 +12,84 @@ namespace {
 
 constexpr std::string_view kEndMarker = "EndOfFile";
 
-// Thrown inside readSettings only, when a line the next step needs is missing.
-struct MissingLine {};
+// What reading a line leads to.
+enum class Next { Line, End };
 
-class LineReader {
-public:
-    explicit LineReader(std::vector<std::string> lines) : lines_(std::move(lines)) {}
-
-    const std::string& line(size_t index) const {
-        if (index >= lines_.size()) throw MissingLine{};
-        return lines_[index];
-    }
-    int32_t integer(size_t index) const { return textToInteger(line(index)); }
-    Colour colour(size_t index) const { return textToColour(line(index)); }
-
-private:
-    std::vector<std::string> lines_;
+// One line of the file: how it is applied when read and written from a
+// record. A line with text of its own is written as that text and not read.
+struct SettingsLine {
+    std::string_view text;
+    Next (*read)(const std::string& line, SettingsTarget& target) = nullptr;
+    std::string (*write)(const SettingsRecord& record) = nullptr;
 };
 
-void applyWindow(const LineReader& in, SettingsTarget& target) {
-    target.setWindowTop(in.integer(2));
-    target.setWindowLeft(in.integer(3));
-    target.setWindowHeight(in.integer(4));
-    target.setWindowWidth(in.integer(5));
-    target.setWindowColour(in.colour(7));
+template <void (SettingsTarget::*set)(int32_t), int32_t SettingsRecord::*field>
+constexpr SettingsLine integerLine() {
+    return {{},
+            [](const std::string& line, SettingsTarget& target) {
+                (target.*set)(textToInteger(line));
+                return Next::Line;
+            },
+            [](const SettingsRecord& record) { return integerToText(record.*field); }};
 }
 
-void applyFont(const LineReader& in, SettingsTarget& target) {
-    const std::string& name = in.line(8);
-    if (!name.empty()) target.setFontName(name.substr(0, kMaxFontNameLength));
-    target.setFontSize(in.integer(9));
-    if (const auto style = textToStyle(in.line(10))) target.setFontStyle(*style);
-    target.setFontColour(in.colour(11));
+template <void (SettingsTarget::*set)(Colour), Colour SettingsRecord::*field>
+constexpr SettingsLine colourLine() {
+    return {{},
+            [](const std::string& line, SettingsTarget& target) {
+                (target.*set)(textToColour(line));
+                return Next::Line;
+            },
+            [](const SettingsRecord& record) { return colourToText(record.*field); }};
 }
 
-// An end marker in place of the folders means they were never written.
-void applyFolders(const LineReader& in, SettingsTarget& target) {
-    const std::string& open = in.line(12);
-    if (open == kEndMarker) return;
-    target.setOpenDir(open);
-    target.setSaveDir(in.line(13));
+// A value of its own line: one that would break the line is written empty.
+std::string oneLine(std::string_view value) {
+    const bool fits = value.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos;
+    return std::string(fits ? value : std::string_view());
 }
+
+// The file, line by line. Reading stops at the first line that is missing
+// or does not convert; an end marker in place of the folders means they
+// were never written.
+const std::array<SettingsLine, 15> kSettingsLines = {{
+    {"Korvex-V2.3 INI:"},
+    {">> Top, Left, Height, Width:"},
+    integerLine<&SettingsTarget::setWindowTop, &SettingsRecord::top>(),
+    integerLine<&SettingsTarget::setWindowLeft, &SettingsRecord::left>(),
+    integerLine<&SettingsTarget::setWindowHeight, &SettingsRecord::height>(),
+    integerLine<&SettingsTarget::setWindowWidth, &SettingsRecord::width>(),
+    {">> Color, Font, FontSize, FettKursiv, FontColor:"},
+    colourLine<&SettingsTarget::setWindowColour, &SettingsRecord::windowColour>(),
+    {{},
+     [](const std::string& line, SettingsTarget& target) {
+         if (!line.empty()) target.setFontName(line.substr(0, kMaxFontNameLength));
+         return Next::Line;
+     },
+     [](const SettingsRecord& record) { return oneLine(record.fontName); }},
+    integerLine<&SettingsTarget::setFontSize, &SettingsRecord::fontSize>(),
+    {{},
+     [](const std::string& line, SettingsTarget& target) {
+         if (const auto style = textToStyle(line)) target.setFontStyle(*style);
+         return Next::Line;
+     },
+     [](const SettingsRecord& record) { return styleToText(record.style); }},
+    colourLine<&SettingsTarget::setFontColour, &SettingsRecord::fontColour>(),
+    {{},
+     [](const std::string& line, SettingsTarget& target) {
+         if (line == kEndMarker) return Next::End;
+         target.setOpenDir(line);
+         return Next::Line;
+     },
+     [](const SettingsRecord& record) { return oneLine(record.openDir); }},
+    {{},
+     [](const std::string& line, SettingsTarget& target) {
+         target.setSaveDir(line);
+         return Next::Line;
+     },
+     [](const SettingsRecord& record) { return oneLine(record.saveDir); }},
+    {kEndMarker},
+}};
 
 // Computed in 64 bits: a rectangle from the file may reach past 2^31.
 int64_t overlapArea(const ScreenRect& a, const ScreenRect& b) {
@@ -66,17 +104,6 @@ void fitSide(int32_t& start, int32_t& length, int32_t minLength, int32_t screenS
     length = std::max(std::min(length, screenLength), minLength);
     const int64_t last = int64_t{screenStart} + screenLength - length;
     start = static_cast<int32_t>(std::max<int64_t>(screenStart, std::min<int64_t>(start, last)));
-}
-
-void appendLine(std::string& out, std::string_view line) {
-    out.append(line);
-    out.append("\r\n");
-}
-
-// A value of its own line: one that would break the line is left out.
-void appendValueLine(std::string& out, std::string_view value) {
-    const bool fits = value.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos;
-    appendLine(out, fits ? value : std::string_view());
 }
 
 }  // namespace
@@ -113,15 +140,15 @@ void PrintTo(SettingsReadResult result, std::ostream* os) {
 }
 
 SettingsReadResult readSettings(std::string_view fileBytes, SettingsTarget& target) {
-    const LineReader in(splitSettingsLines(fileBytes));
-    try {
-        applyWindow(in, target);
-        applyFont(in, target);
-        applyFolders(in, target);
-    } catch (const MissingLine&) {
-        return SettingsReadResult::Damaged;
-    } catch (const KxError&) {
-        return SettingsReadResult::Damaged;
+    const std::vector<std::string> lines = splitSettingsLines(fileBytes);
+    for (size_t i = 0; i < kSettingsLines.size(); ++i) {
+        if (!kSettingsLines[i].read) continue;
+        if (i >= lines.size()) return SettingsReadResult::Damaged;
+        try {
+            if (kSettingsLines[i].read(lines[i], target) == Next::End) break;
+        } catch (const KxError&) {
+            return SettingsReadResult::Damaged;
+        }
     }
     target.headerTakesTextWindowFont();
     return SettingsReadResult::Complete;
@@ -136,21 +163,10 @@ void PrintTo(const SettingsRecord& record, std::ostream* os) {
 
 std::string composeSettings(const SettingsRecord& record) {
     std::string out;
-    appendLine(out, "Korvex-V2.3 INI:");
-    appendLine(out, ">> Top, Left, Height, Width:");
-    appendLine(out, integerToText(record.top));
-    appendLine(out, integerToText(record.left));
-    appendLine(out, integerToText(record.height));
-    appendLine(out, integerToText(record.width));
-    appendLine(out, ">> Color, Font, FontSize, FettKursiv, FontColor:");
-    appendLine(out, colourToText(record.windowColour));
-    appendValueLine(out, record.fontName);
-    appendLine(out, integerToText(record.fontSize));
-    appendLine(out, styleToText(record.style));
-    appendLine(out, colourToText(record.fontColour));
-    appendValueLine(out, record.openDir);
-    appendValueLine(out, record.saveDir);
-    appendLine(out, kEndMarker);
+    for (const SettingsLine& line : kSettingsLines) {
+        out.append(line.write ? line.write(record) : std::string(line.text));
+        out.append("\r\n");
+    }
     return out;
 }
 

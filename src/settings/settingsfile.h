@@ -5,6 +5,7 @@
 #include <ostream>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "base/textforms.h"
@@ -81,6 +82,38 @@ struct SettingsRecord {
 };
 
 void PrintTo(const SettingsRecord& record, std::ostream* os);
+
+// The settings a read applied, as a record: each takes its field.
+class RecordTarget : public SettingsTarget {
+public:
+    explicit RecordTarget(SettingsRecord start) : record(std::move(start)) {}
+
+    void setWindowTop(int32_t top) override { apply(record.top, top); }
+    void setWindowLeft(int32_t left) override { apply(record.left, left); }
+    void setWindowHeight(int32_t height) override { apply(record.height, height); }
+    void setWindowWidth(int32_t width) override { apply(record.width, width); }
+    void setWindowColour(Colour colour) override { apply(record.windowColour, colour); }
+    void setFontName(std::string name) override { apply(record.fontName, std::move(name)); }
+    void setFontSize(int32_t points) override { apply(record.fontSize, points); }
+    void setFontStyle(FontStyle style) override { apply(record.style, style); }
+    void setFontColour(Colour colour) override { apply(record.fontColour, colour); }
+    void setOpenDir(std::string dir) override { apply(record.openDir, std::move(dir)); }
+    void setSaveDir(std::string dir) override { apply(record.saveDir, std::move(dir)); }
+    void headerTakesTextWindowFont() override { ++headerFontTaken; }
+
+    SettingsRecord record;
+    // How often the header took the text window's font, and whether a
+    // setting came after that (a read applies every setting first).
+    int headerFontTaken = 0;
+    bool settingAfterHeaderFont = false;
+
+private:
+    template <typename T>
+    void apply(T& field, T value) {
+        field = std::move(value);
+        settingAfterHeaderFont = settingAfterHeaderFont || headerFontTaken > 0;
+    }
+};
 
 // The whole file: fifteen lines, each ended by CR LF. A font name or folder
 // that one line cannot hold (a CR, LF or NUL in it) is written empty, so

@@ -5,7 +5,16 @@
 namespace korvex {
 
 // A whole record of plausible values for tests to start from and vary.
-inline const SettingsRecord kDefaultSettings = {
-    71, 214, 658, 660, colours::MoneyGreen, "Courier New", 10, FontStyle{}, colours::WindowText, "", ""};
+inline const SettingsRecord kDefaultSettings = {.top = 71,
+                                                .left = 214,
+                                                .height = 658,
+                                                .width = 660,
+                                                .windowColour = colours::MoneyGreen,
+                                                .fontName = "Courier New",
+                                                .fontSize = 10,
+                                                .style = FontStyle{},
+                                                .fontColour = colours::WindowText,
+                                                .openDir = "",
+                                                .saveDir = ""};
 
 }  // namespace korvex

@@ -12,31 +12,6 @@ using namespace korvex;
 
 namespace {
 
-// Notes every step in order and keeps the resulting settings as a record.
-class RecordingTarget : public SettingsTarget {
-public:
-    explicit RecordingTarget(SettingsRecord start = {}) : state(std::move(start)) {}
-
-    void setWindowTop(int32_t v) override { note("top " + integerToText(state.top = v)); }
-    void setWindowLeft(int32_t v) override { note("left " + integerToText(state.left = v)); }
-    void setWindowHeight(int32_t v) override { note("height " + integerToText(state.height = v)); }
-    void setWindowWidth(int32_t v) override { note("width " + integerToText(state.width = v)); }
-    void setWindowColour(Colour c) override { note("window " + colourToText(state.windowColour = c)); }
-    void setFontName(std::string name) override { note("font " + (state.fontName = name)); }
-    void setFontSize(int32_t v) override { note("size " + integerToText(state.fontSize = v)); }
-    void setFontStyle(FontStyle s) override { note("style " + styleToText(state.style = s)); }
-    void setFontColour(Colour c) override { note("fontColour " + colourToText(state.fontColour = c)); }
-    void setOpenDir(std::string dir) override { note("open " + (state.openDir = dir)); }
-    void setSaveDir(std::string dir) override { note("save " + (state.saveDir = dir)); }
-    void headerTakesTextWindowFont() override { note("header"); }
-
-    std::vector<std::string> calls;
-    SettingsRecord state;
-
-private:
-    void note(std::string call) { calls.push_back(std::move(call)); }
-};
-
 std::string joined(const std::vector<std::string>& lines, const std::string& ending = "\r\n") {
     std::string out;
     for (const std::string& line : lines) out += line + ending;
@@ -65,24 +40,70 @@ const std::vector<std::string> kSampleLines = {"Korvex-V2.3 INI:",
                                                "-",
                                                "zzz"};
 
-const std::vector<std::string> kSampleCalls = {"top 10",         "left 20",          "height 30",
-                                               "width 40",       "window clYellow",  "font Arial",
-                                               "size 12",        "style bold------", "fontColour $00123456",
-                                               "open C:\\Texte", "save D:\\Ablage",  "header"};
+// The settings of the sample lines.
+const SettingsRecord kSample = {.top = 10,
+                                .left = 20,
+                                .height = 30,
+                                .width = 40,
+                                .windowColour = colours::Yellow,
+                                .fontName = "Arial",
+                                .fontSize = 12,
+                                .style = {.bold = true},
+                                .fontColour = Colour(0x00123456),
+                                .openDir = "C:\\Texte",
+                                .saveDir = "D:\\Ablage"};
+
+// Where every read starts: none of its values is the sample's, so each setting applied shows.
+const SettingsRecord kStart = {.top = 1,
+                               .left = 2,
+                               .height = 3,
+                               .width = 4,
+                               .windowColour = colours::Black,
+                               .fontName = "Start",
+                               .fontSize = 5,
+                               .style = {},
+                               .fontColour = colours::Black,
+                               .openDir = "a",
+                               .saveDir = "b"};
 
 std::vector<std::string> firstLines(size_t count) { return {kSampleLines.begin(), kSampleLines.begin() + count}; }
 
-std::vector<std::string> firstCalls(size_t count) { return {kSampleCalls.begin(), kSampleCalls.begin() + count}; }
+// The start with the first `count` settings of the sample applied, in the file's order.
+SettingsRecord firstApplied(size_t count) {
+    using Take = void (*)(SettingsRecord&);
+    const Take inFileOrder[] = {
+        [](SettingsRecord& r) { r.top = kSample.top; },
+        [](SettingsRecord& r) { r.left = kSample.left; },
+        [](SettingsRecord& r) { r.height = kSample.height; },
+        [](SettingsRecord& r) { r.width = kSample.width; },
+        [](SettingsRecord& r) { r.windowColour = kSample.windowColour; },
+        [](SettingsRecord& r) { r.fontName = kSample.fontName; },
+        [](SettingsRecord& r) { r.fontSize = kSample.fontSize; },
+        [](SettingsRecord& r) { r.style = kSample.style; },
+        [](SettingsRecord& r) { r.fontColour = kSample.fontColour; },
+        [](SettingsRecord& r) { r.openDir = kSample.openDir; },
+        [](SettingsRecord& r) { r.saveDir = kSample.saveDir; },
+    };
+    SettingsRecord record = kStart;
+    for (size_t i = 0; i < count; ++i) inFileOrder[i](record);
+    return record;
+}
 
-struct ReadOutcome {
-    std::vector<std::string> calls;
-    SettingsReadResult result;
-};
+// The sample with one change.
+SettingsRecord sampleWith(void (*change)(SettingsRecord&)) {
+    SettingsRecord record = kSample;
+    change(record);
+    return record;
+}
 
-ReadOutcome readLines(const std::vector<std::string>& lines) {
-    RecordingTarget target;
-    const SettingsReadResult result = readSettings(joined(lines), target);
-    return {target.calls, result};
+// Reads from the start: the settings applied, and the header taking the
+// font last, after a complete read only.
+void expectRead(const std::string& bytes, SettingsReadResult result, const SettingsRecord& applied) {
+    RecordTarget target(kStart);
+    EXPECT_EQ(readSettings(bytes, target), result);
+    EXPECT_EQ(target.record, applied);
+    EXPECT_EQ(target.headerFontTaken, result == SettingsReadResult::Complete ? 1 : 0);
+    EXPECT_FALSE(target.settingAfterHeaderFont);
 }
 
 // ---- line splitting ----
@@ -141,7 +162,7 @@ struct LineCountCase {
     size_t lineCount;
     const char* line12;  // replaces line 12 when set
     SettingsReadResult result;
-    std::vector<std::string> calls;
+    size_t applied;  // settings of the sample
 };
 
 void PrintTo(const LineCountCase& c, std::ostream* os) {
@@ -154,30 +175,22 @@ TEST_P(ReadByLineCount, AppliesUpToTheFirstMissingLine) {
     const LineCountCase& c = GetParam();
     std::vector<std::string> lines = firstLines(c.lineCount);
     if (c.line12) lines[12] = c.line12;
-    const ReadOutcome outcome = readLines(lines);
-    EXPECT_EQ(outcome.result, c.result);
-    EXPECT_EQ(outcome.calls, c.calls);
+    expectRead(joined(lines), c.result, firstApplied(c.applied));
 }
 
-std::vector<std::string> withHeaderStep(std::vector<std::string> calls) {
-    calls.push_back("header");
-    return calls;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Counts, ReadByLineCount,
-    ::testing::Values(LineCountCase{0, nullptr, SettingsReadResult::Damaged, {}},
-                      LineCountCase{2, nullptr, SettingsReadResult::Damaged, {}},
-                      LineCountCase{3, nullptr, SettingsReadResult::Damaged, firstCalls(1)},
-                      LineCountCase{6, nullptr, SettingsReadResult::Damaged, firstCalls(4)},
-                      LineCountCase{7, nullptr, SettingsReadResult::Damaged, firstCalls(4)},
-                      LineCountCase{8, nullptr, SettingsReadResult::Damaged, firstCalls(5)},
-                      LineCountCase{11, nullptr, SettingsReadResult::Damaged, firstCalls(8)},
-                      LineCountCase{12, nullptr, SettingsReadResult::Damaged, firstCalls(9)},
-                      LineCountCase{13, nullptr, SettingsReadResult::Damaged, firstCalls(10)},
-                      LineCountCase{13, "EndOfFile", SettingsReadResult::Complete, withHeaderStep(firstCalls(9))},
-                      LineCountCase{14, nullptr, SettingsReadResult::Complete, firstCalls(12)},
-                      LineCountCase{20, nullptr, SettingsReadResult::Complete, firstCalls(12)}));
+INSTANTIATE_TEST_SUITE_P(Counts, ReadByLineCount,
+                         ::testing::Values(LineCountCase{0, nullptr, SettingsReadResult::Damaged, 0},
+                                           LineCountCase{2, nullptr, SettingsReadResult::Damaged, 0},
+                                           LineCountCase{3, nullptr, SettingsReadResult::Damaged, 1},
+                                           LineCountCase{6, nullptr, SettingsReadResult::Damaged, 4},
+                                           LineCountCase{7, nullptr, SettingsReadResult::Damaged, 4},
+                                           LineCountCase{8, nullptr, SettingsReadResult::Damaged, 5},
+                                           LineCountCase{11, nullptr, SettingsReadResult::Damaged, 8},
+                                           LineCountCase{12, nullptr, SettingsReadResult::Damaged, 9},
+                                           LineCountCase{13, nullptr, SettingsReadResult::Damaged, 10},
+                                           LineCountCase{13, "EndOfFile", SettingsReadResult::Complete, 9},
+                                           LineCountCase{14, nullptr, SettingsReadResult::Complete, 11},
+                                           LineCountCase{20, nullptr, SettingsReadResult::Complete, 11}));
 
 // ---- reading: single lines ----
 
@@ -185,7 +198,7 @@ struct LineCase {
     size_t index;
     std::string text;
     SettingsReadResult result;
-    std::vector<std::string> calls;
+    SettingsRecord applied;
 };
 
 void PrintTo(const LineCase& c, std::ostream* os) {
@@ -197,107 +210,91 @@ class ReadWithLine : public ::testing::TestWithParam<LineCase> {};
 TEST_P(ReadWithLine, ReplacedInTheSample) {
     std::vector<std::string> lines = firstLines(15);
     lines[GetParam().index] = GetParam().text;
-    const ReadOutcome outcome = readLines(lines);
-    EXPECT_EQ(outcome.result, GetParam().result);
-    EXPECT_EQ(outcome.calls, GetParam().calls);
-}
-
-std::vector<std::string> sampleCallsWith(size_t index, const std::string& call) {
-    std::vector<std::string> calls = kSampleCalls;
-    calls[index] = call;
-    return calls;
-}
-
-std::vector<std::string> sampleCallsWithout(size_t index) {
-    std::vector<std::string> calls = kSampleCalls;
-    calls.erase(calls.begin() + static_cast<std::ptrdiff_t>(index));
-    return calls;
+    expectRead(joined(lines), GetParam().result, GetParam().applied);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Lines, ReadWithLine,
     ::testing::Values(
-        LineCase{2, "  100", SettingsReadResult::Complete, sampleCallsWith(0, "top 100")},
-        LineCase{2, "100 ", SettingsReadResult::Damaged, {}}, LineCase{2, "", SettingsReadResult::Damaged, {}},
-        LineCase{3, "-5", SettingsReadResult::Complete, sampleCallsWith(1, "left -5")},
-        LineCase{4, "$200", SettingsReadResult::Complete, sampleCallsWith(2, "height 512")},
-        LineCase{5, "vierzig", SettingsReadResult::Damaged, firstCalls(3)},
-        LineCase{7, "CLMONEYGREEN", SettingsReadResult::Complete, sampleCallsWith(4, "window clMoneyGreen")},
-        LineCase{7, "$00C0DCC0", SettingsReadResult::Complete, sampleCallsWith(4, "window clMoneyGreen")},
-        LineCase{7, "green", SettingsReadResult::Damaged, firstCalls(4)},
-        LineCase{8, "", SettingsReadResult::Complete, sampleCallsWithout(5)},
+        LineCase{2, "  100", SettingsReadResult::Complete, sampleWith([](SettingsRecord& r) { r.top = 100; })},
+        LineCase{2, "100 ", SettingsReadResult::Damaged, kStart}, LineCase{2, "", SettingsReadResult::Damaged, kStart},
+        LineCase{3, "-5", SettingsReadResult::Complete, sampleWith([](SettingsRecord& r) { r.left = -5; })},
+        LineCase{4, "$200", SettingsReadResult::Complete, sampleWith([](SettingsRecord& r) { r.height = 512; })},
+        LineCase{5, "vierzig", SettingsReadResult::Damaged, firstApplied(3)},
+        LineCase{7, "CLMONEYGREEN", SettingsReadResult::Complete,
+                 sampleWith([](SettingsRecord& r) { r.windowColour = colours::MoneyGreen; })},
+        LineCase{7, "$00C0DCC0", SettingsReadResult::Complete,
+                 sampleWith([](SettingsRecord& r) { r.windowColour = colours::MoneyGreen; })},
+        LineCase{7, "green", SettingsReadResult::Damaged, firstApplied(4)},
+        LineCase{8, "", SettingsReadResult::Complete,
+                 sampleWith([](SettingsRecord& r) { r.fontName = kStart.fontName; })},
         LineCase{8, "1234567890123456789012345678901234567890", SettingsReadResult::Complete,
-                 sampleCallsWith(5, "font 1234567890123456789012345678901")},
+                 sampleWith([](SettingsRecord& r) { r.fontName = "1234567890123456789012345678901"; })},
         LineCase{8, "1234567890123456789012345678901", SettingsReadResult::Complete,
-                 sampleCallsWith(5, "font 1234567890123456789012345678901")},
-        LineCase{9, "12.5", SettingsReadResult::Damaged, firstCalls(6)},
-        LineCase{10, "BOLD------", SettingsReadResult::Complete, sampleCallsWithout(7)},
-        LineCase{10, "----------", SettingsReadResult::Complete, sampleCallsWithout(7)},
-        LineCase{10, "----italic", SettingsReadResult::Complete, sampleCallsWith(7, "style ----italic")},
-        LineCase{11, "", SettingsReadResult::Damaged, firstCalls(8)},
-        LineCase{12, "", SettingsReadResult::Complete, sampleCallsWith(9, "open ")},
-        LineCase{13, "EndOfFile", SettingsReadResult::Complete, sampleCallsWith(10, "save EndOfFile")},
-        LineCase{0, "", SettingsReadResult::Complete, kSampleCalls},
-        LineCase{1, "$$$", SettingsReadResult::Complete, kSampleCalls},
-        LineCase{6, "sechs", SettingsReadResult::Complete, kSampleCalls},
-        LineCase{14, "nichts", SettingsReadResult::Complete, kSampleCalls}));
+                 sampleWith([](SettingsRecord& r) { r.fontName = "1234567890123456789012345678901"; })},
+        LineCase{9, "12.5", SettingsReadResult::Damaged, firstApplied(6)},
+        LineCase{10, "BOLD------", SettingsReadResult::Complete,
+                 sampleWith([](SettingsRecord& r) { r.style = kStart.style; })},
+        LineCase{10, "----------", SettingsReadResult::Complete,
+                 sampleWith([](SettingsRecord& r) { r.style = kStart.style; })},
+        LineCase{10, "----italic", SettingsReadResult::Complete,
+                 sampleWith([](SettingsRecord& r) { r.style = {.italic = true}; })},
+        LineCase{11, "", SettingsReadResult::Damaged, firstApplied(8)},
+        LineCase{12, "", SettingsReadResult::Complete, sampleWith([](SettingsRecord& r) { r.openDir = ""; })},
+        LineCase{13, "EndOfFile", SettingsReadResult::Complete,
+                 sampleWith([](SettingsRecord& r) { r.saveDir = "EndOfFile"; })},
+        LineCase{0, "", SettingsReadResult::Complete, kSample},
+        LineCase{1, "$$$", SettingsReadResult::Complete, kSample},
+        LineCase{6, "sechs", SettingsReadResult::Complete, kSample},
+        LineCase{14, "nichts", SettingsReadResult::Complete, kSample}));
 
 TEST(ReadSettings, EndMarkerInOtherCaseIsAnOpenFolder) {
     std::vector<std::string> lines = firstLines(13);
     lines[12] = "endoffile";
-    std::vector<std::string> expected = firstCalls(9);
-    expected.push_back("open endoffile");
-    EXPECT_EQ(readLines(lines).calls, expected);
-    EXPECT_EQ(readLines(lines).result, SettingsReadResult::Damaged);
+    SettingsRecord expected = firstApplied(9);
+    expected.openDir = "endoffile";
+    expectRead(joined(lines), SettingsReadResult::Damaged, expected);
 
     lines.push_back("D:\\Ablage");
-    expected.push_back("save D:\\Ablage");
-    expected.push_back("header");
-    EXPECT_EQ(readLines(lines).calls, expected);
-    EXPECT_EQ(readLines(lines).result, SettingsReadResult::Complete);
+    expected.saveDir = "D:\\Ablage";
+    expectRead(joined(lines), SettingsReadResult::Complete, expected);
 }
 
 TEST(ReadSettings, AnyLineEndsWork) {
     for (const std::string ending : {"\r", "\n", "\r\n"}) {
         SCOPED_TRACE(::testing::PrintToString(ending));
-        RecordingTarget target;
-        EXPECT_EQ(readSettings(joined(firstLines(15), ending), target), SettingsReadResult::Complete);
-        EXPECT_EQ(target.calls, kSampleCalls);
+        expectRead(joined(firstLines(15), ending), SettingsReadResult::Complete, kSample);
     }
     std::string mixed;
     const char* endings[] = {"\r", "\n", "\r\n"};
     for (size_t i = 0; i < 15; ++i) mixed += kSampleLines[i] + endings[i % 3];
-    RecordingTarget target;
-    EXPECT_EQ(readSettings(mixed, target), SettingsReadResult::Complete);
-    EXPECT_EQ(target.calls, kSampleCalls);
+    expectRead(mixed, SettingsReadResult::Complete, kSample);
 }
 
 TEST(ReadSettings, NulByteEndsTheContent) {
     const std::string bytes = joined(firstLines(12)) + '\0' + joined({"C:\\Texte", "D:\\Ablage", "EndOfFile"});
-    RecordingTarget target;
-    EXPECT_EQ(readSettings(bytes, target), SettingsReadResult::Damaged);
-    EXPECT_EQ(target.calls, firstCalls(9));
+    expectRead(bytes, SettingsReadResult::Damaged, firstApplied(9));
 }
 
 TEST(ReadSettings, ReadColoursAreWrittenBackByName) {
     std::vector<std::string> lines = firstLines(15);
     lines[7] = "CLMONEYGREEN";
     lines[11] = "$00C0DCC0";
-    RecordingTarget target;
+    RecordTarget target(kStart);
     ASSERT_EQ(readSettings(joined(lines), target), SettingsReadResult::Complete);
-    EXPECT_EQ(target.state.windowColour, colours::MoneyGreen);
-    EXPECT_EQ(target.state.fontColour, colours::MoneyGreen);
-    const std::vector<std::string> written = splitSettingsLines(composeSettings(target.state));
+    EXPECT_EQ(target.record.windowColour, colours::MoneyGreen);
+    EXPECT_EQ(target.record.fontColour, colours::MoneyGreen);
+    const std::vector<std::string> written = splitSettingsLines(composeSettings(target.record));
     ASSERT_EQ(written.size(), 15u);
     EXPECT_EQ(written[7], "clMoneyGreen");
     EXPECT_EQ(written[11], "clMoneyGreen");
 }
 
 TEST(ReadSettings, HexColourRoundTrip) {
-    RecordingTarget target;
+    RecordTarget target(kStart);
     ASSERT_EQ(readSettings(joined(firstLines(15)), target), SettingsReadResult::Complete);
-    EXPECT_EQ(target.state.fontColour, Colour::fromRgb(0x56, 0x34, 0x12));
-    EXPECT_EQ(splitSettingsLines(composeSettings(target.state))[11], "$00123456");
+    EXPECT_EQ(target.record.fontColour, Colour::fromRgb(0x56, 0x34, 0x12));
+    EXPECT_EQ(splitSettingsLines(composeSettings(target.record))[11], "$00123456");
 }
 
 // ---- writing ----
@@ -369,11 +366,11 @@ class RoundTrip : public ::testing::TestWithParam<SettingsRecord> {};
 
 TEST_P(RoundTrip, ComposeReadComposeIsByteIdentical) {
     const std::string first = composeSettings(GetParam());
-    RecordingTarget target(SettingsRecord{1, 2, 3, 4, colours::Black, "Start", 5, {}, colours::Black, "a", "b"});
+    RecordTarget target(kStart);
     ASSERT_EQ(readSettings(first, target), SettingsReadResult::Complete);
-    EXPECT_EQ(target.state, GetParam());
-    EXPECT_EQ(composeSettings(target.state), first);
-    EXPECT_EQ(target.calls.back(), "header");
+    EXPECT_EQ(target.record, GetParam());
+    EXPECT_EQ(composeSettings(target.record), first);
+    EXPECT_EQ(target.headerFontTaken, 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(

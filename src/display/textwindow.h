@@ -73,6 +73,10 @@ public:
     // Brings in the rest of a text being loaded, at once.
     void finishLoading();
 
+    // What font sizes in points are converted with (base/fontsize.h), for
+    // the settings file and printing alike.
+    double dotsPerInch() const { return logicalDpiY(); }
+
     // Runs program edits that the user cannot undo; the undo history starts anew.
     void withoutUndo(const std::function<void()>& edits);
 

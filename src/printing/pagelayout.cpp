@@ -1,7 +1,6 @@
 #include "printing/pagelayout.h"
 
 #include <array>
-#include <cmath>
 
 namespace korvex {
 namespace {
@@ -44,10 +43,6 @@ bool isProportionalFace(std::string_view face) {
 void PrintTo(const PageLayout& layout, std::ostream* os) {
     *os << "{lines " << layout.linesPerPage << ", margin " << layout.marginWidth
         << (layout.withHeader ? ", header}" : ", no header}");
-}
-
-int pointSizeFromPixels(int pixelHeight, double dotsPerInch) {
-    return static_cast<int>(std::floor(pixelHeight * 72.0 / dotsPerInch + 0.5));
 }
 
 PageLayout pageLayoutFor(int pointSize, std::string_view faceName, bool withHeader) {

@@ -19,9 +19,6 @@ struct PageLayout {
 
 void PrintTo(const PageLayout& layout, std::ostream* os);
 
-// Whole points from a font's pixel height; halves round upward.
-int pointSizeFromPixels(int pixelHeight, double dotsPerInch);
-
 // The layout for a font size in points and a face name (compared byte for byte).
 PageLayout pageLayoutFor(int pointSize, std::string_view faceName, bool withHeader);
 

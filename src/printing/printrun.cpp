@@ -7,6 +7,7 @@
 #include <QProgressDialog>
 #include <QTextLayout>
 
+#include "base/fontsize.h"
 #include "base/kxerror.h"
 #include "display/documenttext.h"
 #include "display/screencolours.h"
@@ -76,7 +77,7 @@ PrintRun prepareRun(MainWindow& window, bool withHeader) {
     const int lineCount = memo.count();
     PrintBuffer& buffer = window.printBuffer();
     QFont font = memo.font();
-    const int pointSize = pointSizeFromPixels(QFontInfo(font).pixelSize(), memo.logicalDpiY());
+    const int pointSize = pointSizeFromPixels(QFontInfo(font).pixelSize(), memo.dotsPerInch());
     font.setPointSize(pointSize);
     buffer.font = font;
 

@@ -8,6 +8,7 @@
 #include <optional>
 #include <vector>
 
+#include "base/fontsize.h"
 #include "base/kxerror.h"
 #include "display/documenttext.h"
 #include "display/textwindow.h"
@@ -22,17 +23,8 @@ namespace {
 constexpr int32_t kMinFontPoints = 1;
 constexpr int32_t kMaxFontPoints = 1000;
 
-double logicalDpi(MainWindow& window) {
-    const QScreen* screen = window.widget().screen();
-    if (!screen) screen = QGuiApplication::primaryScreen();
-    const double dpi = screen ? screen->logicalDotsPerInchY() : 96.0;
-    return dpi > 0 ? dpi : 96.0;
-}
-
-int pointsToPixels(int32_t points, double dpi) { return static_cast<int>(std::lround(points * dpi / 72.0)); }
-
 int32_t fontPoints(const QFont& font, double dpi) {
-    if (font.pixelSize() > 0) return static_cast<int32_t>(std::lround(font.pixelSize() * 72.0 / dpi));
+    if (font.pixelSize() > 0) return pointSizeFromPixels(font.pixelSize(), dpi);
     return static_cast<int32_t>(std::lround(font.pointSizeF()));
 }
 
@@ -56,7 +48,7 @@ public:
     void setFontSize(int32_t points) override {
         if (points < kMinFontPoints || points > kMaxFontPoints) return;
         QFont font = memo_.font();
-        font.setPixelSize(pointsToPixels(points, logicalDpi(main_)));
+        font.setPixelSize(pixelsFromPointSize(points, memo_.dotsPerInch()));
         memo_.setFont(font);
     }
     void setFontStyle(FontStyle style) override {
@@ -147,7 +139,7 @@ void writeSettingsFile(MainWindow& window) {
     record.width = outer.width();
     record.windowColour = window.windowColour();
     record.fontName = toCp1252(font.family());
-    record.fontSize = fontPoints(font, logicalDpi(window));
+    record.fontSize = fontPoints(font, memo.dotsPerInch());
     record.style = FontStyle{font.bold(), font.italic()};
     record.fontColour = memo.colours().text;
     record.openDir = settingsFolder(window.files().OpenDir.toStdU16String());

@@ -13,9 +13,6 @@
 #include <QGuiApplication>
 #include <QLocale>
 #include <QMessageBox>
-#include <QPageRanges>
-#include <QPrintDialog>
-#include <QPrintEngine>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QStandardPaths>
@@ -23,6 +20,7 @@
 
 #include "base/kxerror.h"
 #include "platform/files.h"
+#include "platform/printdialog.h"
 #include "platform/printjob.h"
 
 namespace korvex {
@@ -199,67 +197,11 @@ QtPrintJob& QtPlatform::currentJob() {
     return *job_;
 }
 
-namespace {
-
-// The print system's job options as Qt keeps them on the printer: a list of
-// names and values (its private key for them, stable since Qt 5).
-const auto kCupsOptions = QPrintEngine::PrintEnginePropertyKey(0xfe00);
-
-// Takes an option off the printer; its value, empty when it was not set.
-QString takeCupsOption(QPrinter& printer, QLatin1String name) {
-    QPrintEngine* engine = printer.printEngine();
-    QStringList options = engine->property(kCupsOptions).toStringList();
-    QString value;
-    for (qsizetype i = 0; i + 1 < options.size();) {
-        if (options[i] == name) {
-            value = options[i + 1];
-            options.remove(i, 2);
-        } else {
-            i += 2;
-        }
-    }
-    engine->setProperty(kCupsOptions, options);
-    return value;
-}
-
-std::vector<PageChoice::Range> rangesOf(const QPageRanges& pages) {
-    std::vector<PageChoice::Range> ranges;
-    for (const QPageRanges::Range& range : pages.toRangeList()) ranges.push_back({range.from, range.to});
-    return ranges;
-}
-
-}  // namespace
-
-PageChoice takePageChoice(QPrinter& printer) {
-    PageChoice choice;
-    const QString pageSet = takeCupsOption(printer, QLatin1String("page-set"));
-    if (pageSet == QLatin1String("odd")) choice.parity = PageChoice::Parity::Odd;
-    if (pageSet == QLatin1String("even")) choice.parity = PageChoice::Parity::Even;
-    // A list of pages ("1-3,5") is left to the print system by the dialog.
-    choice.ranges = rangesOf(QPageRanges::fromString(takeCupsOption(printer, QLatin1String("page-ranges"))));
-    if (printer.printRange() == QPrinter::PageRange && !printer.pageRanges().isEmpty()) {
-        choice.ranges = rangesOf(printer.pageRanges());
-        // The dialog counts odd and even from the range's first page; the choice counts page numbers.
-        if (printer.fromPage() % 2 == 0 && choice.parity != PageChoice::Parity::All) {
-            choice.parity = choice.parity == PageChoice::Parity::Odd ? PageChoice::Parity::Even
-                                                                     : PageChoice::Parity::Odd;
-        }
-    }
-    printer.setPrintRange(QPrinter::AllPages);
-    printer.setPageRanges(QPageRanges());
-    return choice;
-}
-
 bool QtPlatform::askPrintSetup(QWidget* parent) {
     if (QPrinterInfo::defaultPrinterName().isEmpty()) fail(QStringLiteral("Zur Zeit ist kein Standarddrucker gewählt"));
-    QtPrintJob& job = currentJob();
-    QPrintDialog dialog(&job.printer(), parent);
-    // Printer, its settings, copies, pages and a PDF file instead of a printer; no selection.
-    dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize |
-                      QAbstractPrintDialog::PrintCollateCopies | QAbstractPrintDialog::PrintPageRange);
-    dialog.setMinMax(1, 9'999'999);
+    PrintSetupDialog dialog(currentJob().printer(), parent);
     if (dialog.exec() != QDialog::Accepted) return false;
-    chosenPages_ = takePageChoice(job.printer());
+    chosenPages_ = dialog.chosenPages();
     return true;
 }
 

@@ -58,11 +58,6 @@ private:
     PageChoice chosenPages_;
 };
 
-// The pages a confirmed print dialog chose on the printer. The choice is
-// taken off the printer again: every job holds one page, so a range or an
-// odd/even set left to the print system would blank or drop the wrong pages.
-PageChoice takePageChoice(QPrinter& printer);
-
 // The caption of message boxes: the program file's name without folder, cut
 // at its first ".", the first letter unchanged and all others in lower case.
 QString applicationTitle(const QString& programFilePath);

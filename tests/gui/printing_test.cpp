@@ -6,11 +6,14 @@
 #include <QFileInfo>
 #include <QFontMetricsF>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QPrintEngine>
 #include <QPrinter>
 #include <QProcess>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QRegularExpression>
 #include <QScrollArea>
 #include <QSpinBox>
@@ -28,6 +31,7 @@
 #include "dialogs/uKxMsgDlg.h"
 #include "display/documenttext.h"
 #include "document/headerfield.h"
+#include "platform/printdialog.h"
 #include "platform/printjob.h"
 #include "printing/previewwindow.h"
 #include "support/mainwindowfixture.h"
@@ -542,6 +546,53 @@ TEST_F(PdfPrintJobTest, PageRangeOfTheDialogIsTakenOffThePrinter) {
     EXPECT_EQ(printer.printRange(), QPrinter::AllPages);
     EXPECT_EQ(printer.fromPage(), 0);
     EXPECT_EQ(takePageChoice(printer), PageChoice{});
+}
+
+// Qt's print dialog refused a list of pages in "Seiten" ("3", "1,3": "Ungültige
+// Seitendefinition") and would leave a list to the print system, which
+// applies it to every one-page job: the list is read as the pages to send.
+TEST(PrintSetupDialogTest, RegressionAListOfPagesWasRefused) {
+    QPrinter printer(QPrinter::HighResolution);
+    QStringList refusals;
+    QTimer refusalCloser;  // the dialog's message about the field, answered as a user would
+    QObject::connect(&refusalCloser, &QTimer::timeout, [&] {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (auto* box = qobject_cast<QMessageBox*>(window); box && box->isVisible()) {
+                refusals << box->text();
+                box->accept();
+            }
+        }
+    });
+    refusalCloser.start(10);
+    const std::vector<std::pair<QString, std::vector<PageChoice::Range>>> lists = {
+        {QStringLiteral("3"), {{3, 3}}},
+        {QStringLiteral("1,3"), {{1, 1}, {3, 3}}},
+        {QStringLiteral(" 2-4, 7 "), {{2, 4}, {7, 7}}}};
+    for (const auto& [text, pages] : lists) {
+        SCOPED_TRACE(text.toStdString());
+        PrintSetupDialog dialog(printer, nullptr);
+        dialog.show();
+        auto* listChosen = dialog.findChild<QRadioButton*>(QStringLiteral("pagesRadioButton"));
+        auto* list = dialog.findChild<QLineEdit*>(QStringLiteral("pagesLineEdit"));
+        ASSERT_TRUE(listChosen && list);
+        listChosen->setChecked(true);
+        list->setText(text);
+        dialog.accept();
+        EXPECT_EQ(dialog.result(), QDialog::Accepted);
+        EXPECT_EQ(dialog.chosenPages(), (PageChoice{pages, PageChoice::Parity::All}));
+        EXPECT_TRUE(refusals.isEmpty()) << refusals.join(u'|').toStdString();
+        refusals.clear();
+    }
+    // No list: the dialog says so and stays open as the user left it.
+    PrintSetupDialog dialog(printer, nullptr);
+    dialog.show();
+    dialog.findChild<QRadioButton*>(QStringLiteral("pagesRadioButton"))->setChecked(true);
+    dialog.findChild<QLineEdit*>(QStringLiteral("pagesLineEdit"))->setText(QStringLiteral("4-2"));
+    dialog.accept();
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(refusals.size(), 1);
+    EXPECT_TRUE(dialog.findChild<QRadioButton*>(QStringLiteral("pagesRadioButton"))->isChecked());
+    dialog.reject();
 }
 
 // A list of pages and odd/even go to a CUPS printer as job options; they

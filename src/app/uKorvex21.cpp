@@ -300,6 +300,7 @@ void TForm1::buildMenu() {
 // focus is, and its dialogs, as long as no modal dialog is open.
 void TForm1::buildSearchMenu() {
     FindReplace = new search::FindReplace(*this);
+    FindReplace->setParent(this);  // goes with the window
     Suchen1 = menuBar()->addMenu(QStringLiteral("&Suchen"));
     Suchen1->setObjectName(QStringLiteral("Suchen1"));
     const auto item = [this](const char* name, const QString& caption, const QKeySequence& keys) {

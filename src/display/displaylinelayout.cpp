@@ -78,7 +78,6 @@ bool DisplayLineLayout::recountIsCurrent() const {
 }
 
 void DisplayLineLayout::beginRecount() {
-    recountByModel_.reset();  // first: its threads read the text
     prepareMeasuring();
     recounted_.clear();
     recountText_.clear();
@@ -87,6 +86,7 @@ void DisplayLineLayout::beginRecount() {
     recountPos_ = 0;
     recountFont_ = document()->defaultFont();
     recountWidth_ = counterWidth_;
+    recountByModel_.reset();
 }
 
 // A copy of the whole text for the recount, far cheaper than one per block:
@@ -107,8 +107,7 @@ bool DisplayLineLayout::copyForRecount(Enough enough, bool wait) {
     }
     const bool countPieces = model_ && length >= kCountOnThreadsFrom;
     if (countPieces && !recountByModel_) recountByModel_ = std::make_unique<ModelCount>(*model_, modelWidth_);
-    // Room for all of it at once: the pieces being counted stay where they are.
-    recountText_.reserve(length);
+    if (!countPieces) recountText_.reserve(length);
     QTextCursor cursor(document());
     while (recountCopied_ <= length) {
         // To the end of the block where the piece would end.
@@ -116,10 +115,12 @@ bool DisplayLineLayout::copyForRecount(Enough enough, bool wait) {
         const int end = last.position() + last.length() - 1;
         cursor.setPosition(recountCopied_);
         cursor.setPosition(end, QTextCursor::KeepAnchor);
-        if (recountCopied_ > 0) recountText_ += QChar::ParagraphSeparator;
-        const qsizetype pieceStart = recountText_.size();
-        recountText_ += cursor.selectedText();
-        if (countPieces) recountByModel_->add(QStringView(recountText_).sliced(pieceStart));
+        if (countPieces) {
+            recountByModel_->add(cursor.selectedText());
+        } else {
+            if (recountCopied_ > 0) recountText_ += QChar::ParagraphSeparator;
+            recountText_ += cursor.selectedText();
+        }
         recountCopied_ = end + 1;
         if (!wait && recountCopied_ <= length && enough()) return false;
     }

@@ -128,9 +128,9 @@ private:
     std::function<void()> whenRecounted_;
     std::function<void()> whenOutOfMemory_;
     std::function<void()> beforeQuestions_;
-    QString recountText_;                         // before the count that reads it: it goes after it
     std::unique_ptr<ModelCount> recountByModel_;  // when the model follows the font
     std::vector<int> recounted_;
+    QString recountText_;
     int recountCopied_ = 0;
     bool recountCopying_ = false;
     qsizetype recountPos_ = -1;

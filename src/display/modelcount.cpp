@@ -26,16 +26,18 @@ std::vector<qsizetype> partStarts(QStringView text, qsizetype from, int parts) {
 
 ModelCount::ModelCount(const WrapModel& model, int width, QString text, qsizetype from, int parts)
     : ModelCount(model, width) {
-    text_ = std::move(text);
-    const std::vector<qsizetype> starts = partStarts(text_, from, parts);
+    const QString& whole = texts_.emplace_back(std::move(text));
+    const std::vector<qsizetype> starts = partStarts(whole, from, parts);
     for (size_t k = 0; k < starts.size(); ++k) {
-        const qsizetype end = k + 1 < starts.size() ? starts[k + 1] - 1 : text_.size();
-        countOnAnotherThread(QStringView(text_).sliced(starts[k], end - starts[k]));
+        const qsizetype end = k + 1 < starts.size() ? starts[k + 1] - 1 : whole.size();
+        countOnAnotherThread(QStringView(whole).sliced(starts[k], end - starts[k]));
     }
 }
 
 ModelCount::ModelCount(const WrapModel& model, int width)
     : model_(model), width_(width), stop_(std::make_shared<std::atomic<bool>>(false)) {}
+
+void ModelCount::add(QString blocks) { countOnAnotherThread(texts_.emplace_back(std::move(blocks))); }
 
 void ModelCount::countOnAnotherThread(QStringView part) {
     // A model of its own for each thread: it keeps scratch space while it lays out.

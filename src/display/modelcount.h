@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringView>
 #include <atomic>
+#include <deque>
 #include <functional>
 #include <future>
 #include <memory>
@@ -31,9 +32,8 @@ public:
     ModelCount& operator=(const ModelCount&) = delete;
 
     // Counts the blocks of `blocks` (separated by U+2029) after those handed
-    // over before, on a thread of its own from now on; the caller keeps them
-    // unchanged until the counts are taken or this is gone.
-    void add(QStringView blocks) { countOnAnotherThread(blocks); }
+    // over before, on a thread of its own from now on.
+    void add(QString blocks);
 
     bool isReady() const;
     // Waits for the counts; `measure` counts each block the model left.
@@ -58,7 +58,7 @@ private:
 
     WrapModel model_;
     int width_;
-    QString text_;  // shared with the caller; the threads only read it
+    std::deque<QString> texts_;  // shared with the caller; the threads only read them
     std::shared_ptr<std::atomic<bool>> stop_;
     std::vector<std::future<Part>> parts_;
 };

@@ -16,9 +16,9 @@ namespace {
 constexpr qint64 kRecountSliceMs = 8;
 // Smaller texts are counted at once, without starting threads.
 constexpr qsizetype kCountOnThreadsFrom = qsizetype{256} * 1024;
-// The text is copied for the recount in pieces of about this many characters
-// (to a block's end), a few in each piece of the recount.
-constexpr int kRecountCopyPiece = 1024 * 1024;
+// The text is copied for the recount in pieces of this many characters, a
+// few in each piece of the recount.
+constexpr int kRecountCopyPiece = 256 * 1024;
 
 // Calls `take` with each block of a raw text (blocks separated by U+2029).
 template <class Take>
@@ -45,7 +45,7 @@ void DisplayLineLayout::recountSlice() {
             recountTimer_.stop();
             if (whenRecounted_) whenRecounted_();
         } else {  // the next slice at once; a look now and then while other threads count
-            recountTimer_.setInterval(recountByModel_ && !recountCopying_ ? static_cast<int>(kRecountSliceMs) : 0);
+            recountTimer_.setInterval(recountByModel_ ? static_cast<int>(kRecountSliceMs) : 0);
         }
     } catch (const std::bad_alloc&) {
         recountTimer_.stop();
@@ -90,42 +90,28 @@ void DisplayLineLayout::beginRecount() {
 }
 
 // A copy of the whole text for the recount, far cheaper than one per block:
-// at once when a question waits, else in pieces of whole blocks between
-// events (Qt's own copy at once takes tens of milliseconds for a big text,
-// most of it the system handing out fresh memory). Where the model counts,
-// each piece is counted on another thread as soon as it is copied. True once
-// the copy is complete.
+// at once when a question waits, else in pieces between events (Qt's own copy
+// at once takes tens of milliseconds for a big text, most of it the system
+// handing out fresh memory). True once the copy is complete.
 template <class Enough>
 bool DisplayLineLayout::copyForRecount(Enough enough, bool wait) {
     if (!recountCopying_) return true;
     const int length = document()->characterCount() - 1;  // the last block's end is none of the text's
     if (wait && recountCopied_ == 0) {
         recountText_ = document()->toRawText();
-        recountCopying_ = false;
-        beginCounting();
-        return true;
-    }
-    const bool countPieces = model_ && length >= kCountOnThreadsFrom;
-    if (countPieces && !recountByModel_) recountByModel_ = std::make_unique<ModelCount>(*model_, modelWidth_);
-    if (!countPieces) recountText_.reserve(length);
-    QTextCursor cursor(document());
-    while (recountCopied_ <= length) {
-        // To the end of the block where the piece would end.
-        const QTextBlock last = document()->findBlock(std::min(length, recountCopied_ + kRecountCopyPiece));
-        const int end = last.position() + last.length() - 1;
-        cursor.setPosition(recountCopied_);
-        cursor.setPosition(end, QTextCursor::KeepAnchor);
-        if (countPieces) {
-            recountByModel_->add(cursor.selectedText());
-        } else {
-            if (recountCopied_ > 0) recountText_ += QChar::ParagraphSeparator;
+    } else {
+        recountText_.reserve(length);
+        QTextCursor cursor(document());
+        while (recountCopied_ < length) {
+            cursor.setPosition(recountCopied_);
+            recountCopied_ = std::min(length, recountCopied_ + kRecountCopyPiece);
+            cursor.setPosition(recountCopied_, QTextCursor::KeepAnchor);
             recountText_ += cursor.selectedText();
+            if (!wait && recountCopied_ < length && enough()) return false;
         }
-        recountCopied_ = end + 1;
-        if (!wait && recountCopied_ <= length && enough()) return false;
     }
     recountCopying_ = false;
-    if (!countPieces) beginCounting();
+    beginCounting();
     return true;
 }
 

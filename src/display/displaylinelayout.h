@@ -121,9 +121,8 @@ private:
     std::vector<int> starts_;
 
     // The recount after a width change: the blocks measured so far, the text
-    // as it was at the start (where the model counts, only the pieces handed
-    // to it), copied up to `recountCopied_` while copying, and where the next
-    // block starts in it (-1: none).
+    // as it was at the start (copied up to `recountCopied_` while copying), and
+    // where the next block starts in it (-1: none).
     QTimer recountTimer_;
     std::function<void()> whenRecounted_;
     std::function<void()> whenOutOfMemory_;

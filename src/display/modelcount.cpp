@@ -25,24 +25,15 @@ std::vector<qsizetype> partStarts(QStringView text, qsizetype from, int parts) {
 }  // namespace
 
 ModelCount::ModelCount(const WrapModel& model, int width, QString text, qsizetype from, int parts)
-    : ModelCount(model, width) {
-    const QString& whole = texts_.emplace_back(std::move(text));
-    const std::vector<qsizetype> starts = partStarts(whole, from, parts);
+    : text_(std::move(text)), stop_(std::make_shared<std::atomic<bool>>(false)) {
+    const std::vector<qsizetype> starts = partStarts(text_, from, parts);
     for (size_t k = 0; k < starts.size(); ++k) {
-        const qsizetype end = k + 1 < starts.size() ? starts[k + 1] - 1 : whole.size();
-        countOnAnotherThread(QStringView(whole).sliced(starts[k], end - starts[k]));
+        const qsizetype end = k + 1 < starts.size() ? starts[k + 1] - 1 : text_.size();
+        const QStringView part = QStringView(text_).sliced(starts[k], end - starts[k]);
+        // A model of its own for each thread: it keeps scratch space while it lays out.
+        auto count = [model, part, width, stop = stop_] { return countPart(model, width, part, *stop); };
+        parts_.push_back(onAnotherThread(count));  // without a thread: counted when taken
     }
-}
-
-ModelCount::ModelCount(const WrapModel& model, int width)
-    : model_(model), width_(width), stop_(std::make_shared<std::atomic<bool>>(false)) {}
-
-void ModelCount::add(QString blocks) { countOnAnotherThread(texts_.emplace_back(std::move(blocks))); }
-
-void ModelCount::countOnAnotherThread(QStringView part) {
-    // A model of its own for each thread: it keeps scratch space while it lays out.
-    auto count = [model = model_, part, width = width_, stop = stop_] { return countPart(model, width, part, *stop); };
-    parts_.push_back(onAnotherThread(count));  // without a thread: counted when taken
 }
 
 ModelCount::~ModelCount() { stop_->store(true); }

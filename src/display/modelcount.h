@@ -3,7 +3,6 @@
 #include <QString>
 #include <QStringView>
 #include <atomic>
-#include <deque>
 #include <functional>
 #include <future>
 #include <memory>
@@ -16,24 +15,17 @@ namespace korvex {
 
 // The display lines of every block of a raw text (blocks separated by
 // U+2029) counted by the wrap model on other threads while the window goes
-// on: the text is cut into parts at block ends, one thread each, or comes in
-// pieces of whole blocks, each counted as soon as it is there. Blocks the
+// on: the text is cut into parts at block ends, one thread each. Blocks the
 // model does not follow are left to the caller, who lays them out with Qt's
 // layout on the GUI thread.
 class ModelCount {
 public:
     // Counts the blocks of `text` from `from` on (where a block starts), in `parts` parts (one at least).
     ModelCount(const WrapModel& model, int width, QString text, qsizetype from, int parts);
-    // Counts the blocks of texts handed over one after another (see add).
-    ModelCount(const WrapModel& model, int width);
     // Stops the threads at their next block.
     ~ModelCount();
     ModelCount(const ModelCount&) = delete;
     ModelCount& operator=(const ModelCount&) = delete;
-
-    // Counts the blocks of `blocks` (separated by U+2029) after those handed
-    // over before, on a thread of its own from now on.
-    void add(QString blocks);
 
     bool isReady() const;
     // Waits for the counts; `measure` counts each block the model left.
@@ -54,11 +46,7 @@ public:
     static std::vector<int> finish(Part part, const std::function<int(QStringView)>& measure);
 
 private:
-    void countOnAnotherThread(QStringView part);
-
-    WrapModel model_;
-    int width_;
-    std::deque<QString> texts_;  // shared with the caller; the threads only read them
+    QString text_;  // shared with the caller; the threads only read it
     std::shared_ptr<std::atomic<bool>> stop_;
     std::vector<std::future<Part>> parts_;
 };

@@ -738,7 +738,7 @@ int sessionChild(size_t megabytes, int corpus) {
         QApplication::processEvents();
     }
     traceMemory("scroll");
-    runEventsFor(1.5);  // the recovery copy of the typing is due meanwhile
+    runEventsFor(1.5);                             // the recovery copy of the typing is due meanwhile
     windows.Recovery->keeper().writeNowAndWait();  // no copy on its way while measuring
     runEventsFor(0.5);
     std::printf("%ld %ld %lld\n", afterLoad, residentKilobytes("VmRSS:"), static_cast<long long>(textBytes));

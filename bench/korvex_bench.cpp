@@ -358,7 +358,7 @@ void Type(benchmark::State& state) {
             cursor.movePosition(QTextCursor::NextCharacter);
             s.memo().setTextCursor(cursor);
             const auto start = Clock::now();
-            s.form().StatusUpdate();
+            s.form().updateStatus();
             status.push_back(secondsSince(start));
         }
         state.counters["plain_key_us"] = median(plainKeys) * 1e6;

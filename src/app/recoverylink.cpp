@@ -51,7 +51,7 @@ void RecoveryLink::restore(const recovery::RecoveryRecord& record) {
     caret.setPosition(static_cast<int>(std::clamp<long long>(record.caret, 0, memo.document()->characterCount() - 1)));
     memo.setTextCursor(caret);
     form_.markChanged();  // the text is not in its file: the next close asks
-    form_.StatusUpdate();
+    form_.updateStatus();
 }
 
 bool RecoveryLink::askYesNo(const QString& question) {

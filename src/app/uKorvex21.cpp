@@ -340,7 +340,7 @@ void TForm1::connectHandlers() {
     // After a width change the count follows once the width has settled; the
     // values stay empty until the first change or key has shown them.
     connect(MemArbeitsfenster, &TextWindow::shownLinesRecounted, this, [this] {
-        if (!LabShowZeilenAnz->text().isEmpty()) StatusUpdate();
+        if (!LabShowZeilenAnz->text().isEmpty()) updateStatus();
     });
     connect(MemArbeitsfenster, &TextWindow::characterKeyPressed, this, &TForm1::MemArbeitsfensterKeyPress);
     connect(MemArbeitsfenster, &TextWindow::userEdited, this, [this] { markChanged(); });
@@ -398,7 +398,7 @@ void TForm1::showEvent(QShowEvent* event) {
     }
 }
 
-void TForm1::FormShow() { FocusTextWindow(); }
+void TForm1::FormShow() { focusTextWindow(); }
 
 bool TForm1::event(QEvent* event) {
     const bool handled = QMainWindow::event(event);
@@ -481,7 +481,7 @@ MainWindowIntentions::Answer TForm1::ask(const QString& question) {
     return KxMsgDlg->CancelChosen ? Answer::Cancel : Answer::Closed;
 }
 
-void TForm1::FocusTextWindow() { MemArbeitsfenster->setFocus(Qt::OtherFocusReason); }
+void TForm1::focusTextWindow() { MemArbeitsfenster->setFocus(Qt::OtherFocusReason); }
 
 TextWindow& TForm1::textWindow() const { return *MemArbeitsfenster; }
 HeaderField& TForm1::headerField() const { return *EdiKopfzeile; }
@@ -495,7 +495,7 @@ QString TForm1::CZeile() const { return QString::number(MemArbeitsfenster->caret
 
 QString TForm1::CSpalte() const { return QString::number(MemArbeitsfenster->caretColumn() + 1); }
 
-void TForm1::StatusUpdate() {
+void TForm1::updateStatus() {
     // It runs twice per key: a label is set only when its number changed,
     // since setting one measures the text anew.
     const auto show = [](ValueLabel* label, int value) {
@@ -510,10 +510,10 @@ void TForm1::StatusUpdate() {
 
 void TForm1::ShowAktDatName() { LabShowDatName->setText(nameOnOneLine(Files.CurrentFileName.right(91))); }
 
-void TForm1::MemArbeitsfensterChange() { StatusUpdate(); }
+void TForm1::MemArbeitsfensterChange() { updateStatus(); }
 
 void TForm1::MemArbeitsfensterKeyPress() {
-    StatusUpdate();
+    updateStatus();
     markChanged();
 }
 

@@ -158,9 +158,9 @@ public:
     // Status and file name display.
     QString CZeile() const;
     QString CSpalte() const;
-    void StatusUpdate() override;
+    void updateStatus() override;
     void ShowAktDatName() override;
-    void FocusTextWindow() override;
+    void focusTextWindow() override;
     void documentWritten() override { emit documentSaved(); }
 
     void guarded(const std::function<void()>& handler) override;

@@ -243,9 +243,9 @@ void TForm3::insertSelection(InsertWay way) {
         main_.textWindow().replaceSelection(bytesFromDocumentText(main_.platform().clipboardText()));
     }
     main_.markChanged();
-    main_.StatusUpdate();
+    main_.updateStatus();
     writePhraseFile();
-    main_.FocusTextWindow();
+    main_.focusTextWindow();
     close();
 }
 
@@ -258,7 +258,7 @@ void TForm3::Button1Click() {
 }
 
 void TForm3::ButAbbrClick() {
-    main_.FocusTextWindow();
+    main_.focusTextWindow();
     close();
 }
 

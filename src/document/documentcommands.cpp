@@ -115,19 +115,19 @@ void ClearTexts(MainWindow& window) {
 bool saveUnderNewName(MainWindow& window) {
     const std::optional<QString> name = window.platform().askSaveFileName(&window.widget(), window.files().SaveDir);
     if (!name) {
-        window.FocusTextWindow();
+        window.focusTextWindow();
         return false;
     }
     if (name->isEmpty()) {
         window.platform().showMessage(QStringLiteral("Filename fehlt! Nochmal speichern!"));
-        window.FocusTextWindow();
+        window.focusTextWindow();
         return false;
     }
     Speichern(window, *name);
     window.files().CurrentFileName = *name;
     window.ShowAktDatName();
     window.files().SaveDir = folderOf(*name);
-    window.FocusTextWindow();
+    window.focusTextWindow();
     return true;
 }
 
@@ -135,11 +135,11 @@ bool saveUnderNewName(MainWindow& window) {
 bool saveOrAsk(MainWindow& window) {
     if (window.files().CurrentFileName.isEmpty()) return saveUnderNewName(window);
     if (changedElsewhere(window.files()) && !overwriteAllowed(window)) {
-        window.FocusTextWindow();
+        window.focusTextWindow();
         return false;
     }
     Speichern(window, window.files().CurrentFileName);
-    window.FocusTextWindow();
+    window.focusTextWindow();
     return true;
 }
 
@@ -177,7 +177,7 @@ void loadChosen(MainWindow& window, const QString& path) {
         window.headerField().setText(header);
         saved ? window.markSaved() : window.markChanged();
         window.ShowAktDatName();
-        window.StatusUpdate();
+        window.updateStatus();
     });
 }
 
@@ -199,15 +199,15 @@ void newClose(MainWindow& window) {
     window.files().CurrentFileName.clear();
     window.ShowAktDatName();
     ClearTexts(window);
-    window.StatusUpdate();
-    window.FocusTextWindow();
+    window.updateStatus();
+    window.focusTextWindow();
 }
 
 void open(MainWindow& window) {
     if (!textMayGo(window)) return;
     const std::optional<QString> path = window.platform().askOpenFileName(&window.widget(), window.files().OpenDir);
     if (path) loadChosen(window, *path);
-    window.FocusTextWindow();
+    window.focusTextWindow();
 }
 
 void openFiles(MainWindow& window, const QStringList& paths, bool afterRestore) {
@@ -218,7 +218,7 @@ void openFiles(MainWindow& window, const QStringList& paths, bool afterRestore) 
     if (afterRestore && namesSameFile(path, window.files().CurrentFileName)) return;  // open already, unsaved
     if (!textMayGo(window)) return;
     loadChosen(window, path);
-    window.FocusTextWindow();
+    window.focusTextWindow();
 }
 
 void save(MainWindow& window) { saveOrAsk(window); }

@@ -105,7 +105,7 @@ bool textLocked(const MainWindow& window) { return window.textWindow().isReadOnl
 // them, after the focus went back there.
 bool stoppedByLock(MainWindow& window) {
     if (!textLocked(window)) return false;
-    window.FocusTextWindow();
+    window.focusTextWindow();
     return true;
 }
 
@@ -117,20 +117,20 @@ void cut(MainWindow& window) {
     if (selected.empty() || textLocked(window)) return;
     window.platform().setClipboardText(clipboardTextOf(selected));
     window.textWindow().replaceSelection({});
-    window.FocusTextWindow();
+    window.focusTextWindow();
     window.markChanged();
 }
 
 void copy(MainWindow& window) {
     const std::string selected = window.textWindow().selectedBytes();
     if (!selected.empty()) window.platform().setClipboardText(clipboardTextOf(selected));
-    window.FocusTextWindow();
+    window.focusTextWindow();
 }
 
 void paste(MainWindow& window) {
     if (stoppedByLock(window)) return;
     pasteClipboard(window);
-    window.FocusTextWindow();
+    window.focusTextWindow();
     window.markChanged();
 }
 
@@ -144,7 +144,7 @@ void insertDate(MainWindow& window) {
     window.dateField().selectAll();
     window.platform().setClipboardText(window.dateField().selectedText());
     pasteClipboard(window);
-    window.FocusTextWindow();
+    window.focusTextWindow();
     window.markChanged();
 }
 
@@ -160,7 +160,7 @@ void chooseFont(MainWindow& window) {
         header.setFont(choice->font);
         header.setColours({header.colours().background, colour});
     }
-    window.FocusTextWindow();
+    window.focusTextWindow();
 }
 
 void applyPickedColour(MainWindow& window) {
@@ -170,7 +170,7 @@ void applyPickedColour(MainWindow& window) {
     memo.setColours({colour, memo.colours().text});
     window.windowColour() = colour;
     header.setColours({colour, header.colours().text});
-    window.FocusTextWindow();
+    window.focusTextWindow();
 }
 
 void toggleStayOnTop(MainWindow& window) {
@@ -207,7 +207,7 @@ void convertText(MainWindow& window, HtmlConversion mode) {
                      [mode](QStringView whole, qsizetype from, qsizetype end, QString& piece) {
                          convertPiece(whole, from, end, mode, piece);
                      });
-    window.FocusTextWindow();
+    window.focusTextWindow();
     // Counted as a change even when nothing needed converting.
     window.markChanged();
 }

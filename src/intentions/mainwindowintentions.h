@@ -32,9 +32,9 @@ public:
     virtual Answer ask(const QString& question) = 0;
 
     // The focus goes back to the text window, where most commands leave it.
-    virtual void FocusTextWindow() = 0;
+    virtual void focusTextWindow() = 0;
     // The status labels (lines, caret line and column) show the text window as it is now.
-    virtual void StatusUpdate() = 0;
+    virtual void updateStatus() = 0;
     // Runs a handler; an error it raises ends it and goes to the default error report.
     virtual void guarded(const std::function<void()>& handler) = 0;
 

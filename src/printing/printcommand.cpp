@@ -9,14 +9,14 @@ namespace korvex::printing {
 void print(MainWindow& window) {
     Platform& platform = window.platform();
     if (!platform.askPrintSetup(&window.widget())) {
-        window.FocusTextWindow();
+        window.focusTextWindow();
         return;
     }
     const std::optional<bool> withHeader = askForHeader(window);
     if (!withHeader) return;
     const PageChoice pages = platform.chosenPages();
     sendPages(platform, window.widget(), prepareRun(window, *withHeader), pages);
-    window.FocusTextWindow();
+    window.focusTextWindow();
 }
 
 void preview(MainWindow& window) {
@@ -24,7 +24,7 @@ void preview(MainWindow& window) {
     if (!withHeader) return;
     PrintPreviewWindow previewWindow(window, prepareRun(window, *withHeader));
     previewWindow.exec();
-    window.FocusTextWindow();
+    window.focusTextWindow();
 }
 
 }  // namespace korvex::printing

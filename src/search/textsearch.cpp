@@ -218,7 +218,7 @@ void TextSearch::select(Match match, bool upwards) {
     cursor.setPosition(upwards ? start : end, QTextCursor::KeepAnchor);
     memo.setTextCursor(cursor);
     memo.ensureCursorVisible();
-    window_.StatusUpdate();
+    window_.updateStatus();
 }
 
 // Why nothing may be replaced, or nothing when it may.

@@ -32,14 +32,14 @@ void start(MainWindow& window) {
         window.windowColour() = run.windowColor;
         setTextWindowBackground(window, run.textWindowColour);
     }
-    window.FocusTextWindow();
+    window.focusTextWindow();
 }
 
 void stop(MainWindow& window) {
     window.stopwatch().stop(window.platform().tickMs());
     QTimer& timer = window.stopwatchTimer();
     if (timer.isActive()) timer.stop();
-    window.FocusTextWindow();
+    window.focusTextWindow();
 }
 
 void reset(MainWindow& window) {
@@ -47,7 +47,7 @@ void reset(MainWindow& window) {
     // Only RST unlocks a text window locked by the end of a test.
     window.textWindow().setReadOnly(false);
     setTextWindowBackground(window, window.windowColour());
-    window.FocusTextWindow();
+    window.focusTextWindow();
     window.timeField().setText(fromCp1252(window.stopwatch().reset()));
 }
 

@@ -27,7 +27,7 @@ protected:
         cursor.setPosition(to, QTextCursor::KeepAnchor);
         memo().setTextCursor(cursor);
         form().markSaved();
-        form().FocusTextWindow();
+        form().focusTextWindow();
         QApplication::processEvents();
     }
     static QString clipboard() { return QGuiApplication::clipboard()->text(); }

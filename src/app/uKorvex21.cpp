@@ -485,11 +485,47 @@ void TForm1::focusTextWindow() { MemArbeitsfenster->setFocus(Qt::OtherFocusReaso
 
 TextWindow& TForm1::textWindow() const { return *MemArbeitsfenster; }
 HeaderField& TForm1::headerField() const { return *EdiKopfzeile; }
-ClickableField& TForm1::dateField() const { return *EdiDatum; }
-ColourPicker& TForm1::colourPicker() const { return *ColorBox1; }
-BevelButtonPanel& TForm1::stayOnTopPanel() const { return *PanTop; }
-QLineEdit& TForm1::timeField() const { return *EdiTime; }
-QTimer& TForm1::stopwatchTimer() const { return *TimStopper; }
+
+void TForm1::chooseTextFont(const QFont& font, Colour textColour) {
+    MemArbeitsfenster->setFont(font);
+    MemArbeitsfenster->setColours({MemArbeitsfenster->colours().background, textColour});
+    EdiKopfzeile->setFont(font);
+    EdiKopfzeile->setColours({EdiKopfzeile->colours().background, textColour});
+}
+
+void TForm1::chooseWindowColour(Colour colour) {
+    MemArbeitsfenster->setColours({colour, MemArbeitsfenster->colours().text});
+    WindowColor = colour;
+    EdiKopfzeile->setColours({colour, EdiKopfzeile->colours().text});
+}
+
+void TForm1::showDate(const QString& date) { EdiDatum->setText(date); }
+
+QString TForm1::selectShownDate() {
+    EdiDatum->selectAll();
+    return EdiDatum->selectedText();
+}
+
+// "TOP" is raised while the window does not stay on top.
+bool TForm1::staysOnTop() const { return !PanTop->isRaised(); }
+
+void TForm1::stayOnTop(bool onTop) {
+    PanTop->setRaised(!onTop);
+    // Changing the flag recreates the native window, which hides it and may
+    // lose the text window's place and the focus.
+    QWidget* focused = focusWidget();
+    MemArbeitsfenster->keepPlace([this, onTop] {
+        const bool wasVisible = isVisible();
+        setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
+        if (wasVisible) show();
+    });
+    if (focused) focused->setFocus(Qt::OtherFocusReason);
+}
+
+QString TForm1::timeFieldText() const { return EdiTime->text(); }
+void TForm1::showInTimeField(const QString& text) { EdiTime->setText(text); }
+void TForm1::startTicking() { TimStopper->start(); }
+void TForm1::stopTicking() { TimStopper->stop(); }
 
 QString TForm1::CZeile() const { return QString::number(MemArbeitsfenster->caretLine() + 1); }
 
@@ -544,7 +580,7 @@ void TForm1::BitButCloseClick() { close(); }
 void TForm1::openDocuments(const QStringList& paths, bool afterRestore) {
     guarded([&] { document::openFiles(*this, paths, afterRestore); });
 }
-void TForm1::ColorBox1Select() { guarded([this] { editing::applyPickedColour(*this); }); }
+void TForm1::ColorBox1Select() { guarded([this] { editing::applyPickedColour(*this, ColorBox1->selectedColour()); }); }
 // clang-format on
 
 // Menu items that repeat a tool button run the button's handler.

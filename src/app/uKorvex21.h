@@ -81,13 +81,8 @@ public:
     TextWindow& textWindow() const override;
     HeaderField& headerField() const override;
     document::DocumentFiles& files() override { return Files; }
-    ClickableField& dateField() const override;
-    ColourPicker& colourPicker() const override;
-    BevelButtonPanel& stayOnTopPanel() const override;
-    Colour& windowColour() override { return WindowColor; }
+    Colour windowColour() const override { return WindowColor; }
     Stopwatch& stopwatch() override { return Stopper; }
-    QLineEdit& timeField() const override;
-    QTimer& stopwatchTimer() const override;
     printing::PrintBuffer& printBuffer() override { return LstBoxDruck; }
     QString settingsFilePath() const override { return SettingsFilePath; }
     QString phraseFilePath() const override { return PhraseFilePath; }
@@ -162,6 +157,19 @@ public:
     void ShowAktDatName() override;
     void focusTextWindow() override;
     void documentWritten() override { emit documentSaved(); }
+
+    // What the editing commands and the typing test change of the window.
+    void chooseTextFont(const QFont& font, Colour textColour) override;
+    void chooseWindowColour(Colour colour) override;
+    void rememberWindowColour(Colour colour) override { WindowColor = colour; }
+    void showDate(const QString& date) override;
+    QString selectShownDate() override;
+    bool staysOnTop() const override;
+    void stayOnTop(bool onTop) override;
+    QString timeFieldText() const override;
+    void showInTimeField(const QString& text) override;
+    void startTicking() override;
+    void stopTicking() override;
 
     void guarded(const std::function<void()>& handler) override;
     // "Nicht genügend Arbeitsspeicher für diesen Befehl.", once while it is shown.

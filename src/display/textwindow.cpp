@@ -365,6 +365,16 @@ void TextWindow::stopLoading() {
     beforeLoad_.reset();
 }
 
+void TextWindow::keepPlace(const std::function<void()>& change) {
+    const QTextCursor cursor = textCursor();
+    const int vertical = verticalScrollBar()->value();
+    const int horizontal = horizontalScrollBar()->value();
+    change();
+    setTextCursor(cursor);
+    verticalScrollBar()->setValue(vertical);
+    horizontalScrollBar()->setValue(horizontal);
+}
+
 void TextWindow::withoutUndo(const std::function<void()>& edits) {
     document()->setUndoRedoEnabled(false);
     edits();

@@ -77,6 +77,10 @@ public:
     // the settings file and printing alike.
     double dotsPerInch() const { return logicalDpiY(); }
 
+    // Runs `change` (one that recreates the native window, say) and puts
+    // caret, selection and scrolling back as they were.
+    void keepPlace(const std::function<void()>& change);
+
     // Runs program edits that the user cannot undo; the undo history starts anew.
     void withoutUndo(const std::function<void()>& edits);
 

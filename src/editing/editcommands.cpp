@@ -1,16 +1,12 @@
 #include "editing/editcommands.h"
 
-#include <QScrollBar>
-#include <QTextCursor>
 #include <algorithm>
 
 #include "base/anotherthread.h"
 #include "display/documenttext.h"
 #include "display/screencolours.h"
 #include "display/textwindow.h"
-#include "document/headerfield.h"
 #include "platform/platform.h"
-#include "widgets/controls.h"
 
 namespace korvex::editing {
 namespace {
@@ -136,68 +132,40 @@ void paste(MainWindow& window) {
 
 void selectAll(MainWindow& window) { window.textWindow().selectAll(); }
 
-void refreshDate(MainWindow& window) { window.dateField().setText(window.platform().todayShortDate()); }
+void refreshDate(MainWindow& window) { window.showDate(window.platform().todayShortDate()); }
 
 // The date goes in through the clipboard, where it stays for further pasting.
 void insertDate(MainWindow& window) {
     if (stoppedByLock(window)) return;
-    window.dateField().selectAll();
-    window.platform().setClipboardText(window.dateField().selectedText());
+    window.platform().setClipboardText(window.selectShownDate());
     pasteClipboard(window);
     window.focusTextWindow();
     window.markChanged();
 }
 
 void chooseFont(MainWindow& window) {
-    TextWindow& memo = window.textWindow();
-    HeaderField& header = window.headerField();
+    const TextWindow& memo = window.textWindow();
     const FontChoice preset{memo.font(), toQColor(memo.colours().text)};
     if (const auto choice = window.platform().askFont(&window.widget(), preset)) {
         // A colour left as shown keeps its name: "clWindowText" is no "clBlack".
         const Colour colour = choice->colour == preset.colour ? memo.colours().text : fromQColor(choice->colour);
-        memo.setFont(choice->font);
-        memo.setColours({memo.colours().background, colour});
-        header.setFont(choice->font);
-        header.setColours({header.colours().background, colour});
+        window.chooseTextFont(choice->font, colour);
     }
     window.focusTextWindow();
 }
 
-void applyPickedColour(MainWindow& window) {
-    const Colour colour = window.colourPicker().selectedColour();
-    TextWindow& memo = window.textWindow();
-    HeaderField& header = window.headerField();
-    memo.setColours({colour, memo.colours().text});
-    window.windowColour() = colour;
-    header.setColours({colour, header.colours().text});
+void applyPickedColour(MainWindow& window, Colour colour) {
+    window.chooseWindowColour(colour);
     window.focusTextWindow();
 }
 
-void toggleStayOnTop(MainWindow& window) {
-    const bool stayOnTop = window.stayOnTopPanel().isRaised();
-    window.stayOnTopPanel().setRaised(!stayOnTop);
-    // Changing the flag recreates the native window, which hides it and may
-    // lose the text window's place; keep caret, selection, scrolling and focus.
-    TextWindow& memo = window.textWindow();
-    const QTextCursor cursor = memo.textCursor();
-    const int vertical = memo.verticalScrollBar()->value();
-    const int horizontal = memo.horizontalScrollBar()->value();
-    QWidget& mainWidget = window.widget();
-    QWidget* focused = mainWidget.focusWidget();
-    const bool wasVisible = mainWidget.isVisible();
-    mainWidget.setWindowFlag(Qt::WindowStaysOnTopHint, stayOnTop);
-    if (wasVisible) mainWidget.show();
-    memo.setTextCursor(cursor);
-    memo.verticalScrollBar()->setValue(vertical);
-    memo.horizontalScrollBar()->setValue(horizontal);
-    if (focused) focused->setFocus(Qt::OtherFocusReason);
-}
+void toggleStayOnTop(MainWindow& window) { window.stayOnTop(!window.staysOnTop()); }
 
 void convertText(MainWindow& window, HtmlConversion mode) {
     if (stoppedByLock(window)) return;
     TextWindow& memo = window.textWindow();
     memo.finishLoading();  // the whole text is converted, never the part in so far
-    QString text = memo.document()->toRawText();
+    QString text = memo.rawText();
     const qsizetype nul = text.indexOf(QChar::Null);
     if (nul >= 0) text.truncate(nul);  // as a saved text ends there
     // Replaced as a whole, so caret and selection start over; the change

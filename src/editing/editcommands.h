@@ -13,7 +13,8 @@ void selectAll(MainWindow& window);
 void refreshDate(MainWindow& window);
 void insertDate(MainWindow& window);
 void chooseFont(MainWindow& window);
-void applyPickedColour(MainWindow& window);
+// The colour picked in the colour box ("ColorBox1").
+void applyPickedColour(MainWindow& window, Colour colour);
 void toggleStayOnTop(MainWindow& window);
 void convertText(MainWindow& window, HtmlConversion mode);
 

@@ -3,29 +3,25 @@
 #include "base/textforms.h"
 #include "intentions/mainwindowintentions.h"
 
-namespace korvex {
-class BevelButtonPanel;
-class ClickableField;
-class ColourPicker;
-class HeaderField;
-}  // namespace korvex
+class QFont;
 
 namespace korvex::editing {
 
-// The main window as the editing commands see it: the controls they act on
-// beside the text window.
+// The main window as the editing commands see it: what they change beside
+// the text window, said as intentions.
 class MainWindow : public virtual MainWindowIntentions {
 public:
-    // The header line ("EdiKopfzeile"): it follows the text window's font and colours.
-    virtual HeaderField& headerField() const = 0;
-    // The date field ("EdiDatum").
-    virtual ClickableField& dateField() const = 0;
-    // The window colour box ("ColorBox1").
-    virtual ColourPicker& colourPicker() const = 0;
-    // "TOP": raised while the window does not stay on top ("PanTop").
-    virtual BevelButtonPanel& stayOnTopPanel() const = 0;
-    // The window colour the user chose ("WindowColor").
-    virtual Colour& windowColour() = 0;
+    // The text window and the header line ("EdiKopfzeile") take this font and text colour.
+    virtual void chooseTextFont(const QFont& font, Colour textColour) = 0;
+    // The window colour ("WindowColor") becomes `colour`, behind the text window and the header line.
+    virtual void chooseWindowColour(Colour colour) = 0;
+    // The date field ("EdiDatum") shows `date`.
+    virtual void showDate(const QString& date) = 0;
+    // Selects the date field's text, as a copy from it does, and gives it.
+    virtual QString selectShownDate() = 0;
+    // "TOP": the window stays above the others ("PanTop" sunken) or not.
+    virtual bool staysOnTop() const = 0;
+    virtual void stayOnTop(bool onTop) = 0;
 
 protected:
     MainWindow() = default;

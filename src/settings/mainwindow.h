@@ -23,7 +23,7 @@ public:
     // The folders the file dialogs start in.
     virtual document::DocumentFiles& files() = 0;
     // The window colour the user chose ("WindowColor").
-    virtual Colour& windowColour() = 0;
+    virtual Colour windowColour() const = 0;
 
     // The window's outer rectangle, frame and title bar included, as the
     // settings file keeps it: a minimised window gives where it opens again,

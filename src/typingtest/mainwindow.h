@@ -3,24 +3,27 @@
 #include "base/textforms.h"
 #include "intentions/mainwindowintentions.h"
 
-class QLineEdit;
-class QTimer;
-
 namespace korvex {
 class Stopwatch;
 }
 
 namespace korvex::typingtest {
 
-// The main window as the typing test sees it: the stopwatch with its field
-// and timer, and the window colour that the text window gets back at RST.
+// The main window as the typing test sees it: its stopwatch, the time
+// field, the ticks, and the window colour the text window gets back at RST.
 class MainWindow : public virtual MainWindowIntentions {
 public:
-    virtual Stopwatch& stopwatch() = 0;          // "Stopper"
-    virtual QLineEdit& timeField() const = 0;    // "EdiTime": the limit, the time, the keystrokes
-    virtual QTimer& stopwatchTimer() const = 0;  // "TimStopper"
+    virtual Stopwatch& stopwatch() = 0;  // "Stopper"
+    // "EdiTime": the limit typed in, then the time left, then the keystrokes.
+    virtual QString timeFieldText() const = 0;
+    virtual void showInTimeField(const QString& text) = 0;
+    // "TimStopper": a tick every second until stopped.
+    virtual void startTicking() = 0;
+    virtual void stopTicking() = 0;
     // The window colour the user chose ("WindowColor").
-    virtual Colour& windowColour() = 0;
+    virtual Colour windowColour() const = 0;
+    // Keeps `colour` as the window colour without showing it anywhere.
+    virtual void rememberWindowColour(Colour colour) = 0;
 
 protected:
     MainWindow() = default;

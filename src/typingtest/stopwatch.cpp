@@ -39,11 +39,12 @@ void PrintTo(const TickResult& result, std::ostream* os) {
 }
 
 void PrintTo(RunColours colours, std::ostream* os) {
-    *os << "window " << colourToText(colours.windowColor) << ", text window " << colourToText(colours.textWindowColour);
+    *os << "window " << colourToText(colours.windowColour) << ", text window "
+        << colourToText(colours.textWindowColour);
 }
 
-RunColours coloursForRun(Colour windowColor, Colour textWindowColour) {
-    if (windowColor != StopEndColour) return {windowColor, textWindowColour};
+RunColours coloursForRun(Colour windowColour, Colour textWindowColour) {
+    if (windowColour != StopEndColour) return {windowColour, textWindowColour};
     return {textWindowColour, StopWorkingColour};
 }
 

@@ -33,7 +33,7 @@ void PrintTo(const TickResult& result, std::ostream* os);
 // Yellow is also the colour that marks the end of a test, so a user who chose
 // yellow gets the system window background while typing.
 struct RunColours {
-    Colour windowColor;
+    Colour windowColour;
     Colour textWindowColour;
 
     friend constexpr bool operator==(RunColours, RunColours) = default;
@@ -42,7 +42,7 @@ struct RunColours {
 void PrintTo(RunColours colours, std::ostream* os);
 
 // Applied at every GO that starts or resumes a run.
-RunColours coloursForRun(Colour windowColor, Colour textWindowColour);
+RunColours coloursForRun(Colour windowColour, Colour textWindowColour);
 
 // "9 An." - the keystrokes of a finished test, shown in the time field.
 std::string endOfTestText(long long keystrokes);

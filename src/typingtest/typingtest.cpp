@@ -1,8 +1,5 @@
 #include "typingtest/typingtest.h"
 
-#include <QLineEdit>
-#include <QTimer>
-
 #include "display/documenttext.h"
 #include "display/textwindow.h"
 #include "platform/platform.h"
@@ -25,11 +22,10 @@ void start(MainWindow& window) {
     Stopwatch& stopper = window.stopwatch();
     // A second GO while the test runs must not restart the clock.
     if (!stopper.isRunning()) {
-        QLineEdit& timeField = window.timeField();
-        timeField.setText(fromCp1252(stopper.go(toCp1252(timeField.text()), window.platform().tickMs())));
-        window.stopwatchTimer().start();
+        window.showInTimeField(fromCp1252(stopper.go(toCp1252(window.timeFieldText()), window.platform().tickMs())));
+        window.startTicking();
         const RunColours run = coloursForRun(window.windowColour(), window.textWindow().colours().background);
-        window.windowColour() = run.windowColor;
+        window.rememberWindowColour(run.windowColour);
         setTextWindowBackground(window, run.textWindowColour);
     }
     window.focusTextWindow();
@@ -37,29 +33,28 @@ void start(MainWindow& window) {
 
 void stop(MainWindow& window) {
     window.stopwatch().stop(window.platform().tickMs());
-    QTimer& timer = window.stopwatchTimer();
-    if (timer.isActive()) timer.stop();
+    window.stopTicking();
     window.focusTextWindow();
 }
 
 void reset(MainWindow& window) {
-    window.stopwatchTimer().stop();
+    window.stopTicking();
     // Only RST unlocks a text window locked by the end of a test.
     window.textWindow().setReadOnly(false);
     setTextWindowBackground(window, window.windowColour());
     window.focusTextWindow();
-    window.timeField().setText(fromCp1252(window.stopwatch().reset()));
+    window.showInTimeField(fromCp1252(window.stopwatch().reset()));
 }
 
 void timerTick(MainWindow& window) {
     const TickResult result = window.stopwatch().tick(window.platform().tickMs());
     switch (result.outcome) {
-        case TickOutcome::Running: window.timeField().setText(fromCp1252(result.fieldText)); break;
+        case TickOutcome::Running: window.showInTimeField(fromCp1252(result.fieldText)); break;
         case TickOutcome::Ended:
             window.textWindow().setReadOnly(true);
             setTextWindowBackground(window, StopEndColour);
-            window.stopwatchTimer().stop();
-            window.timeField().setText(fromCp1252(endOfTestText(Anschlaege(window))));
+            window.stopTicking();
+            window.showInTimeField(fromCp1252(endOfTestText(Anschlaege(window))));
             break;
         case TickOutcome::Idle: break;
     }

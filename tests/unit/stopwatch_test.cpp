@@ -162,9 +162,9 @@ TEST(StopwatchColours, OnlyYellowIsSwapped) {
 TEST(StopwatchColours, YellowAfterPauseBecomesWindowBackground) {
     // The window shows WindowColor; every GO applies the rule; RST shows WindowColor again.
     const RunColours once = coloursForRun(colours::Yellow, colours::Yellow);
-    EXPECT_EQ(once.windowColor, colours::Yellow);
-    const RunColours resumed = coloursForRun(once.windowColor, once.textWindowColour);
-    EXPECT_EQ(resumed.windowColor, colours::Window);
+    EXPECT_EQ(once.windowColour, colours::Yellow);
+    const RunColours resumed = coloursForRun(once.windowColour, once.textWindowColour);
+    EXPECT_EQ(resumed.windowColour, colours::Window);
     EXPECT_EQ(resumed.textWindowColour, colours::Window);
 }
 

@@ -2,14 +2,13 @@
 
 #include <QDateTime>
 #include <QFileInfo>
-#include <QTextCursor>
-#include <algorithm>
 
 #include "app/uKorvex21.h"
 #include "dialogs/uKxMsgDlg.h"
 #include "display/documenttext.h"
 #include "display/textwindow.h"
 #include "document/headerfield.h"
+#include "platform/fileseen.h"
 
 namespace korvex {
 
@@ -23,33 +22,29 @@ RecoveryLink::RecoveryLink(TForm1& form)
 }
 
 bool RecoveryLink::hasUnsavedText() const {
-    return !form_.isSaved() && !(form_.MemArbeitsfenster->isDocumentEmpty() && form_.EdiKopfzeile->text().isEmpty());
+    return !form_.isSaved() && !(form_.MemArbeitsfenster->isDocumentEmpty() && form_.headerText().isEmpty());
 }
 
 recovery::Snapshot RecoveryLink::snapshot() const {
     const TextWindow& memo = *form_.MemArbeitsfenster;
-    const document::DocumentFiles& files = form_.Files;
-    recovery::Snapshot snapshot{memo.rawText(), form_.EdiKopfzeile->text(), files.CurrentFileName,
-                                memo.textCursor().position()};
-    if (!files.CurrentFileName.isEmpty() && files.Seen.path == files.CurrentFileName) snapshot.file = files.Seen;
+    const document::DocumentFiles& files = form_.files();
+    recovery::Snapshot snapshot{memo.rawText(), form_.headerText(), files.currentFileName, memo.caretPosition()};
+    if (!files.currentFileName.isEmpty() && files.seen.path == files.currentFileName) snapshot.file = files.seen;
     return snapshot;
 }
 
 void RecoveryLink::restore(const recovery::RecoveryRecord& record) {
     TextWindow& memo = *form_.MemArbeitsfenster;
     memo.loadBytes(record.text);
-    form_.EdiKopfzeile->setText(fromCp1252(record.header));
-    form_.Files.CurrentFileName = QString::fromStdString(record.fileName);
+    form_.setHeaderText(fromCp1252(record.header));
+    const QString fileName = QString::fromStdString(record.fileName);
     // A save then asks, as it would have before the crash, when another program has changed the file since.
-    form_.Files.Seen = {};
+    FileSeen seen;
     if (record.fileSize >= 0 && record.fileModified >= 0) {
-        form_.Files.Seen = {form_.Files.CurrentFileName, record.fileSize,
-                            QDateTime::fromMSecsSinceEpoch(record.fileModified)};
+        seen = {fileName, record.fileSize, QDateTime::fromMSecsSinceEpoch(record.fileModified)};
     }
-    form_.ShowAktDatName();
-    QTextCursor caret(memo.document());
-    caret.setPosition(static_cast<int>(std::clamp<long long>(record.caret, 0, memo.document()->characterCount() - 1)));
-    memo.setTextCursor(caret);
+    form_.documentRead(fileName, seen);
+    memo.placeCaret(record.caret);
     form_.markChanged();  // the text is not in its file: the next close asks
     form_.updateStatus();
 }

@@ -379,7 +379,7 @@ void TForm1::FormCreate() {
     const QString workingDir = platform_.currentDirectory();
     PhraseFilePath = QDir::toNativeSeparators(QDir(workingDir).filePath(QStringLiteral("KorvexPhrasen.txt")));
     SettingsFilePath = QDir::toNativeSeparators(QDir(workingDir).filePath(QString::fromLatin1(kSettingsFileName)));
-    Files.CurrentFileName.clear();
+    Files.currentFileName.clear();
     if (platform_.fileExists(SettingsFilePath)) {
         settings::readSettingsFile(*this);
     } else {
@@ -484,7 +484,6 @@ MainWindowIntentions::Answer TForm1::ask(const QString& question) {
 void TForm1::focusTextWindow() { MemArbeitsfenster->setFocus(Qt::OtherFocusReason); }
 
 TextWindow& TForm1::textWindow() const { return *MemArbeitsfenster; }
-HeaderField& TForm1::headerField() const { return *EdiKopfzeile; }
 
 void TForm1::chooseTextFont(const QFont& font, Colour textColour) {
     MemArbeitsfenster->setFont(font);
@@ -544,7 +543,41 @@ void TForm1::updateStatus() {
     show(LabShowCSpalte, caret.column + 1);
 }
 
-void TForm1::ShowAktDatName() { LabShowDatName->setText(nameOnOneLine(Files.CurrentFileName.right(91))); }
+void TForm1::ShowAktDatName() { LabShowDatName->setText(nameOnOneLine(Files.currentFileName.right(91))); }
+
+QString TForm1::headerText() const { return EdiKopfzeile->text(); }
+void TForm1::setHeaderText(const QString& text) { EdiKopfzeile->setText(text); }
+
+void TForm1::headerFollowsTextWindow() {
+    EdiKopfzeile->setFont(MemArbeitsfenster->font());
+    EdiKopfzeile->setColours(MemArbeitsfenster->colours());
+}
+
+void TForm1::documentRead(const QString& path, const FileSeen& seen) {
+    Files.currentFileName = path;
+    Files.seen = seen;
+    ShowAktDatName();
+}
+
+void TForm1::documentWritten(const QString& path, const FileSeen& seen) {
+    documentRead(path, seen);
+    emit documentSaved();
+}
+
+void TForm1::documentUnnamed() {
+    Files.currentFileName.clear();
+    ShowAktDatName();
+}
+
+void TForm1::filesBack(const document::DocumentFiles& files) {
+    Files = files;
+    ShowAktDatName();
+}
+
+const printing::PrintBuffer& TForm1::keepPrintBuffer(printing::PrintBuffer buffer) {
+    LstBoxDruck = std::move(buffer);
+    return LstBoxDruck;
+}
 
 void TForm1::MemArbeitsfensterChange() { updateStatus(); }
 

@@ -64,7 +64,7 @@ public:
     TKxMsgDlg* KxMsgDlg = nullptr;
 
     // State, in this order.
-    document::DocumentFiles Files;  // CurrentFileName, OpenDir, SaveDir
+    document::DocumentFiles Files;  // CurrentFileName, OpenDir, SaveDir, and how the file was seen
     Colour WindowColor;
     QString PhraseFilePath;
     QString SettingsFilePath;
@@ -79,11 +79,11 @@ public:
     Platform& platform() override { return platform_; }
     QWidget& widget() override { return *this; }
     TextWindow& textWindow() const override;
-    HeaderField& headerField() const override;
-    document::DocumentFiles& files() override { return Files; }
+    const document::DocumentFiles& files() const override { return Files; }
     Colour windowColour() const override { return WindowColor; }
     Stopwatch& stopwatch() override { return Stopper; }
-    printing::PrintBuffer& printBuffer() override { return LstBoxDruck; }
+    void dropPrintBuffer() override { LstBoxDruck = {}; }
+    const printing::PrintBuffer& keepPrintBuffer(printing::PrintBuffer buffer) override;
     QString settingsFilePath() const override { return SettingsFilePath; }
     QString phraseFilePath() const override { return PhraseFilePath; }
 
@@ -154,9 +154,19 @@ public:
     QString CZeile() const;
     QString CSpalte() const;
     void updateStatus() override;
-    void ShowAktDatName() override;
+    void ShowAktDatName();
     void focusTextWindow() override;
-    void documentWritten() override { emit documentSaved(); }
+
+    // What the document commands and the settings file change of the window.
+    QString headerText() const override;
+    void setHeaderText(const QString& text) override;
+    void headerFollowsTextWindow() override;
+    void documentRead(const QString& path, const FileSeen& seen) override;
+    void documentWritten(const QString& path, const FileSeen& seen) override;
+    void documentUnnamed() override;
+    void openFolderChosen(const QString& folder) override { Files.openDir = folder; }
+    void saveFolderChosen(const QString& folder) override { Files.saveDir = folder; }
+    void filesBack(const document::DocumentFiles& files) override;
 
     // What the editing commands and the typing test change of the window.
     void chooseTextFont(const QFont& font, Colour textColour) override;

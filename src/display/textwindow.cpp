@@ -365,6 +365,12 @@ void TextWindow::stopLoading() {
     beforeLoad_.reset();
 }
 
+void TextWindow::placeCaret(long long position) {
+    QTextCursor caret(document());
+    caret.setPosition(static_cast<int>(std::clamp<long long>(position, 0, document()->characterCount() - 1)));
+    setTextCursor(caret);
+}
+
 void TextWindow::keepPlace(const std::function<void()>& change) {
     const QTextCursor cursor = textCursor();
     const int vertical = verticalScrollBar()->value();

@@ -96,6 +96,9 @@ public:
         int column;
     };
     CaretPlace caretPlace() const;
+    // The caret as a position in the document; placing it clamps to the text.
+    int caretPosition() const { return textCursor().position(); }
+    void placeCaret(long long position);
     int caretLine() const { return caretPlace().line; }
     int caretColumn() const { return caretPlace().column; }
 

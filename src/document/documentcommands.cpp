@@ -9,7 +9,6 @@
 #include "display/documenttext.h"
 #include "display/textwindow.h"
 #include "document/docformat.h"
-#include "document/headerfield.h"
 #include "platform/filenames.h"
 #include "platform/platform.h"
 
@@ -31,7 +30,7 @@ const QString kCutAtNulMessage = QStringLiteral(
 // a header alone is worth saving too. Closing the question without a button
 // keeps the text, like ABBRECHEN.
 Answer saveQuestion(MainWindow& window) {
-    const bool empty = window.textWindow().isDocumentEmpty() && window.headerField().text().isEmpty();
+    const bool empty = window.textWindow().isDocumentEmpty() && window.headerText().isEmpty();
     if (empty || window.isSaved()) return Answer::NotAsked;
     switch (window.ask(QStringLiteral("Aktuelle Textdatei speichern?"))) {
         case MainWindowIntentions::Answer::Yes: return Answer::Yes;
@@ -54,8 +53,8 @@ bool namesSameFile(const QString& one, const QString& other) {
 // wrote it. A file never seen here (a restored text's, say) or gone since
 // holds nobody's changes (in its place a folder makes the save fail).
 bool changedElsewhere(const DocumentFiles& files) {
-    const FileSeen& seen = files.Seen;
-    return seen.path == files.CurrentFileName && QFileInfo(seen.path).isFile() && seen.changedSince();
+    const FileSeen& seen = files.seen;
+    return seen.path == files.currentFileName && QFileInfo(seen.path).isFile() && seen.changedSince();
 }
 
 // Saving over a file another program changed meanwhile throws those changes
@@ -66,7 +65,7 @@ bool overwriteAllowed(MainWindow& window) {
     // The question's window has room for four lines: the name alone, a long one
     // shortened in its middle (the whole path stands in the display).
     constexpr qsizetype kShownName = 32;
-    QString name = nameOnOneLine(QFileInfo(window.files().CurrentFileName).fileName());
+    QString name = nameOnOneLine(QFileInfo(window.files().currentFileName).fileName());
     if (name.size() > kShownName) name = name.first(kShownName / 2 - 1) + QChar(0x2026) + name.last(kShownName / 2);
     return window.ask(question.arg(name)) == MainWindowIntentions::Answer::Yes;
 }
@@ -76,44 +75,44 @@ QString folderOf(const QString& path) {
     return native.left(native.lastIndexOf(QDir::separator()) + 1);
 }
 
-// Writes the document to `path`; the caller makes it the document's name
-// only afterwards, so a failed write never retargets the next Save.
-void Speichern(MainWindow& window, const QString& path) {
-    const std::string bytes = composeDocument(toCp1252(window.headerField().text()), window.textWindow().text());
+// Writes the document to `path`, which becomes the document's name only
+// once written, so a failed write never retargets the next Save ("Speichern").
+void writeDocument(MainWindow& window, const QString& path) {
+    const std::string bytes = composeDocument(toCp1252(window.headerText()), window.textWindow().text());
     window.platform().writeWholeFile(path, QByteArray::fromStdString(bytes));
-    window.files().Seen = FileSeen::now(path);
     window.markSaved();
-    window.documentWritten();
+    window.documentWritten(path, FileSeen::now(path));
 }
 
 // Reads `path` into the text window and the header field; a failed read
-// changes nothing. The text ends at a NUL byte, which the user is told.
-void Laden(MainWindow& window, const QString& path) {
+// changes nothing. The text ends at a NUL byte, which the user is told ("Laden").
+void readDocument(MainWindow& window, const QString& path) {
     const FileSeen seen = FileSeen::now(path);  // before reading: a change meanwhile counts as one
     const QByteArray bytes = window.platform().readWholeFile(path);
     TextWindow& memo = window.textWindow();
     memo.loadFileBytes(bytes);
     std::optional<std::string> header;
     memo.withoutUndo([&] { header = takeHeaderBlock(memo); });
-    if (header) window.headerField().setText(fromCp1252(*header));
+    if (header) window.setHeaderText(fromCp1252(*header));
     window.markSaved();
-    window.files().Seen = seen;
     const QString name = QDir::toNativeSeparators(path);
     if (bytes.contains('\0')) window.platform().showMessage(kCutAtNulMessage.arg(name));
     if (cp1252::looksLikeUtf8(std::string_view(bytes.constData(), size_t(bytes.size())))) {
         window.platform().showMessage(kUtf8Message.arg(name));
     }
+    window.documentRead(path, seen);
 }
 
-void ClearTexts(MainWindow& window) {
+// "ClearTexts"
+void clearDocument(MainWindow& window) {
     window.textWindow().clear();
-    window.headerField().clear();
+    window.setHeaderText({});
     window.markSaved();
 }
 
 // Save as: true when the file was written.
 bool saveUnderNewName(MainWindow& window) {
-    const std::optional<QString> name = window.platform().askSaveFileName(&window.widget(), window.files().SaveDir);
+    const std::optional<QString> name = window.platform().askSaveFileName(&window.widget(), window.files().saveDir);
     if (!name) {
         window.focusTextWindow();
         return false;
@@ -123,22 +122,20 @@ bool saveUnderNewName(MainWindow& window) {
         window.focusTextWindow();
         return false;
     }
-    Speichern(window, *name);
-    window.files().CurrentFileName = *name;
-    window.ShowAktDatName();
-    window.files().SaveDir = folderOf(*name);
+    writeDocument(window, *name);
+    window.saveFolderChosen(folderOf(*name));
     window.focusTextWindow();
     return true;
 }
 
 // Save: true when the file was written.
 bool saveOrAsk(MainWindow& window) {
-    if (window.files().CurrentFileName.isEmpty()) return saveUnderNewName(window);
+    if (window.files().currentFileName.isEmpty()) return saveUnderNewName(window);
     if (changedElsewhere(window.files()) && !overwriteAllowed(window)) {
         window.focusTextWindow();
         return false;
     }
-    Speichern(window, window.files().CurrentFileName);
+    writeDocument(window, window.files().currentFileName);
     window.focusTextWindow();
     return true;
 }
@@ -166,17 +163,14 @@ bool textMayGo(MainWindow& window) {
 // it, the window is as it was before.
 void loadChosen(MainWindow& window, const QString& path) {
     const DocumentFiles files = window.files();
-    const QString header = window.headerField().text();
+    const QString header = window.headerText();
     const bool saved = window.isSaved();
-    Laden(window, path);
-    window.files().CurrentFileName = path;
-    window.ShowAktDatName();
-    window.files().OpenDir = folderOf(path);
+    readDocument(window, path);
+    window.openFolderChosen(folderOf(path));
     window.textWindow().whenLoadGivenUp([&window, files, header, saved] {
-        window.files() = files;
-        window.headerField().setText(header);
+        window.filesBack(files);
+        window.setHeaderText(header);
         saved ? window.markSaved() : window.markChanged();
-        window.ShowAktDatName();
         window.updateStatus();
     });
 }
@@ -196,16 +190,15 @@ QString notOpenedMessage(const QStringList& files) {
 
 void newClose(MainWindow& window) {
     if (!textMayGo(window)) return;
-    window.files().CurrentFileName.clear();
-    window.ShowAktDatName();
-    ClearTexts(window);
+    window.documentUnnamed();
+    clearDocument(window);
     window.updateStatus();
     window.focusTextWindow();
 }
 
 void open(MainWindow& window) {
     if (!textMayGo(window)) return;
-    const std::optional<QString> path = window.platform().askOpenFileName(&window.widget(), window.files().OpenDir);
+    const std::optional<QString> path = window.platform().askOpenFileName(&window.widget(), window.files().openDir);
     if (path) loadChosen(window, *path);
     window.focusTextWindow();
 }
@@ -215,7 +208,7 @@ void openFiles(MainWindow& window, const QStringList& paths, bool afterRestore) 
     if (paths.size() > 1) window.platform().showMessage(notOpenedMessage(paths.mid(1)));
     const QString path = QDir::toNativeSeparators(
         QDir(window.platform().currentDirectory()).absoluteFilePath(paths.front()));
-    if (afterRestore && namesSameFile(path, window.files().CurrentFileName)) return;  // open already, unsaved
+    if (afterRestore && namesSameFile(path, window.files().currentFileName)) return;  // open already, unsaved
     if (!textMayGo(window)) return;
     loadChosen(window, path);
     window.focusTextWindow();

@@ -6,10 +6,6 @@
 
 #include "intentions/mainwindowintentions.h"
 
-namespace korvex {
-class HeaderField;
-}
-
 namespace korvex::printing {
 
 // The print buffer ("LstBoxDruck"): the lines of the last run with the
@@ -24,8 +20,11 @@ struct PrintBuffer {
 class MainWindow : public virtual MainWindowIntentions {
 public:
     // The header line ("EdiKopfzeile"), printed above the text when wanted.
-    virtual HeaderField& headerField() const = 0;
-    virtual PrintBuffer& printBuffer() = 0;
+    virtual QString headerText() const = 0;
+    // The last run's lines go, before the next run's come.
+    virtual void dropPrintBuffer() = 0;
+    // Keeps `buffer` for the jobs and the preview that read it.
+    virtual const PrintBuffer& keepPrintBuffer(PrintBuffer buffer) = 0;
 
 protected:
     MainWindow() = default;

@@ -65,7 +65,7 @@ private:
 }  // namespace
 
 std::optional<bool> askForHeader(MainWindow& window) {
-    if (window.headerField().text().isEmpty()) return false;
+    if (window.headerText().isEmpty()) return false;
     const MainWindowIntentions::Answer answer = window.ask(QStringLiteral("Mit Kopfzeile drucken?"));
     if (answer == MainWindowIntentions::Answer::Cancel) return std::nullopt;
     return answer == MainWindowIntentions::Answer::Yes;  // closed without an answer: no header
@@ -75,7 +75,8 @@ PrintRun prepareRun(MainWindow& window, bool withHeader) {
     window.textWindow().finishLoading();  // every page, never those of the part in so far
     const TextWindow& memo = window.textWindow();
     const int lineCount = memo.count();
-    PrintBuffer& buffer = window.printBuffer();
+    window.dropPrintBuffer();
+    PrintBuffer buffer;
     QFont font = memo.font();
     const int pointSize = pointSizeFromPixels(QFontInfo(font).pixelSize(), memo.dotsPerInch());
     font.setPointSize(pointSize);
@@ -83,19 +84,17 @@ PrintRun prepareRun(MainWindow& window, bool withHeader) {
 
     PrintRun run;
     run.layout = pageLayoutFor(pointSize, font.family().toStdString(), withHeader);
-    const QString header = window.headerField().text();
+    const QString header = window.headerText();
     if (withHeader && !header.isEmpty()) {
         run.headerLine = withMargin(run.layout, toCp1252(firstDisplayLine(memo, header)));
     }
-    buffer.lines.clear();
-    buffer.lines.shrink_to_fit();  // the last run's lines go before this run's come
     buffer.lines.reserve(static_cast<size_t>(lineCount));
     memo.forEach([&](std::string_view line) { buffer.lines.push_back(withMargin(run.layout, line)); });
 
     run.font = buffer.font;
     run.colour = toQColor(memo.colours().text);
     run.pageCount = pageCount(lineCount, run.layout);
-    run.lines = &buffer.lines;
+    run.lines = &window.keepPrintBuffer(std::move(buffer)).lines;
     return run;
 }
 

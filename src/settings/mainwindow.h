@@ -7,10 +7,6 @@
 #include "document/mainwindow.h"
 #include "intentions/mainwindowintentions.h"
 
-namespace korvex {
-class HeaderField;
-}
-
 namespace korvex::settings {
 
 // The main window as the settings file sees it: what the file keeps of it.
@@ -18,10 +14,12 @@ class MainWindow : public virtual MainWindowIntentions {
 public:
     // "SettingsFilePath": the settings file in the working directory.
     virtual QString settingsFilePath() const = 0;
-    // The header line ("EdiKopfzeile"): it takes the text window's font and colours.
-    virtual HeaderField& headerField() const = 0;
+    // The header line ("EdiKopfzeile") takes the text window's font and colours.
+    virtual void headerFollowsTextWindow() = 0;
     // The folders the file dialogs start in.
-    virtual document::DocumentFiles& files() = 0;
+    virtual const document::DocumentFiles& files() const = 0;
+    virtual void openFolderChosen(const QString& folder) = 0;
+    virtual void saveFolderChosen(const QString& folder) = 0;
     // The window colour the user chose ("WindowColor").
     virtual Colour windowColour() const = 0;
 

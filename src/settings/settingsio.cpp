@@ -12,7 +12,6 @@
 #include "base/kxerror.h"
 #include "display/documenttext.h"
 #include "display/textwindow.h"
-#include "document/headerfield.h"
 #include "platform/platform.h"
 #include "settings/settingsfile.h"
 
@@ -60,13 +59,9 @@ public:
         memo_.setFont(font);
     }
     void setFontColour(Colour colour) override { memo_.setColours({memo_.colours().background, colour}); }
-    void setOpenDir(std::string dir) override { main_.files().OpenDir = fromCp1252(dir); }
-    void setSaveDir(std::string dir) override { main_.files().SaveDir = fromCp1252(dir); }
-    void headerTakesTextWindowFont() override {
-        HeaderField& header = main_.headerField();
-        header.setFont(memo_.font());
-        header.setColours(memo_.colours());
-    }
+    void setOpenDir(std::string dir) override { main_.openFolderChosen(fromCp1252(dir)); }
+    void setSaveDir(std::string dir) override { main_.saveFolderChosen(fromCp1252(dir)); }
+    void headerTakesTextWindowFont() override { main_.headerFollowsTextWindow(); }
 
     // The lines read of the window's rectangle, the rest as the window is now,
     // fitted onto a screen. Without them the window keeps its first place,
@@ -142,8 +137,8 @@ void writeSettingsFile(MainWindow& window) {
     record.fontSize = fontPoints(font, memo.dotsPerInch());
     record.style = FontStyle{font.bold(), font.italic()};
     record.fontColour = memo.colours().text;
-    record.openDir = settingsFolder(window.files().OpenDir.toStdU16String());
-    record.saveDir = settingsFolder(window.files().SaveDir.toStdU16String());
+    record.openDir = settingsFolder(window.files().openDir.toStdU16String());
+    record.saveDir = settingsFolder(window.files().saveDir.toStdU16String());
     const std::string out = composeSettings(record);
     window.platform().writeWholeFile(window.settingsFilePath(),
                                      QByteArray(out.data(), static_cast<qsizetype>(out.size())));

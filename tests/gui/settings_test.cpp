@@ -121,8 +121,8 @@ TEST_F(SettingsFileTest, CompleteFileIsAppliedAndWrittenBackByteForByte) {
     EXPECT_TRUE(memo().font().bold());
     EXPECT_FALSE(memo().font().italic());
     EXPECT_EQ(memo().colours().text, textToColour("clRed"));
-    EXPECT_EQ(form().Files.OpenDir, "C:\\Texte");
-    EXPECT_EQ(form().Files.SaveDir, "C:\\Ablage");
+    EXPECT_EQ(form().Files.openDir, "C:\\Texte");
+    EXPECT_EQ(form().Files.saveDir, "C:\\Ablage");
     // The header field follows the text window's font and colours.
     EXPECT_EQ(form().EdiKopfzeile->font().family(), "Arial");
     EXPECT_EQ(form().EdiKopfzeile->font().pixelSize(), pixelsFor(12));
@@ -163,7 +163,7 @@ TEST_F(SettingsFileTest, OutcomeFollowsHowManyLinesTheFileHolds) {
     EXPECT_EQ(form().frameGeometry(), QRect(120, 100, 600, 500));
     EXPECT_EQ(memo().colours().background, colours::Yellow);
     EXPECT_EQ(memo().font().family(), "Arial");
-    EXPECT_TRUE(form().Files.OpenDir.isEmpty());
+    EXPECT_TRUE(form().Files.openDir.isEmpty());
     // The header field takes the font only from a complete file.
     EXPECT_EQ(form().EdiKopfzeile->font().family(), "Courier New");
 
@@ -172,7 +172,7 @@ TEST_F(SettingsFileTest, OutcomeFollowsHowManyLinesTheFileHolds) {
     writeSettings(full.mid(0, 12) << QStringLiteral("EndOfFile"));
     startProgram();
     EXPECT_TRUE(platform.messages.isEmpty());
-    EXPECT_TRUE(form().Files.OpenDir.isEmpty());
+    EXPECT_TRUE(form().Files.openDir.isEmpty());
     EXPECT_EQ(form().EdiKopfzeile->font().family(), "Arial");
 
     // Open folder without save folder: the open folder is kept, reported.
@@ -180,15 +180,15 @@ TEST_F(SettingsFileTest, OutcomeFollowsHowManyLinesTheFileHolds) {
     writeSettings(full.mid(0, 13));
     startProgram();
     EXPECT_EQ(platform.messages, QStringList{kDamaged});
-    EXPECT_EQ(form().Files.OpenDir, "C:\\Texte");
-    EXPECT_TRUE(form().Files.SaveDir.isEmpty());
+    EXPECT_EQ(form().Files.openDir, "C:\\Texte");
+    EXPECT_TRUE(form().Files.saveDir.isEmpty());
 
     // Fourteen lines without end marker: complete.
     platform.messages.clear();
     writeSettings(full);
     startProgram();
     EXPECT_TRUE(platform.messages.isEmpty());
-    EXPECT_EQ(form().Files.SaveDir, "C:\\Ablage");
+    EXPECT_EQ(form().Files.saveDir, "C:\\Ablage");
 }
 
 TEST_F(SettingsFileTest, ValuesInOtherFormsAreReadAndUnknownColoursKept) {

@@ -15,7 +15,7 @@ korvex_packages=(
 # What the window tests need besides: a virtual X display with a window
 # manager, a tool that clicks and types as a user does, and the
 # accessibility bus with the client screen readers use.
-korvex_desktop_packages=(xvfb openbox x11-utils xdotool dbus at-spi2-core python3-pyatspi)
+korvex_desktop_packages=(xvfb openbox x11-utils xdotool xclip dbus at-spi2-core python3-pyatspi)
 
 korvex_install_packages() {
   local missing=()

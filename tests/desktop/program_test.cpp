@@ -4,19 +4,21 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
-#include <QElapsedTimer>
+#include <QDirIterator>
 #include <QFile>
 #include <QProcess>
 #include <QRect>
 #include <QRegularExpression>
 #include <QTemporaryDir>
-#include <QThread>
 #include <optional>
+#include <utility>
+
+#include "support/waiting.h"
 
 namespace {
 
-constexpr int kPatienceMs = 15000;
+using korvex::testing::kPatienceMs;
+using korvex::testing::waitUntil;
 
 // A tool run to its end; its standard output, or nothing when it failed or took too long.
 std::optional<QString> run(const QString& tool, const QStringList& arguments,
@@ -68,8 +70,6 @@ std::optional<QMargins> frameExtents(const QString& window) {
                     sides[3].trimmed().toInt());
 }
 
-void pause(int ms) { QThread::msleep(static_cast<unsigned long>(ms)); }
-
 // The windows the window manager shows, from the bottom of the stack to its top.
 QList<qulonglong> stackedWindows() {
     const auto property = run(QStringLiteral("xprop"),
@@ -82,31 +82,45 @@ QList<qulonglong> stackedWindows() {
     return windows;
 }
 
-// A window framed by the window manager, with a place that stays put.
-QRect outerOnceFramed(const QString& window) {
-    QElapsedTimer clock;
-    clock.start();
-    QRect last;
-    while (clock.elapsed() < kPatienceMs) {
-        const auto frame = frameExtents(window);
-        const QRect outer = frame ? clientArea(window).marginsAdded(*frame) : QRect();
-        if (frame && outer == last) return outer;
-        last = outer;
-        pause(100);
-    }
-    return {};
+// The window's frame on the screen, as the window manager placed it; empty before it framed the window.
+QRect outerFrame(const QString& window) {
+    const auto frame = frameExtents(window);
+    return frame ? clientArea(window).marginsAdded(*frame) : QRect();
 }
 
+// The X server hands the program clicks and keys in the order they were
+// sent, so a test waits only for the effect it needs to see.
 void clickAt(QPoint onScreen) {
     run(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QString::number(onScreen.x()),
                                     QString::number(onScreen.y()), QStringLiteral("click"), QStringLiteral("1")});
-    pause(300);
 }
 
-// A key sent to one window, and a moment for it to be taken.
-void pressOn(const QString& window, const QString& key) {
-    run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("--window"), window, key});
-    pause(300);
+bool isMapped(const QString& window) {
+    const auto info = run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), window});
+    return info && info->contains(QStringLiteral("IsViewable"));
+}
+
+// A key that closes a message or question, pressed once it is the active window; true once it is gone.
+bool dismiss(const QString& window, const QString& key) {
+    run(QStringLiteral("xdotool"),
+        {QStringLiteral("windowactivate"), QStringLiteral("--sync"), window, QStringLiteral("key"), key});
+    return waitUntil([&window] { return !isMapped(window); });
+}
+
+// The primary selection of the display in `environment`: what the program marked last.
+QString markedText(const QProcessEnvironment& environment) {
+    return run(QStringLiteral("xclip"), {QStringLiteral("-o"), QStringLiteral("-selection"), QStringLiteral("primary")},
+               environment)
+        .value_or(QString());
+}
+
+// The text of the recovery copy the program keeps below `folder` (its data folder is there too).
+QByteArray recoveryCopyBelow(const QString& folder) {
+    QDirIterator copies(folder, {QStringLiteral("Korvex23Wiederherstellung-1.txt")}, QDir::Files | QDir::Hidden,
+                        QDirIterator::Subdirectories);
+    if (!copies.hasNext()) return {};
+    QFile copy(copies.next());
+    return copy.open(QIODevice::ReadOnly) ? copy.readAll() : QByteArray();
 }
 
 // KORVEX_PROGRAM in the environment tries another build, an installed one for instance.
@@ -168,7 +182,7 @@ public:
         process_.setProcessEnvironment(environmentIn(folder));
         process_.start(program(), arguments);
         window = waitForWindow(QStringLiteral("Korvex Version 2.3"));
-        outer = outerOnceFramed(window);
+        waitUntil([this] { return !outerFrame(window).isEmpty(); });
         client = clientArea(window);
     }
     ~Korvex() {
@@ -189,9 +203,22 @@ public:
     }
     // The program has ended without a fault.
     bool ended() { return process_.waitForFinished(kPatienceMs) && process_.exitCode() == 0; }
+    // The frame's rectangle once the window manager has put it at `expected`; else where it is then.
+    QRect outerSettledAt(const QRect& expected) const {
+        waitUntil([&] { return outerFrame(window) == expected; });
+        return outerFrame(window);
+    }
+    // The frame's rectangle once two looks in a row find it at the same place.
+    QRect outerSettled() const {
+        QRect last;
+        waitUntil([&] {
+            const QRect now = outerFrame(window);
+            return std::exchange(last, now) == now && !now.isEmpty();
+        });
+        return last;
+    }
 
     QString window;
-    QRect outer;   // the frame's rectangle, as the window manager placed it
     QRect client;  // the inside
 
 private:
@@ -231,8 +258,9 @@ TEST_F(ProgramOnTheDesktop, RegressionWindowWalkedAndGrewOnEveryRun) {
         Korvex korvex(folder.path());
         ASSERT_FALSE(korvex.window.isEmpty()) << "no window";
         // Top, Left, Height, Width are the frame's, where the window manager put it.
-        EXPECT_EQ(korvex.outer, QRect(214, 71, 654, 649));
-        EXPECT_LT(korvex.client.width(), korvex.outer.width());
+        const QRect outer = korvex.outerSettledAt(QRect(214, 71, 654, 649));
+        EXPECT_EQ(outer, QRect(214, 71, 654, 649));
+        EXPECT_LT(korvex.client.width(), outer.width());
         ASSERT_TRUE(korvex.closeWithEx());
         EXPECT_EQ(readFile(path), settings);
     }
@@ -250,8 +278,8 @@ TEST_F(ProgramOnTheDesktop, RegressionSizeBelowTheMinimumNeverSettled) {
         SCOPED_TRACE(round);
         Korvex korvex(folder.path());
         ASSERT_FALSE(korvex.window.isEmpty()) << "no window";
-        if (round == 2) EXPECT_EQ(korvex.outer, smallest);
-        smallest = korvex.outer;
+        if (round == 2) EXPECT_EQ(korvex.outerSettledAt(smallest), smallest);
+        smallest = korvex.outerSettled();
         ASSERT_TRUE(korvex.closeWithEx());  // the smallest window shows every tool
         // The smallest window the layout allows, stored as the frame's size.
         const QList<QByteArray> lines = readFile(path).split('\n');
@@ -271,15 +299,19 @@ TEST_F(ProgramOnTheDesktop, RegressionFirstWindowReachedBeyondASmallScreen) {
     QProcess korvex;
     const std::optional<QString> window = display.start(korvex, folder.path());
     ASSERT_TRUE(window) << "no window";
-    pause(300);
-    const auto info = run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), *window}, display.environment);
-    ASSERT_TRUE(info);
-    const auto value = [&info](const char* label) {
-        return info->section(QString::fromLatin1(label), 1).section(QLatin1Char('\n'), 0, 0).trimmed().toInt();
-    };
-    EXPECT_GE(value("Absolute upper-left Y:"), 0);
-    EXPECT_LE(value("Absolute upper-left Y:") + value("Height:"), 614);
-    EXPECT_LE(value("Absolute upper-left X:") + value("Width:"), 1093);
+    QRect placed;
+    const bool onScreen = waitUntil([&] {
+        const auto info = run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), *window}, display.environment);
+        const auto value = [&info](const char* label) {
+            return info->section(QString::fromLatin1(label), 1).section(QLatin1Char('\n'), 0, 0).trimmed().toInt();
+        };
+        if (!info) return false;
+        placed = QRect(value("Absolute upper-left X:"), value("Absolute upper-left Y:"), value("Width:"),
+                       value("Height:"));
+        return QRect(0, 0, 1093, 614).contains(placed);
+    });
+    EXPECT_TRUE(onScreen) << "placed at " << placed.x() << ',' << placed.y() << ' ' << placed.width() << 'x'
+                          << placed.height();
     korvex.kill();
     korvex.waitForFinished();
 }
@@ -304,7 +336,7 @@ TEST_F(ProgramOnTheDesktop, RegressionMessageOpenedBehindAWindowKeptOnTop) {
     const QString message = waitForWindow(QStringLiteral("Korvex21"));
     ASSERT_FALSE(message.isEmpty()) << "no message";
     EXPECT_TRUE(above(message));
-    pressOn(message, QStringLiteral("Return"));
+    EXPECT_TRUE(dismiss(message, QStringLiteral("Return")));
 
     // The main window closed from its frame: the save question is the main window's.
     run(QStringLiteral("xdotool"), {QStringLiteral("windowactivate"), QStringLiteral("--sync"), korvex.window,
@@ -312,7 +344,7 @@ TEST_F(ProgramOnTheDesktop, RegressionMessageOpenedBehindAWindowKeptOnTop) {
     const QString question = waitForWindow(QStringLiteral("KxMessageDialog"));
     ASSERT_FALSE(question.isEmpty()) << "no save question";
     EXPECT_TRUE(above(question));
-    pressOn(question, QStringLiteral("Escape"));
+    EXPECT_TRUE(dismiss(question, QStringLiteral("Escape")));
 
     // The phrase editor's own question, on closing it with phrases another Korvex saved meanwhile.
     clickAt(clientArea(phrases).center());
@@ -322,7 +354,7 @@ TEST_F(ProgramOnTheDesktop, RegressionMessageOpenedBehindAWindowKeptOnTop) {
     const QString phraseQuestion = waitForWindow(QStringLiteral("KxMessageDialog"));
     ASSERT_FALSE(phraseQuestion.isEmpty()) << "no question from the phrase editor";
     EXPECT_TRUE(above(phraseQuestion));
-    pressOn(phraseQuestion, QStringLiteral("Escape"));
+    EXPECT_TRUE(dismiss(phraseQuestion, QStringLiteral("Escape")));
 }
 
 TEST_F(ProgramOnTheDesktop, RegressionSystemDialogsSpokeEnglish) {
@@ -332,7 +364,7 @@ TEST_F(ProgramOnTheDesktop, RegressionSystemDialogsSpokeEnglish) {
     const QString dialog = waitForWindow(QStringLiteral("Öffnen"));
     EXPECT_FALSE(dialog.isEmpty()) << "no dialog titled \"Öffnen\"";
     if (!dialog.isEmpty()) {
-        pressOn(dialog, QStringLiteral("Escape"));
+        EXPECT_TRUE(dismiss(dialog, QStringLiteral("Escape")));
     }
     EXPECT_TRUE(korvex.closeWithEx());
 }
@@ -346,12 +378,9 @@ TEST_F(ProgramOnTheDesktop, RegressionFileNamesLikeOptionsWereTakenByQt) {
     ASSERT_FALSE(korvex.window.isEmpty()) << "no window";
     clickAt(clientArea(korvex.window).bottomLeft() + QPoint(40, -40));  // below the text: the caret goes to its end
     run(QStringLiteral("xdotool"), {QStringLiteral("type"), QStringLiteral(" neu")});
-    const QString copyPath = inFolder(QStringLiteral("Korvex23Wiederherstellung-1.txt"));
     QByteArray copy;
-    for (QDeadlineTimer patience(60'000); !copy.contains("Text neu") && !patience.hasExpired(); pause(100)) {
-        copy = readFile(copyPath);
-    }
-    EXPECT_TRUE(copy.contains("Text neu")) << copy.constData();
+    EXPECT_TRUE(waitUntil([&] { return (copy = recoveryCopyBelow(folder.path())).contains("Text neu"); }))
+        << copy.constData();
     EXPECT_TRUE(copy.contains(QFile::encodeName(inFolder(QStringLiteral("-reverse"))))) << copy.constData();
 }
 
@@ -366,11 +395,16 @@ TEST_F(ProgramOnTheDesktop, RegressionDisplayGoneLostTheKeysOfTheLastSecond) {
         {QStringLiteral("windowfocus"), QStringLiteral("--sync"), *window, QStringLiteral("type"),
          QStringLiteral("Bis zum Ende der Sitzung")},
         display.environment);
-    pause(300);  // the keys taken, the copy of the typing pause not yet due
+    run(QStringLiteral("xdotool"),
+        {QStringLiteral("key"), QStringLiteral("--window"), *window, QStringLiteral("shift+Home")},
+        display.environment);
+    // The line marked is the sign that every key has been taken; the copy of
+    // the typing pause is not due for a while yet.
+    ASSERT_TRUE(waitUntil([&] { return markedText(display.environment) == "Bis zum Ende der Sitzung"; }))
+        << "marked: " << markedText(display.environment).toStdString();
     display.stop();
     ASSERT_TRUE(korvex.waitForFinished(kPatienceMs));
-    EXPECT_TRUE(
-        readFile(inFolder(QStringLiteral("Korvex23Wiederherstellung-1.txt"))).contains("Bis zum Ende der Sitzung"));
+    EXPECT_TRUE(recoveryCopyBelow(folder.path()).contains("Bis zum Ende der Sitzung"));
 }
 
 }  // namespace

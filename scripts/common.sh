@@ -7,7 +7,7 @@ KORVEX_BUILD_DIR="${KORVEX_BUILD_DIR:-$KORVEX_ROOT/build}"
 
 korvex_packages=(
   cmake ninja-build g++ pkg-config
-  qt6-base-dev qt6-base-dev-tools libgl-dev
+  qt6-base-dev qt6-base-private-dev qt6-base-dev-tools libgl-dev
   fonts-liberation qt6-translations-l10n
   libgtest-dev libgmock-dev libbenchmark-dev
 )

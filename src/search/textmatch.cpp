@@ -14,8 +14,6 @@
 namespace korvex::search {
 namespace {
 
-constexpr char16_t kLineSeparator = 0x2029;
-
 // Folded letters for the units below 0x180, where every case pair of the code page lies.
 constexpr size_t kFoldTableSize = 0x180;
 
@@ -181,17 +179,15 @@ std::vector<size_t> Matcher::findAll(std::u16string_view text) const {
     return starts;
 }
 
-size_t longestLineAfterReplacing(std::u16string_view text, const std::vector<size_t>& starts, size_t matchLength,
-                                 size_t replacementLength) {
+size_t longestLineAfterReplacing(const std::vector<size_t>& starts, size_t matchLength, size_t replacementLength,
+                                 const std::function<Line(size_t)>& lineOf) {
     size_t longest = 0;
     // Only the lines with a match change; each is measured once.
     for (size_t k = 0; k < starts.size();) {
-        const size_t lineStart = text.rfind(kLineSeparator, starts[k]);
-        const size_t from = lineStart == std::u16string_view::npos ? 0 : lineStart + 1;
-        const size_t lineEnd = std::min(text.find(kLineSeparator, starts[k]), text.size());
+        const Line line = lineOf(starts[k]);
         size_t inLine = 0;
-        for (; k < starts.size() && starts[k] < lineEnd; ++k) ++inLine;
-        longest = std::max(longest, lineEnd - from - inLine * matchLength + inLine * replacementLength);
+        for (; k < starts.size() && starts[k] < line.end; ++k) ++inLine;
+        longest = std::max(longest, line.end - line.start - inLine * matchLength + inLine * replacementLength);
     }
     return longest;
 }

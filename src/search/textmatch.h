@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -40,6 +41,7 @@ public:
     Matcher(std::u16string_view pattern, MatchRules rules);
 
     bool canMatch() const { return !pattern_.empty(); }
+    size_t patternLength() const { return pattern_.size(); }
     // The first match that starts at or after `from`.
     std::optional<Match> findForward(std::u16string_view text, size_t from) const;
     // The last match that ends at or before `end`.
@@ -62,10 +64,17 @@ private:
     std::array<char16_t, 2> secondUnits_{};
 };
 
-// The longest line of `text` (lines end at U+2029) that holds a match
-// once every match at `starts` has been replaced, so a result the window
-// cannot hold is refused before anything changes.
-size_t longestLineAfterReplacing(std::u16string_view text, const std::vector<size_t>& starts, size_t matchLength,
-                                 size_t replacementLength);
+// Where a line starts and where it ends (before its break).
+struct Line {
+    size_t start = 0;
+    size_t end = 0;
+};
+
+// The longest line that holds a match once every match at `starts` has
+// been replaced, so a result the window cannot hold is refused before
+// anything changes; `lineOf` gives the line holding a position, asked
+// from left to right.
+size_t longestLineAfterReplacing(const std::vector<size_t>& starts, size_t matchLength, size_t replacementLength,
+                                 const std::function<Line(size_t)>& lineOf);
 
 }  // namespace korvex::search

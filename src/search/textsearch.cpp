@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <QLocale>
 #include <QProgressDialog>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -15,6 +16,7 @@
 #include "display/documenttext.h"
 #include "display/textwindow.h"
 #include "intentions/mainwindowintentions.h"
+#include "search/documentscan.h"
 
 namespace korvex::search {
 namespace {
@@ -44,63 +46,24 @@ QString replacedCount(size_t count) {
     return count == 1 ? QStringLiteral("1 Stelle ersetzt.") : number(count) + QStringLiteral(" Stellen ersetzt.");
 }
 
-// The window's text read line by line near where a search starts (a match
-// holds no line break), so a near match is found at once; beyond that the
-// text is copied once and searched in one pass, which costs less than many
-// lines one by one. The copy goes when the search ends.
-constexpr int kNearUnits = 64 * 1024;
-
+// The line holding `position`, and where it starts in the document.
 struct TextPiece {
     QString text;
-    int start = 0;  // where it starts in the document
+    int start = 0;
 };
 
-class LineReader {
-public:
-    explicit LineReader(QTextDocument& document) : document_(document) {}
+TextPiece lineAt(const QTextDocument& document, int position) {
+    const QTextBlock block = document.findBlock(position);
+    return {block.text(), block.position()};
+}
 
-    int length() const { return document_.characterCount() - 1; }
-
-    // The line holding `position`.
-    TextPiece lineAt(int position) const { return pieceOf(document_.findBlock(position)); }
-
-    // Line by line near `from`; farther on, the rest in one pass over a copy of the whole.
-    std::optional<Match> findForward(const Matcher& matcher, int from) const {
-        QTextBlock block = document_.findBlock(from);
-        for (const int near = from + kNearUnits; block.isValid() && block.position() < near; block = block.next()) {
-            const TextPiece line = pieceOf(block);
-            const auto inLine = static_cast<size_t>(std::max(from - line.start, 0));
-            if (auto match = matcher.findForward(units(line.text), inLine)) return shifted(*match, line);
-        }
-        if (!block.isValid()) return std::nullopt;
-        const QString whole = document_.toRawText();
-        return matcher.findForward(units(whole), static_cast<size_t>(block.position()));
-    }
-    // The last match that ends at or before `end`.
-    std::optional<Match> findBackward(const Matcher& matcher, int end) const {
-        QTextBlock block = document_.findBlock(end);
-        for (const int near = end - kNearUnits; block.isValid() && block.position() + block.length() > near;
-             block = block.previous()) {
-            const TextPiece line = pieceOf(block);
-            const auto inLine = static_cast<size_t>(std::min(end - line.start, static_cast<int>(line.text.size())));
-            if (auto match = matcher.findBackward(units(line.text), inLine)) return shifted(*match, line);
-        }
-        if (!block.isValid()) return std::nullopt;
-        const QString whole = document_.toRawText();
-        return matcher.findBackward(units(whole), static_cast<size_t>(block.position() + block.length() - 1));
-    }
-
-private:
-    static TextPiece pieceOf(const QTextBlock& block) { return {block.text(), block.position()}; }
-    static Match shifted(Match match, const TextPiece& piece) {
-        return {match.start + static_cast<size_t>(piece.start), match.length};
-    }
-
-    QTextDocument& document_;
-};
-
-// Replacements go in in rounds of this many, the window painting between them.
-constexpr size_t kRound = 8'000;
+// An edit goes on over the text between two matches when it is this short
+// and holds no line break, so that no block is taken out and made anew.
+constexpr size_t kJoinedGap = 1024;
+// Replacements go in in rounds of about this long, and of at most so many
+// edits, the window painting between them.
+constexpr qint64 kRoundNs = 30'000'000;
+constexpr int kRoundEdits = 10'000;
 // Longer than this, and a progress window says how far it is.
 constexpr int kProgressAfterMs = 300;
 
@@ -108,7 +71,13 @@ constexpr int kProgressAfterMs = 300;
 // keys and clicks wait until it is done.
 class ReplaceProgress {
 public:
-    ReplaceProgress(QWidget& parent, size_t total) : parent_(parent), total_(total) { clock_.start(); }
+    explicit ReplaceProgress(QWidget& parent) : parent_(parent) { clock_.start(); }
+
+    // How many there are to replace; the window answers meanwhile.
+    void found(size_t total) {
+        total_ = total;
+        reached(0);
+    }
 
     void reached(size_t done) {
         if (!dialog_ && clock_.elapsed() >= kProgressAfterMs) {
@@ -132,47 +101,92 @@ public:
 
 private:
     QWidget& parent_;
-    size_t total_;
+    size_t total_ = 0;
     QElapsedTimer clock_;
     std::unique_ptr<QProgressDialog> dialog_;
 };
 
-// Every match of `matchLength` units at `starts` (raw text positions, from
-// left to right) becomes `replacement`; the rounds join into one undo step.
-// Every match of `matchLength` units at `starts` (positions in `text`, the
-// window's raw text, from left to right) becomes `replacement`. The matches
-// of one line go in together, as one edit from the first to the last; the
-// rounds join into one undo step.
-void replaceMatches(QTextDocument& document, QStringView text, const std::vector<size_t>& starts, size_t matchLength,
-                    const QString& replacement, ReplaceProgress& progress) {
-    QTextCursor cursor(&document);
+// One edit of "Alle ersetzen": the document's text [from, to), which holds
+// the matches up to `matchesDone`, becomes `text[textStart, textEnd)`.
+struct Edit {
+    size_t from = 0;
+    size_t to = 0;
+    qsizetype textStart = 0;
+    qsizetype textEnd = 0;
+    size_t matchesDone = 0;
+};
+
+// Every match of `matchLength` units at `starts` replaced: the new text of
+// each stretch of close matches, made in one pass over the document's text
+// before anything changes.
+struct Replacements {
+    QString text;
+    std::vector<Edit> edits;
+};
+
+Replacements makeReplacements(const DocumentScan& scan, const std::vector<size_t>& starts, size_t matchLength,
+                              const QString& replacement) {
+    Replacements made;
     const qsizetype growth = replacement.size() - static_cast<qsizetype>(matchLength);
-    qsizetype shift = 0;
-    QString replaced;
-    cursor.beginEditBlock();
-    for (size_t done = 0, roundEnd = kRound; done < starts.size();) {
-        const size_t first = done;
-        const qsizetype lineEnd = text.indexOf(QChar::ParagraphSeparator, static_cast<qsizetype>(starts[first]));
-        replaced.resize(0);
-        size_t at = starts[first];
-        for (; done < starts.size() && (lineEnd < 0 || starts[done] < static_cast<size_t>(lineEnd)); ++done) {
-            replaced.append(text.sliced(static_cast<qsizetype>(at), static_cast<qsizetype>(starts[done] - at)));
-            replaced.append(replacement);
-            at = starts[done] + matchLength;
+    made.text.reserve(
+        static_cast<qsizetype>(scan.length()) + static_cast<qsizetype>(starts.size()) * std::max<qsizetype>(growth, 0));
+    for (size_t k = 0; k < starts.size();) {
+        Edit edit{starts[k], starts[k] + matchLength, made.text.size(), 0, 0};
+        made.text.append(replacement);
+        for (++k; k < starts.size() && starts[k] - edit.to <= kJoinedGap; ++k) {
+            const qsizetype gap = made.text.size();
+            scan.appendText(made.text, edit.to, starts[k]);
+            if (QStringView(made.text).sliced(gap).contains(QChar::ParagraphSeparator)) {
+                made.text.truncate(gap);
+                break;
+            }
+            made.text.append(replacement);
+            edit.to = starts[k] + matchLength;
         }
-        const auto from = static_cast<int>(static_cast<qsizetype>(starts[first]) + shift);
-        cursor.setPosition(from);
-        cursor.setPosition(from + static_cast<int>(at - starts[first]), QTextCursor::KeepAnchor);
-        cursor.insertText(replaced);
-        shift += growth * static_cast<qsizetype>(done - first);
-        if (done >= roundEnd && done < starts.size()) {
-            cursor.endEditBlock();
-            progress.reached(done);
-            cursor.joinPreviousEditBlock();
-            roundEnd = done + kRound;
+        edit.textEnd = made.text.size();
+        edit.matchesDone = k;
+        made.edits.push_back(edit);
+    }
+    return made;
+}
+
+// Puts the replacements in, in rounds, the window painting between them;
+// the rounds join into one undo step.
+void putIn(QTextDocument& document, const Replacements& made, ReplaceProgress& progress) {
+    QTextCursor rounds(&document);
+    qsizetype shift = 0;
+    QElapsedTimer round;
+    round.start();
+    int inRound = 0;
+    rounds.beginEditBlock();
+    for (const Edit& edit : made.edits) {
+        const auto from = static_cast<int>(static_cast<qsizetype>(edit.from) + shift);
+        const qsizetype length = edit.textEnd - edit.textStart;
+        replaceText(document, from, static_cast<int>(edit.to - edit.from),
+                    QString::fromRawData(made.text.constData() + edit.textStart, length));
+        shift += length - static_cast<qsizetype>(edit.to - edit.from);
+        const bool roundDone = ++inRound >= kRoundEdits || round.nsecsElapsed() >= kRoundNs;
+        if (roundDone && &edit != &made.edits.back()) {
+            rounds.endEditBlock();
+            progress.reached(edit.matchesDone);
+            rounds.joinPreviousEditBlock();
+            round.start();
+            inRound = 0;
         }
     }
-    cursor.endEditBlock();
+    rounds.endEditBlock();
+}
+
+// Where a position of the text before "Alle ersetzen" is afterwards: moved
+// by the matches before it; within a match, at its start.
+int placeAfterReplacing(int position, const std::vector<size_t>& starts, size_t matchLength, qsizetype growth) {
+    const auto at = static_cast<size_t>(position);
+    const auto before = static_cast<qsizetype>(std::upper_bound(starts.begin(), starts.end(), at) - starts.begin());
+    if (before > 0 && at < starts[static_cast<size_t>(before) - 1] + matchLength) {
+        return static_cast<int>(
+            static_cast<qsizetype>(starts[static_cast<size_t>(before) - 1]) + growth * (before - 1));
+    }
+    return static_cast<int>(static_cast<qsizetype>(at) + growth * before);
 }
 
 }  // namespace
@@ -183,11 +197,14 @@ TextSearch::TextSearch(MainWindowIntentions& window) : window_(window) {}
 // as it is in, then brought in whole when the match may lie in the rest.
 std::optional<Match> TextSearch::find(const Matcher& matcher, bool upwards, int from) {
     TextWindow& memo = window_.textWindow();
-    const LineReader lines(*memo.document());
-    if (auto match = upwards ? lines.findBackward(matcher, from) : lines.findForward(matcher, from)) return match;
+    const auto at = static_cast<size_t>(from);
+    if (auto match = upwards ? DocumentScan(*memo.document()).findBackward(matcher, at)
+                             : DocumentScan(*memo.document()).findForward(matcher, at)) {
+        return match;
+    }
     if (upwards || !memo.isLoading()) return std::nullopt;
     memo.finishLoading();
-    return LineReader(*memo.document()).findForward(matcher, from);
+    return DocumentScan(*memo.document()).findForward(matcher, at);
 }
 
 Outcome TextSearch::findNext(const SearchRequest& request) {
@@ -201,8 +218,8 @@ Outcome TextSearch::findNext(const SearchRequest& request) {
     }
     // Once round from the other end, with the whole text in.
     window_.textWindow().finishLoading();
-    const LineReader lines(*window_.textWindow().document());
-    const auto match = upwards ? lines.findBackward(matcher, lines.length()) : lines.findForward(matcher, 0);
+    const DocumentScan scan(*window_.textWindow().document());
+    const auto match = upwards ? scan.findBackward(matcher, scan.length()) : scan.findForward(matcher, 0);
     if (!match) return notFound(request.pattern);
     select(*match, upwards);
     return {upwards ? QStringLiteral("Am Textanfang angekommen: weiter am Ende gesucht.")
@@ -244,7 +261,7 @@ Outcome TextSearch::replaceCurrent(const SearchRequest& request, const QString& 
     memo.finishLoading();
     const QTextCursor selection = memo.textCursor();
     const Matcher matcher(units(request.pattern), request.rules);
-    const TextPiece line = LineReader(*memo.document()).lineAt(selection.selectionStart());
+    const TextPiece line = lineAt(*memo.document(), selection.selectionStart());
     const auto start = static_cast<size_t>(selection.selectionStart() - line.start);
     const auto length = static_cast<size_t>(selection.selectionEnd() - selection.selectionStart());
     if (matcher.isMatchAt(units(line.text), start, length)) {
@@ -259,23 +276,41 @@ Outcome TextSearch::replaceAll(const SearchRequest& request, const QString& repl
     if (const QString refusal = refusalToChange(request, replacement); !refusal.isEmpty()) return {refusal, false};
     TextWindow& memo = window_.textWindow();
     memo.finishLoading();  // every match, not only those in so far
+    QTextDocument& document = *memo.document();
     const Matcher matcher(units(request.pattern), request.rules);
     const auto matchLength = static_cast<size_t>(request.pattern.size());
     const auto replacementLength = static_cast<size_t>(replacement.size());
-    // All of it at once: one copy and one pass cost less than line by line here.
-    const QString text = memo.document()->toRawText();
-    const std::vector<size_t> starts = matcher.findAll(units(text));
-    if (starts.empty()) return notFound(request.pattern);
-    const size_t longestLine = longestLineAfterReplacing(units(text), starts, matchLength, replacementLength);
-    const size_t characters = static_cast<size_t>(text.size()) + starts.size() * replacementLength -
-                              starts.size() * matchLength;
-    const auto lineCount = static_cast<size_t>(memo.document()->blockCount());
-    if (!TextWindow::withinBounds(characters + lineCount - 1, lineCount, static_cast<qsizetype>(longestLine))) {
-        throw KxError(TextWindow::kOverCapacity.toStdString());
+    ReplaceProgress progress(window_.widget());
+    std::vector<size_t> starts;
+    Replacements made;
+    {
+        // The document's own text is read, and only until the first change.
+        const DocumentScan scan(document);
+        starts = scan.findAll(matcher);
+        if (starts.empty()) return notFound(request.pattern);
+        progress.found(starts.size());
+        const size_t characters = scan.length() + starts.size() * replacementLength - starts.size() * matchLength;
+        const size_t longestLine = longestLineAfterReplacing(starts, matchLength, replacementLength,
+                                                             [&scan](size_t at) { return scan.lineAround(at); });
+        const auto lineCount = static_cast<size_t>(document.blockCount());
+        if (!TextWindow::withinBounds(characters + lineCount - 1, lineCount, static_cast<qsizetype>(longestLine))) {
+            throw KxError(TextWindow::kOverCapacity.toStdString());
+        }
+        progress.reached(0);
+        made = makeReplacements(scan, starts, matchLength, replacement);
     }
-    ReplaceProgress progress(window_.widget(), starts.size());
-    replaceMatches(*memo.document(), text, starts, matchLength, replacement, progress);
+    const QTextCursor before = memo.textCursor();
+    const int scrolled = memo.verticalScrollBar()->value();
+    putIn(document, made, progress);
+    // The caret and the lines shown stay where they were in the text.
+    const qsizetype growth = replacement.size() - request.pattern.size();
+    QTextCursor after(&document);
+    after.setPosition(placeAfterReplacing(before.anchor(), starts, matchLength, growth));
+    after.setPosition(placeAfterReplacing(before.position(), starts, matchLength, growth), QTextCursor::KeepAnchor);
+    memo.setTextCursor(after);
+    memo.verticalScrollBar()->setValue(scrolled);
     window_.markChanged();
+    window_.updateStatus();
     return {replacedCount(starts.size())};
 }
 

@@ -113,7 +113,7 @@ TEST_F(SearchTest, ShortcutKeysWorkFromEveryFieldOfTheMainWindow) {
 // status counted anew.
 TEST_F(SearchTest, AlleErsetzenIsOneStepOfUndo) {
     std::string text;
-    for (int i = 0; i < 30'000; ++i) text += i % 10 == 9 ? "Ab\r\n" : "ab ";
+    for (int i = 0; i < 30'000; ++i) text += i % 2 == 1 ? "Ab\r\n" : "ab ";
     memo().loadBytes(text);
     form().EdiKopfzeile->setText(QStringLiteral("Kopf"));
     memo().document()->clearUndoRedoStacks();
@@ -122,7 +122,7 @@ TEST_F(SearchTest, AlleErsetzenIsOneStepOfUndo) {
     click(dialog().ButAlleErsetzen);
     EXPECT_EQ(said(), "30.000 Stellen ersetzt.");
     std::string replaced;
-    for (int i = 0; i < 30'000; ++i) replaced += i % 10 == 9 ? "xyz\r\n" : "xyz ";
+    for (int i = 0; i < 30'000; ++i) replaced += i % 2 == 1 ? "xyz\r\n" : "xyz ";
     EXPECT_EQ(memo().text(), replaced);
     EXPECT_FALSE(form().isSaved());
     EXPECT_EQ(form().EdiKopfzeile->text(), "Kopf");
@@ -131,6 +131,43 @@ TEST_F(SearchTest, AlleErsetzenIsOneStepOfUndo) {
     memo().undo();
     EXPECT_EQ(memo().text(), text);
     EXPECT_FALSE(memo().document()->isUndoAvailable());
+}
+
+// The text is searched where the document keeps it, in which what was
+// typed later lies apart from what was loaded: a word may begin in one
+// place and end in another, and the letter after a whole word may lie in a
+// third. Each is found, or not, as in one piece of text, and undo brings
+// the exact text back.
+TEST_F(SearchTest, WordsAcrossPlacesTypedLaterAreFound) {
+    memo().loadBytes("Wrt und Wor");
+    QTextCursor cursor(memo().document());
+    cursor.setPosition(1);
+    cursor.insertText(QStringLiteral("o"));
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(QStringLiteral("ts"));
+    ASSERT_EQ(memo().text(), "Wort und Worts");
+    memo().document()->clearUndoRedoStacks();
+
+    openFind(QStringLiteral("wort"));
+    placeCaret(1);
+    click(dialog().ButWeitersuchen);
+    EXPECT_EQ(selection(), std::make_pair(9, 13));
+    dialog().ChkGanzesWort->setChecked(true);
+    click(dialog().ButWeitersuchen);
+    EXPECT_EQ(selection(), std::make_pair(0, 4));  // "Worts" is no whole "Wort"
+    EXPECT_EQ(said(), "Am Textende angekommen: weiter am Anfang gesucht.");
+    dialog().ChkGanzesWort->setChecked(false);
+    dialog().RadOben->setChecked(true);
+    placeCaret(14);
+    click(dialog().ButWeitersuchen);
+    EXPECT_EQ(selection(), std::make_pair(9, 13));
+
+    openReplace(QStringLiteral("wort"), QStringLiteral("Satz"));
+    click(dialog().ButAlleErsetzen);
+    EXPECT_EQ(said(), "2 Stellen ersetzt.");
+    EXPECT_EQ(memo().text(), "Satz und Satzs");
+    memo().undo();
+    EXPECT_EQ(memo().text(), "Wort und Worts");
 }
 
 // A replacement that holds the search text is not searched again: each

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>
@@ -62,7 +63,11 @@ TEST(TextMatch, MatchesDoNotOverlapAndAReplacementIsMeasuredPerLine) {
     const std::u16string text = u"ab ab\u2029xxxxxxxx\u2029ab";
     const std::vector<size_t> starts = all(u"ab", text);
     // "abcdef abcdef"; the line without a match is not counted.
-    EXPECT_EQ(longestLineAfterReplacing(text, starts, 2, 6), 13u);
+    const auto lineOf = [&text](size_t at) {
+        const size_t before = text.rfind(u'\u2029', at);
+        return Line{before == std::u16string::npos ? 0 : before + 1, std::min(text.find(u'\u2029', at), text.size())};
+    };
+    EXPECT_EQ(longestLineAfterReplacing(starts, 2, 6, lineOf), 13u);
 }
 
 }  // namespace

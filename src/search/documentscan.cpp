@@ -1,0 +1,189 @@
+#include "search/documentscan.h"
+
+#include <private/qtextdocument_p.h>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <algorithm>
+
+namespace korvex::search {
+
+DocumentScan::DocumentScan(const QTextDocument& document) {
+    const QTextDocumentPrivate* text = QTextDocumentPrivate::get(&document);
+    buffer_ = text->buffer();
+    const auto* units = reinterpret_cast<const char16_t*>(buffer_.constData());
+    const auto end = static_cast<size_t>(std::max(document.characterCount() - 1, 0));
+    size_t position = 0;
+    for (auto fragment = text->begin(); fragment != text->end() && position < end; ++fragment) {
+        const size_t length = std::min<size_t>(fragment->size_array[0], end - position);
+        addRun(position, units + fragment->stringPosition, length);
+        position += length;
+    }
+    length_ = position;
+}
+
+// Pieces that follow one another in the buffer make one run, and so does
+// a piece whose units follow the run anyway: Qt keeps a text inserted in
+// one go (a load, a paste) whole in the buffer, line breaks included, but
+// gives each line's end a unit of its own after it, which is the same
+// U+2029. So a text inserted in one go is read as a single run.
+void DocumentScan::addRun(size_t start, const char16_t* units, size_t length) {
+    constexpr size_t kComparedAtMost = 8;
+    if (!runs_.empty()) {
+        Run& last = runs_.back();
+        const char16_t* next = last.units + last.length;
+        const char16_t* bufferEnd = reinterpret_cast<const char16_t*>(buffer_.constData()) + buffer_.size();
+        const bool same = next == units || (length <= kComparedAtMost && length <= size_t(bufferEnd - next) &&
+                                            std::equal(units, units + length, next));
+        if (same) {
+            last.length += length;
+            return;
+        }
+    }
+    runs_.push_back({start, units, length});
+}
+
+// Each run answers for the matches that lie within it with a unit to spare
+// on either side (the neighbours a whole word looks at); a short window
+// copied across each seam answers for the rest.
+std::vector<DocumentScan::Window> DocumentScan::windowsFor(size_t patternLength) const {
+    std::vector<Window> windows;
+    if (patternLength == 0 || length_ < patternLength) return windows;
+    const size_t lastPossible = length_ - patternLength;
+    size_t next = 0;  // the first match start no window answers for yet
+    const auto add = [&](size_t textStart, size_t textEnd, size_t firstStart, size_t lastStart) {
+        firstStart = std::max(firstStart, next);
+        lastStart = std::min(lastStart, lastPossible);
+        if (firstStart > lastStart) return;
+        windows.push_back({textStart, textEnd, firstStart, lastStart});
+        next = lastStart + 1;
+    };
+    const auto seam = [&](size_t at) {
+        const size_t first = at >= patternLength ? at - patternLength : 0;
+        add(first > 0 ? first - 1 : 0, std::min(length_, at + patternLength + 1), first, at);
+    };
+    for (const Run& run : runs_) {
+        seam(run.start);
+        if (run.length >= patternLength + 2)
+            add(run.start, run.start + run.length, run.start + 1, run.start + run.length - patternLength - 1);
+    }
+    seam(length_);
+    return windows;
+}
+
+size_t DocumentScan::runAt(size_t position) const {
+    const auto after = std::upper_bound(runs_.begin(), runs_.end(), position,
+                                        [](size_t at, const Run& run) { return at < run.start; });
+    return static_cast<size_t>(after - runs_.begin()) - 1;
+}
+
+std::u16string_view DocumentScan::textOf(const Window& window, std::u16string& scratch) const {
+    const Run& run = runs_[runAt(window.textStart)];
+    if (window.textEnd <= run.start + run.length) {
+        return {run.units + (window.textStart - run.start), window.textEnd - window.textStart};
+    }
+    QString copy;
+    appendText(copy, window.textStart, window.textEnd);
+    scratch.assign(reinterpret_cast<const char16_t*>(copy.constData()), static_cast<size_t>(copy.size()));
+    return scratch;
+}
+
+Line DocumentScan::lineAround(size_t position) const {
+    constexpr char16_t kLineBreak = 0x2029;
+    constexpr size_t npos = std::u16string_view::npos;
+    Line line{0, length_};
+    const size_t first = runAt(position);
+    for (size_t k = first + 1, to = position; k-- > 0; to = k > 0 ? runs_[k - 1].start + runs_[k - 1].length : 0) {
+        const size_t found = std::u16string_view(runs_[k].units, to - runs_[k].start).rfind(kLineBreak);
+        if (found != npos) {
+            line.start = runs_[k].start + found + 1;
+            break;
+        }
+    }
+    for (size_t k = first, from = position; k < runs_.size(); ++k, from = k < runs_.size() ? runs_[k].start : 0) {
+        const Run& run = runs_[k];
+        const size_t found =
+            std::u16string_view(run.units + (from - run.start), run.start + run.length - from).find(kLineBreak);
+        if (found != npos) {
+            line.end = from + found;
+            break;
+        }
+    }
+    return line;
+}
+
+void DocumentScan::appendText(QString& out, size_t from, size_t to) const {
+    for (size_t k = runAt(from); from < to; ++k) {
+        const Run& run = runs_[k];
+        const size_t end = std::min(to, run.start + run.length);
+        out.append(QStringView(run.units + (from - run.start), static_cast<qsizetype>(end - from)));
+        from = end;
+    }
+}
+
+std::optional<Match> DocumentScan::findForward(const Matcher& matcher, size_t from) const {
+    if (!matcher.canMatch()) return std::nullopt;
+    const std::vector<Window> windows = windowsFor(matcher.patternLength());
+    auto window = std::lower_bound(windows.begin(), windows.end(), from,
+                                   [](const Window& w, size_t at) { return w.lastStart < at; });
+    std::u16string scratch;
+    for (; window != windows.end(); ++window) {
+        const std::u16string_view text = textOf(*window, scratch);
+        const size_t start = std::max(from, window->firstStart);
+        const auto match = matcher.findForward(text, start - window->textStart);
+        if (match && match->start + window->textStart <= window->lastStart) {
+            return Match{match->start + window->textStart, match->length};
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<Match> DocumentScan::findBackward(const Matcher& matcher, size_t end) const {
+    if (!matcher.canMatch()) return std::nullopt;
+    const size_t length = matcher.patternLength();
+    const std::vector<Window> windows = windowsFor(length);
+    std::u16string scratch;
+    for (auto window = windows.rbegin(); window != windows.rend(); ++window) {
+        const size_t endInWindow = std::min(end, window->lastStart + length);
+        if (endInWindow < window->firstStart + length) continue;
+        const std::u16string_view text = textOf(*window, scratch);
+        const auto match = matcher.findBackward(text, endInWindow - window->textStart);
+        if (match && match->start + window->textStart >= window->firstStart) {
+            return Match{match->start + window->textStart, match->length};
+        }
+    }
+    return std::nullopt;
+}
+
+std::vector<size_t> DocumentScan::findAll(const Matcher& matcher) const {
+    std::vector<size_t> starts;
+    if (!matcher.canMatch()) return starts;
+    const size_t length = matcher.patternLength();
+    std::u16string scratch;
+    size_t from = 0;
+    for (const Window& window : windowsFor(length)) {
+        const std::u16string_view text = textOf(window, scratch);
+        for (size_t at = std::max(from, window.firstStart); at <= window.lastStart;) {
+            const auto match = matcher.findForward(text, at - window.textStart);
+            if (!match || match->start + window.textStart > window.lastStart) break;
+            starts.push_back(match->start + window.textStart);
+            from = at = starts.back() + length;
+        }
+    }
+    return starts;
+}
+
+void replaceText(QTextDocument& document, int from, int length, const QString& text) {
+    if (text.contains(u'\n') || text.contains(u'\r')) {
+        QTextCursor cursor(&document);  // which makes the lines
+        cursor.setPosition(from);
+        cursor.setPosition(from + length, QTextCursor::KeepAnchor);
+        cursor.insertText(text);
+        return;
+    }
+    QTextDocumentPrivate& pieces = *QTextDocumentPrivate::get(&document);
+    const int format = pieces.find(from)->format;  // the text's own, as typing there would keep it
+    pieces.remove(from, length);
+    pieces.insert(from, text, format);
+}
+
+}  // namespace korvex::search

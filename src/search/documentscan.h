@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "search/textmatch.h"
+
+class QTextDocument;
+
+namespace korvex::search {
+
+// Searches a document's raw text where the document keeps it, in the runs
+// of its piece buffer, so a search of a big text copies nothing but a few
+// units around the seams between runs. Valid until the document changes.
+class DocumentScan {
+public:
+    explicit DocumentScan(const QTextDocument& document);
+
+    // The raw text's length (the last block's end is no part of it).
+    size_t length() const { return length_; }
+    // The first match that starts at or after `from`.
+    std::optional<Match> findForward(const Matcher& matcher, size_t from) const;
+    // The last match that ends at or before `end`.
+    std::optional<Match> findBackward(const Matcher& matcher, size_t end) const;
+    // Every match from left to right, none overlapping the one before.
+    std::vector<size_t> findAll(const Matcher& matcher) const;
+    // The line (between breaks) that holds `position`, a place in the text.
+    Line lineAround(size_t position) const;
+    // Appends the raw text [from, to) to `out`.
+    void appendText(QString& out, size_t from, size_t to) const;
+
+private:
+    // Units that lie one after the other in the buffer.
+    struct Run {
+        size_t start;  // where it starts in the raw text
+        const char16_t* units;
+        size_t length;
+    };
+    // A stretch of text to search in, and the match starts it answers for.
+    struct Window {
+        size_t textStart;
+        size_t textEnd;
+        size_t firstStart;
+        size_t lastStart;
+    };
+    void addRun(size_t start, const char16_t* units, size_t length);
+    std::vector<Window> windowsFor(size_t patternLength) const;
+    // The text of a window: in place within one run, else copied to `scratch`.
+    std::u16string_view textOf(const Window& window, std::u16string& scratch) const;
+    size_t runAt(size_t position) const;
+
+    QString buffer_;  // shared with the document: its units stay put while this lives
+    std::vector<Run> runs_;
+    size_t length_ = 0;
+};
+
+// Puts `text` in place of the document's text [from, from + length), which
+// holds no line break, as a step of the document's undo. Unless `text`
+// makes new lines, it goes straight into the document's pieces, without
+// what a text cursor does besides (format look-ups, cursor columns,
+// frames), which costs more than the edit itself when there are hundreds
+// of thousands.
+void replaceText(QTextDocument& document, int from, int length, const QString& text);
+
+}  // namespace korvex::search

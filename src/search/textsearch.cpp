@@ -62,7 +62,7 @@ TextPiece lineAt(const QTextDocument& document, int position) {
 constexpr size_t kJoinedGap = 1024;
 // Replacements go in in rounds of about this long, and of at most so many
 // edits, the window painting between them.
-constexpr qint64 kRoundNs = 30'000'000;
+constexpr qint64 kRoundNs = 20'000'000;
 constexpr int kRoundEdits = 10'000;
 // Longer than this, and a progress window says how far it is.
 constexpr int kProgressAfterMs = 300;
@@ -299,6 +299,7 @@ Outcome TextSearch::replaceAll(const SearchRequest& request, const QString& repl
         progress.reached(0);
         made = makeReplacements(scan, starts, matchLength, replacement);
     }
+    progress.reached(0);
     const QTextCursor before = memo.textCursor();
     const int scrolled = memo.verticalScrollBar()->value();
     putIn(document, made, progress);

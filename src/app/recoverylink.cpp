@@ -12,8 +12,10 @@
 
 namespace korvex {
 
-RecoveryLink::RecoveryLink(TForm1& form)
-    : form_(form), keeper_(form.platform(), *this, QFileInfo(form.SettingsFilePath).absolutePath()) {
+RecoveryLink::RecoveryLink(TForm1& form, TKxMsgDlg& question)
+    : form_(form),
+      question_(question),
+      keeper_(form.platform(), *this, QFileInfo(form.settingsFilePath()).absolutePath()) {
     using recovery::RecoveryKeeper;
     QObject::connect(form.MemArbeitsfenster, &QPlainTextEdit::textChanged, &keeper_, &RecoveryKeeper::noteChange);
     QObject::connect(form.EdiKopfzeile, &QLineEdit::textChanged, &keeper_, &RecoveryKeeper::noteChange);
@@ -50,10 +52,9 @@ void RecoveryLink::restore(const recovery::RecoveryRecord& record) {
 }
 
 bool RecoveryLink::askYesNo(const QString& question) {
-    TKxMsgDlg& dialog = *form_.KxMsgDlg;
-    dialog.CancelVisible = false;
-    dialog.Execute(question);
-    return dialog.YesChosen;
+    question_.CancelVisible = false;
+    question_.Execute(question);
+    return question_.YesChosen;
 }
 
 }  // namespace korvex

@@ -5,12 +5,13 @@
 namespace korvex {
 
 class TForm1;
+class TKxMsgDlg;
 
 // The main window as recovery sees it, with the keeper wired to its changes,
 // its saves and its confirmed close.
 class RecoveryLink : public recovery::Editor {
 public:
-    explicit RecoveryLink(TForm1& form);
+    RecoveryLink(TForm1& form, TKxMsgDlg& question);
 
     recovery::RecoveryKeeper& keeper() { return keeper_; }
 
@@ -21,6 +22,7 @@ public:
 
 private:
     TForm1& form_;
+    TKxMsgDlg& question_;
     recovery::RecoveryKeeper keeper_;
 };
 

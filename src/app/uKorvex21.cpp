@@ -101,7 +101,7 @@ struct CloseFailures {
     }
 };
 
-CloseFailures writeFilesAtClose(TForm1& form) {
+CloseFailures writeFilesAtClose(TForm1& form, TForm3* phrases) {
     CloseFailures failures;
     const auto attempt = [&failures](const QString& whatIsLost, const std::function<void()>& write) {
         try {
@@ -112,7 +112,7 @@ CloseFailures writeFilesAtClose(TForm1& form) {
         }
     };
     attempt(QStringLiteral("die Einstellungen"), [&form] { settings::writeSettingsFile(form); });
-    if (form.Form3) attempt(QStringLiteral("die geänderten Phrasen"), [&form] { form.Form3->saveUnsavedPhrases(); });
+    if (phrases) attempt(QStringLiteral("die geänderten Phrasen"), [phrases] { phrases->saveUnsavedPhrases(); });
     return failures;
 }
 
@@ -443,7 +443,7 @@ void TForm1::closeEvent(QCloseEvent* event) { event->setAccepted(FormClose()); }
 
 bool TForm1::FormClose() {
     if (!document::closeAllowed(*this)) return false;
-    const CloseFailures failures = writeFilesAtClose(*this);
+    const CloseFailures failures = writeFilesAtClose(*this, Form3);
     // A file that cannot be written keeps the window open once, so nothing
     // goes unnoticed; closing again after that report ends without it.
     if (!failures.allIn(closeFailuresReported_)) {

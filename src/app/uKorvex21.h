@@ -59,16 +59,9 @@ public:
     // The other windows of the set, created after this one.
     void attachWindows(TForm2* info, TForm3* phrases, TKxMsgDlg* question);
 
-    TForm2* Form2 = nullptr;
-    TForm3* Form3 = nullptr;
-    TKxMsgDlg* KxMsgDlg = nullptr;
-
-    // State, in this order.
-    document::DocumentFiles Files;  // CurrentFileName, OpenDir, SaveDir, and how the file was seen
-    Colour WindowColor;
+    // Where the phrase and the settings file are: in the working directory at start-up.
     QString PhraseFilePath;
     QString SettingsFilePath;
-    Stopwatch Stopper;  // StopStartTick, StopStopTick, StopAccumulatedMs, StopLimitSeconds
 
     void markChanged() override { SavedFlag = false; }
     void markSaved() override { SavedFlag = true; }
@@ -84,6 +77,8 @@ public:
     Stopwatch& stopwatch() override { return Stopper; }
     void dropPrintBuffer() override { LstBoxDruck = {}; }
     const printing::PrintBuffer& keepPrintBuffer(printing::PrintBuffer buffer) override;
+    // What the last print run or preview put in the print buffer.
+    const printing::PrintBuffer& printBuffer() const { return LstBoxDruck; }
     QString settingsFilePath() const override { return SettingsFilePath; }
     QString phraseFilePath() const override { return PhraseFilePath; }
 
@@ -124,7 +119,6 @@ public:
     HeaderField* EdiKopfzeile;
     QFrame* Panel1;
     TextWindow* MemArbeitsfenster;
-    printing::PrintBuffer LstBoxDruck;
     QTimer* TimStopper;
 
     // Menu.
@@ -259,7 +253,17 @@ private:
     void fitOuterSizeToFrame();
 
     Platform& platform_;
+    TForm2* Form2 = nullptr;
+    TForm3* Form3 = nullptr;
+    TKxMsgDlg* KxMsgDlg = nullptr;
+
+    // State, in this order.
     bool SavedFlag = false;
+    document::DocumentFiles Files;  // CurrentFileName, OpenDir, SaveDir, and how the file was seen
+    Colour WindowColor;
+    Stopwatch Stopper;  // StopStartTick, StopStopTick, StopAccumulatedMs, StopLimitSeconds
+    printing::PrintBuffer LstBoxDruck;
+
     bool shown_ = false;
     bool reportingOutOfMemory_ = false;
     std::optional<QSize> outerSizeToFit_;

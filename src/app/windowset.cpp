@@ -31,7 +31,7 @@ WindowSet createWindowSet(Platform& platform) {
     set.Form3 = new TForm3(*set.Form1);
     set.KxMsgDlg = new TKxMsgDlg(set.Form1.get());
     set.Form1->attachWindows(set.Form2, set.Form3, set.KxMsgDlg);
-    set.Recovery = std::make_unique<RecoveryLink>(*set.Form1);
+    set.Recovery = std::make_unique<RecoveryLink>(*set.Form1, *set.KxMsgDlg);
     FileDropFilter::install(*set.Form1);
     return set;
 }

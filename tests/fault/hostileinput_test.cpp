@@ -195,13 +195,13 @@ TEST_F(HostileInputTest, SettingsAndPhraseFilesThatAreNoRegularFilesDoNotStopThe
             startProgram();
             EXPECT_EQ(platform.messages.size(), 1);  // the settings count as damaged
             QTest::mouseClick(form().ButPhrasen, Qt::LeftButton);
-            ASSERT_TRUE(QTest::qWaitForWindowActive(form().Form3, kPatienceMs));
+            ASSERT_TRUE(QTest::qWaitForWindowActive(windows.Form3, kPatienceMs));
             QApplication::processEvents();
             EXPECT_FALSE(settingsRelease.released() || phrasesRelease.released())
                 << "Start wartete auf einen Schreiber";
         }
         EXPECT_EQ(platform.errorReports, QStringList{cannotOpen(phrases)});
-        form().Form3->hide();
+        windows.Form3->hide();
         form().activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&form(), kPatienceMs));
         expectUsable();

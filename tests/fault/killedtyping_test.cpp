@@ -254,9 +254,9 @@ TEST(KilledTyping, KilledAfterATypingTestTheTextComesBackUnlocked) {
     EXPECT_EQ(form.MemArbeitsfenster->text(), text);
     EXPECT_FALSE(form.MemArbeitsfenster->isReadOnly());
     EXPECT_FALSE(form.TimStopper->isActive());
-    EXPECT_FALSE(form.Stopper.isRunning());
+    EXPECT_FALSE(form.stopwatch().isRunning());
     EXPECT_EQ(form.EdiTime->text(), QString());
-    EXPECT_EQ(form.MemArbeitsfenster->colours().background, form.WindowColor);
+    EXPECT_EQ(form.MemArbeitsfenster->colours().background, form.windowColour());
 }
 
 }  // namespace

@@ -182,7 +182,7 @@ TEST_F(SaveFaultTest, OddFileNamesSaveOpenAndShowLiterally) {
         openFile(path);
         EXPECT_EQ(memo().text(), "Text zu " + name.toStdString());
         EXPECT_EQ(form().EdiKopfzeile->text(), name);
-        EXPECT_EQ(form().Files.currentFileName, path);
+        EXPECT_EQ(form().files().currentFileName, path);
     }
     EXPECT_TRUE(platform.errorReports.isEmpty());
 

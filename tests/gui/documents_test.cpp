@@ -48,9 +48,9 @@ TEST_F(DocumentTest, SaveAsWritesTextAndHeaderAndNamesTheDocument) {
     QTest::mouseClick(form().SpButSpUnter, Qt::LeftButton);
     EXPECT_EQ(readFile(path), QByteArray("Betrifft: Gr\xF6\xDF"
                                          "e\r\n#kopf#\r\nHallo"));
-    EXPECT_EQ(form().Files.currentFileName, path);
+    EXPECT_EQ(form().files().currentFileName, path);
     EXPECT_EQ(form().LabShowDatName->text(), path);
-    EXPECT_EQ(form().Files.saveDir, workingDir.path() + QDir::separator());
+    EXPECT_EQ(form().files().saveDir, workingDir.path() + QDir::separator());
     EXPECT_TRUE(form().isSaved());
     EXPECT_EQ(memo().text(), "Hallo");  // saving never puts the header into the text window
     EXPECT_EQ(QApplication::focusWidget(), &memo());
@@ -63,7 +63,7 @@ TEST_F(DocumentTest, SavingKeepsCaretSelectionAndText) {
     cursor.setPosition(9, QTextCursor::KeepAnchor);
     memo().setTextCursor(cursor);
     form().EdiKopfzeile->setText(QStringLiteral("Kopf"));
-    form().Files.currentFileName = pathInWorkingDir(QStringLiteral("a.txt"));
+    form().documentRead(pathInWorkingDir(QStringLiteral("a.txt")), {});
     QTest::mouseClick(form().SpButSpeichern, Qt::LeftButton);
     EXPECT_EQ(memo().textCursor().selectionStart(), 5);
     EXPECT_EQ(memo().textCursor().selectionEnd(), 9);
@@ -72,9 +72,9 @@ TEST_F(DocumentTest, SavingKeepsCaretSelectionAndText) {
 
 TEST_F(DocumentTest, EmptyTextWithHeaderIsJustTheHeaderBlock) {
     form().EdiKopfzeile->setText(QStringLiteral("Betrifft:"));
-    form().Files.currentFileName = pathInWorkingDir(QStringLiteral("leer.txt"));
+    form().documentRead(pathInWorkingDir(QStringLiteral("leer.txt")), {});
     QTest::mouseClick(form().SpButSpeichern, Qt::LeftButton);
-    EXPECT_EQ(readFile(form().Files.currentFileName), QByteArray("Betrifft:\r\n#kopf#\r\n"));
+    EXPECT_EQ(readFile(form().files().currentFileName), QByteArray("Betrifft:\r\n#kopf#\r\n"));
     EXPECT_EQ(memo().text(), "");
 }
 
@@ -85,7 +85,7 @@ TEST_F(DocumentTest, SaveWritesBackWithoutDialogAfterOpen) {
     QTest::mouseClick(form().SpButOeffnen, Qt::LeftButton);
     EXPECT_EQ(memo().text(), "Inhalt\r\n");
     EXPECT_EQ(form().EdiKopfzeile->text(), "Kopf");
-    EXPECT_EQ(form().Files.openDir, workingDir.path() + QDir::separator());
+    EXPECT_EQ(form().files().openDir, workingDir.path() + QDir::separator());
     typeText(QStringLiteral("x"));
     QTest::mouseClick(form().SpButSpeichern, Qt::LeftButton);
     EXPECT_TRUE(platform.saveDialogFolders.isEmpty());
@@ -153,12 +153,12 @@ TEST_F(DocumentTest, WrappedHeaderLoadsBackWhole) {
     QApplication::processEvents();
     form().EdiKopfzeile->setText(header);
     memo().loadBytes("Text");
-    form().Files.currentFileName = pathInWorkingDir(QStringLiteral("kopf.txt"));
+    form().documentRead(pathInWorkingDir(QStringLiteral("kopf.txt")), {});
     QTest::mouseClick(form().SpButSpeichern, Qt::LeftButton);
-    EXPECT_EQ(readFile(form().Files.currentFileName), (header + QStringLiteral("\r\n#kopf#\r\nText")).toLatin1());
+    EXPECT_EQ(readFile(form().files().currentFileName), (header + QStringLiteral("\r\n#kopf#\r\nText")).toLatin1());
     form().EdiKopfzeile->clear();
     memo().clear();
-    platform.openAnswers.push_back(form().Files.currentFileName);
+    platform.openAnswers.push_back(form().files().currentFileName);
     QTest::mouseClick(form().SpButOeffnen, Qt::LeftButton);
     EXPECT_EQ(form().EdiKopfzeile->text(), header);
     EXPECT_EQ(memo().text(), "Text");
@@ -217,9 +217,9 @@ TEST_F(DocumentTest, FailedOpenChangesNothingAndDoesNotRetargetTheNextSave) {
         EXPECT_EQ(memo().text(), "bleibt");
         EXPECT_EQ(form().EdiKopfzeile->text(), "Kopf");
         EXPECT_TRUE(form().isSaved());
-        EXPECT_EQ(form().Files.currentFileName, opened);
+        EXPECT_EQ(form().files().currentFileName, opened);
         EXPECT_EQ(form().LabShowDatName->text(), opened);
-        EXPECT_EQ(form().Files.openDir, workingDir.path() + QDir::separator());
+        EXPECT_EQ(form().files().openDir, workingDir.path() + QDir::separator());
     }
     typeText(QStringLiteral("x"));
     QTest::mouseClick(form().SpButSpeichern, Qt::LeftButton);
@@ -234,7 +234,7 @@ TEST_F(DocumentTest, FailedSaveAsDoesNotRetargetTheNextSave) {
     platform.saveAnswers.push_back(unreachable);
     QTest::mouseClick(form().SpButSpUnter, Qt::LeftButton);
     EXPECT_EQ(platform.errorReports.size(), 1);
-    EXPECT_TRUE(form().Files.currentFileName.isEmpty());
+    EXPECT_TRUE(form().files().currentFileName.isEmpty());
     // Still unnamed: Save asks for a name again.
     const QString named = pathInWorkingDir(QStringLiteral("gut.txt"));
     platform.saveAnswers.push_back(named);
@@ -245,7 +245,7 @@ TEST_F(DocumentTest, FailedSaveAsDoesNotRetargetTheNextSave) {
     platform.saveAnswers.push_back(unreachable);
     QTest::mouseClick(form().SpButSpUnter, Qt::LeftButton);
     EXPECT_EQ(platform.errorReports.size(), 2);
-    EXPECT_EQ(form().Files.currentFileName, named);
+    EXPECT_EQ(form().files().currentFileName, named);
     typeText(QStringLiteral("!"));
     QTest::mouseClick(form().SpButSpeichern, Qt::LeftButton);
     EXPECT_EQ(platform.errorReports.size(), 2);
@@ -259,7 +259,7 @@ TEST_F(DocumentTest, OpenSaysWhenANulByteCutTheTextOrTheFileIsUtf8) {
     QTest::mouseClick(form().SpButOeffnen, Qt::LeftButton);
     EXPECT_EQ(memo().text(), "vorne");
     EXPECT_EQ(form().EdiKopfzeile->text(), "Kopf");
-    EXPECT_EQ(form().Files.currentFileName, cut);
+    EXPECT_EQ(form().files().currentFileName, cut);
     EXPECT_TRUE(form().isSaved());
     EXPECT_EQ(platform.messages,
               QStringList{QStringLiteral("Die Datei %1 enthält ein NUL-Byte. Der Text nach dem NUL-Byte wurde nicht "
@@ -309,7 +309,7 @@ TEST_F(DocumentTest, FailedSaveKeepsWindowAndOldFile) {
     QDir(workingDir.path()).mkdir(QStringLiteral("ordner"));
     for (const QString& target :
          {pathInWorkingDir(QStringLiteral("gibtsnicht/x.txt")), pathInWorkingDir(QStringLiteral("ordner"))}) {
-        form().Files.currentFileName = target;
+        form().documentRead(target, {});
         QTest::mouseClick(form().SpButSpeichern, Qt::LeftButton);
         ASSERT_FALSE(platform.errorReports.isEmpty());
         EXPECT_EQ(platform.errorReports.last(),
@@ -325,7 +325,7 @@ TEST_F(DocumentTest, SaveKeepsPermissionsOfTheFile) {
     const QString path = pathInWorkingDir(QStringLiteral("rechte.txt"));
     writeFile(path, "x");
     ASSERT_EQ(chmod(QFile::encodeName(path).constData(), 0640), 0);
-    form().Files.currentFileName = path;
+    form().documentRead(path, {});
     typeText(QStringLiteral("y"));
     QTest::mouseClick(form().SpButSpeichern, Qt::LeftButton);
     struct stat info {};
@@ -338,7 +338,7 @@ TEST_F(DocumentTest, SaveAsWithEmptyNameSaysSoAndChangesNothing) {
     platform.saveAnswers.push_back(QString());
     QTest::mouseClick(form().SpButSpUnter, Qt::LeftButton);
     EXPECT_EQ(platform.messages, QStringList{QStringLiteral("Filename fehlt! Nochmal speichern!")});
-    EXPECT_TRUE(form().Files.currentFileName.isEmpty());
+    EXPECT_TRUE(form().files().currentFileName.isEmpty());
     EXPECT_FALSE(form().isSaved());
 }
 
@@ -351,8 +351,7 @@ TEST_F(DocumentTest, NewCloseAsksNothingForEmptyOrBreaksOnlyText) {
 }
 
 TEST_F(DocumentTest, NewCloseAsksForBlanksAndDiscardsOnNein) {
-    form().Files.currentFileName = pathInWorkingDir(QStringLiteral("x.txt"));
-    form().ShowAktDatName();
+    form().documentRead(pathInWorkingDir(QStringLiteral("x.txt")), {});
     typeText(QStringLiteral("   "));
     form().EdiKopfzeile->setText(QStringLiteral("Kopf"));
     answers.answerNext(Reply::Nein);
@@ -361,7 +360,7 @@ TEST_F(DocumentTest, NewCloseAsksForBlanksAndDiscardsOnNein) {
     EXPECT_EQ(memo().text(), "");
     EXPECT_EQ(form().EdiKopfzeile->text(), "");
     EXPECT_EQ(form().LabShowDatName->text(), "");
-    EXPECT_TRUE(form().Files.currentFileName.isEmpty());
+    EXPECT_TRUE(form().files().currentFileName.isEmpty());
     EXPECT_TRUE(form().isSaved());
     EXPECT_EQ(form().LabShowZeilenAnz->text(), "0");
 }
@@ -386,7 +385,7 @@ TEST_F(DocumentTest, JaWithoutASaveKeepsTheText) {
     QTest::mouseClick(form().SpButSchliessen, Qt::LeftButton);
     EXPECT_EQ(memo().text(), "wichtig");
     answers.answerNext(Reply::Ja);  // then the write fails
-    form().Files.currentFileName = pathInWorkingDir(QStringLiteral("nicht/da.txt"));
+    form().documentRead(pathInWorkingDir(QStringLiteral("nicht/da.txt")), {});
     QTest::mouseClick(form().SpButSchliessen, Qt::LeftButton);
     EXPECT_EQ(memo().text(), "wichtig");
     EXPECT_EQ(platform.errorReports.size(), 1);

@@ -136,7 +136,7 @@ TEST_F(EditCommandsTest, PickedColourBecomesWindowColourOfTextWindowAndHeaderFie
     const Colour picked = form().ColorBox1->selectedColour();
     ASSERT_NE(picked, colours::MoneyGreen);
     EXPECT_EQ(memo().colours().background, picked);
-    EXPECT_EQ(form().WindowColor, picked);
+    EXPECT_EQ(form().windowColour(), picked);
     EXPECT_EQ(form().EdiKopfzeile->colours().background, picked);
     EXPECT_EQ(memo().colours().text, colours::WindowText);
     EXPECT_EQ(focused(), &memo());

@@ -107,7 +107,7 @@ TEST_F(PrintCommandTest, PrintsOneJobPerPageWithMarginAndFooter) {
         EXPECT_EQ(job.lines[63], QString());
         EXPECT_EQ(job.lines[64], QString(48, QLatin1Char(' ')) + QStringLiteral("- %1 -").arg(page + 1));
     }
-    EXPECT_EQ(form().LstBoxDruck.lines.size(), 150U);
+    EXPECT_EQ(form().printBuffer().lines.size(), 150U);
     EXPECT_EQ(form().focusWidget(), &memo());
 }
 
@@ -117,7 +117,7 @@ TEST_F(PrintCommandTest, RegressionPrintDuringLoadTookOnlyThePartLoaded) {
     ASSERT_TRUE(memo().isLoading());
     platform.printSetupAnswers = {true};
     form().SpButDruckenClick();  // called directly: no event the loading waits for comes first
-    EXPECT_EQ(form().LstBoxDruck.lines.size(), 30'000U);
+    EXPECT_EQ(form().printBuffer().lines.size(), 30'000U);
     EXPECT_EQ(jobs().size(), (30'000U + 62) / 63);
 }
 
@@ -174,7 +174,7 @@ TEST_F(PrintCommandTest, FailedJobEndsTheRunAndKeepsWhatWasPrinted) {
     EXPECT_TRUE(jobs()[0].ended);
     EXPECT_EQ(platform.errorReports, QStringList{QStringLiteral("Ausgewählter Drucker ist ungültig")});
     EXPECT_EQ(form().focusWidget(), form().EdiKopfzeile);
-    EXPECT_EQ(form().LstBoxDruck.lines.size(), 150U);
+    EXPECT_EQ(form().printBuffer().lines.size(), 150U);
     EXPECT_FALSE(platform.printed.open);
 }
 

@@ -85,7 +85,7 @@ TEST_F(RecoveryTest, TypedTextIsWrittenAfterAPauseAndComesBackWithJa) {
         QStringLiteral("Ungespeicherten Text wiederherstellen?\nbrief.txt, gesichert am ")));
     EXPECT_EQ(memo().text(), "Anfang\r\nGruesse");
     EXPECT_EQ(form().EdiKopfzeile->text(), QStringLiteral("Betrifft: Größe"));
-    EXPECT_EQ(form().Files.currentFileName, path);
+    EXPECT_EQ(form().files().currentFileName, path);
     EXPECT_EQ(form().LabShowDatName->text(), path.right(91));
     EXPECT_EQ(memo().textCursor().position(), caret);
     EXPECT_EQ(form().EdiTime->text(), "");  // no typing test ran: the field is as after every start ("600" came)
@@ -150,7 +150,7 @@ TEST_F(RecoveryTest, RegressionFileNameWithALineBreakLostTheCopyAndBrokeTheNameL
     ASSERT_EQ(answers.questions().size(), 1);
     EXPECT_TRUE(answers.questions()[0].contains(QStringLiteral("zwei\u21B5Zeilen.txt, gesichert am")));
     EXPECT_EQ(memo().text(), "NeuAnfang\r\n");
-    EXPECT_EQ(form().Files.currentFileName, path);
+    EXPECT_EQ(form().files().currentFileName, path);
     EXPECT_TRUE(form().LabShowDatName->text().endsWith(QStringLiteral("zwei\u21B5Zeilen.txt")));
 }
 
@@ -367,7 +367,7 @@ TEST_F(RecoveryTest, FilesFromTheCommandLineOpenAsOeffnenWould) {
         restart(std::nullopt, c.files);
         const std::string label = c.files.join(u' ').toStdString();
         EXPECT_EQ(memo().text(), c.text) << label;
-        EXPECT_EQ(form().Files.currentFileName, c.fileName) << label;
+        EXPECT_EQ(form().files().currentFileName, c.fileName) << label;
         EXPECT_EQ(form().EdiKopfzeile->text(), c.text.empty() ? QString() : QStringLiteral("Kopf")) << label;
         EXPECT_EQ(platform.messages, c.messages) << label;
         EXPECT_EQ(platform.errorReports, c.errors) << label;
@@ -391,7 +391,7 @@ TEST_F(RecoveryTest, DroppedFileOpensAfterTheSaveQuestionAndDroppedTextIsInserte
     dropOnTextWindow(files);
     EXPECT_EQ(answers.questions(), QStringList(2, QStringLiteral("Aktuelle Textdatei speichern?")));
     EXPECT_EQ(memo().text(), "aus der Datei");
-    EXPECT_EQ(form().Files.currentFileName, QDir::toNativeSeparators(path));
+    EXPECT_EQ(form().files().currentFileName, QDir::toNativeSeparators(path));
     EXPECT_TRUE(form().isSaved());
 
     QMimeData text;
@@ -399,7 +399,7 @@ TEST_F(RecoveryTest, DroppedFileOpensAfterTheSaveQuestionAndDroppedTextIsInserte
     memo().moveCursor(QTextCursor::Start);
     dropOnTextWindow(text);
     EXPECT_NE(memo().text().find("eingef\xFCgt "), std::string::npos) << memo().text();
-    EXPECT_EQ(form().Files.currentFileName, QDir::toNativeSeparators(path));
+    EXPECT_EQ(form().files().currentFileName, QDir::toNativeSeparators(path));
 }
 
 }  // namespace

@@ -73,7 +73,7 @@ TEST_F(SettingsFileTest, WithoutFileTheBuiltInSettingsHoldAndNothingIsReported) 
     EXPECT_TRUE(platform.messages.isEmpty());
     EXPECT_EQ(form().frameGeometry().topLeft(), QPoint(214, 71));
     EXPECT_EQ(memo().colours().background, colours::MoneyGreen);
-    EXPECT_EQ(form().WindowColor, colours::MoneyGreen);
+    EXPECT_EQ(form().windowColour(), colours::MoneyGreen);
     EXPECT_EQ(form().ColorBox1->currentText(), "clMoneyGreen");
     EXPECT_EQ(memo().font().family(), "Courier New");
     EXPECT_EQ(memo().font().pixelSize(), 13);
@@ -114,15 +114,15 @@ TEST_F(SettingsFileTest, CompleteFileIsAppliedAndWrittenBackByteForByte) {
     EXPECT_TRUE(platform.messages.isEmpty());
     EXPECT_EQ(form().frameGeometry(), QRect(120, 100, 600, 500));
     EXPECT_EQ(memo().colours().background, colours::Yellow);
-    EXPECT_EQ(form().WindowColor, colours::Yellow);
+    EXPECT_EQ(form().windowColour(), colours::Yellow);
     EXPECT_EQ(form().ColorBox1->currentText(), "clYellow");
     EXPECT_EQ(memo().font().family(), "Arial");
     EXPECT_EQ(memo().font().pixelSize(), pixelsFor(12));
     EXPECT_TRUE(memo().font().bold());
     EXPECT_FALSE(memo().font().italic());
     EXPECT_EQ(memo().colours().text, textToColour("clRed"));
-    EXPECT_EQ(form().Files.openDir, "C:\\Texte");
-    EXPECT_EQ(form().Files.saveDir, "C:\\Ablage");
+    EXPECT_EQ(form().files().openDir, "C:\\Texte");
+    EXPECT_EQ(form().files().saveDir, "C:\\Ablage");
     // The header field follows the text window's font and colours.
     EXPECT_EQ(form().EdiKopfzeile->font().family(), "Arial");
     EXPECT_EQ(form().EdiKopfzeile->font().pixelSize(), pixelsFor(12));
@@ -163,7 +163,7 @@ TEST_F(SettingsFileTest, OutcomeFollowsHowManyLinesTheFileHolds) {
     EXPECT_EQ(form().frameGeometry(), QRect(120, 100, 600, 500));
     EXPECT_EQ(memo().colours().background, colours::Yellow);
     EXPECT_EQ(memo().font().family(), "Arial");
-    EXPECT_TRUE(form().Files.openDir.isEmpty());
+    EXPECT_TRUE(form().files().openDir.isEmpty());
     // The header field takes the font only from a complete file.
     EXPECT_EQ(form().EdiKopfzeile->font().family(), "Courier New");
 
@@ -172,7 +172,7 @@ TEST_F(SettingsFileTest, OutcomeFollowsHowManyLinesTheFileHolds) {
     writeSettings(full.mid(0, 12) << QStringLiteral("EndOfFile"));
     startProgram();
     EXPECT_TRUE(platform.messages.isEmpty());
-    EXPECT_TRUE(form().Files.openDir.isEmpty());
+    EXPECT_TRUE(form().files().openDir.isEmpty());
     EXPECT_EQ(form().EdiKopfzeile->font().family(), "Arial");
 
     // Open folder without save folder: the open folder is kept, reported.
@@ -180,15 +180,15 @@ TEST_F(SettingsFileTest, OutcomeFollowsHowManyLinesTheFileHolds) {
     writeSettings(full.mid(0, 13));
     startProgram();
     EXPECT_EQ(platform.messages, QStringList{kDamaged});
-    EXPECT_EQ(form().Files.openDir, "C:\\Texte");
-    EXPECT_TRUE(form().Files.saveDir.isEmpty());
+    EXPECT_EQ(form().files().openDir, "C:\\Texte");
+    EXPECT_TRUE(form().files().saveDir.isEmpty());
 
     // Fourteen lines without end marker: complete.
     platform.messages.clear();
     writeSettings(full);
     startProgram();
     EXPECT_TRUE(platform.messages.isEmpty());
-    EXPECT_EQ(form().Files.saveDir, "C:\\Ablage");
+    EXPECT_EQ(form().files().saveDir, "C:\\Ablage");
 }
 
 TEST_F(SettingsFileTest, ValuesInOtherFormsAreReadAndUnknownColoursKept) {
@@ -237,7 +237,7 @@ TEST_F(SettingsFileTest, BadColourStopsReadingAfterTheGeometry) {
     EXPECT_EQ(platform.messages, QStringList{kDamaged});
     EXPECT_EQ(form().frameGeometry(), QRect(120, 100, 600, 500));
     EXPECT_EQ(memo().colours().background, colours::MoneyGreen);
-    EXPECT_EQ(form().WindowColor, colours::MoneyGreen);
+    EXPECT_EQ(form().windowColour(), colours::MoneyGreen);
     EXPECT_EQ(memo().font().family(), "Courier New");
 }
 

@@ -462,13 +462,11 @@ TEST_F(TextWindowTest, ShiftEnterMakesAnOrdinaryLineBreak) {
 
 TEST_F(TextWindowTest, FileNameLabelShowsTheLast91Characters) {
     const QString ninety(90, QLatin1Char('n'));
-    form().Files.currentFileName = ninety;
-    form().ShowAktDatName();
+    form().documentRead(ninety, {});
     EXPECT_EQ(form().LabShowDatName->text(), ninety);
     QString long120;
     for (int i = 1; i <= 120; ++i) long120 += QChar(u'A' + i % 26);
-    form().Files.currentFileName = long120;
-    form().ShowAktDatName();
+    form().documentRead(long120, {});
     EXPECT_EQ(form().LabShowDatName->text(), long120.mid(29));
 }
 

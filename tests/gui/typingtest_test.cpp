@@ -32,12 +32,7 @@ protected:
     QString field() const { return windows.Form1->EdiTime->text(); }
     void setField(const QString& text) { form().EdiTime->setText(text); }
     QColor background() { return memo().palette().color(QPalette::Base); }
-    void chooseYellowWindow() {
-        form().WindowColor = colours::Yellow;
-        ControlColours colours = memo().colours();
-        colours.background = colours::Yellow;
-        memo().setColours(colours);
-    }
+    void chooseYellowWindow() { form().chooseWindowColour(colours::Yellow); }
     // A test of `limit` seconds started at tick 0 and run to its end.
     void runToEnd(const QString& limit) {
         setField(limit);
@@ -97,7 +92,7 @@ TEST_F(TypingTestTest, TheEndLocksTheTextWindowAndShowsTheKeystrokes) {
     EXPECT_TRUE(memo().isReadOnly());
     rst();
     EXPECT_FALSE(memo().isReadOnly());
-    EXPECT_EQ(background(), toQColor(form().WindowColor));
+    EXPECT_EQ(background(), toQColor(form().windowColour()));
     EXPECT_EQ(field(), "600");
     EXPECT_FALSE(form().TimStopper->isActive());
     EXPECT_EQ(QApplication::focusWidget(), &memo());
@@ -163,12 +158,12 @@ TEST_F(TypingTestTest, RunsAcrossTheWrapOfTheTickCount) {
 }
 
 TEST_F(TypingTestTest, OrdinaryWindowColourStaysThroughARun) {
-    const Colour chosen = form().WindowColor;
+    const Colour chosen = form().windowColour();
     ASSERT_NE(chosen, colours::Yellow);
     runToEnd("5");
     EXPECT_EQ(background(), toQColor(colours::Yellow));
     rst();
-    EXPECT_EQ(form().WindowColor, chosen);
+    EXPECT_EQ(form().windowColour(), chosen);
     EXPECT_EQ(background(), toQColor(chosen));
 }
 
@@ -184,7 +179,7 @@ TEST_F(TypingTestTest, YellowWindowIsSystemColouredWhileTyping) {
     EXPECT_EQ(background(), toQColor(colours::Yellow));
     rst();
     // Without a pause the user's yellow comes back.
-    EXPECT_EQ(form().WindowColor, colours::Yellow);
+    EXPECT_EQ(form().windowColour(), colours::Yellow);
     EXPECT_EQ(background(), toQColor(colours::Yellow));
 }
 
@@ -201,7 +196,7 @@ TEST_F(TypingTestTest, YellowWindowAfterAPauseComesBackSystemColoured) {
     tickAt(7000);
     EXPECT_EQ(background(), toQColor(colours::Yellow));
     rst();
-    EXPECT_EQ(form().WindowColor, colours::Window);
+    EXPECT_EQ(form().windowColour(), colours::Window);
     EXPECT_EQ(background(), toQColor(colours::Window));
 }
 

@@ -8,10 +8,13 @@
 #include <QRadioButton>
 #include <QTest>
 #include <QTextCursor>
+#include <QTextDocument>
+#include <random>
 
 #include "app/uKorvex21.h"
 #include "display/textwindow.h"
 #include "document/headerfield.h"
+#include "search/documentscan.h"
 #include "search/finddialog.h"
 #include "search/findreplace.h"
 #include "support/mainwindowfixture.h"
@@ -168,6 +171,43 @@ TEST_F(SearchTest, WordsAcrossPlacesTypedLaterAreFound) {
     EXPECT_EQ(memo().text(), "Satz und Satzs");
     memo().undo();
     EXPECT_EQ(memo().text(), "Wort und Worts");
+}
+
+// The same reading of the text under many edits in random places, which
+// leave many seams, short pieces and pieces of one letter: every search
+// finds what a search of the whole text in one piece finds.
+TEST(DocumentScan, FindsWhatASearchOfTheWholeTextFinds) {
+    QTextDocument document;
+    QTextCursor cursor(&document);
+    cursor.insertText(QStringLiteral("Wort wort\nWORT Worte"));
+    std::mt19937 random(32);
+    const QStringList snippets{"Wort", "wo", "rt", "o", " ", "\n", "Wortx", "ä"};
+    for (int i = 0; i < 600; ++i) {
+        const int end = document.characterCount() - 1;
+        cursor.setPosition(static_cast<int>(random() % static_cast<unsigned>(end + 1)));
+        if (random() % 4 == 0) {
+            cursor.setPosition(std::min(end, cursor.position() + static_cast<int>(random() % 3)),
+                               QTextCursor::KeepAnchor);
+        }
+        cursor.insertText(snippets[static_cast<qsizetype>(random() % static_cast<unsigned>(snippets.size()))]);
+    }
+    const QString whole = document.toRawText();
+    const std::u16string_view text(reinterpret_cast<const char16_t*>(whole.constData()),
+                                   static_cast<size_t>(whole.size()));
+    const search::DocumentScan scan(document);
+    ASSERT_EQ(scan.length(), text.size());
+    for (const char16_t* pattern : {u"wort", u"o", u"rt w", u"tw", u"\u00e4wo"}) {
+        for (const search::MatchRules rules : {search::MatchRules{false, false}, search::MatchRules{true, true}}) {
+            const search::Matcher matcher(pattern, rules);
+            const std::vector<size_t> all = matcher.findAll(text);
+            if (!rules.matchCase) ASSERT_FALSE(all.empty()) << "no match to compare";
+            EXPECT_EQ(scan.findAll(matcher), all);
+            for (size_t at = 0; at <= text.size(); at += 7) {
+                EXPECT_EQ(scan.findForward(matcher, at), matcher.findForward(text, at)) << at;
+                EXPECT_EQ(scan.findBackward(matcher, at), matcher.findBackward(text, at)) << at;
+            }
+        }
+    }
 }
 
 // A replacement that holds the search text is not searched again: each

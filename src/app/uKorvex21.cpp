@@ -284,6 +284,9 @@ void TForm1::buildMenu() {
     Speichernnter1 = item("Speichernnter1", QStringLiteral("Speichern unter ..."));
     N1 = separator("N1");
     Schrift = item("Schrift", QStringLiteral("Schrift ändern"));
+    // "TOP" from the keyboard: the tool panel's image buttons stay out of the Tab order.
+    Vordergrund1 = item("Vordergrund1", QStringLiteral("Immer im &Vordergrund"));
+    Vordergrund1->setCheckable(true);
     N3 = separator("N3");
     Drucken1 = item("Drucken1", QStringLiteral("&Drucken"));
     Seitenansicht1 = item("Seitenansicht1", QStringLiteral("Seitenansicht ..."));
@@ -359,6 +362,7 @@ void TForm1::connectHandlers() {
     connect(Speichernnter1, &QAction::triggered, this, &TForm1::Speichernnter1Click);
     connect(Schrift, &QAction::triggered, this, &TForm1::SchriftClick);
     connect(Seitenansicht1, &QAction::triggered, this, &TForm1::Seitenansicht1Click);
+    connect(Vordergrund1, &QAction::triggered, this, &TForm1::PanTopClick);
     connect(Beenden1, &QAction::triggered, this, &TForm1::Beenden1Click);
     connect(SelectAll1, &QAction::triggered, this, &TForm1::SelectAll1Click);
     connect(Suchen2, &QAction::triggered, this, &TForm1::Suchen2Click);
@@ -510,6 +514,7 @@ bool TForm1::staysOnTop() const { return !PanTop->isRaised(); }
 
 void TForm1::stayOnTop(bool onTop) {
     PanTop->setRaised(!onTop);
+    Vordergrund1->setChecked(onTop);
     // Changing the flag recreates the native window, which hides it and may
     // lose the text window's place and the focus.
     QWidget* focused = focusWidget();

@@ -129,6 +129,7 @@ public:
     QAction* Speichernnter1;
     QAction* N1;
     QAction* Schrift;
+    QAction* Vordergrund1;
     QAction* N3;
     QAction* Drucken1;
     QAction* Seitenansicht1;

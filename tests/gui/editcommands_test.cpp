@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QMenu>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
@@ -12,6 +13,7 @@
 #include "display/screencolours.h"
 #include "document/headerfield.h"
 #include "support/mainwindowfixture.h"
+#include "support/waiting.h"
 #include "widgets/controls.h"
 
 namespace korvex::testing {
@@ -168,6 +170,21 @@ TEST_F(EditCommandsTest, TopTogglesStayingOnTopAndKeepsCaretSelectionAndScrollin
     EXPECT_EQ(memo().verticalScrollBar()->value(), scrolled);
     EXPECT_EQ(form().focusWidget(), &memo());
     EXPECT_TRUE(form().isSaved());
+}
+
+// "TOP" is an image button outside the Tab order: without a mouse it was out of reach.
+TEST_F(EditCommandsTest, RegressionTopWasOutOfReachOfTheKeyboard) {
+    prepare("Text", 2, 2);
+    QTest::keyClick(&form(), Qt::Key_D, Qt::AltModifier);
+    ASSERT_TRUE(waitUntil([this] { return form().Datei1->isVisible(); })) << "Alt+D opened no menu";
+    QTest::keyClick(form().Datei1, Qt::Key_V);
+    EXPECT_TRUE(waitUntil([this] { return !form().PanTop->isRaised(); })) << "Alt+D, V did not press TOP";
+    EXPECT_TRUE(form().windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_TRUE(form().Vordergrund1->isChecked());
+    EXPECT_EQ(form().focusWidget(), &memo());
+
+    click(form().PanTop);  // the mouse and the menu show the same state
+    EXPECT_FALSE(form().Vordergrund1->isChecked());
 }
 
 TEST_F(EditCommandsTest, SelectAllSelectsTheWholeTextAndLeavesTheFocus) {

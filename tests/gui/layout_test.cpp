@@ -189,6 +189,7 @@ TEST_F(LayoutTest, MenuItemsCaptionsAndShortcutsOnlyToSearch) {
                                   QStringLiteral("Speichern unter ..."),
                                   QString(),
                                   QStringLiteral("Schrift ändern"),
+                                  QStringLiteral("Immer im &Vordergrund"),
                                   QString(),
                                   QStringLiteral("&Drucken"),
                                   QStringLiteral("Seitenansicht ..."),

@@ -283,6 +283,31 @@ class ScreenReaderTest(unittest.TestCase):
                            if r.getRelationType() == pyatspi.RELATION_LABELLED_BY]
             self.assertEqual(labelled_by, [caption], path_of(value))
 
+    def test_status_values_do_not_flood_a_listener_while_typing(self):
+        """A value changes its name only when its number changes; nothing is announced."""
+        k = self.korvex
+        memo = k.type_into_text_window("H")
+        lines = k.control(pyatspi.ROLE_LABEL, "Zeilen: 1")
+        heard = []
+        listener = Atspi.EventListener.new(lambda event: heard.append((event.type, event.source.name)))
+        for kind in ("object:property-change:accessible-name", "object:announcement"):
+            listener.register(kind)
+        self.addCleanup(lambda: [listener.deregister(kind) for kind in
+                                 ("object:property-change:accessible-name", "object:announcement")])
+        editable = memo.queryEditableText()
+        for typed in range(1, 21):
+            editable.insertText(typed, "a", 1)
+
+        def last_column_heard():
+            GLib.MainContext.default().iteration(False)
+            return ("object:property-change:accessible-name", "CursorSpalte: 22") in heard or None
+
+        wait_for("the caret's last column heard", last_column_heard)
+        self.assertEqual(lines.name, "Zeilen: 1")
+        self.assertEqual([e for e in heard if e[1].startswith("Zeilen:") or "announcement" in e[0]], [])
+        columns = [e for e in heard if e[1].startswith("CursorSpalte:")]
+        self.assertLessEqual(len(columns), 20, columns)
+
     def test_colour_picker_opens_with_alt_down_and_names_its_colours_in_german(self):
         k = self.korvex
         picker = k.control(pyatspi.ROLE_COMBO_BOX)

@@ -142,13 +142,14 @@ std::optional<Match> DocumentScan::findBackward(const Matcher& matcher, size_t e
     const size_t length = matcher.patternLength();
     const std::vector<Window> windows = windowsFor(length);
     std::u16string scratch;
-    for (auto window = windows.rbegin(); window != windows.rend(); ++window) {
-        const size_t endInWindow = std::min(end, window->lastStart + length);
-        if (endInWindow < window->firstStart + length) continue;
-        const std::u16string_view text = textOf(*window, scratch);
-        const auto match = matcher.findBackward(text, endInWindow - window->textStart);
-        if (match && match->start + window->textStart >= window->firstStart) {
-            return Match{match->start + window->textStart, match->length};
+    for (size_t k = windows.size(); k-- > 0;) {
+        const Window& window = windows[k];
+        const size_t endInWindow = std::min(end, window.lastStart + length);
+        if (endInWindow < window.firstStart + length) continue;
+        const std::u16string_view text = textOf(window, scratch);
+        const auto match = matcher.findBackward(text, endInWindow - window.textStart);
+        if (match && match->start + window.textStart >= window.firstStart) {
+            return Match{match->start + window.textStart, match->length};
         }
     }
     return std::nullopt;

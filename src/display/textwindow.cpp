@@ -365,6 +365,20 @@ void TextWindow::stopLoading() {
     beforeLoad_.reset();
 }
 
+QString TextWindow::firstDisplayLineOf(const QString& text) const {
+    QTextLayout layout(text, document()->defaultFont());
+    layout.setTextOption(document()->defaultTextOption());
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    QString first;
+    if (line.isValid()) {
+        line.setLineWidth(viewport()->width() - 2 * document()->documentMargin());
+        first = text.mid(line.textStart(), line.textLength());
+    }
+    layout.endLayout();
+    return first;
+}
+
 void TextWindow::placeCaret(long long position) {
     QTextCursor caret(document());
     caret.setPosition(static_cast<int>(std::clamp<long long>(position, 0, document()->characterCount() - 1)));

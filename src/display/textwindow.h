@@ -77,6 +77,10 @@ public:
     // the settings file and printing alike.
     double dotsPerInch() const { return logicalDpiY(); }
 
+    // The first display line `text` would make here at the current width and
+    // font, laid out on its own so the window's text stays untouched.
+    QString firstDisplayLineOf(const QString& text) const;
+
     // Runs `change` (one that recreates the native window, say) and puts
     // caret, selection and scrolling back as they were.
     void keepPlace(const std::function<void()>& change);

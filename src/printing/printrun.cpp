@@ -3,36 +3,16 @@
 #include <QCoreApplication>
 #include <QFontInfo>
 #include <QLocale>
-#include <QPlainTextEdit>
 #include <QProgressDialog>
-#include <QTextLayout>
 
 #include "base/fontsize.h"
 #include "base/kxerror.h"
 #include "display/documenttext.h"
 #include "display/screencolours.h"
 #include "display/textwindow.h"
-#include "document/headerfield.h"
 
 namespace korvex::printing {
 namespace {
-
-// The first display line of a text as the text window would show it at its
-// current width and font, laid out on its own so the window's text stays untouched.
-QString firstDisplayLine(const QPlainTextEdit& window, const QString& text) {
-    const QTextDocument* document = window.document();
-    QTextLayout layout(text, document->defaultFont());
-    layout.setTextOption(document->defaultTextOption());
-    layout.beginLayout();
-    QTextLine line = layout.createLine();
-    QString first;
-    if (line.isValid()) {
-        line.setLineWidth(window.viewport()->width() - 2 * document->documentMargin());
-        first = text.mid(line.textStart(), line.textLength());
-    }
-    layout.endLayout();
-    return first;
-}
 
 // "Seite 812 von 11.058" while the jobs go out; the window stays painted,
 // and "Abbrechen" sends no further page (the job under way is finished).
@@ -86,7 +66,7 @@ PrintRun prepareRun(MainWindow& window, bool withHeader) {
     run.layout = pageLayoutFor(pointSize, font.family().toStdString(), withHeader);
     const QString header = window.headerText();
     if (withHeader && !header.isEmpty()) {
-        run.headerLine = withMargin(run.layout, toCp1252(firstDisplayLine(memo, header)));
+        run.headerLine = withMargin(run.layout, toCp1252(memo.firstDisplayLineOf(header)));
     }
     buffer.lines.reserve(static_cast<size_t>(lineCount));
     memo.forEach([&](std::string_view line) { buffer.lines.push_back(withMargin(run.layout, line)); });

@@ -18,10 +18,6 @@ namespace {
 
 class SaveFaultTest : public MainWindowTest {
 protected:
-    void typeText(const QString& text) {
-        memo().setFocus();
-        QTest::keyClicks(&memo(), text);
-    }
     void openFile(const QString& path) {
         form().markSaved();
         platform.openAnswers.push_back(path);
@@ -59,7 +55,7 @@ TEST_F(SaveFaultTest, FullFileSystemKeepsTheOldFileWholeAndLeavesNoTemporaryFile
     const QString path = folder + QStringLiteral("/brief.txt");
     writeFile(path, "Kopf\r\n#kopf#\r\nalter Inhalt");
     openFile(path);
-    typeText(QStringLiteral("y"));
+    type(QStringLiteral("y"));
     std::string lines;  // more than the file system takes, in lines the window takes
     for (int i = 0; i < 2048; ++i) lines += std::string(98, 'x') + "\r\n";
     memo().replaceSelection(lines);
@@ -112,7 +108,7 @@ TEST_F(SaveFaultTest, ReadOnlyFolderOrFileKeepsTheOldFileAndTheText) {
             ASSERT_TRUE(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
         }
         platform.errorReports.clear();
-        typeText(QStringLiteral("neu "));
+        type(QStringLiteral("neu "));
         QTest::mouseClick(form().SpButSpeichern, Qt::LeftButton);
 
         EXPECT_EQ(platform.errorReports, QStringList{cannotCreate(path)});
@@ -144,7 +140,7 @@ TEST_F(SaveFaultTest, ChangesByAnotherProgramBetweenOpenAndSave) {
         ASSERT_TRUE(QDir().mkpath(folder));
         writeFile(path, "alt");
         openFile(path);
-        typeText(QStringLiteral(" neu"));
+        type(QStringLiteral(" neu"));
         change.apply(folder, path);
         QTest::mouseClick(form().SpButSpeichern, Qt::LeftButton);
         EXPECT_EQ(form().isSaved(), change.saved);

@@ -32,16 +32,10 @@
 namespace korvex::testing {
 namespace {
 
-class DocumentTest : public MainWindowTest {
-protected:
-    void typeText(const QString& text) {
-        memo().setFocus();
-        QTest::keyClicks(&memo(), text);
-    }
-};
+class DocumentTest : public MainWindowTest {};
 
 TEST_F(DocumentTest, SaveAsWritesTextAndHeaderAndNamesTheDocument) {
-    typeText(QStringLiteral("Hallo"));
+    type(QStringLiteral("Hallo"));
     form().EdiKopfzeile->setText(QStringLiteral("Betrifft: Größe"));
     const QString path = pathInWorkingDir(QStringLiteral("brief.txt"));
     platform.saveAnswers.push_back(path);
@@ -86,7 +80,7 @@ TEST_F(DocumentTest, SaveWritesBackWithoutDialogAfterOpen) {
     EXPECT_EQ(memo().text(), "Inhalt\r\n");
     EXPECT_EQ(form().EdiKopfzeile->text(), "Kopf");
     EXPECT_EQ(form().files().openDir, workingDir.path() + QDir::separator());
-    typeText(QStringLiteral("x"));
+    type(QStringLiteral("x"));
     QTest::mouseClick(form().SpButSpeichern, Qt::LeftButton);
     EXPECT_TRUE(platform.saveDialogFolders.isEmpty());
     EXPECT_EQ(readFile(path), QByteArray("Kopf\r\n#kopf#\r\nxInhalt\r\n"));
@@ -100,13 +94,13 @@ TEST_F(DocumentTest, RegressionSaveOverwroteWhatAnotherProgramWroteToTheFile) {
     writeFile(path, "Inhalt\r\n");
     platform.openAnswers.push_back(path);
     QTest::mouseClick(form().SpButOeffnen, Qt::LeftButton);
-    typeText(QStringLiteral("x"));
+    type(QStringLiteral("x"));
     QTest::mouseClick(form().SpButSpeichern, Qt::LeftButton);  // nobody else wrote it: no question
     EXPECT_EQ(readFile(path), QByteArray("xInhalt\r\n"));
     EXPECT_TRUE(answers.questions().isEmpty());
 
     writeFile(path, "von anderswo\r\n");
-    typeText(QStringLiteral("y"));
+    type(QStringLiteral("y"));
     answers.answerNext(Reply::Nein);
     QTest::mouseClick(form().SpButSpeichern, Qt::LeftButton);
     answers.answerNext(Reply::Ja);  // "Aktuelle Textdatei speichern?", then NEIN to writing over it
@@ -221,7 +215,7 @@ TEST_F(DocumentTest, FailedOpenChangesNothingAndDoesNotRetargetTheNextSave) {
         EXPECT_EQ(form().LabShowDatName->text(), opened);
         EXPECT_EQ(form().files().openDir, workingDir.path() + QDir::separator());
     }
-    typeText(QStringLiteral("x"));
+    type(QStringLiteral("x"));
     QTest::mouseClick(form().SpButSpeichern, Qt::LeftButton);
     EXPECT_EQ(readFile(opened), QByteArray("Kopf\r\n#kopf#\r\nxbleibt"));
     EXPECT_FALSE(QFile::exists(missing));
@@ -229,7 +223,7 @@ TEST_F(DocumentTest, FailedOpenChangesNothingAndDoesNotRetargetTheNextSave) {
 }
 
 TEST_F(DocumentTest, FailedSaveAsDoesNotRetargetTheNextSave) {
-    typeText(QStringLiteral("Text"));
+    type(QStringLiteral("Text"));
     const QString unreachable = pathInWorkingDir(QStringLiteral("gibtsnicht/x.txt"));
     platform.saveAnswers.push_back(unreachable);
     QTest::mouseClick(form().SpButSpUnter, Qt::LeftButton);
@@ -246,7 +240,7 @@ TEST_F(DocumentTest, FailedSaveAsDoesNotRetargetTheNextSave) {
     QTest::mouseClick(form().SpButSpUnter, Qt::LeftButton);
     EXPECT_EQ(platform.errorReports.size(), 2);
     EXPECT_EQ(form().files().currentFileName, named);
-    typeText(QStringLiteral("!"));
+    type(QStringLiteral("!"));
     QTest::mouseClick(form().SpButSpeichern, Qt::LeftButton);
     EXPECT_EQ(platform.errorReports.size(), 2);
     EXPECT_EQ(readFile(named), QByteArray::fromStdString(memo().text()));
@@ -303,7 +297,7 @@ TEST_F(DocumentTest, OpenSaysWhenANulByteCutTheTextOrTheFileIsUtf8) {
 TEST_F(DocumentTest, FailedSaveKeepsWindowAndOldFile) {
     const QString path = pathInWorkingDir(QStringLiteral("fest.txt"));
     writeFile(path, "alter Inhalt");
-    typeText(QStringLiteral("neu"));
+    type(QStringLiteral("neu"));
     form().EdiKopfzeile->setText(QStringLiteral("Kopf"));
     // A folder that does not exist, and a file name taken by a folder.
     QDir(workingDir.path()).mkdir(QStringLiteral("ordner"));
@@ -326,7 +320,7 @@ TEST_F(DocumentTest, SaveKeepsPermissionsOfTheFile) {
     writeFile(path, "x");
     ASSERT_EQ(chmod(QFile::encodeName(path).constData(), 0640), 0);
     form().documentRead(path, {});
-    typeText(QStringLiteral("y"));
+    type(QStringLiteral("y"));
     QTest::mouseClick(form().SpButSpeichern, Qt::LeftButton);
     struct stat info {};
     ASSERT_EQ(stat(QFile::encodeName(path).constData(), &info), 0);
@@ -334,7 +328,7 @@ TEST_F(DocumentTest, SaveKeepsPermissionsOfTheFile) {
 }
 
 TEST_F(DocumentTest, SaveAsWithEmptyNameSaysSoAndChangesNothing) {
-    typeText(QStringLiteral("a"));
+    type(QStringLiteral("a"));
     platform.saveAnswers.push_back(QString());
     QTest::mouseClick(form().SpButSpUnter, Qt::LeftButton);
     EXPECT_EQ(platform.messages, QStringList{QStringLiteral("Filename fehlt! Nochmal speichern!")});
@@ -352,7 +346,7 @@ TEST_F(DocumentTest, NewCloseAsksNothingForEmptyOrBreaksOnlyText) {
 
 TEST_F(DocumentTest, NewCloseAsksForBlanksAndDiscardsOnNein) {
     form().documentRead(pathInWorkingDir(QStringLiteral("x.txt")), {});
-    typeText(QStringLiteral("   "));
+    type(QStringLiteral("   "));
     form().EdiKopfzeile->setText(QStringLiteral("Kopf"));
     answers.answerNext(Reply::Nein);
     QTest::mouseClick(form().SpButSchliessen, Qt::LeftButton);
@@ -366,7 +360,7 @@ TEST_F(DocumentTest, NewCloseAsksForBlanksAndDiscardsOnNein) {
 }
 
 TEST_F(DocumentTest, NewCloseJaSavesThenClears) {
-    typeText(QStringLiteral("wichtig"));
+    type(QStringLiteral("wichtig"));
     const QString path = pathInWorkingDir(QStringLiteral("j.txt"));
     platform.saveAnswers.push_back(path);
     answers.answerNext(Reply::Ja);
@@ -376,7 +370,7 @@ TEST_F(DocumentTest, NewCloseJaSavesThenClears) {
 }
 
 TEST_F(DocumentTest, JaWithoutASaveKeepsTheText) {
-    typeText(QStringLiteral("wichtig"));
+    type(QStringLiteral("wichtig"));
     answers.answerNext(Reply::Ja);  // then the save dialog is cancelled
     QTest::mouseClick(form().SpButSchliessen, Qt::LeftButton);
     EXPECT_EQ(memo().text(), "wichtig");
@@ -392,7 +386,7 @@ TEST_F(DocumentTest, JaWithoutASaveKeepsTheText) {
 }
 
 TEST_F(DocumentTest, AbbrechenAndTitleBarCloseKeepEverything) {
-    typeText(QStringLiteral("text"));
+    type(QStringLiteral("text"));
     for (Reply reply : {Reply::Abbrechen, Reply::TitleBar}) {
         answers.answerNext(reply);
         QTest::mouseClick(form().SpButSchliessen, Qt::LeftButton);
@@ -402,7 +396,7 @@ TEST_F(DocumentTest, AbbrechenAndTitleBarCloseKeepEverything) {
 }
 
 TEST_F(DocumentTest, OpenAsksFirstAndAbbrechenShowsNoDialog) {
-    typeText(QStringLiteral("ungespeichert"));
+    type(QStringLiteral("ungespeichert"));
     answers.answerNext(Reply::Abbrechen);
     QTest::mouseClick(form().SpButOeffnen, Qt::LeftButton);
     EXPECT_TRUE(platform.openDialogFolders.isEmpty());
@@ -416,7 +410,7 @@ TEST_F(DocumentTest, OpenAsksFirstAndAbbrechenShowsNoDialog) {
 }
 
 TEST_F(DocumentTest, CloseWithAbbrechenKeepsTheWindowOpen) {
-    typeText(QStringLiteral("offen"));
+    type(QStringLiteral("offen"));
     answers.answerNext(Reply::Abbrechen);
     QTest::mouseClick(form().BitButClose, Qt::LeftButton);
     EXPECT_TRUE(form().isVisible());
@@ -426,7 +420,7 @@ TEST_F(DocumentTest, CloseWithAbbrechenKeepsTheWindowOpen) {
 }
 
 TEST_F(DocumentTest, BeendenAsksAgainAfterAbbrechenInNewClose) {
-    typeText(QStringLiteral("zweimal"));
+    type(QStringLiteral("zweimal"));
     answers.answerNext(Reply::Abbrechen);
     answers.answerNext(Reply::Abbrechen);
     form().Beenden1->trigger();

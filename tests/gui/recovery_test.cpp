@@ -38,10 +38,6 @@ protected:
         startUp(windows, files);
         QApplication::processEvents();
     }
-    void typeText(const QString& text) {
-        memo().setFocus();
-        QTest::keyClicks(&memo(), text);
-    }
     RecoveryKeeper& keeper() { return windows.Recovery->keeper(); }
     // Opens brief.txt, which holds "Anfang\r\n", and types "Gruesse" at its end; its path.
     QString openAndTypeIntoBrief() {
@@ -50,7 +46,7 @@ protected:
         platform.openAnswers.push_back(path);
         click(form().SpButOeffnen);
         memo().moveCursor(QTextCursor::End);
-        typeText(QStringLiteral("Gruesse"));
+        type(QStringLiteral("Gruesse"));
         return path;
     }
     QStringList filesInWorkingDir() const {
@@ -124,7 +120,8 @@ TEST_F(RecoveryTest, RegressionRestoredTextWasSavedOverChangesMadeToItsFileSince
     EXPECT_EQ(answers.questions().size(), 1);
     EXPECT_EQ(readFile(path), QByteArray("Anfang\r\nGruesse"));
 
-    typeText(QStringLiteral("!"));
+    memo().setFocus();
+    QTest::keyClicks(&memo(), QStringLiteral("!"));  // into the text window, whichever window is active
     keeper().writeNowAndWait();
     writeFile(path, "von anderswo\r\n");
     restart(Reply::Ja);
@@ -144,7 +141,7 @@ TEST_F(RecoveryTest, RegressionFileNameWithALineBreakLostTheCopyAndBrokeTheNameL
     writeFile(path, "Anfang\r\n");
     platform.openAnswers.push_back(path);
     click(form().SpButOeffnen);
-    typeText(QStringLiteral("Neu"));
+    type(QStringLiteral("Neu"));
     keeper().writeNowAndWait();
     restart(Reply::Ja);
     ASSERT_EQ(answers.questions().size(), 1);
@@ -177,7 +174,7 @@ TEST_F(RecoveryTest, RegressionCopyDuringLoadHeldOnlyThePartLoaded) {
 }
 
 TEST_F(RecoveryTest, NeinPutsTheCopyAsideUnderADatedNameAndStartsEmpty) {
-    typeText(QStringLiteral("Entwurf"));
+    type(QStringLiteral("Entwurf"));
     keeper().writeNowAndWait();
     const QByteArray copy = readFile(pathInWorkingDir(kFirstCopy));
     ASSERT_FALSE(copy.isEmpty());
@@ -215,7 +212,7 @@ TEST_F(RecoveryTest, CopyGoesWithASaveAndAConfirmedCloseOnly) {
     };
     for (const Case& c : cases) {
         restart(std::nullopt);
-        typeText(QStringLiteral("Text"));
+        type(QStringLiteral("Text"));
         keeper().writeNowAndWait();
         const QString copy = keeper().copyPath();
         ASSERT_TRUE(QFileInfo::exists(copy)) << c.name;
@@ -235,7 +232,7 @@ TEST_F(RecoveryTest, CopyGoesWithASaveAndAConfirmedCloseOnly) {
 }
 
 TEST_F(RecoveryTest, TwoInstancesInOneFolderKeepTheirOwnCopies) {
-    typeText(QStringLiteral("erste"));
+    type(QStringLiteral("erste"));
     keeper().writeNowAndWait();
     WindowSet second = createWindowSet(platform);
     startUp(second, {});  // the first one lives: its copy is no orphan
@@ -264,7 +261,7 @@ TEST_F(RecoveryTest, TwoInstancesInOneFolderKeepTheirOwnCopies) {
 // A copy that cannot be restored is put aside with a message; the program
 // starts as it would without one.
 TEST_F(RecoveryTest, DamagedCopiesGiveAMessageAndANormalStart) {
-    typeText(QStringLiteral("gut"));
+    type(QStringLiteral("gut"));
     keeper().writeNowAndWait();
     const QByteArray good = readFile(keeper().copyPath());
     windows = WindowSet{};
@@ -304,7 +301,7 @@ TEST_F(RecoveryTest, DamagedCopiesGiveAMessageAndANormalStart) {
                                                                    "Sie bleibt als ")))
             << name << ": " << platform.messages[0].toStdString();
         EXPECT_FALSE(QFileInfo::exists(copy) || QFileInfo(copy).isSymLink()) << name;
-        typeText(QStringLiteral("weiter"));  // and the program works as usual
+        type(QStringLiteral("weiter"));  // and the program works as usual
         keeper().writeNowAndWait();
         const QString ownCopy = keeper().copyPath();
         EXPECT_EQ(recovery::parseRecovery(readFile(ownCopy).toStdString())->text, "weiter") << name;
@@ -380,7 +377,7 @@ TEST_F(RecoveryTest, FilesFromTheCommandLineOpenAsOeffnenWould) {
 TEST_F(RecoveryTest, DroppedFileOpensAfterTheSaveQuestionAndDroppedTextIsInserted) {
     const QString path = pathInWorkingDir(QStringLiteral("gezogen.txt"));
     writeFile(path, "aus der Datei");
-    typeText(QStringLiteral("ungespeichert"));
+    type(QStringLiteral("ungespeichert"));
     QMimeData files;
     files.setUrls({QUrl::fromLocalFile(path)});
     files.setText(path);  // file managers send the path as text too

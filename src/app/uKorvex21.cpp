@@ -552,6 +552,7 @@ void TForm1::ShowAktDatName() { LabShowDatName->setText(nameOnOneLine(Files.curr
 
 QString TForm1::headerText() const { return EdiKopfzeile->text(); }
 void TForm1::setHeaderText(const QString& text) { EdiKopfzeile->setText(text); }
+void TForm1::clearHeader() { EdiKopfzeile->clear(); }
 
 void TForm1::headerFollowsTextWindow() {
     EdiKopfzeile->setFont(MemArbeitsfenster->font());

@@ -155,6 +155,7 @@ public:
     // What the document commands and the settings file change of the window.
     QString headerText() const override;
     void setHeaderText(const QString& text) override;
+    void clearHeader() override;
     void headerFollowsTextWindow() override;
     void documentRead(const QString& path, const FileSeen& seen) override;
     void documentWritten(const QString& path, const FileSeen& seen) override;

@@ -106,7 +106,7 @@ void readDocument(MainWindow& window, const QString& path) {
 // "ClearTexts"
 void clearDocument(MainWindow& window) {
     window.textWindow().clear();
-    window.setHeaderText({});
+    window.clearHeader();
     window.markSaved();
 }
 

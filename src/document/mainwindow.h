@@ -23,6 +23,8 @@ public:
     // The header line ("EdiKopfzeile"), saved with the text.
     virtual QString headerText() const = 0;
     virtual void setHeaderText(const QString& text) = 0;
+    // Empties it as an edit would, which the field's undo can take back.
+    virtual void clearHeader() = 0;
     virtual const DocumentFiles& files() const = 0;
     // The document was read from or written to `path`, which is its file now
     // and is shown; `seen` is the file as it was then.

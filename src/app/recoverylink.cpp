@@ -41,7 +41,8 @@ void RecoveryLink::restore(const recovery::RecoveryRecord& record) {
     form_.setHeaderText(fromCp1252(record.header));
     const QString fileName = QString::fromStdString(record.fileName);
     // A save then asks, as it would have before the crash, when another program has changed the file since.
-    FileSeen seen;
+    // A copy that does not know the file's state takes it as missing: a file there now is not written over unasked.
+    FileSeen seen{fileName, -1, {}};
     if (record.fileSize >= 0 && record.fileModified >= 0) {
         seen = {fileName, record.fileSize, QDateTime::fromMSecsSinceEpoch(record.fileModified)};
     }

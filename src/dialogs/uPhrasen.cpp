@@ -218,7 +218,7 @@ bool TForm3::writePhraseFile() {
         }
     }
     const std::string bytes = bytesFromDocumentText(MemPhrasen->toPlainText());
-    main_.platform().writeWholeFile(path, QByteArray(bytes.data(), qsizetype(bytes.size())));
+    main_.platform().writePrivateFile(path, QByteArray(bytes.data(), qsizetype(bytes.size())));
     phraseFileSeen_ = FileSeen::now(path);
     PhrasesModified = false;
     return true;

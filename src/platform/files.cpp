@@ -39,6 +39,13 @@ namespace {
     throw KxError(QStringLiteral("Datei %1 kann nicht erstellt werden").arg(displayPath(path)).toStdString());
 }
 
+// A file Korvex keeps for itself that it does not write, and why.
+[[noreturn]] void refuseToWrite(const QString& path, const char* reason) {
+    throw KxError(QStringLiteral("Datei %1 wird nicht geschrieben: %2")
+                      .arg(displayPath(path), QString::fromUtf8(reason))
+                      .toStdString());
+}
+
 [[noreturn]] void failOverCapacity() { throw KxError("Text überschreitet Memo-Kapazität"); }
 
 }  // namespace
@@ -110,12 +117,23 @@ struct Target {
     std::string folder;
     std::string name;
     bool exists = false;
+    bool behindForeignLink = false;  // `path` is a link that was not followed
     struct stat info {};
 };
 
+// Which links are followed: a user's document follows every link; a file
+// Korvex keeps for itself only those of the user or of the folder's owner.
+enum class Links { All, OwnOnly };
+
 constexpr int kMaxLinkHops = 40;
 
-std::optional<Target> locate(std::string path) {
+bool mayFollow(const Target& link) {
+    struct stat folder {};
+    return link.info.st_uid == ::geteuid() ||
+           (::stat(link.folder.c_str(), &folder) == 0 && link.info.st_uid == folder.st_uid);
+}
+
+std::optional<Target> locate(std::string path, Links links) {
     for (int hop = 0; hop < kMaxLinkHops; ++hop) {
         Target target;
         const size_t slash = path.rfind('/');
@@ -128,6 +146,10 @@ std::optional<Target> locate(std::string path) {
         }
         target.exists = true;
         if (!S_ISLNK(target.info.st_mode)) return target;
+        if (links == Links::OwnOnly && !mayFollow(target)) {
+            target.behindForeignLink = true;
+            return target;
+        }
         std::string link(PATH_MAX, '\0');
         const ssize_t size = ::readlink(path.c_str(), link.data(), link.size());
         if (size <= 0) return std::nullopt;
@@ -320,7 +342,13 @@ bool lockWithin(int fd, std::chrono::milliseconds patience) {
 // copy stays.
 bool writeInPlace(int folder, const Target& target, const QByteArray& bytes) {
     const Fd fd(::open(target.path.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC));
-    if (!fd || !lockWithin(fd.get(), std::chrono::seconds(2))) return false;
+    struct stat opened {};
+    // Another file put in its place since it was looked at is not written.
+    if (!fd || ::fstat(fd.get(), &opened) != 0 || opened.st_dev != target.info.st_dev ||
+        opened.st_ino != target.info.st_ino) {
+        return false;
+    }
+    if (!lockWithin(fd.get(), std::chrono::seconds(2))) return false;
     bool grown = false;
     const std::optional<QByteArray> old = readToEnd(fd.get(), target.info.st_size, target.info.st_size + (1 << 20),
                                                     grown);
@@ -334,25 +362,14 @@ bool writeInPlace(int folder, const Target& target, const QByteArray& bytes) {
     return false;
 }
 
-}  // namespace
-
-QByteArray readRegularFile(const QString& path, qint64 maxBytes) {
-    const QByteArray name = QFile::encodeName(path);
-    struct stat info {};
-    // Checked before opening too: opening a device can have effects of its own.
-    if (::stat(name.constData(), &info) != 0 || !S_ISREG(info.st_mode)) failToOpen(path);
-    const Fd fd(::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-    if (!fd || ::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) failToOpen(path);
-    if (info.st_size > maxBytes) failOverCapacity();
-    bool tooLarge = false;
-    std::optional<QByteArray> bytes = readToEnd(fd.get(), info.st_size, maxBytes, tooLarge);
-    if (tooLarge) failOverCapacity();
-    if (!bytes) failToOpen(path);
-    return *std::move(bytes);
-}
-
-void replaceFileContents(const QString& path, const QByteArray& bytes, bool privateIfNew) {
-    const std::optional<Target> target = locate(QFile::encodeName(path).toStdString());
+void replaceFile(const QString& path, const QByteArray& bytes, bool privateIfNew, Links links) {
+    const std::optional<Target> target = locate(QFile::encodeName(path).toStdString(), links);
+    if (target && target->behindForeignLink) {
+        refuseToWrite(path, "Sie führt über eine symbolische Verknüpfung, die einem anderen Benutzer gehört");
+    }
+    if (target && target->exists && links == Links::OwnOnly && target->info.st_uid != ::geteuid()) {
+        refuseToWrite(path, "Sie gehört einem anderen Benutzer");
+    }
     if (!target || target->name.empty() || (target->exists && !mayBeReplaced(*target))) failToCreate(path);
     const Fd folder(::open(target->folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!folder) failToCreate(path);
@@ -368,6 +385,58 @@ void replaceFileContents(const QString& path, const QByteArray& bytes, bool priv
     if (!writeInPlace(folder.get(), *target, bytes)) failToCreate(path);
 }
 
+// A regular file opened for reading: its size checked before a byte is read.
+QByteArray readOpened(const Fd& fd, const QString& path, qint64 maxBytes, bool ownOnly) {
+    struct stat info {};
+    if (!fd || ::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) failToOpen(path);
+    if (ownOnly && info.st_uid != ::geteuid()) failToOpen(path);
+    if (info.st_size > maxBytes) failOverCapacity();
+    bool tooLarge = false;
+    std::optional<QByteArray> bytes = readToEnd(fd.get(), info.st_size, maxBytes, tooLarge);
+    if (tooLarge) failOverCapacity();
+    if (!bytes) failToOpen(path);
+    return *std::move(bytes);
+}
+
+}  // namespace
+
+QByteArray readRegularFile(const QString& path, qint64 maxBytes) {
+    const QByteArray name = QFile::encodeName(path);
+    struct stat info {};
+    // Checked before opening too: opening a device can have effects of its own.
+    if (::stat(name.constData(), &info) != 0 || !S_ISREG(info.st_mode)) failToOpen(path);
+    return readOpened(Fd(::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)), path, maxBytes, false);
+}
+
+QByteArray readOwnFile(const QString& path, qint64 maxBytes) {
+    if (!isOwnRegularFile(path)) failToOpen(path);
+    const QByteArray name = QFile::encodeName(path);
+    return readOpened(Fd(::open(name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC)), path, maxBytes,
+                      true);
+}
+
+bool isOwnRegularFile(const QString& path) {
+    struct stat info {};
+    return ::lstat(QFile::encodeName(path).constData(), &info) == 0 && S_ISREG(info.st_mode) &&
+           info.st_uid == ::geteuid();
+}
+
+bool makePrivateFolder(const QString& path) {
+    if (!QDir().mkpath(path)) return false;
+    const QByteArray name = QFile::encodeName(path);
+    struct stat info {};
+    if (::stat(name.constData(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != ::geteuid()) return false;
+    return (info.st_mode & 077) == 0 || ::chmod(name.constData(), 0700) == 0;
+}
+
+void replaceFileContents(const QString& path, const QByteArray& bytes, bool privateIfNew) {
+    replaceFile(path, bytes, privateIfNew, Links::All);
+}
+
+void replaceOwnFile(const QString& path, const QByteArray& bytes, bool privateIfNew) {
+    replaceFile(path, bytes, privateIfNew, Links::OwnOnly);
+}
+
 #else
 
 QByteArray readRegularFile(const QString& path, qint64 maxBytes) {
@@ -380,6 +449,24 @@ QByteArray readRegularFile(const QString& path, qint64 maxBytes) {
     if (file.error() != QFileDevice::NoError) failToOpen(path);
     if (bytes.size() > maxBytes) failOverCapacity();
     return bytes;
+}
+
+QByteArray readOwnFile(const QString& path, qint64 maxBytes) {
+    if (!isOwnRegularFile(path)) failToOpen(path);
+    return readRegularFile(path, maxBytes);
+}
+
+// Elsewhere only a link counts: ownership is not what it is on Linux.
+bool isOwnRegularFile(const QString& path) {
+    const QFileInfo info(path);
+    return info.isFile() && !info.isSymLink();
+}
+
+bool makePrivateFolder(const QString& path) { return QDir().mkpath(path); }
+
+void replaceOwnFile(const QString& path, const QByteArray& bytes, bool privateIfNew) {
+    if (QFileInfo(path).isSymLink()) refuseToWrite(path, "Sie ist eine Verknüpfung");
+    replaceFileContents(path, bytes, privateIfNew);
 }
 
 void replaceFileContents(const QString& path, const QByteArray& bytes, bool privateIfNew) {

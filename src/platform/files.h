@@ -22,4 +22,24 @@ QByteArray readRegularFile(const QString& path, qint64 maxBytes);
 // `privateIfNew`. Throws KxError "Datei <path> kann nicht erstellt werden".
 void replaceFileContents(const QString& path, const QByteArray& bytes, bool privateIfNew = false);
 
+// The same for a file Korvex keeps for itself (settings, phrases, recovery
+// copies), checked at every write: a symbolic link on the way is followed
+// only when it belongs to the user or to the owner of its folder (the rule
+// the system keeps in shared folders like /tmp, which never gets a say here
+// as the links are followed by hand), and a file of another user is never
+// written. Throws KxError "Datei <path> wird nicht geschrieben: ..." then,
+// and as above when the write fails.
+void replaceOwnFile(const QString& path, const QByteArray& bytes, bool privateIfNew);
+
+// Reads a regular file of the user's own, never through a link; throws as
+// readRegularFile.
+QByteArray readOwnFile(const QString& path, qint64 maxBytes);
+
+// True for a regular file of the user's own (a link does not count).
+bool isOwnRegularFile(const QString& path);
+
+// Makes the folder with those above it; true when it is then a folder of the
+// user's own that nobody else may enter (made so where it was not).
+bool makePrivateFolder(const QString& path);
+
 }  // namespace korvex

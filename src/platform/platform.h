@@ -94,9 +94,14 @@ public:
     virtual QString todayShortDate() = 0;
 
     virtual QString currentDirectory() = 0;
-    // A folder of the user's own for what the program keeps when the working
-    // folder takes no files (created when first used); empty for none.
+    // The user's own folder for what Korvex keeps for itself (recovery
+    // copies), not made yet; empty for none.
     virtual QString userDataFolder() = 0;
+    // Makes the folder (and those above it) when missing; true when it is a
+    // folder of the user's own that nobody else may enter (made so).
+    virtual bool makePrivateFolder(const QString& path) = 0;
+    // True for a regular file of the user's own; a link does not count.
+    virtual bool isOwnFile(const QString& path) = 0;
     // True for a file; a folder of that name does not count.
     virtual bool fileExists(const QString& path) = 0;
     // A regular file only, refused before reading when larger than a text
@@ -108,8 +113,16 @@ public:
     // (platform/files.h says how). Throws KxError "Datei <path> kann nicht
     // erstellt werden".
     virtual void writeWholeFile(const QString& path, const QByteArray& bytes) = 0;
-    // The same; a file it creates only its owner may read and write.
+    // A file Korvex keeps for itself (the settings file): written the same
+    // way, but never through another user's link nor into another user's
+    // file (platform/files.h says which); throws KxError "Datei <path> wird
+    // nicht geschrieben: ..." then.
+    virtual void writeOwnFile(const QString& path, const QByteArray& bytes) = 0;
+    // The same for one that holds the user's text (phrases, recovery
+    // copies): a file it creates only its owner may read and write.
     virtual void writePrivateFile(const QString& path, const QByteArray& bytes) = 0;
+    // A regular file of the user's own, never through a link; throws as readWholeFile.
+    virtual QByteArray readOwnFile(const QString& path) = 0;
 
     virtual QString clipboardText() = 0;
     virtual void setClipboardText(const QString& text) = 0;

@@ -170,6 +170,10 @@ QString QtPlatform::userDataFolder() {
     return data.isEmpty() ? QString() : QDir(data).filePath(QStringLiteral("korvex"));
 }
 
+bool QtPlatform::makePrivateFolder(const QString& path) { return korvex::makePrivateFolder(path); }
+
+bool QtPlatform::isOwnFile(const QString& path) { return isOwnRegularFile(path); }
+
 bool QtPlatform::fileExists(const QString& path) {
     const QFileInfo info(path);
     return info.exists() && !info.isDir();
@@ -181,8 +185,12 @@ QByteArray QtPlatform::readWholeFile(const QString& path) {
 
 void QtPlatform::writeWholeFile(const QString& path, const QByteArray& bytes) { replaceFileContents(path, bytes); }
 
-void QtPlatform::writePrivateFile(const QString& path, const QByteArray& bytes) {
-    replaceFileContents(path, bytes, true);
+void QtPlatform::writeOwnFile(const QString& path, const QByteArray& bytes) { replaceOwnFile(path, bytes, false); }
+
+void QtPlatform::writePrivateFile(const QString& path, const QByteArray& bytes) { replaceOwnFile(path, bytes, true); }
+
+QByteArray QtPlatform::readOwnFile(const QString& path) {
+    return korvex::readOwnFile(path, static_cast<qint64>(kLargestReadableFile));
 }
 
 QString QtPlatform::clipboardText() { return QGuiApplication::clipboard()->text(); }

@@ -35,10 +35,14 @@ public:
 
     QString currentDirectory() override;
     QString userDataFolder() override;
+    bool makePrivateFolder(const QString& path) override;
+    bool isOwnFile(const QString& path) override;
     bool fileExists(const QString& path) override;
     QByteArray readWholeFile(const QString& path) override;
     void writeWholeFile(const QString& path, const QByteArray& bytes) override;
+    void writeOwnFile(const QString& path, const QByteArray& bytes) override;
     void writePrivateFile(const QString& path, const QByteArray& bytes) override;
+    QByteArray readOwnFile(const QString& path) override;
 
     QString clipboardText() override;
     void setClipboardText(const QString& text) override;

@@ -31,7 +31,8 @@ std::unique_ptr<CopySlot> CopySlot::claimFree(const QString& folder) {
     return nullptr;
 }
 
-std::vector<std::unique_ptr<CopySlot>> CopySlot::claimOrphans(const QString& folder) {
+std::vector<std::unique_ptr<CopySlot>> CopySlot::claimOrphans(
+    const QString& folder, const std::function<bool(const QString& copyPath)>& wanted) {
     static const QRegularExpression copyName(QStringLiteral("^Korvex23Wiederherstellung-([1-9][0-9]?)\\.txt$"));
     std::vector<std::unique_ptr<CopySlot>> orphans;
     const QStringList names = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System, QDir::Time);
@@ -39,7 +40,7 @@ std::vector<std::unique_ptr<CopySlot>> CopySlot::claimOrphans(const QString& fol
         const QRegularExpressionMatch match = copyName.match(name);
         if (!match.hasMatch()) continue;
         std::unique_ptr<CopySlot> slot(new CopySlot(folder, match.captured(1).toInt()));
-        if (slot->tryClaim()) orphans.push_back(std::move(slot));
+        if (wanted(slot->copyPath_) && slot->tryClaim()) orphans.push_back(std::move(slot));
     }
     return orphans;
 }

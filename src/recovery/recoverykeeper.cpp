@@ -1,5 +1,6 @@
 #include "recovery/recoverykeeper.h"
 
+#include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
@@ -48,10 +49,15 @@ QString restoreQuestion(const RecoveryRecord& record) {
         .arg(name, shownTime(record.writtenAt));
 }
 
+QString native(const QString& path) { return QDir::toNativeSeparators(path); }
+
 }  // namespace
 
-RecoveryKeeper::RecoveryKeeper(Platform& platform, Editor& editor, QString folder)
-    : platform_(platform), editor_(editor), folder_(std::move(folder)) {
+RecoveryKeeper::RecoveryKeeper(Platform& platform, Editor& editor, const QString& workingFolder)
+    : platform_(platform),
+      editor_(editor),
+      workingFolder_(workingFolder),
+      copiesFolder_(copiesFolderFor(platform.userDataFolder(), workingFolder)) {
     quiet_.setSingleShot(true);
     quiet_.setInterval(kQuietMs);
     longest_.setSingleShot(true);
@@ -61,6 +67,19 @@ RecoveryKeeper::RecoveryKeeper(Platform& platform, Editor& editor, QString folde
 }
 
 RecoveryKeeper::~RecoveryKeeper() = default;
+
+// The working folder's name for a person looking, and a hash of its whole
+// path that tells two folders of one name apart.
+QString RecoveryKeeper::copiesFolderFor(const QString& dataFolder, const QString& workingFolder) {
+    if (dataFolder.isEmpty()) return {};
+    const QString absolute = QDir::cleanPath(QDir(workingFolder).absolutePath());
+    const QString hash = QString::fromLatin1(
+        QCryptographicHash::hash(absolute.toUtf8(), QCryptographicHash::Sha256).toHex().left(16));
+    QString name = QFileInfo(absolute).fileName().left(32);
+    if (!name.isEmpty() && name.back().isHighSurrogate()) name.chop(1);
+    return QDir(dataFolder)
+        .filePath(QStringLiteral("Wiederherstellung/") + (name.isEmpty() ? hash : name + QLatin1Char('-') + hash));
+}
 
 QString RecoveryKeeper::copyPath() const { return slot_ ? slot_->copyPath() : QString(); }
 
@@ -77,7 +96,7 @@ void RecoveryKeeper::writeCopy() {
         return;
     }
     if (!slot_) slot_ = claimPlace();
-    if (!slot_) return;  // no folder takes files: there is nowhere to keep a copy
+    if (!slot_) return;
     const QString path = slot_->copyPath();
     QElapsedTimer taking;
     taking.start();
@@ -99,9 +118,9 @@ void RecoveryKeeper::writeCopy() {
             // between making a file and writing it would leave an empty copy.
             platform->writePrivateFile(path, bytes);
             outOfMemoryReported_ = false;
-        } catch (const KxError&) {
-            // The previous copy stays whole; the next change tries again. A
-            // message box in the middle of typing would help nobody.
+        } catch (const KxError& error) {
+            // The previous copy stays whole; the next change tries again.
+            reportCannotKeep(QString::fromUtf8(error.what()));
         } catch (const std::bad_alloc&) {
             QMetaObject::invokeMethod(this, &RecoveryKeeper::reportOutOfMemory, Qt::QueuedConnection);
         }
@@ -121,13 +140,11 @@ void RecoveryKeeper::discard() {
 }
 
 bool RecoveryKeeper::offerOrphans() {
-    for (const QString& folder : folders()) {
-        for (std::unique_ptr<CopySlot>& orphan : CopySlot::claimOrphans(folder)) {
-            try {
-                if (offer(std::move(orphan))) return true;
-            } catch (const std::bad_alloc&) {
-                reportOutOfMemory();  // the copy stays as it is, for a start with more memory
-            }
+    for (std::unique_ptr<CopySlot>& orphan : claimOrphans()) {
+        try {
+            if (offer(std::move(orphan))) return true;
+        } catch (const std::bad_alloc&) {
+            reportOutOfMemory();  // the copy stays as it is, for a start with more memory
         }
     }
     return false;
@@ -139,25 +156,57 @@ void RecoveryKeeper::reportOutOfMemory() {
     platform_.showErrorReport(QString::fromUtf8(kOutOfMemoryMessage));
 }
 
-QStringList RecoveryKeeper::folders() const {
-    QStringList folders{folder_};
-    const QString own = platform_.userDataFolder();
-    if (!own.isEmpty() && QDir(own) != QDir(folder_)) folders.append(own);
-    return folders;
+// This working folder's copies; then the user's own copies that earlier
+// versions kept beside the settings file or in the data folder itself,
+// moved into the copies folder where it takes them (another user's are
+// never offered, nor touched).
+std::vector<std::unique_ptr<CopySlot>> RecoveryKeeper::claimOrphans() {
+    std::vector<std::unique_ptr<CopySlot>> orphans;
+    if (!copiesFolder_.isEmpty()) {
+        orphans = CopySlot::claimOrphans(copiesFolder_, [](const QString&) { return true; });
+    }
+    QStringList earlierFolders{workingFolder_};
+    const QString data = platform_.userDataFolder();
+    if (!data.isEmpty() && QDir(data) != QDir(workingFolder_)) earlierFolders.append(data);
+    const auto own = [this](const QString& copy) { return platform_.isOwnFile(copy); };
+    for (const QString& folder : earlierFolders) {
+        for (std::unique_ptr<CopySlot>& earlier : CopySlot::claimOrphans(folder, own)) {
+            orphans.push_back(moveIntoCopiesFolder(std::move(earlier)));
+        }
+    }
+    return orphans;
 }
 
-// Beside the settings file; where that folder takes no files (a start in a
-// folder of the system), in the user's own folder, made private when made.
-std::unique_ptr<CopySlot> RecoveryKeeper::claimPlace() {
-    const QStringList places = folders();
-    for (const QString& folder : places) {
-        if (folder != folder_ && !QFileInfo(folder).isDir()) {
-            if (!QDir().mkpath(folder)) continue;
-            QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        }
-        if (std::unique_ptr<CopySlot> slot = CopySlot::claimFree(folder)) return slot;
+// The copy's new place, or the old one when the copies folder does not take it.
+std::unique_ptr<CopySlot> RecoveryKeeper::moveIntoCopiesFolder(std::unique_ptr<CopySlot> earlier) {
+    if (copiesFolder_.isEmpty() || !platform_.makePrivateFolder(copiesFolder_)) return earlier;
+    std::unique_ptr<CopySlot> moved = CopySlot::claimFree(copiesFolder_);
+    if (!moved) return earlier;
+    const QString from = earlier->copyPath();
+    try {
+        platform_.writePrivateFile(moved->copyPath(), platform_.readOwnFile(from));
+    } catch (const KxError&) {
+        return earlier;
+    } catch (const std::bad_alloc&) {
+        return earlier;  // offered where it is, which says what memory allows
     }
-    return nullptr;
+    // Its time names it when it is put aside.
+    QFile(moved->copyPath()).setFileTime(QFileInfo(from).lastModified(), QFileDevice::FileModificationTime);
+    QFile::remove(from);
+    return moved;
+}
+
+// Where no copies folder can be had, no copy is kept.
+std::unique_ptr<CopySlot> RecoveryKeeper::claimPlace() {
+    if (copiesFolder_.isEmpty()) {
+        reportCannotKeep(QStringLiteral("Es gibt keinen Datenordner für Korvex"));
+        return nullptr;
+    }
+    std::unique_ptr<CopySlot> slot;
+    if (platform_.makePrivateFolder(copiesFolder_)) slot = CopySlot::claimFree(copiesFolder_);
+    if (!slot)
+        reportCannotKeep(QStringLiteral("Im Ordner %1 lässt sich keine Kopie anlegen").arg(native(copiesFolder_)));
+    return slot;
 }
 
 // True when the copy was restored; else it is put aside under a dated name.
@@ -174,24 +223,47 @@ bool RecoveryKeeper::offer(std::unique_ptr<CopySlot> slot) {
     } catch (const KxError&) {
         return reportDamaged(path);
     }
-    // The copy holds what the window now shows: it becomes this instance's copy.
-    if (!slot_) slot_ = std::move(slot);
+    if (record->text.find('\0') != std::string::npos) {
+        // The window ends the text at the NUL: the copy keeps the rest.
+        platform_.showMessage(QStringLiteral("Die Sicherungskopie %1 enthält ein NUL-Byte. Der Text nach dem NUL-Byte "
+                                             "wurde nicht wiederhergestellt; die Kopie bleibt als %2 erhalten.")
+                                  .arg(native(path), native(putAside(path))));
+    } else if (QFileInfo(path).dir() == QDir(copiesFolder_)) {
+        // The copy holds what the window now shows: it becomes this instance's copy.
+        if (!slot_) slot_ = std::move(slot);
+    } else {
+        putAside(path);  // an earlier version's copy that could not be moved: offered once
+    }
     return true;
+}
+
+// Said from the event loop (from any thread): never in the middle of a write,
+// nor when the session ends.
+void RecoveryKeeper::reportCannotKeep(const QString& why) {
+    const auto tell = [this, why] {
+        if (toldCannotKeep_) return;
+        toldCannotKeep_ = true;
+        platform_.showMessage(QStringLiteral("Korvex kann keine Sicherungskopie des ungespeicherten Textes anlegen: "
+                                             "%1.\nEndet Korvex unerwartet, geht der ungespeicherte Text verloren. "
+                                             "Bitte speichern Sie ihn.")
+                                  .arg(why));
+    };
+    QMetaObject::invokeMethod(this, tell, Qt::QueuedConnection);
 }
 
 bool RecoveryKeeper::reportDamaged(const QString& path) {
     const QString aside = putAside(path);
     platform_.showMessage(QStringLiteral("Die Sicherungskopie %1 ist beschädigt und wird nicht wiederhergestellt. "
                                          "Sie bleibt als %2 erhalten.")
-                              .arg(QDir::toNativeSeparators(path), QDir::toNativeSeparators(aside)));
+                              .arg(native(path), native(aside)));
     return false;
 }
 
 std::optional<RecoveryRecord> RecoveryKeeper::readCopy(const QString& path) {
-    const QFileInfo info(path);
-    if (info.isSymLink() || !info.isFile() || info.size() > kMaxCopyBytes) return std::nullopt;
+    // Only the user's own: a copy another user put there is never offered.
+    if (!platform_.isOwnFile(path) || QFileInfo(path).size() > kMaxCopyBytes) return std::nullopt;
     try {
-        const QByteArray bytes = platform_.readWholeFile(path);
+        const QByteArray bytes = platform_.readOwnFile(path);
         return parseRecovery(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
     } catch (const KxError&) {
         return std::nullopt;

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "platform/fileseen.h"
 #include "recovery/copywriter.h"
@@ -44,12 +45,14 @@ public:
     virtual bool askYesNo(const QString& question) = 0;
 };
 
-// Keeps a copy of unsaved text beside the settings file (in the user's own
-// data folder where that folder takes no files): written when the typing
-// has paused for a second, and every few seconds while it goes on;
-// removed when the document is saved or the program ends as the user
-// confirmed. At start, copies left in either folder by an instance that
-// died are offered.
+// Keeps a copy of unsaved text in the user's own data folder, in a private
+// folder for the working folder (so each working folder finds its own
+// copies, and no file dialog lists them): written when the typing has
+// paused for a second, and every few seconds while it goes on; removed when
+// the document is saved or the program ends as the user confirmed. At start,
+// copies left by an instance that died are offered, the user's own copies
+// that earlier versions kept beside the settings file too. When no copy can
+// be kept, the user is told once.
 class RecoveryKeeper : public QObject {
     Q_OBJECT
 
@@ -64,7 +67,11 @@ public:
     // A text the window can hold (512 MiB) and room for header and name.
     static constexpr qint64 kMaxCopyBytes = qint64{513} * 1024 * 1024;
 
-    RecoveryKeeper(Platform& platform, Editor& editor, QString folder);
+    RecoveryKeeper(Platform& platform, Editor& editor, const QString& workingFolder);
+
+    // Where the copies of a start in `workingFolder` live below the user's
+    // data folder; empty without one.
+    static QString copiesFolderFor(const QString& dataFolder, const QString& workingFolder);
     ~RecoveryKeeper() override;
 
     // The text or the header changed.
@@ -82,18 +89,22 @@ public:
 private:
     void writeCopy();
     void reportOutOfMemory();
-    // The folders copies are kept in, in the order they are tried.
-    QStringList folders() const;
     std::unique_ptr<CopySlot> claimPlace();
+    std::vector<std::unique_ptr<CopySlot>> claimOrphans();
+    std::unique_ptr<CopySlot> moveIntoCopiesFolder(std::unique_ptr<CopySlot> earlier);
     bool offer(std::unique_ptr<CopySlot> slot);
     // Puts a copy that cannot be restored aside and says so; always false.
     bool reportDamaged(const QString& path);
+    // Tells the user once that no copy can be kept; callable from any thread.
+    void reportCannotKeep(const QString& why);
     std::optional<RecoveryRecord> readCopy(const QString& path);
     QString putAside(const QString& path);
 
     Platform& platform_;
     Editor& editor_;
-    QString folder_;  // the settings file's
+    QString workingFolder_;  // where the settings file and the copies of earlier versions lie
+    QString copiesFolder_;
+    bool toldCannotKeep_ = false;
     QTimer quiet_;
     QTimer longest_;
     std::unique_ptr<CopySlot> slot_;

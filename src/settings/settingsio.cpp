@@ -140,8 +140,8 @@ void writeSettingsFile(MainWindow& window) {
     record.openDir = settingsFolder(window.files().openDir.toStdU16String());
     record.saveDir = settingsFolder(window.files().saveDir.toStdU16String());
     const std::string out = composeSettings(record);
-    window.platform().writeWholeFile(window.settingsFilePath(),
-                                     QByteArray(out.data(), static_cast<qsizetype>(out.size())));
+    window.platform().writeOwnFile(window.settingsFilePath(),
+                                   QByteArray(out.data(), static_cast<qsizetype>(out.size())));
 }
 
 }  // namespace korvex::settings

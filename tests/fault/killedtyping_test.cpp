@@ -33,18 +33,27 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// A running typist, its stdout read line by line. Its own data folder (for
-// copies the working folder takes none of) is `userData`, else one of its
-// own: never the user's, whose copies it would offer at its start.
+// The user's data folder of a typist and of the start after it: never the
+// user's, whose copies it would offer.
+struct DataHome {
+    QTemporaryDir home;
+    QString korvexFolder() const { return home.filePath(QStringLiteral("korvex")); }
+    // Where the copies of a start in `folder` are.
+    QString copiesFolder(const QString& folder) const {
+        return recovery::RecoveryKeeper::copiesFolderFor(korvexFolder(), QDir(folder).canonicalPath());
+    }
+};
+
+// A running typist in `folder`, its stdout read line by line.
 class Typist {
 public:
-    Typist(const QString& folder, const char* mode, const QString& userData = {}) {
+    Typist(const QString& folder, const char* mode, const DataHome& data) {
         int out[2];
         if (pipe(out) != 0) return;
         const QByteArray dir = QFile::encodeName(folder);
         // Made before the fork: the child may only exec.
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("XDG_DATA_HOME"), userData.isEmpty() ? userDataBesides_.path() : userData);
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), data.home.path());
         std::vector<QByteArray> entries;
         for (const QString& entry : environment.toStringList()) entries.push_back(entry.toLocal8Bit());
         std::vector<char*> envp;
@@ -91,7 +100,6 @@ public:
     }
 
 private:
-    QTemporaryDir userDataBesides_;
     pid_t pid_ = -1;
     FILE* output_ = nullptr;
 };
@@ -120,9 +128,9 @@ std::vector<std::optional<recovery::RecoveryRecord>> copiesIn(const QString& fol
 
 // The next start in the folder, on the windows of this process, with JA.
 struct Restart {
-    explicit Restart(const QString& folder, const QString& userData = {}) {
-        platform.workingDirectory = folder;
-        platform.userDataDirectory = userData;
+    Restart(const QString& folder, const DataHome& data) {
+        platform.workingDirectory = QDir(folder).canonicalPath();
+        platform.userDataDirectory = data.korvexFolder();
         windows = createWindowSet(platform);
         answers.answerNext(Reply::Ja);
         startUp(windows, {});
@@ -139,18 +147,19 @@ TEST(KilledTyping, AKillOnceTheTypingPausedLosesNothing) {
     constexpr int kKills = 6;
     for (int k = 0; k < kKills; ++k) {
         QTemporaryDir folder;
-        Typist typist(folder.path(), "tippen");
+        DataHome data;
+        Typist typist(folder.path(), "tippen", data);
         const auto [text, header] = typist.waitUntilDone();
         ASSERT_FALSE(text.empty());
         const auto lastKey = std::chrono::steady_clock::now();
-        ASSERT_TRUE(copyComes(folder.path(), text)) << "Abbruch " << k;
+        ASSERT_TRUE(copyComes(data.copiesFolder(folder.path()), text)) << "Abbruch " << k;
         std::printf("Kopie %lld ms nach der letzten Taste\n",
                     static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(
                                                std::chrono::steady_clock::now() - lastKey)
                                                .count()));
         std::this_thread::sleep_for(k * 500ms / kKills);  // the moments spread over half a second
         typist.kill9();
-        Restart next(folder.path());
+        Restart next(folder.path(), data);
         EXPECT_EQ(next.answers.questions().size(), 1) << "Abbruch " << k;
         EXPECT_EQ(next.windows.Form1->MemArbeitsfenster->text(), text) << "Abbruch " << k;
         EXPECT_EQ(toCp1252(next.windows.Form1->EdiKopfzeile->text()), header) << "Abbruch " << k;
@@ -160,16 +169,18 @@ TEST(KilledTyping, AKillOnceTheTypingPausedLosesNothing) {
 
 TEST(KilledTyping, AKillWhileTypingLeavesNoCopyOrAWholeOne) {
     QTemporaryDir first;
-    Typist whole(first.path(), "tippen");
+    DataHome firstData;
+    Typist whole(first.path(), "tippen", firstData);
     const std::string text = whole.waitUntilDone().first;
     constexpr int kKills = 12;
     int withCopy = 0;
     for (int k = 0; k < kKills; ++k) {
         QTemporaryDir folder;
-        Typist typist(folder.path(), "tippen");
+        DataHome data;
+        Typist typist(folder.path(), "tippen", data);
         std::this_thread::sleep_for(300ms + k * 2200ms / kKills);  // start, typing, first copies
         typist.kill9();
-        for (const auto& copy : copiesIn(folder.path())) {
+        for (const auto& copy : copiesIn(data.copiesFolder(folder.path()))) {
             ASSERT_TRUE(copy.has_value()) << "Abbruch " << k << ": die Kopie ist nicht ganz";
             EXPECT_EQ(text.substr(0, copy->text.size()), copy->text) << "Abbruch " << k;
             ++withCopy;
@@ -183,13 +194,14 @@ TEST(KilledTyping, AKillWhileTypingLeavesNoCopyOrAWholeOne) {
 // crash could take the keys of the last minute.
 TEST(KilledTyping, RegressionTypingWithoutPauseWasCopiedOnceAMinuteOnly) {
     QTemporaryDir folder;
-    Typist typist(folder.path(), "dauer");
+    DataHome data;
+    Typist typist(folder.path(), "dauer", data);
     // Well within a minute of typing, however slowly the typist starts (a sanitizer build).
     const auto waited = std::chrono::steady_clock::now();
-    const bool anyCopy = waitUntil([&] { return !copiesIn(folder.path()).empty(); });
+    const bool anyCopy = waitUntil([&] { return !copiesIn(data.copiesFolder(folder.path())).empty(); });
     const auto typedFor = std::chrono::steady_clock::now() - waited;
     typist.kill9();
-    const auto copies = copiesIn(folder.path());
+    const auto copies = copiesIn(data.copiesFolder(folder.path()));
     ASSERT_TRUE(anyCopy) << "keine Kopie nach " << kPatienceMs / 1000 << " Sekunden Tippen";
     ASSERT_EQ(copies.size(), 1);
     // The first copy while typing comes within the interval, not with the minute's one.
@@ -209,32 +221,33 @@ TEST(KilledTyping, RegressionTypingWithoutPauseWasCopiedOnceAMinuteOnly) {
 TEST(KilledTyping, RegressionEndedBySignalLostTheKeysOfTheLastSecond) {
     for (const int signal : {SIGTERM, SIGHUP, SIGINT}) {
         QTemporaryDir folder;
+        DataHome data;
         std::string text;
         {
-            Typist typist(folder.path(), "tippen");
+            Typist typist(folder.path(), "tippen", data);
             text = typist.waitUntilDone().first;
             typist.end(signal);
         }
-        Restart next(folder.path());
+        Restart next(folder.path(), data);
         EXPECT_EQ(next.answers.questions().size(), 1) << "Signal " << signal;
         EXPECT_EQ(next.windows.Form1->MemArbeitsfenster->text(), text) << "Signal " << signal;
     }
 }
 
 // Started in a folder that takes no files (one of the system's, say): the
-// copy goes to the user's own data folder, and the next start offers it.
+// copy, kept in the user's data folder, is offered at the next start.
 TEST(KilledTyping, RegressionAStartInAFolderThatTakesNoFilesKeptNoCopy) {
     if (geteuid() == 0) GTEST_SKIP() << "root writes into every folder; the run as an unprivileged user has this";
     QTemporaryDir folder;
-    QTemporaryDir data;
+    DataHome data;
     QFile::setPermissions(folder.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
     std::string text;
     {
-        Typist typist(folder.path(), "tippen", data.path());
+        Typist typist(folder.path(), "tippen", data);
         text = typist.waitUntilDone().first;
-        ASSERT_TRUE(copyComes(QDir(data.path()).filePath(QStringLiteral("korvex")), text));
+        ASSERT_TRUE(copyComes(data.copiesFolder(folder.path()), text));
     }
-    Restart next(folder.path(), QDir(data.path()).filePath(QStringLiteral("korvex")));
+    Restart next(folder.path(), data);
     QFile::setPermissions(folder.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     EXPECT_EQ(next.answers.questions().size(), 1);
     EXPECT_EQ(next.windows.Form1->MemArbeitsfenster->text(), text);
@@ -245,11 +258,12 @@ TEST(KilledTyping, RegressionAStartInAFolderThatTakesNoFilesKeptNoCopy) {
 // for editing and the stopwatch is back at its start.
 TEST(KilledTyping, KilledAfterATypingTestTheTextComesBackUnlocked) {
     QTemporaryDir folder;
-    Typist typist(folder.path(), "stoppuhr");
+    DataHome data;
+    Typist typist(folder.path(), "stoppuhr", data);
     const std::string text = typist.waitUntilDone().first;
-    ASSERT_TRUE(copyComes(folder.path(), text));
+    ASSERT_TRUE(copyComes(data.copiesFolder(folder.path()), text));
     typist.kill9();
-    Restart next(folder.path());
+    Restart next(folder.path(), data);
     TForm1& form = *next.windows.Form1;
     EXPECT_EQ(form.MemArbeitsfenster->text(), text);
     EXPECT_FALSE(form.MemArbeitsfenster->isReadOnly());

@@ -1,6 +1,7 @@
 // Saving and opening on real files when the file system works against the
 // program: full, the folder or file changed behind its back, odd file names.
 #include <sys/mount.h>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QTest>
@@ -11,6 +12,7 @@
 #include "document/headerfield.h"
 #include "recovery/recoverykeeper.h"
 #include "support/mainwindowfixture.h"
+#include "support/waiting.h"
 #include "widgets/controls.h"
 
 namespace korvex::testing {
@@ -70,7 +72,8 @@ TEST_F(SaveFaultTest, FullFileSystemKeepsTheOldFileWholeAndLeavesNoTemporaryFile
 
 // The first recovery copy was created empty before it was written: a full
 // disk (or a kill) in between left an empty copy, which the next start
-// reported as damaged.
+// reported as damaged. And the copy was given up without a word: the user is
+// told, once.
 TEST_F(SaveFaultTest, RegressionFirstRecoveryCopyLeftAnEmptyFileWhenItsWriteFailed) {
     SmallFileSystem fs;
     if (!mountSmallFileSystem(fs)) GTEST_SKIP() << "tmpfs kann nicht eingehängt werden: " << std::strerror(errno);
@@ -80,10 +83,19 @@ TEST_F(SaveFaultTest, RegressionFirstRecoveryCopyLeftAnEmptyFileWhenItsWriteFail
         void restore(const recovery::RecoveryRecord&) override {}
         bool askYesNo(const QString&) override { return false; }
     } editor;
-    recovery::RecoveryKeeper keeper(platform, editor, fs.folder);
+    platform.userDataDirectory = fs.folder + QStringLiteral("/korvex");
+    recovery::RecoveryKeeper keeper(platform, editor, workingDir.path());
     keeper.writeNowAndWait();  // more than the file system holds
-    for (const QString& name : entries(fs.folder))
+    keeper.writeNowAndWait();
+    const QString copies = recovery::RecoveryKeeper::copiesFolderFor(platform.userDataDirectory, workingDir.path());
+    for (const QString& name : entries(copies))
         EXPECT_TRUE(name.endsWith(QStringLiteral(".lock"))) << name.toStdString();
+    EXPECT_TRUE(waitUntil([&] { return !platform.messages.isEmpty(); }));
+    QApplication::processEvents();
+    ASSERT_EQ(platform.messages.size(), 1);
+    EXPECT_TRUE(platform.messages[0].startsWith(
+        QStringLiteral("Korvex kann keine Sicherungskopie des ungespeicherten Textes anlegen: Datei ")))
+        << platform.messages[0].toStdString();
 }
 
 // Read-only as the system says it (root ignores permission bits, not a

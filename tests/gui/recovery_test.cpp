@@ -1,4 +1,4 @@
-// Unsaved text kept beside the settings file and offered at the next start;
+// Unsaved text kept in the user's own data folder and offered at the next start;
 // files opened from the command line and dropped onto the window.
 #include <QApplication>
 #include <QDateTime>
@@ -49,9 +49,14 @@ protected:
         type(QStringLiteral("Gruesse"));
         return path;
     }
-    QStringList filesInWorkingDir() const {
-        return QDir(workingDir.path()).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    static QStringList filesIn(const QString& folder) {
+        return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                                      QDir::Name);
     }
+    QString copiesFolder() const {
+        return RecoveryKeeper::copiesFolderFor(platform.userDataDirectory, workingDir.path());
+    }
+    QString inCopiesFolder(const QString& name) const { return QDir(copiesFolder()).filePath(name); }
     void dropOnTextWindow(QMimeData& data) {
         QWidget* target = memo().viewport();
         const QPoint middle = target->rect().center();
@@ -69,11 +74,14 @@ TEST_F(RecoveryTest, TypedTextIsWrittenAfterAPauseAndComesBackWithJa) {
     const QString path = openAndTypeIntoBrief();
     form().EdiKopfzeile->setText(QStringLiteral("Betrifft: Größe"));
     const int caret = memo().textCursor().position();
-    const QString copy = pathInWorkingDir(kFirstCopy);
+    const QString copy = inCopiesFolder(kFirstCopy);
     EXPECT_TRUE(waitUntil([&] { return QFileInfo::exists(copy); }));
     const QFileDevice::Permissions others = QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ReadOther |
-                                            QFileDevice::WriteOther;
+                                            QFileDevice::WriteOther | QFileDevice::ExeGroup | QFileDevice::ExeOther;
     EXPECT_EQ(QFileInfo(copy).permissions() & others, QFileDevice::Permissions());
+    // Out of sight of the file dialogs, where only the user may enter.
+    EXPECT_EQ(QFileInfo(copiesFolder()).permissions() & others, QFileDevice::Permissions());
+    EXPECT_EQ(filesIn(workingDir.path()), QStringList{QStringLiteral("brief.txt")});
 
     restart(Reply::Ja);  // the old window set ends without a close, as a killed program would
     ASSERT_EQ(answers.questions().size(), 1);
@@ -176,7 +184,7 @@ TEST_F(RecoveryTest, RegressionCopyDuringLoadHeldOnlyThePartLoaded) {
 TEST_F(RecoveryTest, NeinPutsTheCopyAsideUnderADatedNameAndStartsEmpty) {
     type(QStringLiteral("Entwurf"));
     keeper().writeNowAndWait();
-    const QByteArray copy = readFile(pathInWorkingDir(kFirstCopy));
+    const QByteArray copy = readFile(inCopiesFolder(kFirstCopy));
     ASSERT_FALSE(copy.isEmpty());
 
     restart(Reply::Nein);
@@ -187,16 +195,79 @@ TEST_F(RecoveryTest, NeinPutsTheCopyAsideUnderADatedNameAndStartsEmpty) {
               QStringLiteral("Ungespeicherten Text wiederherstellen?\nunbenannt, gesichert am ") + when);
     EXPECT_TRUE(memo().isDocumentEmpty());
     EXPECT_TRUE(form().isSaved());
-    const QStringList files = filesInWorkingDir();
+    const QStringList files = filesIn(copiesFolder());
     ASSERT_EQ(files.size(), 1) << files.join(u' ').toStdString();
     EXPECT_TRUE(files[0].startsWith(QStringLiteral("Korvex23Wiederherstellung vom "))) << files[0].toStdString();
-    EXPECT_EQ(readFile(pathInWorkingDir(files[0])), copy);
+    EXPECT_EQ(readFile(inCopiesFolder(files[0])), copy);
 
     restart(std::nullopt);  // a copy put aside is not asked about again
     EXPECT_EQ(answers.questions().size(), 1);
 }
 
-// Only an unsaved text has a copy: a save and a close the user confirmed
+// A copy an earlier version kept beside the settings file, in the first
+// shape (without the file's state), moves into the user's data folder; once
+// restored, "Speichern" asked nothing before it wrote over what the file had
+// come to hold.
+TEST_F(RecoveryTest, RegressionCopyWithoutTheFilesStateWasSavedOverTheFileUnasked) {
+    const QString path = pathInWorkingDir(QStringLiteral("brief.txt"));
+    writeFile(path, "geschrieben nach der Kopie");
+    recovery::RecoveryRecord record;
+    record.text = "aus der Kopie";
+    record.fileName = path.toStdString();
+    record.writtenAt = 1'765'000'000;
+    std::string firstShape = recovery::composeRecovery(record);
+    firstShape.replace(0, firstShape.find("\r\n"), "KORVEX-WIEDERHERSTELLUNG 1");
+    writeFile(pathInWorkingDir(kFirstCopy), QByteArray::fromStdString(firstShape));
+
+    restart(Reply::Ja);
+    EXPECT_EQ(memo().text(), "aus der Kopie");
+    EXPECT_EQ(filesIn(workingDir.path()), QStringList{QStringLiteral("brief.txt")});
+    answers.answerNext(Reply::Nein);
+    QTest::mouseClick(form().SpButSpeichern, Qt::LeftButton);
+    ASSERT_EQ(answers.questions().size(), 2);
+    EXPECT_TRUE(answers.questions()[1].startsWith(QStringLiteral("Die Datei brief.txt wurde inzwischen")));
+    EXPECT_EQ(readFile(path), QByteArray("geschrieben nach der Kopie"));
+}
+
+// A copy with a NUL in its text came back cut at the NUL without a word.
+TEST_F(RecoveryTest, RegressionCopyWithANulCameBackCutWithoutAWord) {
+    recovery::RecoveryRecord record;
+    record.text = std::string("vorher\0nachher", 14);
+    record.writtenAt = 1'765'000'000;
+    const QByteArray bytes = QByteArray::fromStdString(recovery::composeRecovery(record));
+    ASSERT_TRUE(QDir().mkpath(copiesFolder()));
+    writeFile(inCopiesFolder(kFirstCopy), bytes);
+
+    restart(Reply::Ja);
+    EXPECT_EQ(memo().text(), "vorher");
+    ASSERT_EQ(platform.messages.size(), 1);
+    const QString start = QStringLiteral("Die Sicherungskopie ") + inCopiesFolder(kFirstCopy) +
+                          QStringLiteral(
+                              " enthält ein NUL-Byte. Der Text nach dem NUL-Byte wurde nicht "
+                              "wiederhergestellt; die Kopie bleibt als ");
+    ASSERT_TRUE(platform.messages[0].startsWith(start)) << platform.messages[0].toStdString();
+    const QString aside = platform.messages[0].mid(start.size()).chopped(QStringLiteral(" erhalten.").size());
+    EXPECT_EQ(readFile(aside), bytes);  // the text after the NUL is not lost
+}
+
+// Where no copy can be kept (no data folder to be had, a full disk), the
+// typing went on without one and nobody knew: the user is told, once.
+TEST_F(RecoveryTest, RegressionNoCopyCouldBeKeptAndNothingSaidSo) {
+    writeFile(pathInWorkingDir(QStringLiteral("datei")), "kein Ordner");
+    platform.userDataDirectory = pathInWorkingDir(QStringLiteral("datei/korvex"));
+    restart(std::nullopt);
+    type(QStringLiteral("ungesichert"));
+    keeper().writeNowAndWait();
+    type(QStringLiteral(" und weiter"));
+    keeper().writeNowAndWait();
+    QApplication::processEvents();
+    ASSERT_EQ(platform.messages.size(), 1);
+    EXPECT_TRUE(platform.messages[0].startsWith(
+        QStringLiteral("Korvex kann keine Sicherungskopie des ungespeicherten Textes anlegen: Im Ordner ")))
+        << platform.messages[0].toStdString();
+    EXPECT_EQ(filesIn(workingDir.path()), QStringList{QStringLiteral("datei")});
+}
+
 // remove it; a close he cancels keeps it.
 TEST_F(RecoveryTest, CopyGoesWithASaveAndAConfirmedCloseOnly) {
     enum class Act { SaveAs, CloseNein, CloseAbbrechen };
@@ -265,8 +336,8 @@ TEST_F(RecoveryTest, DamagedCopiesGiveAMessageAndANormalStart) {
     keeper().writeNowAndWait();
     const QByteArray good = readFile(keeper().copyPath());
     windows = WindowSet{};
-    QFile::remove(pathInWorkingDir(kFirstCopy));
-    const QString copy = pathInWorkingDir(kFirstCopy);
+    const QString copy = inCopiesFolder(kFirstCopy);
+    QFile::remove(copy);
     const std::pair<const char*, std::function<void()>> cases[] = {
         {"abgeschnitten", [&] { writeFile(copy, good.left(good.size() - 3)); }},
         {"binär",
@@ -283,7 +354,7 @@ TEST_F(RecoveryTest, DamagedCopiesGiveAMessageAndANormalStart) {
              ASSERT_TRUE(file.open(QIODevice::WriteOnly));
              ASSERT_TRUE(file.resize(qint64{1} << 30));  // sparse: takes no disk
          }},
-        {"Ordner", [&] { ASSERT_TRUE(QDir(workingDir.path()).mkdir(kFirstCopy)); }},
+        {"Ordner", [&] { ASSERT_TRUE(QDir(copiesFolder()).mkdir(kFirstCopy)); }},
         {"Verweis",
          [&] {
              writeFile(pathInWorkingDir(QStringLiteral("ziel")), good);

@@ -12,6 +12,7 @@ namespace korvex::testing {
 void MainWindowTest::SetUp() {
     ASSERT_TRUE(workingDir.isValid());
     platform.workingDirectory = workingDir.path();
+    platform.userDataDirectory = userDataDir.filePath(QStringLiteral("korvex"));
     startProgram();
 }
 

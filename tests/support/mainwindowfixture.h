@@ -33,6 +33,7 @@ protected:
     void type(const QString& text);
 
     QTemporaryDir workingDir;
+    QTemporaryDir userDataDir;  // the user's own data folder, for recovery copies
     FakePlatform platform;
     WindowSet windows;
     // Answers the confirmation dialog; a queued reply that found no question fails the test.

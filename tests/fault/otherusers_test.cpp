@@ -76,10 +76,11 @@ TEST_F(OtherUserTest, RegressionOwnFilesWereWrittenThroughALinkPlantedBetweenTwo
     plantLink(phrases, victim);
     windows.Form3->PhrasesModified = true;
     EXPECT_FALSE(form().close());
-    ASSERT_EQ(platform.errorReports.size(), 1);
-    EXPECT_TRUE(platform.errorReports[0].startsWith(QStringLiteral("Datei ") + settings + kRefusedLink + ".\nDatei " +
-                                                    phrases + kRefusedLink + ".\nKorvex bleibt geöffnet."))
-        << platform.errorReports[0].toStdString();
+    EXPECT_EQ(platform.errorReports.size(), 1);
+    EXPECT_TRUE(
+        platform.errorReports.value(0).startsWith(QStringLiteral("Datei ") + settings + kRefusedLink + ".\nDatei " +
+                                                  phrases + kRefusedLink + ".\nKorvex bleibt geöffnet."))
+        << platform.errorReports.value(0).toStdString();
 
     // The copy's place stays this instance's after its copy went with the emptied text.
     typeText(QStringLiteral("geheim"));

@@ -418,7 +418,7 @@ void Convert(benchmark::State& state) {
         state.counters[counter("rall_freeze_ms", corpus)] = watch.stop();
         constexpr int kCalls = 1000;
         start = Clock::now();
-        for (int i = 0; i < kCalls; ++i) benchmark::DoNotOptimize(typingtest::keystrokes(s.form()));
+        for (int i = 0; i < kCalls; ++i) benchmark::DoNotOptimize(typingtest::Anschlaege(s.form()));
         const double strokes = secondsSince(start) / kCalls;
         benchmark::DoNotOptimize(shown);
         state.counters[counter("rall_ratio", corpus)] = convert / baseline;

@@ -76,8 +76,8 @@ QString folderOf(const QString& path) {
 }
 
 // Writes the document to `path`, which becomes the document's name only
-// once written, so a failed write never retargets the next Save ("Speichern").
-void writeDocument(MainWindow& window, const QString& path) {
+// once written, so a failed write never retargets the next Save.
+void Speichern(MainWindow& window, const QString& path) {
     const std::string bytes = composeDocument(toCp1252(window.headerText()), window.textWindow().text());
     window.platform().writeWholeFile(path, QByteArray::fromStdString(bytes));
     window.markSaved();
@@ -85,8 +85,8 @@ void writeDocument(MainWindow& window, const QString& path) {
 }
 
 // Reads `path` into the text window and the header field; a failed read
-// changes nothing. The text ends at a NUL byte, which the user is told ("Laden").
-void readDocument(MainWindow& window, const QString& path) {
+// changes nothing. The text ends at a NUL byte, which the user is told.
+void Laden(MainWindow& window, const QString& path) {
     const FileSeen seen = FileSeen::now(path);  // before reading: a change meanwhile counts as one
     const QByteArray bytes = window.platform().readWholeFile(path);
     TextWindow& memo = window.textWindow();
@@ -103,8 +103,8 @@ void readDocument(MainWindow& window, const QString& path) {
     window.documentRead(path, seen);
 }
 
-// "ClearTexts"
-void clearDocument(MainWindow& window) {
+// Empties the text window and the header; the document counts as saved.
+void ClearTexts(MainWindow& window) {
     window.textWindow().clear();
     window.clearHeader();
     window.markSaved();
@@ -122,7 +122,7 @@ bool saveUnderNewName(MainWindow& window) {
         window.focusTextWindow();
         return false;
     }
-    writeDocument(window, *name);
+    Speichern(window, *name);
     window.saveFolderChosen(folderOf(*name));
     window.focusTextWindow();
     return true;
@@ -135,7 +135,7 @@ bool saveOrAsk(MainWindow& window) {
         window.focusTextWindow();
         return false;
     }
-    writeDocument(window, window.files().currentFileName);
+    Speichern(window, window.files().currentFileName);
     window.focusTextWindow();
     return true;
 }
@@ -165,7 +165,7 @@ void loadChosen(MainWindow& window, const QString& path) {
     const DocumentFiles files = window.files();
     const QString header = window.headerText();
     const bool saved = window.isSaved();
-    readDocument(window, path);
+    Laden(window, path);
     window.openFolderChosen(folderOf(path));
     window.textWindow().whenLoadGivenUp([&window, files, header, saved] {
         window.filesBack(files);
@@ -191,7 +191,7 @@ QString notOpenedMessage(const QStringList& files) {
 void newClose(MainWindow& window) {
     if (!textMayGo(window)) return;
     window.documentUnnamed();
-    clearDocument(window);
+    ClearTexts(window);
     window.updateStatus();
     window.focusTextWindow();
 }

@@ -54,12 +54,12 @@ void timerTick(MainWindow& window) {
             window.textWindow().setReadOnly(true);
             setTextWindowBackground(window, StopEndColour);
             window.stopTicking();
-            window.showInTimeField(fromCp1252(endOfTestText(keystrokes(window))));
+            window.showInTimeField(fromCp1252(endOfTestText(Anschlaege(window))));
             break;
         case TickOutcome::Idle: break;
     }
 }
 
-long long keystrokes(const MainWindow& window) { return window.textWindow().characterCount(); }
+long long Anschlaege(const MainWindow& window) { return window.textWindow().characterCount(); }
 
 }  // namespace korvex::typingtest

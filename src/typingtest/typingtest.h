@@ -9,7 +9,7 @@ void start(MainWindow& window);
 void stop(MainWindow& window);
 void reset(MainWindow& window);
 void timerTick(MainWindow& window);
-// The keystroke count ("Anschlaege"): the characters of all display lines.
-long long keystrokes(const MainWindow& window);
+// The keystroke count: the characters of all display lines.
+long long Anschlaege(const MainWindow& window);
 
 }  // namespace korvex::typingtest

@@ -696,7 +696,8 @@ void traceMemory(const char* step) {
 // A session with the program's window: the text opened as "Öffnen" does, ten
 // width changes each counted, a hundred keys in the middle, and a scroll from
 // top to bottom. Writes the resident memory after the load and after the
-// session (kB), and the text's size in bytes.
+// session, each once the window has been left alone a while (kB), and the
+// text's size in bytes.
 int sessionChild(size_t megabytes, int corpus) {
     QTemporaryDir dir;
     QDir::setCurrent(dir.path());
@@ -712,7 +713,10 @@ int sessionChild(size_t megabytes, int corpus) {
     memo.loadFileBytes(fileBytes);
     fileBytes = QByteArray();  // as after "Öffnen": the window keeps what it still needs
     runEventsUntil([&] { return !memo.isLoading(); }, 3600);
-    runEventsFor(2.0);
+    // Left alone long enough for the window to give back what blocks off screen need not keep.
+    const double settled = TextWindow::kReleaseLayoutsAfterMs / 1000.0 + 2.0;
+    runEventsFor(settled);
+    traceMemory("load");
     const long afterLoad = residentKilobytes("VmRSS:");
 
     bool recounted = false;
@@ -738,7 +742,7 @@ int sessionChild(size_t megabytes, int corpus) {
         QApplication::processEvents();
     }
     traceMemory("scroll");
-    runEventsFor(1.5);                             // the recovery copy of the typing is due meanwhile
+    runEventsFor(settled);                         // the recovery copy of the typing is due meanwhile
     windows.Recovery->keeper().writeNowAndWait();  // no copy on its way while measuring
     runEventsFor(0.5);
     std::printf("%ld %ld %lld\n", afterLoad, residentKilobytes("VmRSS:"), static_cast<long long>(textBytes));

@@ -1,5 +1,6 @@
 #include "display/displaylinelayout.h"
 
+#include <private/qtextdocument_p.h>
 #include <QElapsedTimer>
 #include <QSignalBlocker>
 #include <QTextBlock>
@@ -225,6 +226,18 @@ void DisplayLineLayout::giveLayoutObjects(int from, int added) const {
          block = block.next()) {
         block.layout();
     }
+}
+
+int DisplayLineLayout::releaseLayouts(int from, int count, const std::function<bool(int)>& keep) {
+    const QTextDocumentPrivate::BlockMap& blocks = QTextDocumentPrivate::get(document())->blockMap();
+    QTextBlock block = document()->findBlockByNumber(from);
+    for (int number = from; block.isValid() && number < from + count; block = block.next(), ++number) {
+        if (keep(number)) continue;
+        const QTextBlockData* data = blocks.fragment(static_cast<uint>(block.fragmentIndex()));
+        delete data->layout;
+        data->layout = nullptr;
+    }
+    return block.isValid() ? from + count : -1;
 }
 
 qreal DisplayLineLayout::lineWidth() const {

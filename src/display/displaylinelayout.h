@@ -52,6 +52,13 @@ public:
         return block.layout();
     }
 
+    // Qt gives every block a layout object at a width change (a few hundred
+    // bytes each, laid out or not) and keeps it for the block's life: gives
+    // back those of `count` blocks from block number `from` on, but of the
+    // blocks `keep` names (by number). Qt makes a block a new one when it is
+    // next shown or measured. Returns the block to go on with, -1 after the last.
+    int releaseLayouts(int from, int count, const std::function<bool(int)>& keep);
+
     // Where each display line of a block's text starts (the first at 0),
     // found the way its count is.
     const std::vector<int>& lineStarts(QStringView text);

@@ -20,6 +20,7 @@
 #include "display/displaylinelayout.h"
 #include "display/documenttext.h"
 #include "display/screencolours.h"
+#include "platform/freememory.h"
 
 namespace korvex {
 
@@ -59,6 +60,8 @@ constexpr qsizetype kAll = std::numeric_limits<qsizetype>::max();
 // window's edge is dragged the lines keep their width, and are laid out anew
 // once it has stayed.
 constexpr int kLaidOutAtOnceBelow = 100'000;
+// The layout objects of so many blocks go back at a time, a few milliseconds' work.
+constexpr int kReleasePiece = 16 * 1024;
 
 qsizetype pieceEnd(const QString& text, qsizetype from, qsizetype size) {
     if (text.size() - from <= size) return text.size();
@@ -78,6 +81,8 @@ TextWindow::TextWindow(QWidget* parent) : BoundedTextEdit(parent) {
     layout_->beforeQuestions([this] { settleWidth(); });
     widthTimer_.setInterval(DisplayLineLayout::kWidthSettleMs);  // running while a new width waits
     connect(&widthTimer_, &QTimer::timeout, this, &TextWindow::settleWidth);
+    releaseTimer_.setSingleShot(true);
+    connect(&releaseTimer_, &QTimer::timeout, this, &TextWindow::releaseLayoutsOffScreen);
     doc->setDocumentLayout(layout_);
     setDocument(doc);
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
@@ -336,11 +341,31 @@ void TextWindow::makeAhead(qsizetype size) {
     });
 }
 
-// Every block takes a display line at least: more blocks below the first
-// shown one than lines fit in the window keep the end out of sight.
+int TextWindow::linesShown() const { return viewport()->height() / std::max(1, fontMetrics().lineSpacing()) + 1; }
+
+// More blocks below the first shown one than lines fit in the window keep the end out of sight.
 bool TextWindow::showsEnd() const {
-    const int linesShown = viewport()->height() / std::max(1, fontMetrics().lineSpacing()) + 1;
-    return document()->blockCount() - firstVisibleBlock().blockNumber() <= linesShown;
+    return document()->blockCount() - firstVisibleBlock().blockNumber() <= linesShown();
+}
+
+void TextWindow::releaseLayoutsLater() {
+    releaseNext_ = -1;
+    releaseTimer_.start(kReleaseLayoutsAfterMs);
+}
+
+void TextWindow::releaseLayoutsOffScreen() {
+    if (isLoading() || widthTimer_.isActive()) {
+        releaseLayoutsLater();
+        return;
+    }
+    const int first = firstVisibleBlock().blockNumber();
+    const int last = first + linesShown();
+    const int caret = textCursor().blockNumber();  // its layout may hold text being composed
+    releaseNext_ = layout_->releaseLayouts(std::max(releaseNext_, 0), kReleasePiece, [&](int block) {
+        return (block >= first && block <= last) || block == caret;
+    });
+    returnFreedMemory();
+    if (releaseNext_ >= 0) releaseTimer_.start(0);
 }
 
 void TextWindow::finishLoading() {
@@ -363,6 +388,7 @@ void TextWindow::stopLoading() {
     pending_.clear();
     pendingBreaks_ = 0;
     beforeLoad_.reset();
+    releaseLayoutsLater();
 }
 
 QString TextWindow::firstDisplayLineOf(const QString& text) const {
@@ -483,6 +509,7 @@ void TextWindow::eraseShownLine(int index) {
 
 void TextWindow::resizeEvent(QResizeEvent* event) {
     const bool newWidth = event->size().width() != event->oldSize().width();
+    if (newWidth) releaseLayoutsLater();
     if (newWidth && (widthTimer_.isActive() || document()->blockCount() >= kLaidOutAtOnceBelow)) {
         // Meanwhile the lines stand out on the right or fall short of it.
         QResizeEvent sameWidth(event->size(), QSize(event->size().width(), event->oldSize().height()));

@@ -73,6 +73,12 @@ public:
     // Brings in the rest of a text being loaded, at once.
     void finishLoading();
 
+    // The layout objects of the blocks off screen are given back once the
+    // width has stayed this long after a change or a load (see
+    // DisplayLineLayout::releaseLayouts); a width change after that
+    // makes them anew, as the first after a load would.
+    static constexpr int kReleaseLayoutsAfterMs = 5000;
+
     // What font sizes in points are converted with (base/fontsize.h), for
     // the settings file and printing alike.
     double dotsPerInch() const { return logicalDpiY(); }
@@ -166,7 +172,13 @@ private:
     void appendPieceBetweenEvents();
     void giveUpLoad();
     void makeAhead(qsizetype size);
+    // At most so many blocks are on screen: each takes a display line at least.
+    int linesShown() const;
     bool showsEnd() const;
+    // Gives back the layout objects of a piece of the blocks off screen
+    // (see DisplayLineLayout::releaseLayouts), the next piece between events.
+    void releaseLayoutsOffScreen();
+    void releaseLayoutsLater();
     void stopLoading();
     // Lays the text out at the window's width when a drag of its edge put that off.
     void settleWidth();
@@ -198,6 +210,8 @@ private:
     QTimer loadTimer_;
     std::unique_ptr<LoadGate> loadGate_;
     QTimer widthTimer_;  // active while a new width is not yet laid out
+    QTimer releaseTimer_;
+    int releaseNext_ = -1;  // the next block whose layout object goes, while they go
 };
 
 }  // namespace korvex

@@ -2,11 +2,13 @@
 // line and column, status labels and the saved flag.
 #include <QApplication>
 #include <QClipboard>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMimeData>
 #include <QPlainTextDocumentLayout>
 #include <QScopeGuard>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextBlock>
@@ -338,6 +340,29 @@ TEST_F(TextWindowTest, RegressionDragOverManyLinesLaidOutEveryLineAtEachStep) {
     EXPECT_LT(lineWidth(), wide);
     EXPECT_EQ(form().LabShowZeilenAnz->text(), QString::number(qtDisplayLines(memo())));
     EXPECT_EQ(memo().get(0).substr(0, 5), "ywort");
+}
+
+// A while after a load or a width change the blocks off screen give their
+// layout objects back (a few hundred bytes each); the block with the caret
+// keeps its own, which holds the text an input method is still composing.
+TEST_F(TextWindowTest, RegressionGivingLayoutsBackLostTheComposedText) {
+    std::string text;
+    for (int i = 0; i < 3'000; ++i) text += words(3) + "\r\n";
+    memo().loadBytes(text);
+    memo().finishLoading();
+    QApplication::processEvents();
+    const QTextBlock first = memo().document()->firstBlock();
+    ASSERT_GT(first.layout()->lineCount(), 0);  // laid out when it was shown
+    memo().verticalScrollBar()->setValue(memo().verticalScrollBar()->maximum() / 2);
+    QApplication::processEvents();
+    memo().setFocus();
+    setCaret(memo().cursorForPosition(QPoint(0, 0)).block().position());
+    QInputMethodEvent composing(QStringLiteral("kom"), {});
+    QApplication::sendEvent(&memo(), &composing);
+
+    ASSERT_TRUE(waitUntil([&] { return first.layout()->lineCount() == 0; }));  // given back
+    EXPECT_EQ(memo().textCursor().block().layout()->preeditAreaText(), QStringLiteral("kom"));
+    EXPECT_EQ(memo().count(), qtDisplayLines(memo()));
 }
 
 // A finished load left its gate filtering every event of the program until

@@ -20,9 +20,10 @@ PY
   xdotool windowactivate --sync "$win" >/dev/null 2>&1
   xdotool key --window "$win" x
   t0=$(date +%s%N)
-  while [ ! -e "$dir/Korvex23Wiederherstellung-1.txt" ]; do sleep 0.01; done
+  copy=""  # in the data folder, below a folder for the working folder
+  while [ -z "$copy" ]; do copy=$(find "$dir/.daten" -name Korvex23Wiederherstellung-1.txt 2>/dev/null); sleep 0.01; done
   t1=$(date +%s%N)
-  echo "$mb MB: Kopie $(( (t1 - t0) / 1000000 )) ms nach der Taste, $(stat -c %s "$dir/Korvex23Wiederherstellung-1.txt") Bytes"
+  echo "$mb MB: Kopie $(( (t1 - t0) / 1000000 )) ms nach der Taste, $(stat -c %s "$copy") Bytes"
   kill -9 $pid; wait $pid 2>/dev/null
   rm -rf "$dir"
 done

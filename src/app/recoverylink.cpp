@@ -35,8 +35,11 @@ recovery::Snapshot RecoveryLink::snapshot() const {
     return snapshot;
 }
 
-void RecoveryLink::restore(const recovery::RecoveryRecord& record) {
+void RecoveryLink::restore(const recovery::RecoveryRecord& record, std::function<void()> givenUp) {
     TextWindow& memo = *form_.MemArbeitsfenster;
+    const document::DocumentFiles files = form_.files();
+    const QString header = form_.headerText();
+    const bool saved = form_.isSaved();
     memo.loadBytes(record.text);
     form_.setHeaderText(fromCp1252(record.header));
     const QString fileName = QString::fromStdString(record.fileName);
@@ -50,6 +53,13 @@ void RecoveryLink::restore(const recovery::RecoveryRecord& record) {
     memo.placeCaret(record.caret);
     form_.markChanged();  // the text is not in its file: the next close asks
     form_.updateStatus();
+    memo.whenLoadGivenUp([this, files, header, saved, givenUp = std::move(givenUp)] {
+        form_.filesBack(files);
+        form_.setHeaderText(header);
+        saved ? form_.markSaved() : form_.markChanged();
+        form_.updateStatus();
+        givenUp();
+    });
 }
 
 bool RecoveryLink::askYesNo(const QString& question) {

@@ -17,7 +17,7 @@ public:
 
     bool hasUnsavedText() const override;
     recovery::Snapshot snapshot() const override;
-    void restore(const recovery::RecoveryRecord& record) override;
+    void restore(const recovery::RecoveryRecord& record, std::function<void()> givenUp) override;
     bool askYesNo(const QString& question) override;
 
 private:

@@ -219,7 +219,10 @@ bool RecoveryKeeper::offer(std::unique_ptr<CopySlot> slot) {
         return false;
     }
     try {
-        editor_.restore(*record);
+        // The copy is kept for a start with more memory: this instance's copy goes elsewhere.
+        editor_.restore(*record, [this, path] {
+            if (slot_ && slot_->copyPath() == path) slot_.reset();
+        });
     } catch (const KxError&) {
         return reportDamaged(path);
     }

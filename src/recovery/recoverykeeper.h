@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <QTimer>
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -39,8 +40,10 @@ public:
     virtual bool hasUnsavedText() const = 0;
     virtual Snapshot snapshot() const = 0;
     // Puts a recovered document into the window, unsaved; throws KxError
-    // when the window cannot take the text.
-    virtual void restore(const RecoveryRecord& record) = 0;
+    // when the window cannot take the text. A big text's rest comes in
+    // later: should memory run out for it, the window is as it was before
+    // and `givenUp` runs.
+    virtual void restore(const RecoveryRecord& record, std::function<void()> givenUp) = 0;
     // The program's own question dialog; true for JA.
     virtual bool askYesNo(const QString& question) = 0;
 };

@@ -18,6 +18,7 @@
 #include <random>
 #include <thread>
 
+#include "app/recoverylink.h"
 #include "app/uKorvex21.h"
 #include "dialogs/uPhrasen.h"
 #include "oracles/loadedtext.h"
@@ -228,6 +229,45 @@ TEST_F(HostileInputTest, OutOfMemoryInACommandIsReportedAndTheProgramGoesOn) {
     EXPECT_EQ(platform.errorReports, QStringList{QStringLiteral("Nicht genügend Arbeitsspeicher für diesen Befehl")});
     EXPECT_EQ(memo().text(), "bleibt");
     expectUsable();
+}
+
+// A big recovery copy brought back with JA whose rest could not come in for
+// want of memory: the window went back to empty, but the copy's place stayed
+// this instance's, so the next key wrote over the only copy of the text.
+TEST_F(HostileInputTest, RegressionRestoreGivenUpForMemoryLetTheNextKeyWriteOverTheCopy) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "AddressSanitizer verträgt keine Grenze des Adressraums";
+#endif
+    {
+        std::string text;
+        while (text.size() < (32u << 20)) text += "Sehr geehrte Damen und Herren, wir danken für Ihr Schreiben.\r\n";
+        memo().loadBytes(text);
+    }
+    memo().finishLoading();
+    form().markChanged();
+    windows.Recovery->keeper().writeNowAndWait();
+    const QString copyPath = windows.Recovery->keeper().copyPath();
+    const QByteArray copy = readFile(copyPath);
+    ASSERT_GT(copy.size(), 32 << 20);
+    windows = WindowSet{};  // ended unasked: the copy stays behind
+    windows = createWindowSet(platform);
+    answers.answerNext(Reply::Ja);
+    startUp(windows, {});
+    ASSERT_TRUE(memo().isLoading());
+    long pages = 0;
+    std::ifstream("/proc/self/statm") >> pages;
+    rlimit old{};
+    ASSERT_EQ(getrlimit(RLIMIT_AS, &old), 0);
+    const rlimit tight{static_cast<rlim_t>(pages) * sysconf(_SC_PAGESIZE) + (24u << 20), old.rlim_max};
+    ASSERT_EQ(setrlimit(RLIMIT_AS, &tight), 0);
+    EXPECT_THROW(memo().finishLoading(), std::bad_alloc);
+    ASSERT_EQ(setrlimit(RLIMIT_AS, &old), 0);
+    EXPECT_TRUE(memo().isDocumentEmpty());  // as before the restore
+    memo().setFocus();
+    QTest::keyClicks(&memo(), QStringLiteral("x"));
+    windows.Recovery->keeper().writeNowAndWait();
+    const QByteArray kept = readFile(copyPath);
+    EXPECT_TRUE(kept == copy) << "the copy was written over: " << kept.size() << " bytes left";
 }
 
 TEST_F(HostileInputTest, HugeSettingsFilesAreReadWithinBounds) {

@@ -80,7 +80,7 @@ TEST_F(SaveFaultTest, RegressionFirstRecoveryCopyLeftAnEmptyFileWhenItsWriteFail
     struct Typing : recovery::Editor {
         bool hasUnsavedText() const override { return true; }
         recovery::Snapshot snapshot() const override { return {QString(100 * 1024, QLatin1Char('x')), {}, {}, 0}; }
-        void restore(const recovery::RecoveryRecord&) override {}
+        void restore(const recovery::RecoveryRecord&, std::function<void()>) override {}
         bool askYesNo(const QString&) override { return false; }
     } editor;
     platform.userDataDirectory = fs.folder + QStringLiteral("/korvex");

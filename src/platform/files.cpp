@@ -373,8 +373,9 @@ void replaceFile(const QString& path, const QByteArray& bytes, bool privateIfNew
     if (!target || target->name.empty() || (target->exists && !mayBeReplaced(*target))) failToCreate(path);
     const Fd folder(::open(target->folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!folder) failToCreate(path);
-    // A rename would split hard links.
-    if (!target->exists || target->info.st_nlink == 1) {
+    // A rename would split hard links. No link at all: another save renamed
+    // its version over the name while it was looked at, and a rename is right.
+    if (!target->exists || target->info.st_nlink <= 1) {
         const Outcome outcome = replaceThroughTemporary(folder.get(), *target, bytes, privateIfNew ? 0600 : 0666);
         if (outcome == Outcome::Replaced) {
             removeLeftOverTemporaries(folder.get(), temporaryPrefix(target->name));

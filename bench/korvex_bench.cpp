@@ -38,7 +38,6 @@
 #include "platform/qtplatform.h"
 #include "printing/printcommand.h"
 #include "search/finddialog.h"
-#include "search/findreplace.h"
 #include "search/textmatch.h"
 #include "typingtest/typingtest.h"
 #include "widgets/controls.h"
@@ -449,7 +448,6 @@ void Search(benchmark::State& state) {
     Scene& s = scene();
     const int corpus = static_cast<int>(state.range(0));
     s.use(corpus);
-    search::FindDialog& dialog = s.form().FindReplace->dialog();
     const auto [word, matches] = textOfAboutHalfAMillion(s.plainText);
     for (auto _ : state) {
         const double baseline = s.timePlainLoad();
@@ -460,6 +458,7 @@ void Search(benchmark::State& state) {
         cursor.insertText(QStringLiteral("Suchziel "));
         s.memo().moveCursor(QTextCursor::Start);
         s.form().Suchen2Click();
+        auto& dialog = *s.form().findChild<search::FindDialog*>(QStringLiteral("FindDialog"));
         dialog.EdiSuchen->setText(QStringLiteral("suchziel"));
         dialog.ChkGrossKlein->setChecked(false);
         dialog.ChkGanzesWort->setChecked(false);

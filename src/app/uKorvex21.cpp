@@ -302,8 +302,8 @@ void TForm1::buildMenu() {
 // The program's only shortcut keys; they reach the main window wherever its
 // focus is, and its dialogs, as long as no modal dialog is open.
 void TForm1::buildSearchMenu() {
-    FindReplace = new search::FindReplace(*this);
-    FindReplace->setParent(this);  // goes with the window
+    findReplace_ = new search::FindReplace(*this);
+    findReplace_->setParent(this);  // goes with the window
     Suchen1 = menuBar()->addMenu(QStringLiteral("&Suchen"));
     Suchen1->setObjectName(QStringLiteral("Suchen1"));
     const auto item = [this](const char* name, const QString& caption, const QKeySequence& keys) {
@@ -638,9 +638,9 @@ void TForm1::Beenden1Click() {
 }
 
 void TForm1::SelectAll1Click() { editing::selectAll(*this); }
-void TForm1::Suchen2Click() { FindReplace->showFind(); }
-void TForm1::Weitersuchen1Click() { FindReplace->findNext(); }
-void TForm1::Ersetzen1Click() { FindReplace->showReplace(); }
+void TForm1::Suchen2Click() { findReplace_->showFind(); }
+void TForm1::Weitersuchen1Click() { findReplace_->findNext(); }
+void TForm1::Ersetzen1Click() { findReplace_->showReplace(); }
 void TForm1::Info1Click() { Form2->exec(); }
 
 }  // namespace korvex

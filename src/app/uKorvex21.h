@@ -59,10 +59,6 @@ public:
     // The other windows of the set, created after this one.
     void attachWindows(TForm2* info, TForm3* phrases, TKxMsgDlg* question);
 
-    // Where the phrase and the settings file are: in the working directory at start-up.
-    QString PhraseFilePath;
-    QString SettingsFilePath;
-
     void markChanged() override { SavedFlag = false; }
     void markSaved() override { SavedFlag = true; }
     bool isSaved() const override { return SavedFlag; }
@@ -74,7 +70,8 @@ public:
     TextWindow& textWindow() const override;
     const document::DocumentFiles& files() const override { return Files; }
     Colour windowColour() const override { return WindowColor; }
-    Stopwatch& stopwatch() override { return Stopper; }
+    const Stopwatch& stopwatch() const override { return Stopper; }
+    void keepStopwatch(const Stopwatch& stopper) override { Stopper = stopper; }
     void dropPrintBuffer() override { LstBoxDruck = {}; }
     const printing::PrintBuffer& keepPrintBuffer(printing::PrintBuffer buffer) override;
     // What the last print run or preview put in the print buffer.
@@ -141,9 +138,6 @@ public:
     QAction* Weitersuchen1;
     QAction* Ersetzen1;
     QAction* Info1;
-
-    // The dialog of "&Suchen" and its commands.
-    search::FindReplace* FindReplace;
 
     // Status and file name display.
     QString CZeile() const;
@@ -259,10 +253,16 @@ private:
     TForm3* Form3 = nullptr;
     TKxMsgDlg* KxMsgDlg = nullptr;
 
+    // The dialog of "&Suchen" and its commands.
+    search::FindReplace* findReplace_ = nullptr;
+
     // State, in this order.
     bool SavedFlag = false;
     document::DocumentFiles Files;  // CurrentFileName, OpenDir, SaveDir, and how the file was seen
     Colour WindowColor;
+    // Where the phrase and the settings file are: in the working directory at start-up.
+    QString PhraseFilePath;
+    QString SettingsFilePath;
     Stopwatch Stopper;  // StopStartTick, StopStopTick, StopAccumulatedMs, StopLimitSeconds
     printing::PrintBuffer LstBoxDruck;
 

@@ -13,7 +13,9 @@ namespace korvex::typingtest {
 // field, the ticks, and the window colour the text window gets back at RST.
 class MainWindow : public virtual MainWindowIntentions {
 public:
-    virtual Stopwatch& stopwatch() = 0;  // "Stopper"
+    // "Stopper" as it stands; a command works on a copy and has the window keep it.
+    virtual const Stopwatch& stopwatch() const = 0;
+    virtual void keepStopwatch(const Stopwatch& stopper) = 0;
     // "EdiTime": the limit typed in, then the time left, then the keystrokes.
     virtual QString timeFieldText() const = 0;
     virtual void showInTimeField(const QString& text) = 0;

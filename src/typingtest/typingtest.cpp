@@ -19,10 +19,12 @@ void setTextWindowBackground(MainWindow& window, Colour background) {
 }  // namespace
 
 void start(MainWindow& window) {
-    Stopwatch& stopper = window.stopwatch();
     // A second GO while the test runs must not restart the clock.
-    if (!stopper.isRunning()) {
-        window.showInTimeField(fromCp1252(stopper.go(toCp1252(window.timeFieldText()), window.platform().tickMs())));
+    if (!window.stopwatch().isRunning()) {
+        Stopwatch stopper = window.stopwatch();
+        const std::string fieldText = stopper.go(toCp1252(window.timeFieldText()), window.platform().tickMs());
+        window.keepStopwatch(stopper);
+        window.showInTimeField(fromCp1252(fieldText));
         window.startTicking();
         const RunColours run = coloursForRun(window.windowColour(), window.textWindow().colours().background);
         window.rememberWindowColour(run.windowColour);
@@ -32,7 +34,9 @@ void start(MainWindow& window) {
 }
 
 void stop(MainWindow& window) {
-    window.stopwatch().stop(window.platform().tickMs());
+    Stopwatch stopper = window.stopwatch();
+    stopper.stop(window.platform().tickMs());
+    window.keepStopwatch(stopper);
     window.stopTicking();
     window.focusTextWindow();
 }
@@ -43,11 +47,16 @@ void reset(MainWindow& window) {
     window.textWindow().setReadOnly(false);
     setTextWindowBackground(window, window.windowColour());
     window.focusTextWindow();
-    window.showInTimeField(fromCp1252(window.stopwatch().reset()));
+    Stopwatch stopper = window.stopwatch();
+    const std::string fieldText = stopper.reset();
+    window.keepStopwatch(stopper);
+    window.showInTimeField(fromCp1252(fieldText));
 }
 
 void timerTick(MainWindow& window) {
-    const TickResult result = window.stopwatch().tick(window.platform().tickMs());
+    Stopwatch stopper = window.stopwatch();
+    const TickResult result = stopper.tick(window.platform().tickMs());
+    window.keepStopwatch(stopper);
     switch (result.outcome) {
         case TickOutcome::Running: window.showInTimeField(fromCp1252(result.fieldText)); break;
         case TickOutcome::Ended:

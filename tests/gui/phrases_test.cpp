@@ -24,7 +24,7 @@ class PhrasesTest : public MainWindowTest {
 protected:
     TForm3& editor() { return *windows.Form3; }
     QPlainTextEdit& phrases() { return *windows.Form3->MemPhrasen; }
-    QString phraseFile() { return form().PhraseFilePath; }
+    QString phraseFile() { return form().phraseFilePath(); }
 
     void openEditor() {
         QTest::mouseClick(form().ButPhrasen, Qt::LeftButton);
@@ -252,16 +252,19 @@ TEST_F(PhrasesTest, UnsavedEditsAreWrittenWhenTheProgramEnds) {
 }
 
 TEST_F(PhrasesTest, RegressionFailedWriteAtTheEndLostTheEditedPhrases) {
-    form().PhraseFilePath = QDir::toNativeSeparators(pathInWorkingDir("fehlt/KorvexPhrasen.txt"));
+    // Started in a folder that is gone by the close.
+    platform.workingDirectory = pathInWorkingDir("fehlt");
+    startProgram();
     openEditor();
     caretToEnd();
     type(" Ihr Schreiben");
     activate(form());
     EXPECT_FALSE(form().close());
     ASSERT_EQ(platform.errorReports.size(), 1);
-    EXPECT_TRUE(platform.errorReports[0].startsWith(
-        QStringLiteral("Datei %1 kann nicht erstellt werden.\n").arg(form().PhraseFilePath)));
-    EXPECT_TRUE(platform.errorReports[0].contains("ohne die geänderten Phrasen zu speichern"));
+    // The settings file cannot be written there either: one report names both.
+    EXPECT_TRUE(platform.errorReports[0].contains(
+        QStringLiteral("Datei %1 kann nicht erstellt werden.\n").arg(form().phraseFilePath())));
+    EXPECT_TRUE(platform.errorReports[0].contains("und die geänderten Phrasen zu speichern"));
     EXPECT_TRUE(form().isVisible());
     EXPECT_TRUE(editor().PhrasesModified);
     EXPECT_TRUE(phrases().toPlainText().endsWith("mitteilen: Ihr Schreiben"));
@@ -334,7 +337,8 @@ TEST_F(PhrasesTest, NothingSelectedShowsTheMessageAndInsertsNothing) {
 }
 
 TEST_F(PhrasesTest, AFailedWriteIsReportedAndTheEditsStay) {
-    form().PhraseFilePath = pathInWorkingDir("fehlt/KorvexPhrasen.txt");
+    platform.workingDirectory = pathInWorkingDir("fehlt");  // gone since the start
+    startProgram();
     openEditor();
     caretToEnd();
     type("!");

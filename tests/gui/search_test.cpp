@@ -16,7 +16,6 @@
 #include "document/headerfield.h"
 #include "search/documentscan.h"
 #include "search/finddialog.h"
-#include "search/findreplace.h"
 #include "support/mainwindowfixture.h"
 #include "widgets/controls.h"
 
@@ -25,7 +24,8 @@ namespace {
 
 class SearchTest : public MainWindowTest {
 protected:
-    search::FindDialog& dialog() { return form().FindReplace->dialog(); }
+    // Made when a command first opens it.
+    search::FindDialog& dialog() { return *form().findChild<search::FindDialog*>(QStringLiteral("FindDialog")); }
     void openFind(const QString& pattern) {
         form().Suchen2Click();
         dialog().EdiSuchen->setText(pattern);

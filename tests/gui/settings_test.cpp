@@ -264,7 +264,9 @@ TEST_F(SettingsFileTest, WindowColourIsStoredNotTheTextWindowsCurrentColour) {
 }
 
 TEST_F(SettingsFileTest, RegressionUnwritableFileKeptTheUserInForEver) {
-    form().SettingsFilePath = QDir::toNativeSeparators(pathInWorkingDir(QStringLiteral("fehlt/Korvex23Ini.txt")));
+    // Started in a folder that is gone by the close.
+    platform.workingDirectory = pathInWorkingDir(QStringLiteral("fehlt"));
+    startProgram();
     const QString document = pathInWorkingDir(QStringLiteral("brief.txt"));
     memo().setFocus();
     QTest::keyClicks(&memo(), "Erster Satz.");
@@ -275,7 +277,7 @@ TEST_F(SettingsFileTest, RegressionUnwritableFileKeptTheUserInForEver) {
     QApplication::processEvents();
     ASSERT_EQ(platform.errorReports.size(), 1);
     EXPECT_TRUE(platform.errorReports[0].startsWith(
-        QStringLiteral("Datei %1 kann nicht erstellt werden.\n").arg(form().SettingsFilePath)));
+        QStringLiteral("Datei %1 kann nicht erstellt werden.\n").arg(form().settingsFilePath())));
     EXPECT_TRUE(platform.errorReports[0].contains("ohne die Einstellungen zu speichern"));
     EXPECT_TRUE(form().isVisible());
     EXPECT_EQ(readFile(document), "Erster Satz.");
@@ -287,7 +289,7 @@ TEST_F(SettingsFileTest, RegressionUnwritableFileKeptTheUserInForEver) {
     EXPECT_FALSE(form().isVisible());
     EXPECT_EQ(platform.errorReports.size(), 1);
     EXPECT_EQ(readFile(document), "Erster Satz. Zweiter.");
-    EXPECT_FALSE(QFile::exists(form().SettingsFilePath));
+    EXPECT_FALSE(QFile::exists(form().settingsFilePath()));
 }
 
 TEST_F(SettingsFileTest, RegressionGeometryFromTheFilePushedTheWindowAwayOrAteMemory) {

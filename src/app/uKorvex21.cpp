@@ -487,7 +487,7 @@ MainWindowIntentions::Answer TForm1::ask(const QString& question) {
 
 void TForm1::focusTextWindow() { MemArbeitsfenster->setFocus(Qt::OtherFocusReason); }
 
-TextWindow& TForm1::textWindow() const { return *MemArbeitsfenster; }
+TextPrimitives& TForm1::textWindow() const { return *MemArbeitsfenster; }
 
 void TForm1::chooseTextFont(const QFont& font, Colour textColour) {
     MemArbeitsfenster->setFont(font);

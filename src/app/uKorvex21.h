@@ -66,8 +66,8 @@ public:
 
     // The parts the subsystems work on, by the names they know them.
     Platform& platform() override { return platform_; }
-    QWidget& widget() override { return *this; }
-    TextWindow& textWindow() const override;
+    QWidget& dialogParent() override { return *this; }
+    TextPrimitives& textWindow() const override;
     const document::DocumentFiles& files() const override { return Files; }
     Colour windowColour() const override { return WindowColor; }
     const Stopwatch& stopwatch() const override { return Stopper; }

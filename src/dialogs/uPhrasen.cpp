@@ -16,7 +16,7 @@
 
 #include "base/kxerror.h"
 #include "display/documenttext.h"
-#include "display/textwindow.h"
+#include "display/textprimitives.h"
 #include "platform/platform.h"
 #include "widgets/controls.h"
 
@@ -44,7 +44,7 @@ QString selectionText(const QPlainTextEdit* edit) {
 }  // namespace
 
 TForm3::TForm3(MainWindow& mainWindow)
-    : QWidget(&mainWindow.widget(), Qt::Window | Qt::WindowStaysOnTopHint), main_(mainWindow) {
+    : QWidget(&mainWindow.dialogParent(), Qt::Window | Qt::WindowStaysOnTopHint), main_(mainWindow) {
     setObjectName(QStringLiteral("Form3"));
     setWindowTitle(QStringLiteral("KORVEX V2.3 // Phraseneditor"));
     resize(639, 601);
@@ -110,9 +110,9 @@ TForm3::TForm3(MainWindow& mainWindow)
 
 void TForm3::showFromMainWindow() {
     const bool wasVisible = isVisible();
-    const QWidget& mainWidget = main_.widget();
-    resize(mainWidget.width(), height());
-    const QRect mainFrame = mainWidget.frameGeometry();
+    const QWidget& mainWindow = main_.dialogParent();
+    resize(mainWindow.width(), height());
+    const QRect mainFrame = mainWindow.frameGeometry();
     QRect frame = frameGeometry();
     frame.moveCenter(mainFrame.center());
     move(frame.topLeft());
@@ -124,7 +124,7 @@ void TForm3::showFromMainWindow() {
         activationPending_ = true;
     }
     activateWindow();
-    MemPhrasen->setFont(main_.textWindow().font());
+    MemPhrasen->setFont(main_.textWindow().textFont());
     setPaletteColour(*MemPhrasen, QPalette::Text, Qt::black);
     MemPhrasen->setFocus(Qt::OtherFocusReason);
 }
@@ -226,7 +226,7 @@ bool TForm3::writePhraseFile() {
 
 void TForm3::insertSelection(InsertWay way) {
     // The text locked at the end of a typing test takes no phrase.
-    if (main_.textWindow().isReadOnly()) return;
+    if (main_.textWindow().isLocked()) return;
     if (!MemPhrasen->textCursor().hasSelection()) {
         main_.platform().showMessage(QStringLiteral("Es ist nichts ausgewählt!") + QStringLiteral("\n") +
                                      QStringLiteral("\r") +

@@ -413,12 +413,31 @@ void TextWindow::placeCaret(long long position) {
 
 void TextWindow::keepPlace(const std::function<void()>& change) {
     const QTextCursor cursor = textCursor();
+    keepView([&] {
+        change();
+        setTextCursor(cursor);
+    });
+}
+
+void TextWindow::keepView(const std::function<void()>& change) {
     const int vertical = verticalScrollBar()->value();
     const int horizontal = horizontalScrollBar()->value();
     change();
-    setTextCursor(cursor);
     verticalScrollBar()->setValue(vertical);
     horizontalScrollBar()->setValue(horizontal);
+}
+
+TextWindow::Selection TextWindow::selection() const {
+    const QTextCursor cursor = textCursor();
+    return {cursor.anchor(), cursor.position()};
+}
+
+void TextWindow::select(int anchor, int position) {
+    QTextCursor cursor(document());
+    cursor.setPosition(anchor);
+    cursor.setPosition(position, QTextCursor::KeepAnchor);
+    setTextCursor(cursor);
+    ensureCursorVisible();
 }
 
 void TextWindow::withoutUndo(const std::function<void()>& edits) {

@@ -16,25 +16,19 @@
 #include "display/documenttext.h"
 #include "display/modelcount.h"
 #include "display/pendingtext.h"
+#include "display/textprimitives.h"
 #include "platform/platform.h"
 
 namespace korvex {
 
 class DisplayLineLayout;
 
-// The colours of a text control, kept as the program's colour values so a
-// system colour stays a system colour when it is stored again.
-struct ControlColours {
-    Colour background;
-    Colour text;
-};
-
 void applyColours(QWidget& control, ControlColours colours);
 
 // The word-wrapping text window. Its line list is the list of display lines
 // as they are shown at the current width and font; counts come from a
 // per-hard-line index that is updated only where a change touches it.
-class TextWindow : public BoundedTextEdit, public LineList {
+class TextWindow : public BoundedTextEdit, public TextPrimitives {
     Q_OBJECT
 
 public:
@@ -52,7 +46,7 @@ public:
     void loadBytes(std::string_view fileBytes);
     // The same for a file's bytes just read: what is still to come of a big
     // file is taken from them as it goes in, not from a copy.
-    void loadFileBytes(const QByteArray& fileBytes);
+    void loadFileBytes(const QByteArray& fileBytes) override;
     // The same for a raw document text (blocks separated by U+2029) of the
     // shape given, which the caller has found while making it; or for what
     // `convert` makes of it, piece by piece (`shape` is then the shape of
@@ -62,16 +56,16 @@ public:
     // and scrolling works; any key, click on a control, drop, context menu
     // or close first brings the rest in, so edits wait for the whole text,
     // and so does everything that reads or changes the whole text.
-    void loadRawText(const QString& newText, FileTextShape shape, const PendingText::Conversion& convert = {});
-    bool isLoading() const { return !pending_.isEmpty(); }
+    void loadRawText(const QString& newText, FileTextShape shape, const PendingText::Conversion& convert) override;
+    bool isLoading() const override { return !pending_.isEmpty(); }
     // Should memory run out before the rest is in, the window takes back the
     // text it held before the load, and `undo` puts back what else the load
     // changed; for the load under way only.
-    void whenLoadGivenUp(std::function<void()> undo);
+    void whenLoadGivenUp(std::function<void()> undo) override;
     // The document's raw text with what of a text being loaded is still to come.
-    QString rawText() const;
+    QString rawText() const override;
     // Brings in the rest of a text being loaded, at once.
-    void finishLoading();
+    void finishLoading() override;
 
     // The layout objects of the blocks off screen are given back once the
     // width has stayed this long after a change or a load (see
@@ -79,26 +73,24 @@ public:
     // makes them anew, as the first after a load would.
     static constexpr int kReleaseLayoutsAfterMs = 5000;
 
-    // What font sizes in points are converted with (base/fontsize.h), for
-    // the settings file and printing alike.
-    double dotsPerInch() const { return logicalDpiY(); }
-
-    // The first display line `text` would make here at the current width and
-    // font, laid out on its own so the window's text stays untouched.
-    QString firstDisplayLineOf(const QString& text) const;
+    double dotsPerInch() const override { return logicalDpiY(); }
+    QString firstDisplayLineOf(const QString& text) const override;
 
     // Runs `change` (one that recreates the native window, say) and puts
     // caret, selection and scrolling back as they were.
     void keepPlace(const std::function<void()>& change);
 
-    // Runs program edits that the user cannot undo; the undo history starts anew.
-    void withoutUndo(const std::function<void()>& edits);
+    void withoutUndo(const std::function<void()>& edits) override;
+    QTextDocument& textDocument() override { return *document(); }
 
-    std::string selectedBytes() const;
-    // Puts bytes in place of the selection (at the caret when nothing is
-    // selected); throws KxError when the text would then be more than the
-    // window loads (see BoundedTextEdit).
-    void replaceSelection(std::string_view bytes);
+    Selection selection() const override;
+    void select(int anchor, int position) override;
+    void selectAllText() override { selectAll(); }
+    void keepView(const std::function<void()>& change) override;
+    QString selectedText() const override { return textCursor().selectedText(); }
+    std::string selectedBytes() const override;
+    // See BoundedTextEdit for what the window loads.
+    void replaceSelection(std::string_view bytes) override;
 
     // The display line holding the selection start, and the column in it (both from 0).
     struct CaretPlace {
@@ -112,11 +104,14 @@ public:
     int caretLine() const { return caretPlace().line; }
     int caretColumn() const { return caretPlace().column; }
 
-    ControlColours colours() const { return colours_; }
-    void setColours(ControlColours colours);
+    QFont textFont() const override { return font(); }
+    void setTextFont(const QFont& chosen) override { setFont(chosen); }
+    ControlColours colours() const override { return colours_; }
+    void setColours(ControlColours colours) override;
+    bool isLocked() const override { return isReadOnly(); }
+    void setLocked(bool locked) override { setReadOnly(locked); }
 
-    // Says, before `text` goes in, how many of its characters will be '?' there.
-    void announceUnstorable(QStringView text);
+    void announceUnstorable(QStringView text) override;
 
 signals:
     // A character key arrived; sent before the key takes effect.

@@ -7,7 +7,7 @@
 #include "base/cp1252.h"
 #include "base/kxerror.h"
 #include "display/documenttext.h"
-#include "display/textwindow.h"
+#include "display/textprimitives.h"
 #include "document/docformat.h"
 #include "platform/filenames.h"
 #include "platform/platform.h"
@@ -89,10 +89,10 @@ void Speichern(MainWindow& window, const QString& path) {
 void Laden(MainWindow& window, const QString& path) {
     const FileSeen seen = FileSeen::now(path);  // before reading: a change meanwhile counts as one
     const QByteArray bytes = window.platform().readWholeFile(path);
-    TextWindow& memo = window.textWindow();
-    memo.loadFileBytes(bytes);
+    TextPrimitives& textWindow = window.textWindow();
+    textWindow.loadFileBytes(bytes);
     std::optional<std::string> header;
-    memo.withoutUndo([&] { header = takeHeaderBlock(memo); });
+    textWindow.withoutUndo([&] { header = takeHeaderBlock(textWindow); });
     if (header) window.setHeaderText(fromCp1252(*header));
     window.markSaved();
     const QString name = QDir::toNativeSeparators(path);
@@ -112,7 +112,8 @@ void ClearTexts(MainWindow& window) {
 
 // Save as: true when the file was written.
 bool saveUnderNewName(MainWindow& window) {
-    const std::optional<QString> name = window.platform().askSaveFileName(&window.widget(), window.files().saveDir);
+    const std::optional<QString> name = window.platform().askSaveFileName(&window.dialogParent(),
+                                                                          window.files().saveDir);
     if (!name) {
         window.focusTextWindow();
         return false;
@@ -198,7 +199,8 @@ void newClose(MainWindow& window) {
 
 void open(MainWindow& window) {
     if (!textMayGo(window)) return;
-    const std::optional<QString> path = window.platform().askOpenFileName(&window.widget(), window.files().openDir);
+    const std::optional<QString> path = window.platform().askOpenFileName(&window.dialogParent(),
+                                                                          window.files().openDir);
     if (path) loadChosen(window, *path);
     window.focusTextWindow();
 }

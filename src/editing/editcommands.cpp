@@ -5,7 +5,7 @@
 #include "base/anotherthread.h"
 #include "display/documenttext.h"
 #include "display/screencolours.h"
-#include "display/textwindow.h"
+#include "display/textprimitives.h"
 #include "platform/platform.h"
 
 namespace korvex::editing {
@@ -95,7 +95,7 @@ FileTextShape convertedShape(QStringView text, HtmlConversion mode) {
 
 // The text window locked at the end of a typing test keeps its text: the
 // commands that would change it do nothing then.
-bool textLocked(const MainWindow& window) { return window.textWindow().isReadOnly(); }
+bool textLocked(const MainWindow& window) { return window.textWindow().isLocked(); }
 
 // For the commands that end in the text window: true when the lock stops
 // them, after the focus went back there.
@@ -130,7 +130,7 @@ void paste(MainWindow& window) {
     window.markChanged();
 }
 
-void selectAll(MainWindow& window) { window.textWindow().selectAll(); }
+void selectAll(MainWindow& window) { window.textWindow().selectAllText(); }
 
 void refreshDate(MainWindow& window) { window.showDate(window.platform().todayShortDate()); }
 
@@ -144,11 +144,11 @@ void insertDate(MainWindow& window) {
 }
 
 void chooseFont(MainWindow& window) {
-    const TextWindow& memo = window.textWindow();
-    const FontChoice preset{memo.font(), toQColor(memo.colours().text)};
-    if (const auto choice = window.platform().askFont(&window.widget(), preset)) {
+    const TextPrimitives& textWindow = window.textWindow();
+    const FontChoice preset{textWindow.textFont(), toQColor(textWindow.colours().text)};
+    if (const auto choice = window.platform().askFont(&window.dialogParent(), preset)) {
         // A colour left as shown keeps its name: "clWindowText" is no "clBlack".
-        const Colour colour = choice->colour == preset.colour ? memo.colours().text : fromQColor(choice->colour);
+        const Colour colour = choice->colour == preset.colour ? textWindow.colours().text : fromQColor(choice->colour);
         window.chooseTextFont(choice->font, colour);
     }
     window.focusTextWindow();
@@ -163,18 +163,18 @@ void toggleStayOnTop(MainWindow& window) { window.stayOnTop(!window.staysOnTop()
 
 void convertText(MainWindow& window, HtmlConversion mode) {
     if (stoppedByLock(window)) return;
-    TextWindow& memo = window.textWindow();
-    memo.finishLoading();  // the whole text is converted, never the part in so far
-    QString text = memo.rawText();
+    TextPrimitives& textWindow = window.textWindow();
+    textWindow.finishLoading();  // the whole text is converted, never the part in so far
+    QString text = textWindow.rawText();
     const qsizetype nul = text.indexOf(QChar::Null);
     if (nul >= 0) text.truncate(nul);  // as a saved text ends there
     // Replaced as a whole, so caret and selection start over; the change
     // signal brings the status labels up to date. A big text is converted
     // piece by piece as it goes in.
-    memo.loadRawText(text, convertedShape(text, mode),
-                     [mode](QStringView whole, qsizetype from, qsizetype end, QString& piece) {
-                         convertPiece(whole, from, end, mode, piece);
-                     });
+    textWindow.loadRawText(text, convertedShape(text, mode),
+                           [mode](QStringView whole, qsizetype from, qsizetype end, QString& piece) {
+                               convertPiece(whole, from, end, mode, piece);
+                           });
     window.focusTextWindow();
     // Counted as a change even when nothing needed converting.
     window.markChanged();

@@ -8,7 +8,7 @@ class QWidget;
 namespace korvex {
 
 class Platform;
-class TextWindow;
+class TextPrimitives;
 
 // What the commands of every subsystem may ask of the main window, said as
 // intentions, so that a command need not know which member carries them.
@@ -40,10 +40,10 @@ public:
 
     // The seam to dialogs, files, clipboard, clock and printer.
     virtual Platform& platform() = 0;
-    // The main window itself: the parent of the dialogs a command opens.
-    virtual QWidget& widget() = 0;
-    // The text window ("MemArbeitsfenster").
-    virtual TextWindow& textWindow() const = 0;
+    // The parent of the dialogs a command opens: the main window.
+    virtual QWidget& dialogParent() = 0;
+    // The text window ("MemArbeitsfenster"), by the primitives commands use on it.
+    virtual TextPrimitives& textWindow() const = 0;
 
     MainWindowIntentions(const MainWindowIntentions&) = delete;
     MainWindowIntentions& operator=(const MainWindowIntentions&) = delete;

@@ -89,11 +89,11 @@ QSize openingSize(const QWidget& over) {
 }  // namespace
 
 PrintPreviewWindow::PrintPreviewWindow(MainWindow& window, PrintRun run)
-    : QDialog(&window.widget()), main_(window), run_(std::move(run)) {
+    : QDialog(&window.dialogParent()), main_(window), run_(std::move(run)) {
     setObjectName(QStringLiteral("Seitenansicht"));
     setWindowTitle(QStringLiteral("Seitenansicht"));
     buildControls();
-    resize(openingSize(window.widget()));
+    resize(openingSize(window.dialogParent()));
     showPage(0);
 }
 

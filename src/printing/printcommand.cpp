@@ -8,14 +8,14 @@ namespace korvex::printing {
 
 void print(MainWindow& window) {
     Platform& platform = window.platform();
-    if (!platform.askPrintSetup(&window.widget())) {
+    if (!platform.askPrintSetup(&window.dialogParent())) {
         window.focusTextWindow();
         return;
     }
     const std::optional<bool> withHeader = askForHeader(window);
     if (!withHeader) return;
     const PageChoice pages = platform.chosenPages();
-    sendPages(platform, window.widget(), prepareRun(window, *withHeader), pages);
+    sendPages(platform, window.dialogParent(), prepareRun(window, *withHeader), pages);
     window.focusTextWindow();
 }
 

@@ -9,7 +9,7 @@
 #include "base/kxerror.h"
 #include "display/documenttext.h"
 #include "display/screencolours.h"
-#include "display/textwindow.h"
+#include "display/textprimitives.h"
 
 namespace korvex::printing {
 namespace {
@@ -52,13 +52,13 @@ std::optional<bool> askForHeader(MainWindow& window) {
 }
 
 PrintRun prepareRun(MainWindow& window, bool withHeader) {
-    window.textWindow().finishLoading();  // every page, never those of the part in so far
-    const TextWindow& memo = window.textWindow();
-    const int lineCount = memo.count();
+    TextPrimitives& textWindow = window.textWindow();
+    textWindow.finishLoading();  // every page, never those of the part in so far
+    const int lineCount = textWindow.count();
     window.dropPrintBuffer();
     PrintBuffer buffer;
-    QFont font = memo.font();
-    const int pointSize = pointSizeFromPixels(QFontInfo(font).pixelSize(), memo.dotsPerInch());
+    QFont font = textWindow.textFont();
+    const int pointSize = pointSizeFromPixels(QFontInfo(font).pixelSize(), textWindow.dotsPerInch());
     font.setPointSize(pointSize);
     buffer.font = font;
 
@@ -66,13 +66,13 @@ PrintRun prepareRun(MainWindow& window, bool withHeader) {
     run.layout = pageLayoutFor(pointSize, font.family().toStdString(), withHeader);
     const QString header = window.headerText();
     if (withHeader && !header.isEmpty()) {
-        run.headerLine = withMargin(run.layout, toCp1252(memo.firstDisplayLineOf(header)));
+        run.headerLine = withMargin(run.layout, toCp1252(textWindow.firstDisplayLineOf(header)));
     }
     buffer.lines.reserve(static_cast<size_t>(lineCount));
-    memo.forEach([&](std::string_view line) { buffer.lines.push_back(withMargin(run.layout, line)); });
+    textWindow.forEach([&](std::string_view line) { buffer.lines.push_back(withMargin(run.layout, line)); });
 
     run.font = buffer.font;
-    run.colour = toQColor(memo.colours().text);
+    run.colour = toQColor(textWindow.colours().text);
     run.pageCount = pageCount(lineCount, run.layout);
     run.lines = &window.keepPrintBuffer(std::move(buffer)).lines;
     return run;

@@ -1,9 +1,8 @@
 #include "search/findreplace.h"
 
 #include <QLineEdit>
-#include <QTextCursor>
 
-#include "display/textwindow.h"
+#include "display/textprimitives.h"
 #include "intentions/mainwindowintentions.h"
 #include "platform/platform.h"
 #include "search/finddialog.h"
@@ -14,7 +13,7 @@ FindReplace::FindReplace(MainWindowIntentions& window) : window_(window), search
 
 FindDialog& FindReplace::dialog() {
     if (!dialog_) {
-        dialog_ = new FindDialog(&window_.widget());
+        dialog_ = new FindDialog(&window_.dialogParent());
         connect(dialog_, &FindDialog::findNextClicked, this,
                 [this] { run([this] { return search_.findNext(dialog_->request()); }); });
         connect(dialog_, &FindDialog::replaceClicked, this,
@@ -27,7 +26,7 @@ FindDialog& FindReplace::dialog() {
 
 // A selection within one line is what the user wants to find; otherwise the last search stays.
 void FindReplace::show(bool replacing) {
-    const QString selected = window_.textWindow().textCursor().selectedText();
+    const QString selected = window_.textWindow().selectedText();
     const bool oneLine = !selected.contains(QChar::ParagraphSeparator) && !selected.contains(QChar::LineSeparator);
     dialog().showFor(replacing, oneLine ? selected : QString());
 }

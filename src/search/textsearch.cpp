@@ -4,7 +4,6 @@
 #include <QElapsedTimer>
 #include <QLocale>
 #include <QProgressDialog>
-#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -13,8 +12,9 @@
 #include <memory>
 
 #include "base/kxerror.h"
+#include "display/boundedtextedit.h"
 #include "display/documenttext.h"
-#include "display/textwindow.h"
+#include "display/textprimitives.h"
 #include "intentions/mainwindowintentions.h"
 #include "search/documentscan.h"
 
@@ -196,29 +196,29 @@ TextSearch::TextSearch(MainWindowIntentions& window) : window_(window) {}
 // Searches what the window holds; a text still loading is searched as far
 // as it is in, then brought in whole when the match may lie in the rest.
 std::optional<Match> TextSearch::find(const Matcher& matcher, bool upwards, int from) {
-    TextWindow& memo = window_.textWindow();
+    TextPrimitives& memo = window_.textWindow();
     const auto at = static_cast<size_t>(from);
-    if (auto match = upwards ? DocumentScan(*memo.document()).findBackward(matcher, at)
-                             : DocumentScan(*memo.document()).findForward(matcher, at)) {
+    if (auto match = upwards ? DocumentScan(memo.textDocument()).findBackward(matcher, at)
+                             : DocumentScan(memo.textDocument()).findForward(matcher, at)) {
         return match;
     }
     if (upwards || !memo.isLoading()) return std::nullopt;
     memo.finishLoading();
-    return DocumentScan(*memo.document()).findForward(matcher, at);
+    return DocumentScan(memo.textDocument()).findForward(matcher, at);
 }
 
 Outcome TextSearch::findNext(const SearchRequest& request) {
     const Matcher matcher(units(request.pattern), request.rules);
-    const QTextCursor selection = window_.textWindow().textCursor();
+    const TextPrimitives::Selection selection = window_.textWindow().selection();
     const bool upwards = request.upwards;
-    const int from = upwards ? selection.selectionStart() : selection.selectionEnd();
+    const int from = upwards ? selection.start() : selection.end();
     if (auto match = find(matcher, upwards, from)) {
         select(*match, upwards);
         return {};
     }
     // Once round from the other end, with the whole text in.
     window_.textWindow().finishLoading();
-    const DocumentScan scan(*window_.textWindow().document());
+    const DocumentScan scan(window_.textWindow().textDocument());
     const auto match = upwards ? scan.findBackward(matcher, scan.length()) : scan.findForward(matcher, 0);
     if (!match) return notFound(request.pattern);
     select(*match, upwards);
@@ -227,21 +227,16 @@ Outcome TextSearch::findNext(const SearchRequest& request) {
 }
 
 void TextSearch::select(Match match, bool upwards) {
-    TextWindow& memo = window_.textWindow();
     const auto start = static_cast<int>(match.start);
     const auto end = static_cast<int>(match.start + match.length);
-    QTextCursor cursor(memo.document());
-    cursor.setPosition(upwards ? end : start);
-    cursor.setPosition(upwards ? start : end, QTextCursor::KeepAnchor);
-    memo.setTextCursor(cursor);
-    memo.ensureCursorVisible();
+    window_.textWindow().select(upwards ? end : start, upwards ? start : end);
     window_.updateStatus();
 }
 
 // Why nothing may be replaced, or nothing when it may.
 QString TextSearch::refusalToChange(const SearchRequest& request, const QString& replacement) const {
     // The typing test has ended: its text stays as it was typed until RST.
-    if (window_.textWindow().isReadOnly()) {
+    if (window_.textWindow().isLocked()) {
         return QStringLiteral("Nichts ersetzt: Der Text ist nach dem Schreibtest gesperrt, bis RST ihn freigibt.");
     }
     const size_t unstorable = firstUnstorable(units(replacement));
@@ -257,13 +252,13 @@ QString TextSearch::refusalToChange(const SearchRequest& request, const QString&
 
 Outcome TextSearch::replaceCurrent(const SearchRequest& request, const QString& replacement) {
     if (const QString refusal = refusalToChange(request, replacement); !refusal.isEmpty()) return {refusal, false};
-    TextWindow& memo = window_.textWindow();
+    TextPrimitives& memo = window_.textWindow();
     memo.finishLoading();
-    const QTextCursor selection = memo.textCursor();
+    const TextPrimitives::Selection selection = memo.selection();
     const Matcher matcher(units(request.pattern), request.rules);
-    const TextPiece line = lineAt(*memo.document(), selection.selectionStart());
-    const auto start = static_cast<size_t>(selection.selectionStart() - line.start);
-    const auto length = static_cast<size_t>(selection.selectionEnd() - selection.selectionStart());
+    const TextPiece line = lineAt(memo.textDocument(), selection.start());
+    const auto start = static_cast<size_t>(selection.start() - line.start);
+    const auto length = static_cast<size_t>(selection.end() - selection.start());
     if (matcher.isMatchAt(units(line.text), start, length)) {
         memo.replaceSelection(toCp1252(replacement));
         window_.markChanged();
@@ -274,13 +269,13 @@ Outcome TextSearch::replaceCurrent(const SearchRequest& request, const QString& 
 
 Outcome TextSearch::replaceAll(const SearchRequest& request, const QString& replacement) {
     if (const QString refusal = refusalToChange(request, replacement); !refusal.isEmpty()) return {refusal, false};
-    TextWindow& memo = window_.textWindow();
+    TextPrimitives& memo = window_.textWindow();
     memo.finishLoading();  // every match, not only those in so far
-    QTextDocument& document = *memo.document();
+    QTextDocument& document = memo.textDocument();
     const Matcher matcher(units(request.pattern), request.rules);
     const auto matchLength = static_cast<size_t>(request.pattern.size());
     const auto replacementLength = static_cast<size_t>(replacement.size());
-    ReplaceProgress progress(window_.widget());
+    ReplaceProgress progress(window_.dialogParent());
     std::vector<size_t> starts;
     Replacements made;
     {
@@ -293,23 +288,22 @@ Outcome TextSearch::replaceAll(const SearchRequest& request, const QString& repl
         const size_t longestLine = longestLineAfterReplacing(starts, matchLength, replacementLength,
                                                              [&scan](size_t at) { return scan.lineAround(at); });
         const auto lineCount = static_cast<size_t>(document.blockCount());
-        if (!TextWindow::withinBounds(characters + lineCount - 1, lineCount, static_cast<qsizetype>(longestLine))) {
-            throw KxError(TextWindow::kOverCapacity.toStdString());
+        if (!BoundedTextEdit::withinBounds(characters + lineCount - 1, lineCount,
+                                           static_cast<qsizetype>(longestLine))) {
+            throw KxError(BoundedTextEdit::kOverCapacity.toStdString());
         }
         progress.reached(0);
         made = makeReplacements(scan, starts, matchLength, replacement);
     }
     progress.reached(0);
-    const QTextCursor before = memo.textCursor();
-    const int scrolled = memo.verticalScrollBar()->value();
-    putIn(document, made, progress);
+    const TextPrimitives::Selection before = memo.selection();
     // The caret and the lines shown stay where they were in the text.
-    const qsizetype growth = replacement.size() - request.pattern.size();
-    QTextCursor after(&document);
-    after.setPosition(placeAfterReplacing(before.anchor(), starts, matchLength, growth));
-    after.setPosition(placeAfterReplacing(before.position(), starts, matchLength, growth), QTextCursor::KeepAnchor);
-    memo.setTextCursor(after);
-    memo.verticalScrollBar()->setValue(scrolled);
+    memo.keepView([&] {
+        putIn(document, made, progress);
+        const qsizetype growth = replacement.size() - request.pattern.size();
+        memo.select(placeAfterReplacing(before.anchor, starts, matchLength, growth),
+                    placeAfterReplacing(before.position, starts, matchLength, growth));
+    });
     window_.markChanged();
     window_.updateStatus();
     return {replacedCount(starts.size())};

@@ -11,7 +11,7 @@
 #include "base/fontsize.h"
 #include "base/kxerror.h"
 #include "display/documenttext.h"
-#include "display/textwindow.h"
+#include "display/textprimitives.h"
 #include "platform/platform.h"
 #include "settings/settingsfile.h"
 
@@ -32,33 +32,33 @@ int32_t fontPoints(const QFont& font, double dpi) {
 // must fit on is known.
 class FormTarget : public SettingsTarget {
 public:
-    explicit FormTarget(MainWindow& window) : main_(window), memo_(window.textWindow()) {}
+    explicit FormTarget(MainWindow& window) : main_(window), textWindow_(window.textWindow()) {}
 
     void setWindowTop(int32_t top) override { window_.top = top; }
     void setWindowLeft(int32_t left) override { window_.left = left; }
     void setWindowHeight(int32_t height) override { window_.height = height; }
     void setWindowWidth(int32_t width) override { window_.width = width; }
-    void setWindowColour(Colour colour) override { memo_.setColours({colour, memo_.colours().text}); }
+    void setWindowColour(Colour colour) override { textWindow_.setColours({colour, textWindow_.colours().text}); }
     void setFontName(std::string name) override {
-        QFont font = memo_.font();
+        QFont font = textWindow_.textFont();
         font.setFamily(fromCp1252(name));
-        memo_.setFont(font);
+        textWindow_.setTextFont(font);
     }
     void setFontSize(int32_t points) override {
         if (points < kMinFontPoints || points > kMaxFontPoints) return;
-        QFont font = memo_.font();
-        font.setPixelSize(pixelsFromPointSize(points, memo_.dotsPerInch()));
-        memo_.setFont(font);
+        QFont font = textWindow_.textFont();
+        font.setPixelSize(pixelsFromPointSize(points, textWindow_.dotsPerInch()));
+        textWindow_.setTextFont(font);
     }
     void setFontStyle(FontStyle style) override {
-        QFont font = memo_.font();
+        QFont font = textWindow_.textFont();
         font.setBold(style.bold);
         font.setItalic(style.italic);
         font.setUnderline(false);
         font.setStrikeOut(false);
-        memo_.setFont(font);
+        textWindow_.setTextFont(font);
     }
-    void setFontColour(Colour colour) override { memo_.setColours({memo_.colours().background, colour}); }
+    void setFontColour(Colour colour) override { textWindow_.setColours({textWindow_.colours().background, colour}); }
     void setOpenDir(std::string dir) override { main_.openFolderChosen(fromCp1252(dir)); }
     void setSaveDir(std::string dir) override { main_.saveFolderChosen(fromCp1252(dir)); }
     void headerTakesTextWindowFont() override { main_.headerFollowsTextWindow(); }
@@ -98,7 +98,7 @@ private:
     };
 
     MainWindow& main_;
-    TextWindow& memo_;
+    TextPrimitives& textWindow_;
     ReadRect window_;
 };
 
@@ -125,8 +125,8 @@ void placeWindowWithoutSettings(MainWindow& window) { FormTarget(window).placeWi
 
 void writeSettingsFile(MainWindow& window) {
     const QRect outer = window.outerGeometry();
-    const TextWindow& memo = window.textWindow();
-    const QFont font = memo.font();
+    const TextPrimitives& textWindow = window.textWindow();
+    const QFont font = textWindow.textFont();
     SettingsRecord record;
     record.top = outer.top();
     record.left = outer.left();
@@ -134,9 +134,9 @@ void writeSettingsFile(MainWindow& window) {
     record.width = outer.width();
     record.windowColour = window.windowColour();
     record.fontName = toCp1252(font.family());
-    record.fontSize = fontPoints(font, memo.dotsPerInch());
+    record.fontSize = fontPoints(font, textWindow.dotsPerInch());
     record.style = FontStyle{font.bold(), font.italic()};
-    record.fontColour = memo.colours().text;
+    record.fontColour = textWindow.colours().text;
     record.openDir = settingsFolder(window.files().openDir.toStdU16String());
     record.saveDir = settingsFolder(window.files().saveDir.toStdU16String());
     const std::string out = composeSettings(record);

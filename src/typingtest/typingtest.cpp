@@ -1,7 +1,7 @@
 #include "typingtest/typingtest.h"
 
 #include "display/documenttext.h"
-#include "display/textwindow.h"
+#include "display/textprimitives.h"
 #include "platform/platform.h"
 #include "typingtest/stopwatch.h"
 
@@ -10,10 +10,10 @@ namespace korvex::typingtest {
 namespace {
 
 void setTextWindowBackground(MainWindow& window, Colour background) {
-    TextWindow& memo = window.textWindow();
-    ControlColours colours = memo.colours();
+    TextPrimitives& textWindow = window.textWindow();
+    ControlColours colours = textWindow.colours();
     colours.background = background;
-    memo.setColours(colours);
+    textWindow.setColours(colours);
 }
 
 }  // namespace
@@ -44,7 +44,7 @@ void stop(MainWindow& window) {
 void reset(MainWindow& window) {
     window.stopTicking();
     // Only RST unlocks a text window locked by the end of a test.
-    window.textWindow().setReadOnly(false);
+    window.textWindow().setLocked(false);
     setTextWindowBackground(window, window.windowColour());
     window.focusTextWindow();
     Stopwatch stopper = window.stopwatch();
@@ -60,7 +60,7 @@ void timerTick(MainWindow& window) {
     switch (result.outcome) {
         case TickOutcome::Running: window.showInTimeField(fromCp1252(result.fieldText)); break;
         case TickOutcome::Ended:
-            window.textWindow().setReadOnly(true);
+            window.textWindow().setLocked(true);
             setTextWindowBackground(window, StopEndColour);
             window.stopTicking();
             window.showInTimeField(fromCp1252(endOfTestText(Anschlaege(window))));

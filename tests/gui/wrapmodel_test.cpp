@@ -227,7 +227,7 @@ TEST_F(MainWindowTest, DisplayLineCountsEqualQtLayoutOfEveryBlock) {
     qsizetype longest = 0;
     for (const QString& line : lines) longest = std::max(longest, line.size());
     const QString text = lines.join(QChar::ParagraphSeparator);
-    window.loadRawText(text, {static_cast<size_t>(lines.size()), longest, text.size()});
+    window.loadRawText(text, {static_cast<size_t>(lines.size()), longest, text.size()}, {});
     auto* layout = qobject_cast<QPlainTextDocumentLayout*>(window.document()->documentLayout());
     ASSERT_NE(layout, nullptr);
     QStringList families;  // faces that resolve to a font already checked are not checked again

@@ -7,6 +7,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <algorithm>
+#include <cmath>
 #include <new>
 
 namespace korvex {
@@ -60,6 +61,7 @@ void DisplayLineLayout::recountSlice() {
 }
 
 void DisplayLineLayout::invalidate(bool settled) {
+    lineWidthBeforeAhead_.reset();
     valid_ = false;
     recountByModel_.reset();
     recounted_.clear();
@@ -240,7 +242,33 @@ int DisplayLineLayout::releaseLayouts(int from, int count, const std::function<b
     return block.isValid() ? from + count : -1;
 }
 
+// As QPlainTextDocumentLayout lays a block out (its extra room for shown
+// separators aside, which this window never shows).
+void DisplayLineLayout::layOutAhead(QTextBlock first, qreal width, qreal height) {
+    if (!lineWidthBeforeAhead_) lineWidthBeforeAhead_ = lineWidth();
+    const qreal margin = document()->documentMargin();
+    const QTextOption option = document()->defaultTextOption();
+    qreal filled = -1;  // the first block's own height does not count
+    for (QTextBlock block = first; block.isValid() && filled < height; block = block.next()) {
+        QTextLayout* layout = block.layout();
+        layout->setTextOption(option);
+        layout->beginLayout();
+        qreal y = 0;
+        for (QTextLine line = layout->createLine(); line.isValid(); line = layout->createLine()) {
+            line.setLeadingIncluded(true);
+            line.setLineWidth(width - 2 * margin);
+            line.setPosition(QPointF(margin, y));
+            y += line.height();
+            if (line.leading() < 0) y += std::ceil(line.leading());
+        }
+        layout->endLayout();
+        block.setLineCount(block.isVisible() ? layout->lineCount() : 0);
+        filled = filled < 0 ? 0 : filled + y;
+    }
+}
+
 qreal DisplayLineLayout::lineWidth() const {
+    if (lineWidthBeforeAhead_) return *lineWidthBeforeAhead_;
     const QTextLine line = laidOut(document()->firstBlock())->lineAt(0);
     return line.isValid() ? line.width() : 0;
 }

@@ -47,6 +47,12 @@ public:
     // Called before any question is answered: brings a width change put off meanwhile in.
     void beforeQuestions(std::function<void()> settle) { beforeQuestions_ = std::move(settle); }
 
+    // Lays the blocks from `first` on out at the text width `width`, as Qt
+    // will once it lays out every block at that width, until they fill
+    // `height` below the first: what the window shows follows a drag of its
+    // edge at once. Qt's own width, and the counts, stay until `invalidate`.
+    void layOutAhead(QTextBlock first, qreal width, qreal height);
+
     QTextLayout* laidOut(const QTextBlock& block) const {
         ensureBlockLayout(block);
         return block.layout();
@@ -118,6 +124,7 @@ private:
     bool appendShown_ = true;
     QFont measuredFont_;
     qreal measuredWidth_ = -1;
+    std::optional<qreal> lineWidthBeforeAhead_;  // Qt's, while blocks are laid out ahead of it
 
     std::optional<WrapModel> model_;
     QFont modelFont_;

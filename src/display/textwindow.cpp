@@ -57,8 +57,8 @@ constexpr int kFirstScreenLines = 64;
 constexpr qsizetype kAll = std::numeric_limits<qsizetype>::max();
 // Qt lays out every hard line anew for a new width. From this many on that
 // takes about a frame (15 ms here, twice that the first time), so while the
-// window's edge is dragged the lines keep their width, and are laid out anew
-// once it has stayed.
+// window's edge is dragged only the lines shown are laid out at each step,
+// and every line once the edge has stayed.
 constexpr int kLaidOutAtOnceBelow = 100'000;
 // The layout objects of so many blocks go back at a time, a few milliseconds' work.
 constexpr int kReleasePiece = 16 * 1024;
@@ -530,9 +530,11 @@ void TextWindow::resizeEvent(QResizeEvent* event) {
     const bool newWidth = event->size().width() != event->oldSize().width();
     if (newWidth) releaseLayoutsLater();
     if (newWidth && (widthTimer_.isActive() || document()->blockCount() >= kLaidOutAtOnceBelow)) {
-        // Meanwhile the lines stand out on the right or fall short of it.
+        // Meanwhile only the lines shown follow the edge; the scroll bar and the counts wait.
         QResizeEvent sameWidth(event->size(), QSize(event->size().width(), event->oldSize().height()));
         QPlainTextEdit::resizeEvent(&sameWidth);
+        layout_->layOutAhead(firstVisibleBlock(), viewport()->width(), viewport()->height());
+        viewport()->update();
         widthTimer_.start();
         return;
     }

@@ -14,6 +14,7 @@
 #include <QTextBlock>
 #include <functional>
 #include <utility>
+#include <vector>
 
 #include "app/uKorvex21.h"
 #include "base/kxerror.h"
@@ -292,12 +293,13 @@ TEST_F(TextWindowTest, BigTextLoadsInPiecesAndAKeyWaitsForTheRest) {
 }
 
 // Qt lays out every hard line anew for each new width: over a text of many
-// lines each step of a drag of the window's edge waited for that. Now the
-// lines keep their width while the edge moves and are laid out once it has
-// stayed, or at once for a question about the lines. The count that follows
-// copies the text in pieces between events: lines just as long as a display
-// line holds, then lines one longer, make a character copied twice or lost
-// at a piece's end show (a lost line break shows anyway).
+// lines each step of a drag of the window's edge waited for that. Now only
+// the lines shown follow the edge at each step, laid out as Qt lays them out
+// at the new width; every line is laid out once the edge has stayed, or at
+// once for a question about the lines. The count that follows copies the
+// text in pieces between events: lines just as long as a display line
+// holds, then lines one longer, make a character copied twice or lost at a
+// piece's end show (a lost line break shows anyway).
 TEST_F(TextWindowTest, RegressionDragOverManyLinesLaidOutEveryLineAtEachStep) {
     int fits = charactersPerLine();  // the most characters one display line holds
     for (memo().loadBytes(std::string(fits + 1, 'x')); memo().count() == 1;
@@ -309,25 +311,40 @@ TEST_F(TextWindowTest, RegressionDragOverManyLinesLaidOutEveryLineAtEachStep) {
     memo().loadBytes(text);
     memo().finishLoading();
     auto* layout = qobject_cast<QPlainTextDocumentLayout*>(memo().document()->documentLayout());
-    const auto lineWidth = [&] {
+    // The width of a line Qt lays out at the end, off screen: what it lays every line out at.
+    const auto qtWidth = [&] {
+        const QTextBlock last = memo().document()->lastBlock();
+        layout->ensureBlockLayout(last);
+        return last.layout()->lineAt(0).width();
+    };
+    // The first block, shown at the top: its lines' starts and width.
+    const auto shownLines = [&] {
         const QTextBlock first = memo().document()->firstBlock();
         layout->ensureBlockLayout(first);
-        return first.layout()->lineAt(0).width();
+        std::vector<int> starts;
+        for (int k = 0; k < first.layout()->lineCount(); ++k) starts.push_back(first.layout()->lineAt(k).textStart());
+        return std::pair(starts, first.layout()->lineAt(0).width());
     };
-    const qreal wide = lineWidth();
+    const qreal wide = qtWidth();
+    const auto wideLines = shownLines();
     const int wideCount = memo().count();
 
     // A step of the drag, looked at before the events that follow it: on a
     // busy machine they may take longer than the edge takes to count as resting.
     form().resize(form().width() - 200, form().height());
-    EXPECT_EQ(lineWidth(), wide);  // still dragged
+    EXPECT_EQ(qtWidth(), wide);  // still dragged
+    const auto narrowLines = shownLines();
+    EXPECT_LT(narrowLines.second, wideLines.second);  // what is shown follows at once
+    EXPECT_GT(narrowLines.first.size(), wideLines.first.size());
     EXPECT_GT(memo().count(), wideCount);
-    EXPECT_LT(lineWidth(), wide);  // the question waited for the new width
+    EXPECT_LT(qtWidth(), wide);            // the question waited for the new width
+    EXPECT_EQ(shownLines(), narrowLines);  // Qt lays the lines shown out as they were
     EXPECT_EQ(memo().count(), qtDisplayLines(memo()));
 
     form().resize(form().width() + 200, form().height());
-    EXPECT_LT(lineWidth(), wide);
-    EXPECT_TRUE(becomes(lineWidth, wide));  // the edge stayed
+    EXPECT_LT(qtWidth(), wide);
+    EXPECT_EQ(shownLines(), wideLines);
+    EXPECT_TRUE(becomes(qtWidth, wide));  // the edge stayed
     EXPECT_TRUE(becomes([&] { return form().LabShowZeilenAnz->text(); }, QString::number(wideCount)));
     EXPECT_EQ(memo().count(), qtDisplayLines(memo()));
 
@@ -337,9 +354,30 @@ TEST_F(TextWindowTest, RegressionDragOverManyLinesLaidOutEveryLineAtEachStep) {
     memo().setFocus();
     setCaret(0);
     QTest::keyClick(&memo(), Qt::Key_Y);
-    EXPECT_LT(lineWidth(), wide);
+    EXPECT_LT(qtWidth(), wide);
     EXPECT_EQ(form().LabShowZeilenAnz->text(), QString::number(qtDisplayLines(memo())));
     EXPECT_EQ(memo().get(0).substr(0, 5), "ywort");
+}
+
+// The lines shown are laid out at each step of a drag of the window's edge:
+// the text an input method is still composing in one of them stays, and
+// takes its place in the new lines.
+TEST_F(TextWindowTest, RegressionLayingOutTheShownLinesAheadLostTheComposedText) {
+    std::string text;
+    for (int i = 0; i < 100'000; ++i) text += words(3) + "\r\n";
+    memo().loadBytes(text);
+    memo().finishLoading();
+    memo().setFocus();
+    setCaret(0);
+    QInputMethodEvent composing(QString::fromStdString(words(30)), {});
+    QApplication::sendEvent(&memo(), &composing);
+    const QTextLayout& first = *memo().document()->firstBlock().layout();
+    ASSERT_GT(first.lineCount(), 1);  // laid out with the composed text, which wraps
+    const int wideLines = first.lineCount();
+
+    form().resize(form().width() - 200, form().height());
+    EXPECT_GT(first.lineCount(), wideLines);
+    EXPECT_EQ(first.preeditAreaText(), QString::fromStdString(words(30)));
 }
 
 // A while after a load or a width change the blocks off screen give their

@@ -1,6 +1,7 @@
 #include "display/screencolours.h"
 
 #include <QApplication>
+#include <QWidget>
 
 namespace korvex {
 namespace {
@@ -49,5 +50,14 @@ QColor toQColor(Colour colour, QPalette::ColorRole ownRole) {
 }
 
 Colour fromQColor(const QColor& colour) { return Colour::fromRgb(colour.red(), colour.green(), colour.blue()); }
+
+void applyColours(QWidget& control, ControlColours colours) {
+    QPalette palette = control.palette();
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+        palette.setColor(group, QPalette::Base, toQColor(colours.background, QPalette::Base));
+        palette.setColor(group, QPalette::Text, toQColor(colours.text, QPalette::Text));
+    }
+    control.setPalette(palette);
+}
 
 }  // namespace korvex

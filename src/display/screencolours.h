@@ -3,6 +3,8 @@
 #include <QColor>
 #include <QPalette>
 
+class QWidget;
+
 #include "base/textforms.h"
 
 // The one way between the colours of the settings file and colours on screen.
@@ -16,5 +18,14 @@ namespace korvex {
 QColor toQColor(Colour colour);
 QColor toQColor(Colour colour, QPalette::ColorRole ownRole);
 Colour fromQColor(const QColor& colour);
+
+// The colours of a text control, kept as the program's colour values so a
+// system colour stays a system colour when it is stored again.
+struct ControlColours {
+    Colour background;
+    Colour text;
+};
+
+void applyColours(QWidget& control, ControlColours colours);
 
 }  // namespace korvex

@@ -12,18 +12,12 @@
 #include "base/textforms.h"
 #include "display/documenttext.h"
 #include "display/pendingtext.h"
+#include "display/screencolours.h"
 
 class QByteArray;
 class QTextDocument;
 
 namespace korvex {
-
-// The colours of a text control, kept as the program's colour values so a
-// system colour stays a system colour when it is stored again.
-struct ControlColours {
-    Colour background;
-    Colour text;
-};
 
 // What commands do with the text window: its text, selection, font,
 // colours and lock, and its display lines as a LineList. TextWindow offers

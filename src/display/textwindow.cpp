@@ -36,15 +36,6 @@ private:
     TextWindow& window_;
 };
 
-void applyColours(QWidget& control, ControlColours colours) {
-    QPalette palette = control.palette();
-    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
-        palette.setColor(group, QPalette::Base, toQColor(colours.background, QPalette::Base));
-        palette.setColor(group, QPalette::Text, toQColor(colours.text, QPalette::Text));
-    }
-    control.setPalette(palette);
-}
-
 namespace {
 
 // The first piece of a big text, and every further one, ends at the first

@@ -23,8 +23,6 @@ namespace korvex {
 
 class DisplayLineLayout;
 
-void applyColours(QWidget& control, ControlColours colours);
-
 // The word-wrapping text window. Its line list is the list of display lines
 // as they are shown at the current width and font; counts come from a
 // per-hard-line index that is updated only where a change touches it.

@@ -2,7 +2,7 @@
 
 #include <QLineEdit>
 
-#include "display/textwindow.h"
+#include "display/screencolours.h"
 
 namespace korvex {
 

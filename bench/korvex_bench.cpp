@@ -71,6 +71,11 @@ std::string corpusBytes(int corpus, size_t megabytes) {
     return corpus == German ? generateGermanText(megabytes << 20) : generateProse(megabytes << 20);
 }
 
+// The corpus as "Öffnen" reads a file: one buffer of its bytes, no other copy.
+QByteArray fileBytesOf(int corpus, size_t megabytes) {
+    return QByteArray::fromStdString(corpusBytes(corpus, megabytes));
+}
+
 // A counter's name for the corpus, as the goal table reads it.
 std::string counter(const char* name, int corpus) { return std::string(name) + "@" + corpusName(corpus); }
 
@@ -652,7 +657,7 @@ ChildRun plainChildRun(const std::string& bytes, QFile& file) {
 
 // The program's window opens, types into and saves the text, and prints it
 // when asked; no run (-1 pages) when the saved text came out short.
-ChildRun korvexChildRun(const std::string& bytes, QFile& file, const QDir& dir, bool print) {
+ChildRun korvexChildRun(QByteArray fileBytes, QFile& file, const QDir& dir, bool print) {
     ChildRun run;
     QDir::setCurrent(dir.path());
     dir.mkdir(QStringLiteral("printed"));
@@ -662,8 +667,10 @@ ChildRun korvexChildRun(const std::string& bytes, QFile& file, const QDir& dir, 
     windows.Form1->resize(800, 600);
     QApplication::processEvents();
     TextWindow& memo = *windows.Form1->MemArbeitsfenster;
+    const size_t size = static_cast<size_t>(fileBytes.size());
     auto start = Clock::now();
-    memo.loadBytes(bytes);
+    memo.loadFileBytes(fileBytes);  // as "Öffnen" does: the window keeps the bytes while it needs them
+    fileBytes = QByteArray();
     while (memo.isLoading()) QApplication::processEvents(QEventLoop::AllEvents);
     QApplication::processEvents();
     run.openSeconds = secondsSince(start);
@@ -675,7 +682,7 @@ ChildRun korvexChildRun(const std::string& bytes, QFile& file, const QDir& dir, 
     file.write(text.data(), static_cast<qint64>(text.size()));
     file.close();
     run.saveSeconds = secondsSince(start);
-    if (text.size() < bytes.size()) {
+    if (text.size() < size) {
         run.printedPages = -1;
     } else if (print) {
         start = Clock::now();
@@ -707,7 +714,7 @@ int sessionChild(size_t megabytes, int corpus) {
     form.resize(800, 600);
     QApplication::processEvents();
     TextWindow& memo = *form.MemArbeitsfenster;
-    QByteArray fileBytes = QByteArray::fromStdString(corpusBytes(corpus, megabytes));
+    QByteArray fileBytes = fileBytesOf(corpus, megabytes);
     const qsizetype textBytes = fileBytes.size();
     memo.loadFileBytes(fileBytes);
     fileBytes = QByteArray();  // as after "Öffnen": the window keeps what it still needs
@@ -753,12 +760,12 @@ int sessionChild(size_t megabytes, int corpus) {
 // seconds each step took and the number of pages printed.
 int memoryChild(const std::string& kind, size_t megabytes, int corpus) {
     if (kind == "korvex-session") return sessionChild(megabytes, corpus);
-    const std::string bytes = corpusBytes(corpus, megabytes);
     QTemporaryDir dir;
     QFile file(dir.filePath(QStringLiteral("saved.txt")));
     if (!file.open(QIODevice::WriteOnly)) return 1;
-    const ChildRun run = kind == "plain" ? plainChildRun(bytes, file)
-                                         : korvexChildRun(bytes, file, QDir(dir.path()), kind == "korvex-print");
+    const ChildRun run = kind == "plain" ? plainChildRun(corpusBytes(corpus, megabytes), file)
+                                         : korvexChildRun(fileBytesOf(corpus, megabytes), file, QDir(dir.path()),
+                                                          kind == "korvex-print");
     if (run.printedPages < 0) return 1;
     std::printf("%ld %.6f %.6f %.6f %.6f %d\n", residentKilobytes(), run.openSeconds, run.keySeconds, run.saveSeconds,
                 run.printSeconds, run.printedPages);

@@ -4,7 +4,6 @@
 #include <QElapsedTimer>
 #include <QSignalBlocker>
 #include <QTextBlock>
-#include <QTextCursor>
 #include <QTextDocument>
 #include <algorithm>
 #include <cmath>
@@ -104,13 +103,20 @@ bool DisplayLineLayout::copyForRecount(Enough enough, bool wait) {
         recountText_ = document()->toRawText();
     } else {
         recountText_.reserve(length);
-        QTextCursor cursor(document());
-        while (recountCopied_ < length) {
-            cursor.setPosition(recountCopied_);
-            recountCopied_ = std::min(length, recountCopied_ + kRecountCopyPiece);
-            cursor.setPosition(recountCopied_, QTextCursor::KeepAnchor);
-            recountText_ += cursor.selectedText();
-            if (!wait && recountCopied_ < length && enough()) return false;
+        // Fragment by fragment from Qt's own buffer, shared, not copied: no text made on the way.
+        const QTextDocumentPrivate& doc = *QTextDocumentPrivate::get(document());
+        const QString buffer = doc.buffer();
+        auto fragment = doc.find(recountCopied_);
+        int offset = recountCopied_ - fragment.position();
+        for (int sinceLook = 0; recountCopied_ < length; ++fragment, offset = 0) {
+            const int size = std::min(static_cast<int>(fragment->size_array[0]) - offset, length - recountCopied_);
+            recountText_.append(buffer.constData() + fragment->stringPosition + offset, size);
+            recountCopied_ += size;
+            sinceLook += size;
+            if (sinceLook >= kRecountCopyPiece && !wait && recountCopied_ < length) {
+                if (enough()) return false;
+                sinceLook = 0;
+            }
         }
     }
     recountCopying_ = false;

@@ -70,6 +70,7 @@ void DisplayLineLayout::invalidate(bool settled) {
 
 const DisplayLineIndex& DisplayLineLayout::index() {
     if (beforeQuestions_) beforeQuestions_();
+    measureHeld();
     if (!valid_ && recountIsCurrent()) recount([] { return false; }, true);
     if (!valid_ || document()->defaultFont() != measuredFont_ || lineWidth() != measuredWidth_) rebuild();
     return index_;
@@ -197,6 +198,61 @@ DisplayLineLayout::AppendCounter DisplayLineLayout::appendCounter() const {
     };
 }
 
+void DisplayLineLayout::holdCounts() {
+    holding_ = true;
+    heldFirst_ = heldLast_ = -1;
+}
+
+void DisplayLineLayout::noteHeld(int from, int added) {
+    const QTextDocument* doc = document();
+    if (doc->blockCount() != index_.blockCount()) {
+        valid_ = false;  // blocks came or went after all: measure anew on the next question
+        heldFirst_ = heldLast_ = -1;
+        return;
+    }
+    const int first = doc->findBlock(from).blockNumber();
+    const QTextBlock last = doc->findBlock(from + added);
+    heldFirst_ = heldFirst_ < 0 ? first : std::min(heldFirst_, first);
+    heldLast_ = std::max(heldLast_, last.isValid() ? last.blockNumber() : doc->blockCount() - 1);
+}
+
+void DisplayLineLayout::releaseCounts(const std::vector<int>& changed, std::optional<ModelCount::Part> counted) {
+    holding_ = false;
+    if (heldFirst_ < 0 || !valid_) {
+        heldFirst_ = heldLast_ = -1;
+        return;
+    }
+    if (!counted || !model_ || counted->width != modelWidth_ || counted->counts.size() != changed.size() ||
+        changed.empty() || changed.front() < heldFirst_ || changed.back() > heldLast_) {
+        measureHeld();
+        return;
+    }
+    // The stretch as it was, with the counts of the changed blocks put in.
+    const std::vector<int> counts = ModelCount::finish(std::move(*counted),
+                                                       [this](QStringView block) { return measureByLayout(block); });
+    std::vector<int> stretch;
+    stretch.reserve(static_cast<size_t>(heldLast_) - static_cast<size_t>(heldFirst_) + 1);
+    for (int block = heldFirst_; block <= heldLast_; ++block) stretch.push_back(index_.linesOf(block));
+    for (size_t k = 0; k < changed.size(); ++k) stretch[static_cast<size_t>(changed[k] - heldFirst_)] = counts[k];
+    index_.replace(heldFirst_, static_cast<int>(stretch.size()), stretch);
+    heldFirst_ = heldLast_ = -1;
+}
+
+void DisplayLineLayout::measureHeld() {
+    if (heldFirst_ < 0) return;
+    const int first = heldFirst_;
+    const int last = heldLast_;
+    heldFirst_ = heldLast_ = -1;
+    if (!valid_) return;
+    std::vector<int> counts;
+    counts.reserve(static_cast<size_t>(last) - static_cast<size_t>(first) + 1);
+    QTextBlock block = document()->findBlockByNumber(first);
+    for (int number = first; number <= last && block.isValid(); ++number, block = block.next()) {
+        counts.push_back(measure(block.text()));
+    }
+    index_.replace(first, static_cast<int>(counts.size()), counts);
+}
+
 void DisplayLineLayout::documentChanged(int from, int removed, int added) {
     giveLayoutObjects(from, added);
     std::optional<std::vector<int>> appended;
@@ -217,6 +273,8 @@ void DisplayLineLayout::documentChanged(int from, int removed, int added) {
     } else if (expected_ && from == 0 && static_cast<size_t>(document()->blockCount()) == expected_->size()) {
         adopt(*expected_);  // a change after this one is measured as usual
         expected_.reset();
+    } else if (valid_ && holding_) {
+        noteHeld(from, added);
     } else if (valid_) {
         update(from, added);
     } else {
@@ -369,6 +427,7 @@ void DisplayLineLayout::adopt(const std::vector<int>& counts) {
     recountPos_ = -1;
     recountText_ = QString();
     index_.assign(counts);
+    heldFirst_ = heldLast_ = -1;
     measuredFont_ = document()->defaultFont();
     measuredWidth_ = counterWidth_;
     valid_ = true;

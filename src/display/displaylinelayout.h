@@ -85,6 +85,17 @@ public:
     using AppendCounter = std::function<ModelCount::Part(QStringView, const std::atomic<bool>&)>;
     AppendCounter appendCounter() const;
 
+    // Many edits to come change the text of blocks but add or take none (all
+    // of "Alle ersetzen"): the blocks they change are not measured after each
+    // edit block, but once when `releaseCounts` says they are done (or, should
+    // a question come first, then).
+    void holdCounts();
+    // Ends holdCounts: `changed` are the numbers of the blocks the edits
+    // changed, in order, and `counted` their counts by the wrap model (see
+    // appendCounter), taken from their new text; without them every block
+    // in the stretch the edits touched is measured.
+    void releaseCounts(const std::vector<int>& changed, std::optional<ModelCount::Part> counted);
+
 protected:
     void documentChanged(int from, int removed, int added) override;
 
@@ -103,6 +114,10 @@ private:
     // The counts of every block of a raw text (blocks separated by U+2029).
     std::vector<int> countText(QStringView text);
     void update(int from, int added);
+    // Notes the blocks a change touches while counts are held.
+    void noteHeld(int from, int added);
+    // Measures the blocks the edits since holdCounts touched, and forgets them.
+    void measureHeld();
     void rebuild();
     void adopt(const std::vector<int>& counts);
     // Counts every block of the text from `from` on, by the model on all cores where it can.
@@ -122,6 +137,10 @@ private:
     std::optional<std::vector<int>> expected_;
     std::optional<std::vector<int>> expectedAppend_;
     bool appendShown_ = true;
+    // While counts are held: the first and last block the edits since touched (none: -1).
+    bool holding_ = false;
+    int heldFirst_ = -1;
+    int heldLast_ = -1;
     QFont measuredFont_;
     qreal measuredWidth_ = -1;
     std::optional<qreal> lineWidthBeforeAhead_;  // Qt's, while blocks are laid out ahead of it

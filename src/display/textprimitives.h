@@ -4,13 +4,17 @@
 #include <QString>
 #include <QStringView>
 #include <algorithm>
+#include <atomic>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/linelist.h"
 #include "base/textforms.h"
 #include "display/documenttext.h"
+#include "display/modelcount.h"
 #include "display/pendingtext.h"
 #include "display/screencolours.h"
 
@@ -45,6 +49,18 @@ public:
     // The document itself, for reading and editing its blocks in place
     // where going through the text as a whole would be too slow (search).
     virtual QTextDocument& textDocument() = 0;
+    // For many such edits that change the text of lines but make or join
+    // none: what counts the display lines of a raw text's blocks on any
+    // thread (none when only Qt's layout can count them), and the counts of
+    // the lines changed, held from `holdLineCounts` until
+    // `releaseLineCounts` gives them: the numbers of the lines changed, in
+    // order, and their counts from their new text (without them, the lines
+    // are measured then). Meanwhile the window sends no signals; one that
+    // its text changed comes at the end.
+    using LineCounter = std::function<ModelCount::Part(QStringView, const std::atomic<bool>&)>;
+    virtual LineCounter lineCounter() const = 0;
+    virtual void holdLineCounts() = 0;
+    virtual void releaseLineCounts(const std::vector<int>& changed, std::optional<ModelCount::Part> counted) = 0;
 
     // The selection as document positions; nothing selected: anchor == position.
     struct Selection {

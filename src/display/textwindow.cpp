@@ -437,6 +437,21 @@ void TextWindow::withoutUndo(const std::function<void()>& edits) {
     document()->setUndoRedoEnabled(true);
 }
 
+TextPrimitives::LineCounter TextWindow::lineCounter() const { return layout_->appendCounter(); }
+
+// The window's signals wait too: the status, answering each, would ask the
+// counts and so measure the lines after every edit block after all.
+void TextWindow::holdLineCounts() {
+    layout_->holdCounts();
+    signalsWereBlocked_ = blockSignals(true);
+}
+
+void TextWindow::releaseLineCounts(const std::vector<int>& changed, std::optional<ModelCount::Part> counted) {
+    blockSignals(signalsWereBlocked_);
+    layout_->releaseCounts(changed, std::move(counted));
+    emit textChanged();
+}
+
 std::string TextWindow::selectedBytes() const { return bytesFromDocumentText(textCursor().selectedText()); }
 
 void TextWindow::replaceSelection(std::string_view bytes) {

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/linelist.h"
 #include "base/textforms.h"
@@ -80,6 +81,9 @@ public:
 
     void withoutUndo(const std::function<void()>& edits) override;
     QTextDocument& textDocument() override { return *document(); }
+    LineCounter lineCounter() const override;
+    void holdLineCounts() override;
+    void releaseLineCounts(const std::vector<int>& changed, std::optional<ModelCount::Part> counted) override;
 
     Selection selection() const override;
     void select(int anchor, int position) override;
@@ -180,6 +184,7 @@ private:
     DisplayLineLayout* layout_;
     ControlColours colours_;
     int programEdits_ = 0;
+    bool signalsWereBlocked_ = false;  // before the line counts were held
     // What of a text being loaded in pieces is still to come: the piece
     // after the one going in, written and counted meanwhile on another
     // thread, and the rest.

@@ -1,7 +1,6 @@
 #include "search/documentscan.h"
 
 #include <private/qtextdocument_p.h>
-#include <QTextCursor>
 #include <QTextDocument>
 #include <algorithm>
 
@@ -87,28 +86,17 @@ std::u16string_view DocumentScan::textOf(const Window& window, std::u16string& s
     return scratch;
 }
 
-Line DocumentScan::lineAround(size_t position) const {
-    constexpr char16_t kLineBreak = 0x2029;
-    constexpr size_t npos = std::u16string_view::npos;
-    Line line{0, length_};
-    const size_t first = runAt(position);
-    for (size_t k = first + 1, to = position; k-- > 0; to = k > 0 ? runs_[k - 1].start + runs_[k - 1].length : 0) {
-        const size_t found = std::u16string_view(runs_[k].units, to - runs_[k].start).rfind(kLineBreak);
-        if (found != npos) {
-            line.start = runs_[k].start + found + 1;
-            break;
-        }
-    }
-    for (size_t k = first, from = position; k < runs_.size(); ++k, from = k < runs_.size() ? runs_[k].start : 0) {
+size_t DocumentScan::lineEnd(size_t position) const {
+    for (size_t k = runAt(position); k < runs_.size(); ++k) {
         const Run& run = runs_[k];
-        const size_t found =
-            std::u16string_view(run.units + (from - run.start), run.start + run.length - from).find(kLineBreak);
-        if (found != npos) {
-            line.end = from + found;
-            break;
-        }
+        const size_t from = std::max(position, run.start);
+        if (from >= run.start + run.length) continue;
+        const qsizetype found = QStringView(run.units + (from - run.start),
+                                            static_cast<qsizetype>(run.start + run.length - from))
+                                    .indexOf(QChar::ParagraphSeparator);
+        if (found >= 0) return from + static_cast<size_t>(found);
     }
-    return line;
+    return length_;
 }
 
 void DocumentScan::appendText(QString& out, size_t from, size_t to) const {
@@ -174,13 +162,6 @@ std::vector<size_t> DocumentScan::findAll(const Matcher& matcher) const {
 }
 
 void replaceText(QTextDocument& document, int from, int length, const QString& text) {
-    if (text.contains(u'\n') || text.contains(u'\r')) {
-        QTextCursor cursor(&document);  // which makes the lines
-        cursor.setPosition(from);
-        cursor.setPosition(from + length, QTextCursor::KeepAnchor);
-        cursor.insertText(text);
-        return;
-    }
     QTextDocumentPrivate& pieces = *QTextDocumentPrivate::get(&document);
     const int format = pieces.find(from)->format;  // the text's own, as typing there would keep it
     pieces.remove(from, length);

@@ -27,8 +27,9 @@ public:
     std::optional<Match> findBackward(const Matcher& matcher, size_t end) const;
     // Every match from left to right, none overlapping the one before.
     std::vector<size_t> findAll(const Matcher& matcher) const;
-    // The line (between breaks) that holds `position`, a place in the text.
-    Line lineAround(size_t position) const;
+    // Where the line holding `position` ends: the next line break at or
+    // after it, or the text's end.
+    size_t lineEnd(size_t position) const;
     // Appends the raw text [from, to) to `out`.
     void appendText(QString& out, size_t from, size_t to) const;
 
@@ -57,12 +58,12 @@ private:
     size_t length_ = 0;
 };
 
-// Puts `text` in place of the document's text [from, from + length), which
-// holds no line break, as a step of the document's undo. Unless `text`
-// makes new lines, it goes straight into the document's pieces, without
-// what a text cursor does besides (format look-ups, cursor columns,
-// frames), which costs more than the edit itself when there are hundreds
-// of thousands.
+// Puts `text`, which holds no line break, in place of the document's text
+// [from, from + length), which holds none either, as a step of the
+// document's undo: straight into the document's pieces, without what a
+// text cursor does besides (format look-ups, cursor columns, frames),
+// which costs more than the edit itself when there are hundreds of
+// thousands.
 void replaceText(QTextDocument& document, int from, int length, const QString& text);
 
 }  // namespace korvex::search

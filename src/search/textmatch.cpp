@@ -179,17 +179,4 @@ std::vector<size_t> Matcher::findAll(std::u16string_view text) const {
     return starts;
 }
 
-size_t longestLineAfterReplacing(const std::vector<size_t>& starts, size_t matchLength, size_t replacementLength,
-                                 const std::function<Line(size_t)>& lineOf) {
-    size_t longest = 0;
-    // Only the lines with a match change; each is measured once.
-    for (size_t k = 0; k < starts.size();) {
-        const Line line = lineOf(starts[k]);
-        size_t inLine = 0;
-        for (; k < starts.size() && starts[k] < line.end; ++k) ++inLine;
-        longest = std::max(longest, line.end - line.start - inLine * matchLength + inLine * replacementLength);
-    }
-    return longest;
-}
-
 }  // namespace korvex::search

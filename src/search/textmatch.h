@@ -2,7 +2,6 @@
 
 #include <array>
 #include <cstddef>
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -63,18 +62,5 @@ private:
     std::array<char16_t, 2> firstUnits_{};  // what the first unit of a match may be
     std::array<char16_t, 2> secondUnits_{};
 };
-
-// Where a line starts and where it ends (before its break).
-struct Line {
-    size_t start = 0;
-    size_t end = 0;
-};
-
-// The longest line that holds a match once every match at `starts` has
-// been replaced, so a result the window cannot hold is refused before
-// anything changes; `lineOf` gives the line holding a position, asked
-// from left to right.
-size_t longestLineAfterReplacing(const std::vector<size_t>& starts, size_t matchLength, size_t replacementLength,
-                                 const std::function<Line(size_t)>& lineOf);
 
 }  // namespace korvex::search

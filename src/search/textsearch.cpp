@@ -4,13 +4,18 @@
 #include <QElapsedTimer>
 #include <QLocale>
 #include <QProgressDialog>
+#include <QScopeGuard>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <algorithm>
+#include <atomic>
 #include <functional>
+#include <future>
 #include <memory>
+#include <optional>
 
+#include "base/anotherthread.h"
 #include "base/kxerror.h"
 #include "display/boundedtextedit.h"
 #include "display/documenttext.h"
@@ -57,9 +62,6 @@ TextPiece lineAt(const QTextDocument& document, int position) {
     return {block.text(), block.position()};
 }
 
-// An edit goes on over the text between two matches when it is this short
-// and holds no line break, so that no block is taken out and made anew.
-constexpr size_t kJoinedGap = 1024;
 // Replacements go in in rounds of about this long, and of at most so many
 // edits, the window painting between them.
 constexpr qint64 kRoundNs = 20'000'000;
@@ -106,7 +108,7 @@ private:
     std::unique_ptr<QProgressDialog> dialog_;
 };
 
-// One edit of "Alle ersetzen": the document's text [from, to), which holds
+// One edit of "Alle ersetzen": the document's line [from, to), which holds
 // the matches up to `matchesDone`, becomes `text[textStart, textEnd)`.
 struct Edit {
     size_t from = 0;
@@ -116,43 +118,70 @@ struct Edit {
     size_t matchesDone = 0;
 };
 
-// Every match of `matchLength` units at `starts` replaced: the new text of
-// each stretch of close matches, made in one pass over the document's text
-// before anything changes.
+// Every line with a match as it reads once each match of `matchLength`
+// units at `starts` is replaced, made in one pass over the document's text
+// before anything changes: their new texts one after the other, separated
+// as lines are, so that their display lines can be counted in one go; the
+// number of each line; and the longest of them.
 struct Replacements {
     QString text;
     std::vector<Edit> edits;
+    std::vector<int> lines;
+    size_t longestLine = 0;
+    bool breaksLines = false;  // the replacement holds a line break
 };
 
 Replacements makeReplacements(const DocumentScan& scan, const std::vector<size_t>& starts, size_t matchLength,
                               const QString& replacement) {
     Replacements made;
+    made.breaksLines = replacement.contains(u'\n') || replacement.contains(u'\r');
     const qsizetype growth = replacement.size() - static_cast<qsizetype>(matchLength);
     made.text.reserve(
         static_cast<qsizetype>(scan.length()) + static_cast<qsizetype>(starts.size()) * std::max<qsizetype>(growth, 0));
+    size_t lineStart = 0;
+    size_t lineEnd = scan.lineEnd(0);
+    int line = 0;
     for (size_t k = 0; k < starts.size();) {
-        Edit edit{starts[k], starts[k] + matchLength, made.text.size(), 0, 0};
-        made.text.append(replacement);
-        for (++k; k < starts.size() && starts[k] - edit.to <= kJoinedGap; ++k) {
-            const qsizetype gap = made.text.size();
-            scan.appendText(made.text, edit.to, starts[k]);
-            if (QStringView(made.text).sliced(gap).contains(QChar::ParagraphSeparator)) {
-                made.text.truncate(gap);
-                break;
-            }
-            made.text.append(replacement);
-            edit.to = starts[k] + matchLength;
+        while (starts[k] >= lineEnd) {  // no match holds a line break
+            lineStart = lineEnd + 1;
+            lineEnd = scan.lineEnd(lineStart);
+            ++line;
         }
+        if (!made.edits.empty()) made.text.append(QChar::ParagraphSeparator);
+        Edit edit{lineStart, lineEnd, made.text.size(), 0, 0};
+        size_t copied = lineStart;
+        for (; k < starts.size() && starts[k] < lineEnd; ++k) {
+            scan.appendText(made.text, copied, starts[k]);
+            made.text.append(replacement);
+            copied = starts[k] + matchLength;
+        }
+        scan.appendText(made.text, copied, lineEnd);
         edit.textEnd = made.text.size();
         edit.matchesDone = k;
+        made.longestLine = std::max(made.longestLine, static_cast<size_t>(edit.textEnd - edit.textStart));
         made.edits.push_back(edit);
+        made.lines.push_back(line);
     }
     return made;
 }
 
 // Puts the replacements in, in rounds, the window painting between them;
-// the rounds join into one undo step.
-void putIn(QTextDocument& document, const Replacements& made, ReplaceProgress& progress) {
+// the rounds join into one undo step. The window counts the display lines
+// of the lines replaced once at the end, from their new text, counted
+// meanwhile on another core where it can.
+void putIn(TextPrimitives& memo, const Replacements& made, ReplaceProgress& progress) {
+    QTextDocument& document = memo.textDocument();
+    const auto stop = std::make_shared<std::atomic<bool>>(false);
+    std::future<ModelCount::Part> counted;
+    if (auto count = memo.lineCounter()) {
+        counted = onAnotherThread([count = std::move(count), text = made.text, stop] { return count(text, *stop); });
+    }
+    const auto stopCounting = qScopeGuard([&] {
+        stop->store(true);
+        if (counted.valid()) counted.wait();
+    });
+    memo.holdLineCounts();
+    auto release = qScopeGuard([&memo] { memo.releaseLineCounts({}, std::nullopt); });
     QTextCursor rounds(&document);
     qsizetype shift = 0;
     QElapsedTimer round;
@@ -161,10 +190,18 @@ void putIn(QTextDocument& document, const Replacements& made, ReplaceProgress& p
     rounds.beginEditBlock();
     for (const Edit& edit : made.edits) {
         const auto from = static_cast<int>(static_cast<qsizetype>(edit.from) + shift);
-        const qsizetype length = edit.textEnd - edit.textStart;
-        replaceText(document, from, static_cast<int>(edit.to - edit.from),
-                    QString::fromRawData(made.text.constData() + edit.textStart, length));
-        shift += length - static_cast<qsizetype>(edit.to - edit.from);
+        const auto length = static_cast<int>(edit.to - edit.from);
+        const QString text = QString::fromRawData(made.text.constData() + edit.textStart,
+                                                  edit.textEnd - edit.textStart);
+        const int before = document.characterCount();
+        if (made.breaksLines) {
+            rounds.setPosition(from);  // which makes the lines
+            rounds.setPosition(from + length, QTextCursor::KeepAnchor);
+            rounds.insertText(text);
+        } else {
+            replaceText(document, from, length, text);
+        }
+        shift += document.characterCount() - before;
         const bool roundDone = ++inRound >= kRoundEdits || round.nsecsElapsed() >= kRoundNs;
         if (roundDone && &edit != &made.edits.back()) {
             rounds.endEditBlock();
@@ -175,6 +212,10 @@ void putIn(QTextDocument& document, const Replacements& made, ReplaceProgress& p
         }
     }
     rounds.endEditBlock();
+    std::optional<ModelCount::Part> lineCounts;
+    if (counted.valid()) lineCounts = counted.get();
+    release.dismiss();
+    memo.releaseLineCounts(made.lines, std::move(lineCounts));
 }
 
 // Where a position of the text before "Alle ersetzen" is afterwards: moved
@@ -285,21 +326,22 @@ Outcome TextSearch::replaceAll(const SearchRequest& request, const QString& repl
         if (starts.empty()) return notFound(request.pattern);
         progress.found(starts.size());
         const size_t characters = scan.length() + starts.size() * replacementLength - starts.size() * matchLength;
-        const size_t longestLine = longestLineAfterReplacing(starts, matchLength, replacementLength,
-                                                             [&scan](size_t at) { return scan.lineAround(at); });
         const auto lineCount = static_cast<size_t>(document.blockCount());
-        if (!BoundedTextEdit::withinBounds(characters + lineCount - 1, lineCount,
-                                           static_cast<qsizetype>(longestLine))) {
-            throw KxError(BoundedTextEdit::kOverCapacity.toStdString());
-        }
+        // Too long a text is refused before the lines are made, too long a line once they are.
+        const auto fits = [&](size_t longestLine) {
+            return BoundedTextEdit::withinBounds(characters + lineCount - 1, lineCount,
+                                                 static_cast<qsizetype>(longestLine));
+        };
+        if (!fits(0)) throw KxError(BoundedTextEdit::kOverCapacity.toStdString());
         progress.reached(0);
         made = makeReplacements(scan, starts, matchLength, replacement);
+        if (!fits(made.longestLine)) throw KxError(BoundedTextEdit::kOverCapacity.toStdString());
     }
     progress.reached(0);
     const TextPrimitives::Selection before = memo.selection();
     // The caret and the lines shown stay where they were in the text.
     memo.keepView([&] {
-        putIn(document, made, progress);
+        putIn(memo, made, progress);
         const qsizetype growth = replacement.size() - request.pattern.size();
         memo.select(placeAfterReplacing(before.anchor, starts, matchLength, growth),
                     placeAfterReplacing(before.position, starts, matchLength, growth));

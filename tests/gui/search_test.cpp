@@ -4,11 +4,15 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
+#include <QPlainTextDocumentLayout>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextLayout>
 #include <random>
 
 #include "app/uKorvex21.h"
@@ -111,29 +115,61 @@ TEST_F(SearchTest, ShortcutKeysWorkFromEveryFieldOfTheMainWindow) {
     EXPECT_EQ(memo().text(), "Kopf und Fu\xDF, Kopf");  // no key went into the text
 }
 
-// Many matches go in over several rounds, the window painting between
-// them: still one step of undo, the flag cleared, the header kept, the
-// status counted anew.
+// Many matches, at the ends of lines too, go in over several rounds, the
+// window painting between them: still one step of undo, the flag cleared,
+// the header kept, the status counted anew, and the display lines of each
+// line as Qt lays it out (every 40th line is long: it wraps anew).
 TEST_F(SearchTest, AlleErsetzenIsOneStepOfUndo) {
     std::string text;
-    for (int i = 0; i < 30'000; ++i) text += i % 2 == 1 ? "Ab\r\n" : "ab ";
+    std::string replaced;
+    int matches = 0;
+    for (int line = 0; line < 15'000; ++line) {
+        const int words = line % 40 == 0 ? 10 + line % 70 : 2;
+        for (int word = 0; word < words; ++word, ++matches) {
+            const char* gap = word + 1 < words ? " " : line + 1 < 15'000 ? "\r\n" : "";
+            text += (word % 2 == 0 ? "ab" : "Ab") + std::string(gap);
+            replaced += "xyz" + std::string(gap);
+        }
+    }
     memo().loadBytes(text);
     form().EdiKopfzeile->setText(QStringLiteral("Kopf"));
     memo().document()->clearUndoRedoStacks();
     form().markSaved();
+    const auto expectLinesAsQtLaysThemOut = [this] {
+        auto* layout = qobject_cast<QPlainTextDocumentLayout*>(memo().document()->documentLayout());
+        int before = 0;
+        for (QTextBlock block = memo().document()->firstBlock(); block.isValid(); block = block.next()) {
+            if (block.blockNumber() % 40 <= 1) {
+                memo().placeCaret(block.position());
+                ASSERT_EQ(memo().caretLine(), before) << "line " << block.blockNumber();
+            }
+            layout->ensureBlockLayout(block);
+            before += block.layout()->lineCount();
+        }
+        EXPECT_EQ(memo().count(), before);
+    };
+    expectLinesAsQtLaysThemOut();
+    // The third word of a long line selected: afterwards its replacement is.
+    const int longLine = memo().document()->findBlockByNumber(40).position();
+    QTextCursor word(memo().document());
+    word.setPosition(longLine + 6);
+    word.setPosition(longLine + 8, QTextCursor::KeepAnchor);
+    memo().setTextCursor(word);
     openReplace(QStringLiteral("ab"), QStringLiteral("xyz"));
     click(dialog().ButAlleErsetzen);
-    EXPECT_EQ(said(), "30.000 Stellen ersetzt.");
-    std::string replaced;
-    for (int i = 0; i < 30'000; ++i) replaced += i % 2 == 1 ? "xyz\r\n" : "xyz ";
+    EXPECT_EQ(said(), QLocale(QLocale::German).toString(matches) + QStringLiteral(" Stellen ersetzt."));
     EXPECT_EQ(memo().text(), replaced);
+    const int replacedLine = memo().document()->findBlockByNumber(40).position();
+    EXPECT_EQ(selection(), std::make_pair(replacedLine + 8, replacedLine + 11));
     EXPECT_FALSE(form().isSaved());
     EXPECT_EQ(form().EdiKopfzeile->text(), "Kopf");
     EXPECT_EQ(form().LabShowZeilenAnz->text(), QString::number(memo().count()));
+    expectLinesAsQtLaysThemOut();
 
     memo().undo();
     EXPECT_EQ(memo().text(), text);
     EXPECT_FALSE(memo().document()->isUndoAvailable());
+    expectLinesAsQtLaysThemOut();
 }
 
 // The text is searched where the document keeps it, in which what was

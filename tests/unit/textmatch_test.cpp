@@ -58,16 +58,6 @@ TEST(TextMatch, SearchTextTheCodePageCannotHoldFindsNothing) {
     EXPECT_TRUE(all(u"", u"abc").empty());
 }
 
-TEST(TextMatch, MatchesDoNotOverlapAndAReplacementIsMeasuredPerLine) {
-    EXPECT_EQ(all(u"aa", u"aaaaa"), (std::vector<size_t>{0, 2}));
-    const std::u16string text = u"ab ab\u2029xxxxxxxx\u2029ab";
-    const std::vector<size_t> starts = all(u"ab", text);
-    // "abcdef abcdef"; the line without a match is not counted.
-    const auto lineOf = [&text](size_t at) {
-        const size_t before = text.rfind(u'\u2029', at);
-        return Line{before == std::u16string::npos ? 0 : before + 1, std::min(text.find(u'\u2029', at), text.size())};
-    };
-    EXPECT_EQ(longestLineAfterReplacing(starts, 2, 6, lineOf), 13u);
-}
+TEST(TextMatch, MatchesDoNotOverlap) { EXPECT_EQ(all(u"aa", u"aaaaa"), (std::vector<size_t>{0, 2})); }
 
 }  // namespace

@@ -8,10 +8,17 @@
 #include <QTextLayout>
 #include <algorithm>
 #include <cmath>
+#include <ctime>
 
 namespace korvex::bench {
 
 double secondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
+
+double threadCpuSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
 
 FreezeWatch::FreezeWatch() {
     timer_.setTimerType(Qt::PreciseTimer);

@@ -12,6 +12,9 @@ namespace korvex::bench {
 using Clock = std::chrono::steady_clock;
 
 double secondsSince(Clock::time_point start);
+// The processor time the calling thread has used so far, in seconds: on a
+// busy machine what a piece of work cost, apart from how long it waited.
+double threadCpuSeconds();
 
 // How long a window does not answer, as a person feels it: a timer due every
 // millisecond notes the longest time between two of its calls, which is the

@@ -18,6 +18,8 @@ const Goal kGoals[] = {
     {"first_screen_ratio@german", "first screen after Open, to setPlainText [German]", 0.05},
     {"complete_ratio@prose", "document complete, to setPlainText [prose]", 1.2},
     {"complete_ratio@german", "document complete, to setPlainText [German]", 1.2},
+    {"complete_cpu_ratio@prose", "complete: GUI thread CPU, to setPlainText's [prose]", 0},
+    {"complete_cpu_ratio@german", "complete: GUI thread CPU, to setPlainText's [German]", 0},
     {"load_freeze_ms@prose", "longest freeze during a load (ms) [prose]", 300},
     {"load_freeze_ms@german", "longest freeze during a load (ms) [German]", 300},
     {"first_width_freeze_ratio@prose", "first width change: freeze, to plain relayout [prose]", 1.2},

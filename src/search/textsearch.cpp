@@ -132,7 +132,7 @@ struct Replacements {
 };
 
 Replacements makeReplacements(const DocumentScan& scan, const std::vector<size_t>& starts, size_t matchLength,
-                              const QString& replacement) {
+                              const QString& replacement, ReplaceProgress& progress) {
     Replacements made;
     made.breaksLines = replacement.contains(u'\n') || replacement.contains(u'\r');
     const qsizetype growth = replacement.size() - static_cast<qsizetype>(matchLength);
@@ -141,7 +141,13 @@ Replacements makeReplacements(const DocumentScan& scan, const std::vector<size_t
     size_t lineStart = 0;
     size_t lineEnd = scan.lineEnd(0);
     int line = 0;
+    QElapsedTimer round;  // the window paints meanwhile, too
+    round.start();
     for (size_t k = 0; k < starts.size();) {
+        if (made.edits.size() % 256 == 0 && round.nsecsElapsed() >= kRoundNs) {
+            progress.reached(0);
+            round.start();
+        }
         while (starts[k] >= lineEnd) {  // no match holds a line break
             lineStart = lineEnd + 1;
             lineEnd = scan.lineEnd(lineStart);
@@ -334,7 +340,7 @@ Outcome TextSearch::replaceAll(const SearchRequest& request, const QString& repl
         };
         if (!fits(0)) throw KxError(BoundedTextEdit::kOverCapacity.toStdString());
         progress.reached(0);
-        made = makeReplacements(scan, starts, matchLength, replacement);
+        made = makeReplacements(scan, starts, matchLength, replacement, progress);
         if (!fits(made.longestLine)) throw KxError(BoundedTextEdit::kOverCapacity.toStdString());
     }
     progress.reached(0);

@@ -60,6 +60,8 @@ const Goal kGoals[] = {
     {"find_ratio@german", "Weitersuchen start to end, to setPlainText [German]", 0.05},
     {"replace_all_ratio@prose", "Alle ersetzen, to setPlainText [prose]", 1.0},
     {"replace_all_ratio@german", "Alle ersetzen, to setPlainText [German]", 1.0},
+    {"replace_all_cpu_ratio@prose", "Alle ersetzen: GUI thread CPU, to setPlainText's [prose]", 0},
+    {"replace_all_cpu_ratio@german", "Alle ersetzen: GUI thread CPU, to setPlainText's [German]", 0},
     {"replace_all_matches@prose", "Alle ersetzen: matches replaced [prose]", 0},
     {"replace_all_matches@german", "Alle ersetzen: matches replaced [German]", 0},
     {"replace_all_freeze_ms@prose", "Alle ersetzen: longest freeze (ms) [prose]", 250},

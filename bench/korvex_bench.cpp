@@ -486,12 +486,15 @@ void Search(benchmark::State& state) {
         FreezeWatch watch;
         watch.start();
         start = Clock::now();
+        const double cpu = threadCpuSeconds();
         dialog.ButAlleErsetzen->click();
         const double replace = secondsSince(start);
+        const double replaceCpu = threadCpuSeconds() - cpu;
         const double freeze = watch.stop();
         dialog.hide();
         state.counters[counter("find_ratio", corpus)] = find / baseline;
         state.counters[counter("replace_all_ratio", corpus)] = replace / baseline;
+        state.counters[counter("replace_all_cpu_ratio", corpus)] = replaceCpu / s.plainLoadCpu;
         state.counters[counter("replace_all_freeze_ms", corpus)] = freeze;
         state.counters[counter("replace_all_matches", corpus)] = static_cast<double>(matches);
         state.counters["setPlainText_s"] = baseline;

@@ -254,9 +254,9 @@ void DisplayLineLayout::measureHeld() {
 }
 
 void DisplayLineLayout::documentChanged(int from, int removed, int added) {
-    giveLayoutObjects(from, added);
     std::optional<std::vector<int>> appended;
     appended.swap(expectedAppend_);
+    if (!appended) giveLayoutObjects(from, added);
     if (appended && !appendShown_) {
         // Qt would repaint the whole window for it; only the scroll bar changes.
         {
@@ -283,15 +283,19 @@ void DisplayLineLayout::documentChanged(int from, int removed, int added) {
     }
 }
 
-// Qt gives a block without one a layout object at the next width change,
-// which then takes four times as long as later ones (a big text's blocks all
-// at once). Given here, as the text comes in, no width change waits for them.
+// Given as the text comes in, no width change waits for them.
 void DisplayLineLayout::giveLayoutObjects(int from, int added) const {
     const QTextDocument* doc = document();
     for (QTextBlock block = doc->findBlock(from); block.isValid() && block.position() <= from + added;
          block = block.next()) {
         block.layout();
     }
+}
+
+int DisplayLineLayout::giveLayouts(int from, int count) const {
+    QTextBlock block = document()->findBlockByNumber(from);
+    for (int number = from; block.isValid() && number < from + count; block = block.next(), ++number) block.layout();
+    return block.isValid() ? from + count : -1;
 }
 
 int DisplayLineLayout::releaseLayouts(int from, int count, const std::function<bool(int)>& keep) {

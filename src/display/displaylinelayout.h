@@ -58,6 +58,13 @@ public:
         return block.layout();
     }
 
+    // Qt gives a block without one a layout object at the next width change,
+    // which then takes four times as long as later ones: gives the blocks from
+    // block number `from` on theirs, `count` of them, as a change gives its
+    // own blocks theirs but for the pieces of a load. Returns the block to go
+    // on with, -1 after the last.
+    int giveLayouts(int from, int count) const;
+
     // Qt gives every block a layout object at a width change (a few hundred
     // bytes each, laid out or not) and keeps it for the block's life: gives
     // back those of `count` blocks from block number `from` on, but of the
@@ -77,7 +84,8 @@ public:
     // break), so the append need not measure block by block; `counted` are
     // the counts another thread took of them by the wrap model alone (see
     // appendCounter), of which only the blocks the model left are measured.
-    // An append below what the window shows repaints nothing.
+    // An append below what the window shows repaints nothing; its blocks get
+    // their layout objects later (see giveLayouts).
     void expectAppend(const QString& piece, bool shown, std::optional<ModelCount::Part> counted = {});
     // What counts the blocks of a piece to be appended (without its first
     // block break) by the wrap model alone, on any thread, until told to

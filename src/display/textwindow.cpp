@@ -51,8 +51,8 @@ constexpr qsizetype kAll = std::numeric_limits<qsizetype>::max();
 // window's edge is dragged only the lines shown are laid out at each step,
 // and every line once the edge has stayed.
 constexpr int kLaidOutAtOnceBelow = 100'000;
-// The layout objects of so many blocks go back at a time, a few milliseconds' work.
-constexpr int kReleasePiece = 16 * 1024;
+// The layout objects of so many blocks are given or go back at a time, a few milliseconds' work.
+constexpr int kLayoutsPiece = 16 * 1024;
 
 qsizetype pieceEnd(const QString& text, qsizetype from, qsizetype size) {
     if (text.size() - from <= size) return text.size();
@@ -74,6 +74,8 @@ TextWindow::TextWindow(QWidget* parent) : BoundedTextEdit(parent) {
     connect(&widthTimer_, &QTimer::timeout, this, &TextWindow::settleWidth);
     releaseTimer_.setSingleShot(true);
     connect(&releaseTimer_, &QTimer::timeout, this, &TextWindow::releaseLayoutsOffScreen);
+    giveTimer_.setSingleShot(true);
+    connect(&giveTimer_, &QTimer::timeout, this, &TextWindow::giveLayoutsBetweenEvents);
     doc->setDocumentLayout(layout_);
     setDocument(doc);
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
@@ -316,7 +318,11 @@ void TextWindow::takeInPiece(qsizetype size) {
     pendingBreaks_ -= document()->blockCount() - blocks;
     // Two buffers take turns, so that the pieces leave no scattered memory behind.
     spare_ = std::move(piece);
-    if (!isLoading()) stopLoading();
+    if (isLoading()) return;
+    stopLoading();
+    // Not as they came in: the text is whole sooner, and a width change seldom comes at once.
+    giveNext_ = 0;
+    giveTimer_.start(0);
 }
 
 // The next piece is written and counted on another core while this one goes in.
@@ -345,18 +351,27 @@ void TextWindow::releaseLayoutsLater() {
 }
 
 void TextWindow::releaseLayoutsOffScreen() {
-    if (isLoading() || widthTimer_.isActive()) {
+    if (isLoading() || widthTimer_.isActive() || giveTimer_.isActive()) {
         releaseLayoutsLater();
         return;
     }
     const int first = firstVisibleBlock().blockNumber();
     const int last = first + linesShown();
     const int caret = textCursor().blockNumber();  // its layout may hold text being composed
-    releaseNext_ = layout_->releaseLayouts(std::max(releaseNext_, 0), kReleasePiece, [&](int block) {
+    releaseNext_ = layout_->releaseLayouts(std::max(releaseNext_, 0), kLayoutsPiece, [&](int block) {
         return (block >= first && block <= last) || block == caret;
     });
     returnFreedMemory();
     if (releaseNext_ >= 0) releaseTimer_.start(0);
+}
+
+void TextWindow::giveLayoutsBetweenEvents() {
+    try {
+        giveNext_ = layout_->giveLayouts(giveNext_, kLayoutsPiece);
+    } catch (const std::bad_alloc&) {
+        return;  // they are only a head start for the next width change
+    }
+    if (giveNext_ >= 0) giveTimer_.start(0);
 }
 
 void TextWindow::finishLoading() {
@@ -365,6 +380,7 @@ void TextWindow::finishLoading() {
 
 void TextWindow::stopLoading() {
     loadTimer_.stop();
+    giveTimer_.stop();
     // The gate may be filtering the event that brought the rest in: it goes when that is done,
     // but filters nothing more from now on, as the window may be gone before then.
     if (loadGate_) {

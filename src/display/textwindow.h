@@ -176,6 +176,9 @@ private:
     // (see DisplayLineLayout::releaseLayouts), the next piece between events.
     void releaseLayoutsOffScreen();
     void releaseLayoutsLater();
+    // Gives the blocks of a text that came in pieces their layout objects (see
+    // DisplayLineLayout::giveLayouts), a piece of them between events.
+    void giveLayoutsBetweenEvents();
     void stopLoading();
     // Lays the text out at the window's width when a drag of its edge put that off.
     void settleWidth();
@@ -210,6 +213,8 @@ private:
     QTimer widthTimer_;  // active while a new width is not yet laid out
     QTimer releaseTimer_;
     int releaseNext_ = -1;  // the next block whose layout object goes, while they go
+    QTimer giveTimer_;
+    int giveNext_ = 0;  // the next block to get its layout object, while they are given
 };
 
 }  // namespace korvex

@@ -28,19 +28,19 @@ bool RecoveryLink::hasUnsavedText() const {
 }
 
 recovery::Snapshot RecoveryLink::snapshot() const {
-    const TextWindow& memo = *form_.MemArbeitsfenster;
+    const TextWindow& textWindow = *form_.MemArbeitsfenster;
     const document::DocumentFiles& files = form_.files();
-    recovery::Snapshot snapshot{memo.rawText(), form_.headerText(), files.currentFileName, memo.caretPosition()};
-    if (!files.currentFileName.isEmpty() && files.seen.path == files.currentFileName) snapshot.file = files.seen;
-    return snapshot;
+    const bool seenIsCurrent = !files.currentFileName.isEmpty() && files.seen.path == files.currentFileName;
+    return {textWindow.rawText(), form_.headerText(), files.currentFileName, textWindow.caretPosition(),
+            seenIsCurrent ? files.seen : FileSeen{}};
 }
 
 void RecoveryLink::restore(const recovery::RecoveryRecord& record, std::function<void()> givenUp) {
-    TextWindow& memo = *form_.MemArbeitsfenster;
+    TextWindow& textWindow = *form_.MemArbeitsfenster;
     const document::DocumentFiles files = form_.files();
     const QString header = form_.headerText();
     const bool saved = form_.isSaved();
-    memo.loadBytes(record.text);
+    textWindow.loadBytes(record.text);
     form_.setHeaderText(fromCp1252(record.header));
     const QString fileName = QString::fromStdString(record.fileName);
     // A save then asks, as it would have before the crash, when another program has changed the file since.
@@ -50,10 +50,10 @@ void RecoveryLink::restore(const recovery::RecoveryRecord& record, std::function
         seen = {fileName, record.fileSize, QDateTime::fromMSecsSinceEpoch(record.fileModified)};
     }
     form_.documentRead(fileName, seen);
-    memo.placeCaret(record.caret);
+    textWindow.placeCaret(record.caret);
     form_.markChanged();  // the text is not in its file: the next close asks
     form_.updateStatus();
-    memo.whenLoadGivenUp([this, files, header, saved, givenUp = std::move(givenUp)] {
+    textWindow.whenLoadGivenUp([this, files, header, saved, givenUp = std::move(givenUp)] {
         form_.filesBack(files);
         form_.setHeaderText(header);
         saved ? form_.markSaved() : form_.markChanged();

@@ -21,9 +21,8 @@ public:
     // "&Weitersuchen" (F3): the last search once more; the dialog when there was none.
     void findNext();
 
-    FindDialog& dialog();
-
 private:
+    FindDialog& dialog();
     void show(bool replacing);
     // Runs a command of the dialog and shows what it has to say there.
     void run(const std::function<Outcome()>& command);

@@ -10,6 +10,7 @@
 #include <QTextDocument>
 #include <algorithm>
 #include <atomic>
+#include <cstdlib>
 #include <functional>
 #include <future>
 #include <memory>
@@ -171,29 +172,58 @@ Replacements makeReplacements(const DocumentScan& scan, const std::vector<size_t
     return made;
 }
 
+// Qt's document does not survive memory running out halfway through an
+// edit: the program ends. So the room the edits take is asked for first,
+// while nothing has changed yet: the document's buffer grows by the new
+// lines (twice that while it moves), and each edit adds undo records and
+// pieces of text. Throws std::bad_alloc when the room is not there.
+void makeSureTheEditsFit(const Replacements& made) {
+    constexpr size_t kBytesPerEdit = 256;
+    constexpr size_t kSlack = size_t{16} << 20;  // the layout's reaction, the window painting
+    const size_t bytes = static_cast<size_t>(made.text.size()) * sizeof(QChar) * 2 + made.edits.size() * kBytesPerEdit +
+                         kSlack;
+    void* room = std::malloc(bytes);
+    if (room == nullptr) throw std::bad_alloc();
+    static_cast<volatile char*>(room)[bytes - 1] = 0;  // so that the compiler keeps the allocation
+    std::free(room);
+}
+
 // Puts the replacements in, in rounds, the window painting between them;
 // the rounds join into one undo step. The window counts the display lines
 // of the lines replaced once at the end, from their new text, counted
 // meanwhile on another core where it can.
-void putIn(TextPrimitives& memo, const Replacements& made, ReplaceProgress& progress) {
-    QTextDocument& document = memo.textDocument();
+void putIn(TextPrimitives& textWindow, const Replacements& made, ReplaceProgress& progress) {
+    makeSureTheEditsFit(made);
+    QTextDocument& document = textWindow.textDocument();
     const auto stop = std::make_shared<std::atomic<bool>>(false);
     std::future<ModelCount::Part> counted;
-    if (auto count = memo.lineCounter()) {
+    if (auto count = textWindow.lineCounter()) {
         counted = onAnotherThread([count = std::move(count), text = made.text, stop] { return count(text, *stop); });
     }
     const auto stopCounting = qScopeGuard([&] {
         stop->store(true);
         if (counted.valid()) counted.wait();
     });
-    memo.holdLineCounts();
-    auto release = qScopeGuard([&memo] { memo.releaseLineCounts({}, std::nullopt); });
+    textWindow.holdLineCounts();
+    auto release = qScopeGuard([&textWindow] { textWindow.releaseLineCounts({}, std::nullopt); });
     QTextCursor rounds(&document);
     qsizetype shift = 0;
     QElapsedTimer round;
     round.start();
     int inRound = 0;
+    const int undoStepsBefore = document.availableUndoSteps();
     rounds.beginEditBlock();
+    bool blockOpen = true;
+    // Should memory run out halfway, the edit block is closed and what went
+    // in is taken back: the text stays as it was, and the next edit is an
+    // undo step of its own instead of joining a half replacement.
+    auto takeBackIfCut = qScopeGuard([&] {
+        if (blockOpen) rounds.endEditBlock();
+        try {
+            if (document.availableUndoSteps() > undoStepsBefore) document.undo();
+        } catch (const std::bad_alloc&) {  // the step stays, whole, for Strg+Z
+        }
+    });
     for (const Edit& edit : made.edits) {
         const auto from = static_cast<int>(static_cast<qsizetype>(edit.from) + shift);
         const auto length = static_cast<int>(edit.to - edit.from);
@@ -211,17 +241,23 @@ void putIn(TextPrimitives& memo, const Replacements& made, ReplaceProgress& prog
         const bool roundDone = ++inRound >= kRoundEdits || round.nsecsElapsed() >= kRoundNs;
         if (roundDone && &edit != &made.edits.back()) {
             rounds.endEditBlock();
+            blockOpen = false;
             progress.reached(edit.matchesDone);
             rounds.joinPreviousEditBlock();
+            blockOpen = true;
             round.start();
             inRound = 0;
         }
     }
+    takeBackIfCut.dismiss();
     rounds.endEditBlock();
     std::optional<ModelCount::Part> lineCounts;
-    if (counted.valid()) lineCounts = counted.get();
+    try {
+        if (counted.valid()) lineCounts = counted.get();
+    } catch (const std::bad_alloc&) {  // the window measures the lines itself
+    }
     release.dismiss();
-    memo.releaseLineCounts(made.lines, std::move(lineCounts));
+    textWindow.releaseLineCounts(made.lines, std::move(lineCounts));
 }
 
 // Where a position of the text before "Alle ersetzen" is afterwards: moved
@@ -243,15 +279,15 @@ TextSearch::TextSearch(MainWindowIntentions& window) : window_(window) {}
 // Searches what the window holds; a text still loading is searched as far
 // as it is in, then brought in whole when the match may lie in the rest.
 std::optional<Match> TextSearch::find(const Matcher& matcher, bool upwards, int from) {
-    TextPrimitives& memo = window_.textWindow();
+    TextPrimitives& textWindow = window_.textWindow();
     const auto at = static_cast<size_t>(from);
-    if (auto match = upwards ? DocumentScan(memo.textDocument()).findBackward(matcher, at)
-                             : DocumentScan(memo.textDocument()).findForward(matcher, at)) {
+    if (auto match = upwards ? DocumentScan(textWindow.textDocument()).findBackward(matcher, at)
+                             : DocumentScan(textWindow.textDocument()).findForward(matcher, at)) {
         return match;
     }
-    if (upwards || !memo.isLoading()) return std::nullopt;
-    memo.finishLoading();
-    return DocumentScan(memo.textDocument()).findForward(matcher, at);
+    if (upwards || !textWindow.isLoading()) return std::nullopt;
+    textWindow.finishLoading();
+    return DocumentScan(textWindow.textDocument()).findForward(matcher, at);
 }
 
 Outcome TextSearch::findNext(const SearchRequest& request) {
@@ -299,15 +335,15 @@ QString TextSearch::refusalToChange(const SearchRequest& request, const QString&
 
 Outcome TextSearch::replaceCurrent(const SearchRequest& request, const QString& replacement) {
     if (const QString refusal = refusalToChange(request, replacement); !refusal.isEmpty()) return {refusal, false};
-    TextPrimitives& memo = window_.textWindow();
-    memo.finishLoading();
-    const TextPrimitives::Selection selection = memo.selection();
+    TextPrimitives& textWindow = window_.textWindow();
+    textWindow.finishLoading();
+    const TextPrimitives::Selection selection = textWindow.selection();
     const Matcher matcher(units(request.pattern), request.rules);
-    const TextPiece line = lineAt(memo.textDocument(), selection.start());
+    const TextPiece line = lineAt(textWindow.textDocument(), selection.start());
     const auto start = static_cast<size_t>(selection.start() - line.start);
     const auto length = static_cast<size_t>(selection.end() - selection.start());
     if (matcher.isMatchAt(units(line.text), start, length)) {
-        memo.replaceSelection(toCp1252(replacement));
+        textWindow.replaceSelection(toCp1252(replacement));
         window_.markChanged();
     }
     // On after what was put in, so a replacement holding the search text is not found again.
@@ -316,9 +352,9 @@ Outcome TextSearch::replaceCurrent(const SearchRequest& request, const QString& 
 
 Outcome TextSearch::replaceAll(const SearchRequest& request, const QString& replacement) {
     if (const QString refusal = refusalToChange(request, replacement); !refusal.isEmpty()) return {refusal, false};
-    TextPrimitives& memo = window_.textWindow();
-    memo.finishLoading();  // every match, not only those in so far
-    QTextDocument& document = memo.textDocument();
+    TextPrimitives& textWindow = window_.textWindow();
+    textWindow.finishLoading();  // every match, not only those in so far
+    QTextDocument& document = textWindow.textDocument();
     const Matcher matcher(units(request.pattern), request.rules);
     const auto matchLength = static_cast<size_t>(request.pattern.size());
     const auto replacementLength = static_cast<size_t>(replacement.size());
@@ -344,13 +380,13 @@ Outcome TextSearch::replaceAll(const SearchRequest& request, const QString& repl
         if (!fits(made.longestLine)) throw KxError(BoundedTextEdit::kOverCapacity.toStdString());
     }
     progress.reached(0);
-    const TextPrimitives::Selection before = memo.selection();
+    const TextPrimitives::Selection before = textWindow.selection();
     // The caret and the lines shown stay where they were in the text.
-    memo.keepView([&] {
-        putIn(memo, made, progress);
+    textWindow.keepView([&] {
+        putIn(textWindow, made, progress);
         const qsizetype growth = replacement.size() - request.pattern.size();
-        memo.select(placeAfterReplacing(before.anchor, starts, matchLength, growth),
-                    placeAfterReplacing(before.position, starts, matchLength, growth));
+        textWindow.select(placeAfterReplacing(before.anchor, starts, matchLength, growth),
+                          placeAfterReplacing(before.position, starts, matchLength, growth));
     });
     window_.markChanged();
     window_.updateStatus();

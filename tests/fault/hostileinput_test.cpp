@@ -22,6 +22,7 @@
 #include "app/uKorvex21.h"
 #include "dialogs/uPhrasen.h"
 #include "oracles/loadedtext.h"
+#include "search/finddialog.h"
 #include "settings/settingsfile.h"
 #include "support/mainwindowfixture.h"
 #include "support/waiting.h"
@@ -229,6 +230,54 @@ TEST_F(HostileInputTest, OutOfMemoryInACommandIsReportedAndTheProgramGoesOn) {
     EXPECT_EQ(platform.errorReports, QStringList{QStringLiteral("Nicht genügend Arbeitsspeicher für diesen Befehl")});
     EXPECT_EQ(memo().text(), "bleibt");
     expectUsable();
+}
+
+// "Alle ersetzen" short of memory halfway through its edits ended the
+// program (Qt's document cannot take a failed allocation inside an edit).
+// Limits in steps from tight to enough: each try changes nothing, leaves
+// the undo steps as they were, or replaces all.
+TEST_F(HostileInputTest, RegressionAlleErsetzenShortOfMemoryEndedTheProgram) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "AddressSanitizer verträgt keine Grenze des Adressraums";
+#endif
+    std::string text;
+    std::string replaced;
+    for (int line = 0; text.size() < (12u << 20); ++line) {
+        const std::string price = std::to_string(line % 97) + ",50 €";
+        text += "Sehr geehrte Damen und Herren, die Lieferung kostet " + price + ".\r\n";
+        replaced += "Sehr geehrte Kundinnen und Kunden und Herren, die Lieferung kostet " + price + ".\r\n";
+    }
+    memo().loadBytes(text);
+    memo().finishLoading();
+    memo().document()->clearUndoRedoStacks();
+    form().Ersetzen1Click();
+    auto& dialog = *form().findChild<search::FindDialog*>(QStringLiteral("FindDialog"));
+    dialog.EdiSuchen->setText(QStringLiteral("Damen"));
+    dialog.EdiErsetzen->setText(QStringLiteral("Kundinnen und Kunden"));
+    rlimit old{};
+    ASSERT_EQ(getrlimit(RLIMIT_AS, &old), 0);
+    int refused = 0;
+    for (rlim_t extra = rlim_t{16} << 20;; extra += rlim_t{16} << 20) {
+        ASSERT_LT(extra, rlim_t{4096} << 20) << "never enough memory";
+        long pages = 0;
+        std::ifstream("/proc/self/statm") >> pages;
+        const rlimit tight{static_cast<rlim_t>(pages) * sysconf(_SC_PAGESIZE) + extra, old.rlim_max};
+        const qsizetype reportsBefore = platform.errorReports.size();
+        ASSERT_EQ(setrlimit(RLIMIT_AS, &tight), 0);
+        dialog.ButAlleErsetzen->click();
+        ASSERT_EQ(setrlimit(RLIMIT_AS, &old), 0);
+        if (platform.errorReports.size() == reportsBefore) break;
+        ++refused;
+        ASSERT_EQ(memo().text(), text) << "refused with " << (extra >> 20) << " MiB to spare";
+        QTest::keyClick(&memo(), Qt::Key_End, Qt::ControlModifier);
+        QTest::keyClicks(&memo(), QStringLiteral("x"));
+        memo().undo();
+        ASSERT_EQ(memo().text(), text) << "the key joined the replacement's undo step";
+    }
+    EXPECT_GT(refused, 0);
+    EXPECT_EQ(memo().text(), replaced);
+    memo().undo();
+    EXPECT_EQ(memo().text(), text);
 }
 
 // A big recovery copy brought back with JA whose rest could not come in for

@@ -312,7 +312,7 @@ int DisplayLineLayout::releaseLayouts(int from, int count, const std::function<b
 
 // As QPlainTextDocumentLayout lays a block out (its extra room for shown
 // separators aside, which this window never shows).
-void DisplayLineLayout::layOutAhead(QTextBlock first, qreal width, qreal height) {
+void DisplayLineLayout::layOutAhead(const QTextBlock& first, qreal width, qreal height) {
     if (!lineWidthBeforeAhead_) lineWidthBeforeAhead_ = lineWidth();
     const qreal margin = document()->documentMargin();
     const QTextOption option = document()->defaultTextOption();

@@ -51,7 +51,7 @@ public:
     // will once it lays out every block at that width, until they fill
     // `height` below the first: what the window shows follows a drag of its
     // edge at once. Qt's own width, and the counts, stay until `invalidate`.
-    void layOutAhead(QTextBlock first, qreal width, qreal height);
+    void layOutAhead(const QTextBlock& first, qreal width, qreal height);
 
     QTextLayout* laidOut(const QTextBlock& block) const {
         ensureBlockLayout(block);

@@ -1,6 +1,7 @@
 #include "recovery/copyslot.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 
@@ -20,7 +21,12 @@ CopySlot::CopySlot(const QString& folder, int number)
     lock_.setStaleLockTime(0);
 }
 
-bool CopySlot::tryClaim() { return lock_.tryLock(0); }
+bool CopySlot::tryClaim() {
+    if (!lock_.tryLock(0)) return false;
+    // Made as the umask says; like the copies, it is for the user alone.
+    QFile::setPermissions(lock_.fileName(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    return true;
+}
 
 std::unique_ptr<CopySlot> CopySlot::claimFree(const QString& folder) {
     for (int number = 1; number <= kMaxSlots; ++number) {

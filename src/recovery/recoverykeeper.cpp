@@ -51,6 +51,9 @@ QString restoreQuestion(const RecoveryRecord& record) {
 
 QString native(const QString& path) { return QDir::toNativeSeparators(path); }
 
+// The copy of a typing pause is no command the user gave: the message says what it was for.
+constexpr char kOutOfMemoryForCopy[] = "Nicht genügend Arbeitsspeicher für die Sicherungskopie des Textes";
+
 }  // namespace
 
 RecoveryKeeper::RecoveryKeeper(Platform& platform, Editor& editor, const QString& workingFolder)
@@ -104,7 +107,7 @@ void RecoveryKeeper::writeCopy() {
     try {
         snapshot = editor_.snapshot();
     } catch (const std::bad_alloc&) {
-        reportOutOfMemory();
+        reportOutOfMemory(kOutOfMemoryForCopy);
         return;
     }
     longest_.setInterval(
@@ -122,7 +125,8 @@ void RecoveryKeeper::writeCopy() {
             // The previous copy stays whole; the next change tries again.
             reportCannotKeep(QString::fromUtf8(error.what()));
         } catch (const std::bad_alloc&) {
-            QMetaObject::invokeMethod(this, &RecoveryKeeper::reportOutOfMemory, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [this] { reportOutOfMemory(kOutOfMemoryForCopy); }, Qt::QueuedConnection);
         }
     });
 }
@@ -144,16 +148,16 @@ bool RecoveryKeeper::offerOrphans() {
         try {
             if (offer(std::move(orphan))) return true;
         } catch (const std::bad_alloc&) {
-            reportOutOfMemory();  // the copy stays as it is, for a start with more memory
+            reportOutOfMemory(kOutOfMemoryMessage);  // the copy stays as it is, for a start with more memory
         }
     }
     return false;
 }
 
 // Once until a copy has been written again: the next change would only say it anew.
-void RecoveryKeeper::reportOutOfMemory() {
+void RecoveryKeeper::reportOutOfMemory(const char* message) {
     if (outOfMemoryReported_.exchange(true)) return;
-    platform_.showErrorReport(QString::fromUtf8(kOutOfMemoryMessage));
+    platform_.showErrorReport(QString::fromUtf8(message));
 }
 
 // This working folder's copies; then the user's own copies that earlier

@@ -91,7 +91,7 @@ public:
 
 private:
     void writeCopy();
-    void reportOutOfMemory();
+    void reportOutOfMemory(const char* message);
     std::unique_ptr<CopySlot> claimPlace();
     std::vector<std::unique_ptr<CopySlot>> claimOrphans();
     std::unique_ptr<CopySlot> moveIntoCopiesFolder(std::unique_ptr<CopySlot> earlier);

@@ -79,6 +79,8 @@ TEST_F(RecoveryTest, TypedTextIsWrittenAfterAPauseAndComesBackWithJa) {
     const QFileDevice::Permissions others = QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ReadOther |
                                             QFileDevice::WriteOther | QFileDevice::ExeGroup | QFileDevice::ExeOther;
     EXPECT_EQ(QFileInfo(copy).permissions() & others, QFileDevice::Permissions());
+    EXPECT_EQ(QFileInfo(inCopiesFolder(QStringLiteral("Korvex23Wiederherstellung-1.lock"))).permissions() & others,
+              QFileDevice::Permissions());
     // Out of sight of the file dialogs, where only the user may enter.
     EXPECT_EQ(QFileInfo(copiesFolder()).permissions() & others, QFileDevice::Permissions());
     EXPECT_EQ(filesIn(workingDir.path()), QStringList{QStringLiteral("brief.txt")});

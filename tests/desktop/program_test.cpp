@@ -10,9 +10,18 @@
 #include <QRect>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <algorithm>
+#include <iostream>
 #include <optional>
+#include <string>
 #include <utility>
 
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include "bench/corpus.h"
+#include "oracles/htmlreference.h"
+#include "recovery/recoveryfile.h"
 #include "support/waiting.h"
 
 namespace {
@@ -35,11 +44,20 @@ std::optional<QString> run(const QString& tool, const QStringList& arguments,
     return QString::fromUtf8(process.readAllStandardOutput());
 }
 
+QString titled(const QString& title) { return QLatin1Char('^') + QRegularExpression::escape(title) + '$'; }
+
 // The X window of that exact title, once the server shows it.
 QString waitForWindow(const QString& title) {
     const auto found = run(QStringLiteral("xdotool"),
                            {QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--onlyvisible"),
-                            QStringLiteral("--name"), QLatin1Char('^') + QRegularExpression::escape(title) + '$'});
+                            QStringLiteral("--name"), titled(title)});
+    return found ? found->section(QLatin1Char('\n'), 0, 0).trimmed() : QString();
+}
+
+// The X window of that exact title the server shows now; empty when there is none.
+QString shownWindow(const QString& title) {
+    const auto found = run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                                       QStringLiteral("--name"), titled(title)});
     return found ? found->section(QLatin1Char('\n'), 0, 0).trimmed() : QString();
 }
 
@@ -114,13 +132,37 @@ QString markedText(const QProcessEnvironment& environment) {
         .value_or(QString());
 }
 
-// The text of the recovery copy the program keeps below `folder` (its data folder is there too).
-QByteArray recoveryCopyBelow(const QString& folder) {
+QByteArray readFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// The recovery copy the program keeps below `folder` (its data folder is there too); empty while there is none.
+QString recoveryCopyPathBelow(const QString& folder) {
     QDirIterator copies(folder, {QStringLiteral("Korvex23Wiederherstellung-1.txt")}, QDir::Files | QDir::Hidden,
                         QDirIterator::Subdirectories);
-    if (!copies.hasNext()) return {};
-    QFile copy(copies.next());
-    return copy.open(QIODevice::ReadOnly) ? copy.readAll() : QByteArray();
+    return copies.hasNext() ? copies.next() : QString();
+}
+
+QByteArray recoveryCopyBelow(const QString& folder) { return readFile(recoveryCopyPathBelow(folder)); }
+
+// Every copy is a new file put in the place of the last one: its inode tells
+// one copy from the next; 0 while there is none.
+ino_t inodeOf(const QString& path) {
+    struct stat status {};
+    return !path.isEmpty() && stat(QFile::encodeName(path).constData(), &status) == 0 ? status.st_ino : 0;
+}
+
+// The last bytes of a file, without reading all of a big one.
+QByteArray endOf(const QString& path, qint64 size) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || !file.seek(std::max<qint64>(0, file.size() - size))) return {};
+    return file.read(size);
 }
 
 // KORVEX_PROGRAM in the environment tries another build, an installed one for instance.
@@ -174,13 +216,15 @@ private:
     QProcess server_;
 };
 
-// Korvex21 started in a folder, as from a terminal there.
+// Korvex21 started in a folder, as from a terminal there; through `launcher`
+// when one is given.
 class Korvex {
 public:
-    explicit Korvex(const QString& folder, const QStringList& arguments = {}) {
+    explicit Korvex(const QString& folder, const QStringList& arguments = {}, QStringList launcher = {}) {
         process_.setWorkingDirectory(folder);
         process_.setProcessEnvironment(environmentIn(folder));
-        process_.start(program(), arguments);
+        launcher << program() << arguments;
+        process_.start(launcher.takeFirst(), launcher);
         window = waitForWindow(QStringLiteral("Korvex Version 2.3"));
         waitUntil([this] { return !outerFrame(window).isEmpty(); });
         client = clientArea(window);
@@ -201,8 +245,44 @@ public:
         clickAt(toolPanel(528, 20));
         return ended();
     }
+    // "EX" with unsaved text, and NEIN to the save question; false when the program does not end so.
+    bool closeWithoutSaving() {
+        clickAt(toolPanel(528, 20));
+        const QString question = waitForWindow(QStringLiteral("KxMessageDialog"));
+        if (question.isEmpty()) return false;
+        clickAt(clientArea(question).topLeft() + QPoint(176, 102));  // "NEIN"
+        return ended();
+    }
     // The program has ended without a fault.
-    bool ended() { return process_.waitForFinished(kPatienceMs) && process_.exitCode() == 0; }
+    bool ended() {
+        if (running()) process_.waitForFinished(kPatienceMs);
+        return !running() && process_.exitStatus() == QProcess::NormalExit && process_.exitCode() == 0;
+    }
+    bool running() const { return process_.state() != QProcess::NotRunning; }
+    // How it ended, for a failure's message.
+    std::string end() const {
+        if (running()) return "läuft noch";
+        if (process_.exitStatus() == QProcess::CrashExit) return "abgestürzt";
+        return "beendet mit " + std::to_string(process_.exitCode());
+    }
+    // A key at the end of the text, as a user types it there: a click into
+    // the text (the focus may be on a button), Strg+Ende and the key.
+    void typeAtEnd(char key) const {
+        clickAt(client.center());
+        run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("ctrl+End"), QString(QLatin1Char(key))});
+    }
+    // The address space the program takes now (its VmSize), in bytes; 0 when it cannot be read.
+    qint64 addressSpace() const {
+        const QByteArray status = readFile(QStringLiteral("/proc/%1/status").arg(process_.processId()));
+        const qsizetype at = status.indexOf("VmSize:");
+        if (at < 0) return 0;
+        return status.mid(at + 7, status.indexOf('\n', at) - at - 7).trimmed().split(' ').value(0).toLongLong() * 1024;
+    }
+    // Its address space limited to `bytes` from now on, as `prlimit --pid` does it.
+    bool limitAddressSpace(rlim_t bytes) const {
+        const rlimit limit{bytes, RLIM_INFINITY};
+        return prlimit(static_cast<pid_t>(process_.processId()), RLIMIT_AS, &limit, nullptr) == 0;
+    }
     // The frame's rectangle once the window manager has put it at `expected`; else where it is then.
     QRect outerSettledAt(const QRect& expected) const {
         waitUntil([&] { return outerFrame(window) == expected; });
@@ -225,15 +305,65 @@ private:
     QProcess process_;
 };
 
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+// What the program did next after a step under a memory limit.
+enum class Next { Copy, Message, Ended, Nothing };
+
+// Waits until the program has ended, shows a message, or has written a
+// recovery copy other than `lastCopy` whose text ends with `typed`.
+Next waitForNext(const Korvex& korvex, const QString& folder, ino_t lastCopy, const QByteArray& typed,
+                 QString& message) {
+    const QByteArray copyEnd = typed + "\r\nENDE\r\n";
+    int looks = 0;
+    Next next = Next::Nothing;
+    waitUntil([&] {
+        const QString copy = recoveryCopyPathBelow(folder);
+        if (!korvex.running()) {
+            next = Next::Ended;
+        } else if (inodeOf(copy) != lastCopy && endOf(copy, copyEnd.size()) == copyEnd) {
+            next = Next::Copy;
+        } else if (looks++ % 20 == 0 && !(message = shownWindow(QStringLiteral("Korvex21"))).isEmpty()) {
+            next = Next::Message;  // asked of the X server a few times a second: each look is a process
+        }
+        return next != Next::Nothing;
+    });
+    return next;
 }
 
-bool writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+// After a step under the program's memory limit: `key` typed at the end of
+// the text, until a recovery copy other than `lastCopy` holds it. A message
+// on the way (the program's error report) is counted in `messages` and
+// closed, the limit lifted and the key typed again. The copy's text, or
+// nothing when the program ended or did nothing.
+std::optional<std::string> copyAfterKey(Korvex& korvex, const QString& folder, ino_t lastCopy, char key,
+                                        int& messages) {
+    korvex.typeAtEnd(key);
+    for (;;) {
+        QString message;
+        const Next next = waitForNext(korvex, folder, lastCopy, QByteArray(1, key), message);
+        if (next == Next::Copy) break;
+        if (next != Next::Message || ++messages > 3) {
+            ADD_FAILURE() << (next == Next::Ended ? "Korvex " + korvex.end() : "keine Kopie nach der Taste");
+            return std::nullopt;
+        }
+        EXPECT_TRUE(korvex.limitAddressSpace(RLIM_INFINITY));
+        EXPECT_TRUE(dismiss(message, QStringLiteral("Return")));
+        korvex.typeAtEnd(key);
+    }
+    const QByteArray bytes = recoveryCopyBelow(folder);
+    const auto record = ::korvex::recovery::parseRecovery(std::string_view(bytes.constData(), bytes.size()));
+    if (!record) ADD_FAILURE() << "die Kopie ist nicht ganz";
+    return record ? std::optional(record->text) : std::nullopt;
 }
+
+// The text without the run of `key` at its end.
+std::string withoutKeysAtEnd(std::string text, char key) {
+    while (!text.empty() && text.back() == key) text.pop_back();
+    return text;
+}
+
+// Big enough that memory for it runs short well above what the program
+// takes idle, small enough for a few starts in a test.
+constexpr size_t kBigText = size_t{50} << 20;
 
 class ProgramOnTheDesktop : public ::testing::Test {
 protected:
@@ -405,6 +535,101 @@ TEST_F(ProgramOnTheDesktop, RegressionDisplayGoneLostTheKeysOfTheLastSecond) {
     display.stop();
     ASSERT_TRUE(korvex.waitForFinished(kPatienceMs));
     EXPECT_TRUE(recoveryCopyBelow(folder.path()).contains("Bis zum Ende der Sitzung"));
+}
+
+// A big text opened from the command line under a limit of the address
+// space (prlimit --as), then a key: memory ran out in a piece of the load or
+// in the recovery copy, outside any command, and the program ended with the
+// unsaved text. Where the border lies moves from run to run, so the limits
+// reach from too small for the text to ample, above what the program takes
+// idle; at each the program lives, and the text is whole in the window or,
+// the load given up with one message, not there at all. The recovery copy
+// says which: once the limit is lifted after a message, the next key's copy
+// holds the window's text.
+TEST_F(ProgramOnTheDesktop, RegressionMemoryRunningOutBetweenCommandsEndedTheProgram) {
+    const std::string text = ::korvex::bench::generateGermanText(kBigText);
+    const QString file = inFolder(QStringLiteral("Bericht.txt"));
+    ASSERT_TRUE(writeFile(file, QByteArray::fromStdString(text)));
+    qint64 idle = 0;
+    {
+        Korvex korvex(folder.path());
+        ASSERT_FALSE(korvex.window.isEmpty()) << "no window";
+        idle = korvex.addressSpace();
+        ASSERT_TRUE(korvex.closeWithEx());
+    }
+    ASSERT_GT(idle, 0);
+    for (const int share : {2, 8, 9, 20}) {
+        const qint64 limit = idle + share * static_cast<qint64>(text.size());
+        const QString outcome = QStringLiteral("Grenze %1 MiB (Ruhe + %2 × Text)").arg(limit >> 20).arg(share);
+        SCOPED_TRACE(outcome.toStdString());
+        const QString start = inFolder(QString::number(share));
+        ASSERT_TRUE(QDir().mkpath(start));
+        Korvex korvex(
+            start, {file},
+            {QStringLiteral("prlimit"), QStringLiteral("--as=%1:unlimited").arg(limit), QStringLiteral("--")});
+        ASSERT_FALSE(korvex.window.isEmpty()) << "no window: Korvex " << korvex.end();
+        int messages = 0;
+        const std::optional<std::string> copied = copyAfterKey(korvex, start, 0, 'x', messages);
+        ASSERT_TRUE(copied);
+        const std::string kept = withoutKeysAtEnd(*copied, 'x');
+        const bool whole = kept == text;
+        EXPECT_TRUE(whole || (kept.empty() && messages == 1))
+            << kept.size() << " bytes of " << text.size() << " kept, " << messages << " messages";
+        EXPECT_LE(messages, 1);
+        EXPECT_TRUE(shownWindow(QStringLiteral("Korvex21")).isEmpty()) << "a message more";
+        EXPECT_TRUE(korvex.closeWithoutSaving()) << "Korvex " << korvex.end();
+        if (share == 2) EXPECT_FALSE(whole) << "no shortage at all";
+        if (share == 20) EXPECT_TRUE(whole && messages == 0) << "a shortage with ample memory";
+        std::cout << outcome.toStdString() << ": "
+                  << (messages == 0 ? "ganz" : (whole ? "Kopie aufgegeben" : "Laden aufgegeben")) << std::endl;
+    }
+}
+
+// "RAll" over a big text, the address space limited a little, more and
+// amply above what the program takes then: the text converted whole, or as
+// it was with one message.
+TEST_F(ProgramOnTheDesktop, RegressionMemoryRunningOutInRAllEndedTheProgram) {
+    const std::string text = ::korvex::bench::generateGermanText(kBigText);
+    const QString file = inFolder(QStringLiteral("Bericht.txt"));
+    ASSERT_TRUE(writeFile(file, QByteArray::fromStdString(text)));
+    Korvex korvex(folder.path(), {file});
+    ASSERT_FALSE(korvex.window.isEmpty()) << "no window";
+    int messages = 0;
+    std::optional<std::string> copied = copyAfterKey(korvex, folder.path(), 0, 'x', messages);
+    ASSERT_TRUE(copied && *copied == text + 'x' && messages == 0);
+    char key = 'a';
+    for (const double share : {0.25, 2.0, 12.0}) {
+        const QString outcome = QStringLiteral("Grenze: belegt + %1 × Text").arg(share);
+        SCOPED_TRACE(outcome.toStdString());
+        const std::string before = *copied;
+        const std::string converted = ::korvex::convertToHtmlStepByStep(before, ::korvex::HtmlConversion::All);
+        const ino_t lastCopy = inodeOf(recoveryCopyPathBelow(folder.path()));
+        ASSERT_TRUE(korvex.limitAddressSpace(korvex.addressSpace() + static_cast<qint64>(share * text.size())));
+        clickAt(korvex.toolPanel(340, 44));  // "RAll"
+        // Its copy or its message; then the key that shows the window's text
+        // goes in with the limit lifted, so that it runs short of nothing itself.
+        QString message;
+        const Next next = waitForNext(korvex, folder.path(), lastCopy, {}, message);
+        ASSERT_TRUE(next == Next::Copy || next == Next::Message) << "Korvex " << korvex.end();
+        ASSERT_TRUE(korvex.limitAddressSpace(RLIM_INFINITY));
+        messages = next == Next::Message ? 1 : 0;
+        if (messages) EXPECT_TRUE(dismiss(message, QStringLiteral("Return")));
+        copied = copyAfterKey(korvex, folder.path(), inodeOf(recoveryCopyPathBelow(folder.path())), key, messages);
+        ASSERT_TRUE(copied);
+        const std::string kept = withoutKeysAtEnd(*copied, key++);
+        const bool done = kept == converted;
+        EXPECT_TRUE(done || (kept == before && messages == 1))
+            << kept.size() << " bytes, " << messages << " messages; converted " << converted.size() << ", before "
+            << before.size();
+        EXPECT_LE(messages, 1);
+        if (share == 0.25) EXPECT_FALSE(done) << "no shortage at all";
+        if (share == 12.0) EXPECT_TRUE(done && messages == 0) << "a shortage with ample memory";
+        std::cout << outcome.toStdString() << ": "
+                  << (done ? (messages == 0 ? "umgewandelt" : "umgewandelt, Kopie aufgegeben") : "aufgegeben")
+                  << std::endl;
+    }
+    EXPECT_TRUE(shownWindow(QStringLiteral("Korvex21")).isEmpty()) << "a message more";
+    EXPECT_TRUE(korvex.closeWithoutSaving()) << "Korvex " << korvex.end();
 }
 
 }  // namespace

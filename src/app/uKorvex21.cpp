@@ -252,7 +252,8 @@ MainWindowIntentions::Answer TForm1::ask(const QString& question) {
 
 void TForm1::focusTextWindow() { MemArbeitsfenster->setFocus(Qt::OtherFocusReason); }
 
-TextPrimitives& TForm1::textWindow() const { return *MemArbeitsfenster; }
+TextPrimitives& TForm1::textWindow() { return *MemArbeitsfenster; }
+const TextPrimitives& TForm1::textWindow() const { return *MemArbeitsfenster; }
 
 void TForm1::chooseTextFont(const QFont& font, Colour textColour) {
     MemArbeitsfenster->setFont(font);

@@ -67,7 +67,8 @@ public:
     // The parts the subsystems work on, by the names they know them.
     Platform& platform() override { return platform_; }
     QWidget& dialogParent() override { return *this; }
-    TextPrimitives& textWindow() const override;
+    TextPrimitives& textWindow() override;
+    const TextPrimitives& textWindow() const override;
     const document::DocumentFiles& files() const override { return Files; }
     Colour windowColour() const override { return WindowColor; }
     const Stopwatch& stopwatch() const override { return Stopper; }

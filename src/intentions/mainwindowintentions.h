@@ -43,7 +43,8 @@ public:
     // The parent of the dialogs a command opens: the main window.
     virtual QWidget& dialogParent() = 0;
     // The text window ("MemArbeitsfenster"), by the primitives commands use on it.
-    virtual TextPrimitives& textWindow() const = 0;
+    virtual TextPrimitives& textWindow() = 0;
+    virtual const TextPrimitives& textWindow() const = 0;
 
     MainWindowIntentions(const MainWindowIntentions&) = delete;
     MainWindowIntentions& operator=(const MainWindowIntentions&) = delete;

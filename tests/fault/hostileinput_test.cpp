@@ -256,12 +256,16 @@ TEST_F(HostileInputTest, RegressionAlleErsetzenShortOfMemoryEndedTheProgram) {
     dialog.EdiErsetzen->setText(QStringLiteral("Kundinnen und Kunden"));
     rlimit old{};
     ASSERT_EQ(getrlimit(RLIMIT_AS, &old), 0);
+    // Limits from what the process holds now: a try taken back leaves its
+    // lines in Qt's buffer, so a limit measured anew each time might never
+    // be enough.
+    long pages = 0;
+    std::ifstream("/proc/self/statm") >> pages;
+    const auto holds = static_cast<rlim_t>(pages) * static_cast<rlim_t>(sysconf(_SC_PAGESIZE));
     int refused = 0;
     for (rlim_t extra = rlim_t{16} << 20;; extra += rlim_t{16} << 20) {
-        ASSERT_LT(extra, rlim_t{4096} << 20) << "never enough memory";
-        long pages = 0;
-        std::ifstream("/proc/self/statm") >> pages;
-        const rlimit tight{static_cast<rlim_t>(pages) * sysconf(_SC_PAGESIZE) + extra, old.rlim_max};
+        ASSERT_LT(extra, rlim_t{2048} << 20) << "never enough memory";
+        const rlimit tight{holds + extra, old.rlim_max};
         const qsizetype reportsBefore = platform.errorReports.size();
         ASSERT_EQ(setrlimit(RLIMIT_AS, &tight), 0);
         dialog.ButAlleErsetzen->click();
@@ -273,6 +277,8 @@ TEST_F(HostileInputTest, RegressionAlleErsetzenShortOfMemoryEndedTheProgram) {
         QTest::keyClicks(&memo(), QStringLiteral("x"));
         memo().undo();
         ASSERT_EQ(memo().text(), text) << "the key joined the replacement's undo step";
+        // The key's recovery copy is written now, not under the next try's limit.
+        windows.Recovery->keeper().writeNowAndWait();
     }
     EXPECT_GT(refused, 0);
     EXPECT_EQ(memo().text(), replaced);

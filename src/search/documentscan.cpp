@@ -168,4 +168,30 @@ void replaceText(QTextDocument& document, int from, int length, const QString& t
     pieces.insert(from, text, format);
 }
 
+namespace {
+
+// The document's buffer, shared only while it is looked at: an edit while
+// it is shared would copy it whole.
+QString bufferOf(const QTextDocument& document) { return QTextDocumentPrivate::get(&document)->buffer(); }
+
+}  // namespace
+
+BufferRoomAhead::BufferRoomAhead(const QTextDocument& document, qsizetype growth) : document_(document) {
+    finalSize_ = bufferOf(document).size() + growth;
+    follow();
+}
+
+void BufferRoomAhead::follow() {
+    const QString buffer = bufferOf(document_);
+    const auto* data = reinterpret_cast<const char16_t*>(buffer.constData());
+    if (data == data_ && buffer.capacity() == capacity_) return;
+    data_ = data;
+    capacity_ = buffer.capacity();
+    const qsizetype end = std::min(capacity_, finalSize_);
+    if (end > buffer.size()) {
+        backing_.push_back(std::make_unique<PagesBackedAhead>(
+            data + buffer.size(), static_cast<size_t>(end - buffer.size()) * sizeof(char16_t)));
+    }
+}
+
 }  // namespace korvex::search

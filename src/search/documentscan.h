@@ -1,11 +1,13 @@
 #pragma once
 
 #include <QString>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/pagesahead.h"
 #include "search/textmatch.h"
 
 class QTextDocument;
@@ -65,5 +67,25 @@ private:
 // which costs more than the edit itself when there are hundreds of
 // thousands.
 void replaceText(QTextDocument& document, int from, int length, const QString& text);
+
+// Edits append their text to the document's buffer, which for "Alle
+// ersetzen" grows by as much as the whole text: the pages it fills are
+// backed ahead of the edits on another core, as new pages cost the
+// editing thread more than the copies themselves.
+class BufferRoomAhead {
+public:
+    // The buffer is about to grow by `growth` units.
+    BufferRoomAhead(const QTextDocument& document, qsizetype growth);
+
+    // Between edits: once the buffer has moved or grown, its new room too.
+    void follow();
+
+private:
+    const QTextDocument& document_;
+    const char16_t* data_ = nullptr;
+    qsizetype capacity_ = 0;
+    qsizetype finalSize_ = 0;
+    std::vector<std::unique_ptr<PagesBackedAhead>> backing_;
+};
 
 }  // namespace korvex::search

@@ -22,6 +22,7 @@
 #include "display/documenttext.h"
 #include "display/textprimitives.h"
 #include "intentions/mainwindowintentions.h"
+#include "platform/pagesahead.h"
 #include "search/documentscan.h"
 
 namespace korvex::search {
@@ -139,6 +140,10 @@ Replacements makeReplacements(const DocumentScan& scan, const std::vector<size_t
     const qsizetype growth = replacement.size() - static_cast<qsizetype>(matchLength);
     made.text.reserve(
         static_cast<qsizetype>(scan.length()) + static_cast<qsizetype>(starts.size()) * std::max<qsizetype>(growth, 0));
+    // Its pages beyond the first third are backed on another core meanwhile.
+    const qsizetype firstThird = made.text.capacity() / 3;
+    const PagesBackedAhead backed(made.text.constData() + firstThird,
+                                  static_cast<size_t>(made.text.capacity() - firstThird) * sizeof(QChar));
     size_t lineStart = 0;
     size_t lineEnd = scan.lineEnd(0);
     int line = 0;
@@ -206,6 +211,7 @@ void putIn(TextPrimitives& textWindow, const Replacements& made, ReplaceProgress
     });
     textWindow.holdLineCounts();
     auto release = qScopeGuard([&textWindow] { textWindow.releaseLineCounts({}, std::nullopt); });
+    BufferRoomAhead roomAhead(document, made.text.size());
     QTextCursor rounds(&document);
     qsizetype shift = 0;
     QElapsedTimer round;
@@ -243,6 +249,7 @@ void putIn(TextPrimitives& textWindow, const Replacements& made, ReplaceProgress
             rounds.endEditBlock();
             blockOpen = false;
             progress.reached(edit.matchesDone);
+            roomAhead.follow();
             rounds.joinPreviousEditBlock();
             blockOpen = true;
             round.start();
@@ -388,6 +395,8 @@ Outcome TextSearch::replaceAll(const SearchRequest& request, const QString& repl
         textWindow.select(placeAfterReplacing(before.anchor, starts, matchLength, growth),
                           placeAfterReplacing(before.position, starts, matchLength, growth));
     });
+    // The new lines, as long as the text, are let go of on another core.
+    textToFree_ = onAnotherThread([text = std::move(made.text)]() mutable { text = QString(); });
     window_.markChanged();
     window_.updateStatus();
     return {replacedCount(starts.size())};

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <future>
 #include <optional>
 
 #include "search/textmatch.h"
@@ -47,6 +48,7 @@ private:
     QString refusalToChange(const SearchRequest& request, const QString& replacement) const;
 
     MainWindowIntentions& window_;
+    std::future<void> textToFree_;  // the last "Alle ersetzen"'s new lines
 };
 
 }  // namespace korvex::search

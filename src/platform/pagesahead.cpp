@@ -1,0 +1,45 @@
+#include "platform/pagesahead.h"
+
+#include <algorithm>
+#include <cstdint>
+
+#include "base/anotherthread.h"
+
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
+
+namespace korvex {
+namespace {
+
+constexpr size_t kPage = 4096;
+constexpr size_t kPiece = size_t{4} << 20;  // how long the last piece may keep the owner waiting
+
+}  // namespace
+
+PagesBackedAhead::PagesBackedAhead(const void* data, size_t bytes) {
+#if defined(__linux__) && defined(MADV_POPULATE_WRITE)
+    // Whole pages within the block only: a neighbour's are none of its business.
+    char* const start = static_cast<char*>(const_cast<void*>(data));
+    const size_t intoPage = reinterpret_cast<uintptr_t>(start) % kPage;
+    const size_t skipped = intoPage == 0 ? 0 : kPage - intoPage;
+    if (bytes <= skipped) return;
+    char* const first = start + skipped;
+    const size_t length = (bytes - skipped) / kPage * kPage;
+    done_ = onAnotherThread([first, length, stop = stop_] {
+        for (size_t done = 0; done < length && !stop->load(std::memory_order_relaxed); done += kPiece) {
+            if (madvise(first + done, std::min(kPiece, length - done), MADV_POPULATE_WRITE) != 0) return;
+        }
+    });
+#else
+    (void)data;
+    (void)bytes;
+#endif
+}
+
+PagesBackedAhead::~PagesBackedAhead() {
+    stop_->store(true);
+    if (done_.valid()) done_.wait();
+}
+
+}  // namespace korvex

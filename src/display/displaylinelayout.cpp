@@ -256,7 +256,9 @@ void DisplayLineLayout::measureHeld() {
 void DisplayLineLayout::documentChanged(int from, int removed, int added) {
     std::optional<std::vector<int>> appended;
     appended.swap(expectedAppend_);
-    if (!appended) giveLayoutObjects(from, added);
+    // Lines changed in place while the counts are held keep their blocks'
+    // layout objects: no need to walk every block between the changes.
+    if (!appended && !holding_) giveLayoutObjects(from, added);
     if (appended && !appendShown_) {
         // Qt would repaint the whole window for it; only the scroll bar changes.
         {

@@ -460,11 +460,16 @@ TextPrimitives::LineCounter TextWindow::lineCounter() const { return layout_->ap
 void TextWindow::holdLineCounts() {
     layout_->holdCounts();
     signalsWereBlocked_ = blockSignals(true);
+    // Layout objects handed out between events wait, too: the program is not idle meanwhile.
+    givingHeld_ = giveTimer_.isActive();
+    giveTimer_.stop();
 }
 
 void TextWindow::releaseLineCounts(const std::vector<int>& changed, std::optional<ModelCount::Part> counted) {
     blockSignals(signalsWereBlocked_);
     layout_->releaseCounts(changed, std::move(counted));
+    if (givingHeld_) giveTimer_.start(0);
+    givingHeld_ = false;
     emit textChanged();
 }
 

@@ -214,7 +214,8 @@ private:
     QTimer releaseTimer_;
     int releaseNext_ = -1;  // the next block whose layout object goes, while they go
     QTimer giveTimer_;
-    int giveNext_ = 0;  // the next block to get its layout object, while they are given
+    int giveNext_ = 0;         // the next block to get its layout object, while they are given
+    bool givingHeld_ = false;  // while line counts are held
 };
 
 }  // namespace korvex

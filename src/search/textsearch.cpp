@@ -66,7 +66,7 @@ TextPiece lineAt(const QTextDocument& document, int position) {
 
 // Replacements go in in rounds of about this long, and of at most so many
 // edits, the window painting between them.
-constexpr qint64 kRoundNs = 20'000'000;
+constexpr qint64 kRoundNs = 40'000'000;
 constexpr int kRoundEdits = 10'000;
 // Longer than this, and a progress window says how far it is.
 constexpr int kProgressAfterMs = 300;

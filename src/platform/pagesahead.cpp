@@ -1,6 +1,7 @@
 #include "platform/pagesahead.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 
 #include "base/anotherthread.h"
@@ -26,11 +27,18 @@ PagesBackedAhead::PagesBackedAhead(const void* data, size_t bytes) {
     if (bytes <= skipped) return;
     char* const first = start + skipped;
     const size_t length = (bytes - skipped) / kPage * kPage;
-    done_ = onAnotherThread([first, length, stop = stop_] {
-        for (size_t done = 0; done < length && !stop->load(std::memory_order_relaxed); done += kPiece) {
-            if (madvise(first + done, std::min(kPiece, length - done), MADV_POPULATE_WRITE) != 0) return;
-        }
-    });
+    try {
+        stop_ = std::make_shared<std::atomic<bool>>(false);
+        done_ = onAnotherThread([first, length, stop = stop_] {
+            for (size_t done = 0; done < length && !stop->load(std::memory_order_relaxed); done += kPiece) {
+                if (madvise(first + done, std::min(kPiece, length - done), MADV_POPULATE_WRITE) != 0) return;
+            }
+        });
+        // Without a thread of its own it would run here, at the end: better not at all.
+        if (done_.wait_for(std::chrono::seconds(0)) == std::future_status::deferred) done_ = {};
+    } catch (const std::bad_alloc&) {  // a help only: the writer takes the pages itself
+        done_ = {};
+    }
 #else
     (void)data;
     (void)bytes;
@@ -38,8 +46,9 @@ PagesBackedAhead::PagesBackedAhead(const void* data, size_t bytes) {
 }
 
 PagesBackedAhead::~PagesBackedAhead() {
+    if (!done_.valid()) return;
     stop_->store(true);
-    if (done_.valid()) done_.wait();
+    done_.wait();
 }
 
 }  // namespace korvex

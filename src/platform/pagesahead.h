@@ -11,7 +11,7 @@ namespace korvex {
 // thread of its own, so that a thread about to write a large block there
 // does not stop at every new page. The contents stay as they are; pages
 // already backed, or written meanwhile, are left alone; where the system
-// cannot do it, nothing happens. Once this is gone, the rest is left
+// cannot do it, or memory for a thread is short, nothing happens. Once this is gone, the rest is left
 // undone: at most the piece at hand is waited for.
 class PagesBackedAhead {
 public:
@@ -21,7 +21,7 @@ public:
     PagesBackedAhead& operator=(const PagesBackedAhead&) = delete;
 
 private:
-    std::shared_ptr<std::atomic<bool>> stop_ = std::make_shared<std::atomic<bool>>(false);
+    std::shared_ptr<std::atomic<bool>> stop_;
     std::future<void> done_;
 };
 

@@ -10,6 +10,7 @@
 #include <QTextDocument>
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <functional>
 #include <future>
@@ -357,6 +358,17 @@ Outcome TextSearch::replaceCurrent(const SearchRequest& request, const QString& 
     return findNext({request.pattern, request.rules, false});
 }
 
+// The new lines of "Alle ersetzen", as long as the text, are let go of on
+// another core; without one, or short of memory for it, here and now: the
+// replacement is done either way.
+void TextSearch::letGoOf(QString text) {
+    try {
+        textToFree_ = onAnotherThread([text = std::move(text)]() mutable { text = QString(); });
+        if (textToFree_.wait_for(std::chrono::seconds(0)) == std::future_status::deferred) textToFree_.get();
+    } catch (const std::bad_alloc&) {  // the text went with the task that could not be made
+    }
+}
+
 Outcome TextSearch::replaceAll(const SearchRequest& request, const QString& replacement) {
     if (const QString refusal = refusalToChange(request, replacement); !refusal.isEmpty()) return {refusal, false};
     TextPrimitives& textWindow = window_.textWindow();
@@ -395,8 +407,7 @@ Outcome TextSearch::replaceAll(const SearchRequest& request, const QString& repl
         textWindow.select(placeAfterReplacing(before.anchor, starts, matchLength, growth),
                           placeAfterReplacing(before.position, starts, matchLength, growth));
     });
-    // The new lines, as long as the text, are let go of on another core.
-    textToFree_ = onAnotherThread([text = std::move(made.text)]() mutable { text = QString(); });
+    letGoOf(std::move(made.text));
     window_.markChanged();
     window_.updateStatus();
     return {replacedCount(starts.size())};

@@ -46,6 +46,7 @@ private:
     std::optional<Match> find(const Matcher& matcher, bool upwards, int from);
     void select(Match match, bool upwards);
     QString refusalToChange(const SearchRequest& request, const QString& replacement) const;
+    void letGoOf(QString text);
 
     MainWindowIntentions& window_;
     std::future<void> textToFree_;  // the last "Alle ersetzen"'s new lines

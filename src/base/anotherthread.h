@@ -2,6 +2,7 @@
 
 #include <future>
 #include <system_error>
+#include <utility>
 
 namespace korvex {
 
@@ -14,6 +15,15 @@ auto onAnotherThread(Work work) -> std::future<decltype(work())> {
     } catch (const std::system_error&) {
         return std::async(std::launch::deferred, work);
     }
+}
+
+// Runs `here` on this thread and `there` on another at the same time, and
+// gives both results, here's first.
+template <class Here, class There>
+auto atOnce(Here here, There there) {
+    auto other = onAnotherThread(std::move(there));
+    auto mine = here();
+    return std::pair(std::move(mine), other.get());
 }
 
 }  // namespace korvex

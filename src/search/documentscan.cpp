@@ -4,20 +4,56 @@
 #include <QTextDocument>
 #include <algorithm>
 
+#include "base/anotherthread.h"
+
 namespace korvex::search {
+
+namespace {
+
+// From this many units on, a text is read and searched in two halves at once.
+constexpr size_t kTwoHalvesFrom = size_t{1} << 21;
+// A window answers for at most so many match starts: one half of a search
+// looks between windows whether the other has found what it looks for.
+constexpr size_t kWindowStarts = size_t{1} << 18;
+
+// A few units compared one by one: far cheaper than a call to compare
+// memory, made once for each line of a loaded text.
+bool sameUnits(const char16_t* a, const char16_t* b, size_t length) {
+    for (size_t k = 0; k < length; ++k) {
+        if (a[k] != b[k]) return false;
+    }
+    return true;
+}
+
+}  // namespace
 
 DocumentScan::DocumentScan(const QTextDocument& document) {
     const QTextDocumentPrivate* text = QTextDocumentPrivate::get(&document);
     buffer_ = text->buffer();
-    const auto* units = reinterpret_cast<const char16_t*>(buffer_.constData());
     const auto end = static_cast<size_t>(std::max(document.characterCount() - 1, 0));
-    size_t position = 0;
-    for (auto fragment = text->begin(); fragment != text->end() && position < end; ++fragment) {
-        const size_t length = std::min<size_t>(fragment->size_array[0], end - position);
-        addRun(position, units + fragment->stringPosition, length);
+    if (end < kTwoHalvesFrom) {
+        runs_ = readRuns(text->begin(), 0, end);
+    } else {
+        const auto middle = text->find(static_cast<int>(end / 2));
+        const auto middleStart = static_cast<size_t>(middle.position());
+        auto [runs, secondHalf] = atOnce([&] { return readRuns(text->begin(), 0, middleStart); },
+                                         [&] { return readRuns(middle, middleStart, end); });
+        runs_ = std::move(runs);
+        for (const Run& run : secondHalf) addRun(runs_, run);
+    }
+    length_ = runs_.empty() ? 0 : runs_.back().start + runs_.back().length;
+}
+
+template <class PieceIterator>
+std::vector<DocumentScan::Run> DocumentScan::readRuns(PieceIterator piece, size_t start, size_t end) const {
+    std::vector<Run> runs;
+    const auto* units = reinterpret_cast<const char16_t*>(buffer_.constData());
+    for (size_t position = start; !piece.atEnd() && position < end; ++piece) {
+        const size_t length = std::min<size_t>(piece->size_array[0], end - position);
+        addRun(runs, {position, units + piece->stringPosition, length});
         position += length;
     }
-    length_ = position;
+    return runs;
 }
 
 // Pieces that follow one another in the buffer make one run, and so does
@@ -25,20 +61,21 @@ DocumentScan::DocumentScan(const QTextDocument& document) {
 // one go (a load, a paste) whole in the buffer, line breaks included, but
 // gives each line's end a unit of its own after it, which is the same
 // U+2029. So a text inserted in one go is read as a single run.
-void DocumentScan::addRun(size_t start, const char16_t* units, size_t length) {
+void DocumentScan::addRun(std::vector<Run>& runs, Run run) const {
     constexpr size_t kComparedAtMost = 8;
-    if (!runs_.empty()) {
-        Run& last = runs_.back();
+    if (!runs.empty()) {
+        Run& last = runs.back();
         const char16_t* next = last.units + last.length;
         const char16_t* bufferEnd = reinterpret_cast<const char16_t*>(buffer_.constData()) + buffer_.size();
-        const bool same = next == units || (length <= kComparedAtMost && length <= size_t(bufferEnd - next) &&
-                                            std::equal(units, units + length, next));
+        const bool same = next == run.units ||
+                          (run.length <= kComparedAtMost && run.length <= size_t(bufferEnd - next) &&
+                           sameUnits(run.units, next, run.length));
         if (same) {
-            last.length += length;
+            last.length += run.length;
             return;
         }
     }
-    runs_.push_back({start, units, length});
+    runs.push_back(run);
 }
 
 // Each run answers for the matches that lie within it with a unit to spare
@@ -52,9 +89,12 @@ std::vector<DocumentScan::Window> DocumentScan::windowsFor(size_t patternLength)
     const auto add = [&](size_t textStart, size_t textEnd, size_t firstStart, size_t lastStart) {
         firstStart = std::max(firstStart, next);
         lastStart = std::min(lastStart, lastPossible);
-        if (firstStart > lastStart) return;
-        windows.push_back({textStart, textEnd, firstStart, lastStart});
-        next = lastStart + 1;
+        for (size_t first = firstStart; first <= lastStart; first = next) {
+            const size_t last = std::min(lastStart, first + kWindowStarts - 1);
+            windows.push_back({std::max(textStart, first > 0 ? first - 1 : 0),
+                               std::min(textEnd, last + patternLength + 1), first, last});
+            next = last + 1;
+        }
     };
     const auto seam = [&](size_t at) {
         const size_t first = at >= patternLength ? at - patternLength : 0;
@@ -108,13 +148,34 @@ void DocumentScan::appendText(QString& out, size_t from, size_t to) const {
     }
 }
 
+DocumentScan::Windows DocumentScan::windowFrom(const std::vector<Window>& windows, size_t start) {
+    return std::lower_bound(windows.begin(), windows.end(), start,
+                            [](const Window& w, size_t at) { return w.lastStart < at; });
+}
+
 std::optional<Match> DocumentScan::findForward(const Matcher& matcher, size_t from) const {
     if (!matcher.canMatch()) return std::nullopt;
     const std::vector<Window> windows = windowsFor(matcher.patternLength());
-    auto window = std::lower_bound(windows.begin(), windows.end(), from,
-                                   [](const Window& w, size_t at) { return w.lastStart < at; });
+    std::atomic<bool> found = false;
+    if (from >= length_ || length_ - from < kTwoHalvesFrom) {
+        return firstIn(matcher, windowFrom(windows, from), windows.end(), from, found);
+    }
+    // The second half looks until the first has found a match.
+    const auto middle = windowFrom(windows, from + (length_ - from) / 2);
+    auto [inFirstHalf, inSecondHalf] = atOnce(
+        [&] {
+            auto match = firstIn(matcher, windowFrom(windows, from), middle, from, found);
+            found = match.has_value();
+            return match;
+        },
+        [&] { return firstIn(matcher, middle, windows.end(), from, found); });
+    return inFirstHalf ? inFirstHalf : inSecondHalf;
+}
+
+std::optional<Match> DocumentScan::firstIn(const Matcher& matcher, Windows first, Windows last, size_t from,
+                                           const std::atomic<bool>& foundBefore) const {
     std::u16string scratch;
-    for (; window != windows.end(); ++window) {
+    for (auto window = first; window != last && !foundBefore; ++window) {
         const std::u16string_view text = textOf(*window, scratch);
         const size_t start = std::max(from, window->firstStart);
         const auto match = matcher.findForward(text, start - window->textStart);
@@ -144,17 +205,32 @@ std::optional<Match> DocumentScan::findBackward(const Matcher& matcher, size_t e
 }
 
 std::vector<size_t> DocumentScan::findAll(const Matcher& matcher) const {
+    if (!matcher.canMatch()) return {};
+    const std::vector<Window> windows = windowsFor(matcher.patternLength());
+    if (length_ < kTwoHalvesFrom) return allIn(matcher, windows.begin(), windows.end(), 0);
+    const auto middle = windowFrom(windows, length_ / 2);
+    if (middle == windows.end()) return allIn(matcher, windows.begin(), windows.end(), 0);
+    auto [starts, secondHalf] = atOnce([&] { return allIn(matcher, windows.begin(), middle, 0); },
+                                       [&] { return allIn(matcher, middle, windows.end(), middle->firstStart); });
+    // A match of the first half that reaches into the second hides the
+    // matches it overlaps there, and those can hide others: that half is
+    // searched again from the match's end.
+    const size_t free = starts.empty() ? 0 : starts.back() + matcher.patternLength();
+    if (!secondHalf.empty() && secondHalf.front() < free) secondHalf = allIn(matcher, middle, windows.end(), free);
+    starts.insert(starts.end(), secondHalf.begin(), secondHalf.end());
+    return starts;
+}
+
+std::vector<size_t> DocumentScan::allIn(const Matcher& matcher, Windows first, Windows last, size_t from) const {
     std::vector<size_t> starts;
-    if (!matcher.canMatch()) return starts;
     const size_t length = matcher.patternLength();
     std::u16string scratch;
-    size_t from = 0;
-    for (const Window& window : windowsFor(length)) {
-        const std::u16string_view text = textOf(window, scratch);
-        for (size_t at = std::max(from, window.firstStart); at <= window.lastStart;) {
-            const auto match = matcher.findForward(text, at - window.textStart);
-            if (!match || match->start + window.textStart > window.lastStart) break;
-            starts.push_back(match->start + window.textStart);
+    for (auto window = first; window != last; ++window) {
+        const std::u16string_view text = textOf(*window, scratch);
+        for (size_t at = std::max(from, window->firstStart); at <= window->lastStart;) {
+            const auto match = matcher.findForward(text, at - window->textStart);
+            if (!match || match->start + window->textStart > window->lastStart) break;
+            starts.push_back(match->start + window->textStart);
             from = at = starts.back() + length;
         }
     }

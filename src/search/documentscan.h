@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <atomic>
 #include <memory>
 #include <optional>
 #include <string>
@@ -16,7 +17,8 @@ namespace korvex::search {
 
 // Searches a document's raw text where the document keeps it, in the runs
 // of its piece buffer, so a search of a big text copies nothing but a few
-// units around the seams between runs. Valid until the document changes.
+// units around the seams between runs. A big text is read and searched in
+// two halves at once, one per core. Valid until the document changes.
 class DocumentScan {
 public:
     explicit DocumentScan(const QTextDocument& document);
@@ -49,8 +51,17 @@ private:
         size_t firstStart;
         size_t lastStart;
     };
-    void addRun(size_t start, const char16_t* units, size_t length);
+    using Windows = std::vector<Window>::const_iterator;
+    // The runs of the pieces from `piece`, which starts at `start`, to `end`.
+    template <class PieceIterator>
+    std::vector<Run> readRuns(PieceIterator piece, size_t start, size_t end) const;
+    void addRun(std::vector<Run>& runs, Run run) const;
     std::vector<Window> windowsFor(size_t patternLength) const;
+    // The first window that answers for match starts from `start` on.
+    static Windows windowFrom(const std::vector<Window>& windows, size_t start);
+    std::optional<Match> firstIn(const Matcher& matcher, Windows first, Windows last, size_t from,
+                                 const std::atomic<bool>& foundBefore) const;
+    std::vector<size_t> allIn(const Matcher& matcher, Windows first, Windows last, size_t from) const;
     // The text of a window: in place within one run, else copied to `scratch`.
     std::u16string_view textOf(const Window& window, std::u16string& scratch) const;
     size_t runAt(size_t position) const;

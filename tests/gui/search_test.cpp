@@ -209,9 +209,32 @@ TEST_F(SearchTest, WordsAcrossPlacesTypedLaterAreFound) {
     EXPECT_EQ(memo().text(), "Wort und Worts");
 }
 
-// The same reading of the text under many edits in random places, which
-// leave many seams, short pieces and pieces of one letter: every search
-// finds what a search of the whole text in one piece finds.
+// Every search of the document's text as it lies in its pieces finds what
+// a search of the whole text in one piece finds, from every `step`th place.
+void expectScanFindsWhatOnePieceFinds(const QTextDocument& document, const std::vector<const char16_t*>& patterns,
+                                      size_t step) {
+    const QString whole = document.toRawText();
+    const std::u16string_view text(reinterpret_cast<const char16_t*>(whole.constData()),
+                                   static_cast<size_t>(whole.size()));
+    const search::DocumentScan scan(document);
+    ASSERT_EQ(scan.length(), text.size());
+    for (const char16_t* pattern : patterns) {
+        for (const search::MatchRules rules : {search::MatchRules{false, false}, search::MatchRules{true, true}}) {
+            SCOPED_TRACE(QString::fromUtf16(pattern).toStdString() + (rules.matchCase ? " (case, word)" : ""));
+            const search::Matcher matcher(pattern, rules);
+            const std::vector<size_t> all = matcher.findAll(text);
+            if (!rules.matchCase) ASSERT_FALSE(all.empty()) << "no match to compare";
+            EXPECT_EQ(scan.findAll(matcher), all);
+            for (size_t at = 0; at <= text.size(); at += step) {
+                EXPECT_EQ(scan.findForward(matcher, at), matcher.findForward(text, at)) << at;
+                EXPECT_EQ(scan.findBackward(matcher, at), matcher.findBackward(text, at)) << at;
+            }
+        }
+    }
+}
+
+// Many edits in random places, which leave many seams, short pieces and
+// pieces of one letter.
 TEST(DocumentScan, FindsWhatASearchOfTheWholeTextFinds) {
     QTextDocument document;
     QTextCursor cursor(&document);
@@ -227,23 +250,36 @@ TEST(DocumentScan, FindsWhatASearchOfTheWholeTextFinds) {
         }
         cursor.insertText(snippets[static_cast<qsizetype>(random() % static_cast<unsigned>(snippets.size()))]);
     }
-    const QString whole = document.toRawText();
-    const std::u16string_view text(reinterpret_cast<const char16_t*>(whole.constData()),
-                                   static_cast<size_t>(whole.size()));
-    const search::DocumentScan scan(document);
-    ASSERT_EQ(scan.length(), text.size());
-    for (const char16_t* pattern : {u"wort", u"o", u"rt w", u"tw", u"\u00e4wo"}) {
-        for (const search::MatchRules rules : {search::MatchRules{false, false}, search::MatchRules{true, true}}) {
-            const search::Matcher matcher(pattern, rules);
-            const std::vector<size_t> all = matcher.findAll(text);
-            if (!rules.matchCase) ASSERT_FALSE(all.empty()) << "no match to compare";
-            EXPECT_EQ(scan.findAll(matcher), all);
-            for (size_t at = 0; at <= text.size(); at += 7) {
-                EXPECT_EQ(scan.findForward(matcher, at), matcher.findForward(text, at)) << at;
-                EXPECT_EQ(scan.findBackward(matcher, at), matcher.findBackward(text, at)) << at;
-            }
+    expectScanFindsWhatOnePieceFinds(document, {u"wort", u"o", u"rt w", u"tw", u"\u00e4wo"}, 7);
+}
+
+// A big text is read and searched in two halves at once: wherever the
+// halves meet, in a row of letters that a search text overlapping itself
+// ("aa") matches in two ways, the matches are those of one search from the
+// start, and so are the matches across pieces loaded and typed; the first
+// match is the first half's even when the second half finds its own sooner.
+TEST(DocumentScan, BigTextsAreSearchedInTwoHalvesAsInOne) {
+    QTextDocument document;
+    QTextCursor cursor(&document);
+    std::mt19937 random(36);
+    for (int piece = 0; piece < 12; ++piece) {
+        QString text;
+        for (int line = 0; line < 300; ++line) {
+            text += QString(static_cast<qsizetype>(100 + random() % 1100), u'a') + QStringLiteral(" Wort wort\n");
         }
+        cursor.insertText(text);
     }
+    for (int i = 0; i < 200; ++i) {
+        cursor.setPosition(static_cast<int>(random() % static_cast<unsigned>(document.characterCount() - 1)));
+        cursor.insertText(i % 2 == 0 ? QStringLiteral("a") : QStringLiteral("Wo"));
+    }
+    ASSERT_GT(document.characterCount(), 2'200'000) << "too small to be halved";
+    // A word found sooner in the second half than in the first.
+    for (const double share : {0.45, 0.55}) {
+        cursor.setPosition(static_cast<int>(share * document.characterCount()));
+        cursor.insertText(QStringLiteral(" Suchziel "));
+    }
+    expectScanFindsWhatOnePieceFinds(document, {u"aa", u"wort", u"a wo", u"suchziel"}, 99'991);
 }
 
 // A replacement that holds the search text is not searched again: each

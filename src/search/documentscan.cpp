@@ -10,8 +10,6 @@ namespace korvex::search {
 
 namespace {
 
-// From this many units on, a text is read and searched in two halves at once.
-constexpr size_t kTwoHalvesFrom = size_t{1} << 21;
 // A window answers for at most so many match starts: one half of a search
 // looks between windows whether the other has found what it looks for.
 constexpr size_t kWindowStarts = size_t{1} << 18;

@@ -21,6 +21,9 @@ namespace korvex::search {
 // two halves at once, one per core. Valid until the document changes.
 class DocumentScan {
 public:
+    // From this many units on, a text is read and searched in two halves at once.
+    static constexpr size_t kTwoHalvesFrom = size_t{1} << 21;
+
     explicit DocumentScan(const QTextDocument& document);
 
     // The raw text's length (the last block's end is no part of it).

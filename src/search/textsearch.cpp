@@ -121,11 +121,10 @@ struct Edit {
     size_t matchesDone = 0;
 };
 
-// Every line with a match as it reads once each match of `matchLength`
-// units at `starts` is replaced, made in one pass over the document's text
-// before anything changes: their new texts one after the other, separated
-// as lines are, so that their display lines can be counted in one go; the
-// number of each line; and the longest of them.
+// Every line with a match as it reads once each match is replaced: their
+// new texts one after the other, separated as lines are, so that their
+// display lines can be counted in one go; the number of each line; and the
+// longest of them.
 struct Replacements {
     QString text;
     std::vector<Edit> edits;
@@ -134,25 +133,36 @@ struct Replacements {
     bool breaksLines = false;  // the replacement holds a line break
 };
 
-Replacements makeReplacements(const DocumentScan& scan, const std::vector<size_t>& starts, size_t matchLength,
-                              const QString& replacement, ReplaceProgress& progress) {
-    Replacements made;
-    made.breaksLines = replacement.contains(u'\n') || replacement.contains(u'\r');
-    const qsizetype growth = replacement.size() - static_cast<qsizetype>(matchLength);
-    made.text.reserve(
-        static_cast<qsizetype>(scan.length()) + static_cast<qsizetype>(starts.size()) * std::max<qsizetype>(growth, 0));
-    // Its pages beyond the first third are backed on another core meanwhile.
-    const qsizetype firstThird = made.text.capacity() / 3;
-    const PagesBackedAhead backed(made.text.constData() + firstThird,
-                                  static_cast<size_t>(made.text.capacity() - firstThird) * sizeof(QChar));
+// What the new lines are made of.
+struct ReplacementSource {
+    const DocumentScan& scan;
+    const std::vector<size_t>& starts;
+    size_t matchLength = 0;
+    const QString& replacement;
+};
+
+// Where making new lines begins: a match, the first of its line, which
+// starts at `lineStart` and has the number `line`.
+struct LineAhead {
+    size_t match = 0;
     size_t lineStart = 0;
-    size_t lineEnd = scan.lineEnd(0);
     int line = 0;
-    QElapsedTimer round;  // the window paints meanwhile, too
+};
+
+// The lines with the matches [from.match, to) as they read replaced, added
+// to `made`; `meanwhile` is called every round.
+Replacements makeLines(const ReplacementSource& source, LineAhead from, size_t to, Replacements made,
+                       const std::function<void()>& meanwhile) {
+    const DocumentScan& scan = source.scan;
+    const std::vector<size_t>& starts = source.starts;
+    size_t lineStart = from.lineStart;
+    size_t lineEnd = scan.lineEnd(lineStart);
+    int line = from.line;
+    QElapsedTimer round;
     round.start();
-    for (size_t k = 0; k < starts.size();) {
+    for (size_t k = from.match; k < to;) {
         if (made.edits.size() % 256 == 0 && round.nsecsElapsed() >= kRoundNs) {
-            progress.reached(0);
+            meanwhile();
             round.start();
         }
         while (starts[k] >= lineEnd) {  // no match holds a line break
@@ -163,10 +173,10 @@ Replacements makeReplacements(const DocumentScan& scan, const std::vector<size_t
         if (!made.edits.empty()) made.text.append(QChar::ParagraphSeparator);
         Edit edit{lineStart, lineEnd, made.text.size(), 0, 0};
         size_t copied = lineStart;
-        for (; k < starts.size() && starts[k] < lineEnd; ++k) {
+        for (; k < to && starts[k] < lineEnd; ++k) {
             scan.appendText(made.text, copied, starts[k]);
-            made.text.append(replacement);
-            copied = starts[k] + matchLength;
+            made.text.append(source.replacement);
+            copied = starts[k] + source.matchLength;
         }
         scan.appendText(made.text, copied, lineEnd);
         edit.textEnd = made.text.size();
@@ -176,6 +186,62 @@ Replacements makeReplacements(const DocumentScan& scan, const std::vector<size_t
         made.lines.push_back(line);
     }
     return made;
+}
+
+// The units the new lines of the matches from `from` on take at most.
+qsizetype roomFor(const ReplacementSource& source, const LineAhead& from) {
+    const auto growth = static_cast<qsizetype>(source.replacement.size()) - static_cast<qsizetype>(source.matchLength);
+    const auto matches = static_cast<qsizetype>(source.starts.size() - from.match);
+    return static_cast<qsizetype>(source.scan.length() - from.lineStart) + matches * std::max<qsizetype>(growth, 0);
+}
+
+// The lines of `more`, made after those of `made`, join them.
+void appendLines(Replacements& made, const Replacements& more) {
+    if (more.edits.empty()) return;
+    const qsizetype offset = made.edits.empty() ? 0 : made.text.size() + 1;
+    if (!made.edits.empty()) made.text.append(QChar::ParagraphSeparator);
+    made.text.append(more.text);
+    for (Edit edit : more.edits) {
+        edit.textStart += offset;
+        edit.textEnd += offset;
+        made.edits.push_back(edit);
+    }
+    made.lines.insert(made.lines.end(), more.lines.begin(), more.lines.end());
+    made.longestLine = std::max(made.longestLine, more.longestLine);
+}
+
+// Every line with a match, made in one pass over the document's text
+// before anything changes; for a big text in two halves at once, the
+// second from the start of a line in the middle on another core.
+Replacements makeReplacements(const QTextDocument& document, const ReplacementSource& source,
+                              ReplaceProgress& progress) {
+    const std::vector<size_t>& starts = source.starts;
+    LineAhead secondHalf{starts.size()};
+    if (source.scan.length() >= DocumentScan::kTwoHalvesFrom) {
+        const QTextBlock middle = document.findBlock(static_cast<int>(starts[starts.size() / 2]));
+        const auto lineStart = static_cast<size_t>(middle.position());
+        secondHalf = {static_cast<size_t>(std::lower_bound(starts.begin(), starts.end(), lineStart) - starts.begin()),
+                      lineStart, middle.blockNumber()};
+    }
+    Replacements first;
+    first.breaksLines = source.replacement.contains(u'\n') || source.replacement.contains(u'\r');
+    first.text.reserve(roomFor(source, {}));
+    // Its pages beyond the first third are backed on another core meanwhile.
+    const qsizetype firstThird = first.text.capacity() / 3;
+    const PagesBackedAhead backed(first.text.constData() + firstThird,
+                                  static_cast<size_t>(first.text.capacity() - firstThird) * sizeof(QChar));
+    const auto paint = [&progress] { progress.reached(0); };
+    if (secondHalf.match == 0 || secondHalf.match == starts.size()) {
+        return makeLines(source, {}, starts.size(), std::move(first), paint);
+    }
+    auto halves = atOnce([&] { return makeLines(source, {}, secondHalf.match, std::move(first), paint); },
+                         [&] {
+                             Replacements second;
+                             second.text.reserve(roomFor(source, secondHalf));
+                             return makeLines(source, secondHalf, starts.size(), std::move(second), [] {});
+                         });
+    appendLines(halves.first, halves.second);
+    return std::move(halves.first);
 }
 
 // Qt's document does not survive memory running out halfway through an
@@ -395,7 +461,7 @@ Outcome TextSearch::replaceAll(const SearchRequest& request, const QString& repl
         };
         if (!fits(0)) throw KxError(BoundedTextEdit::kOverCapacity.toStdString());
         progress.reached(0);
-        made = makeReplacements(scan, starts, matchLength, replacement, progress);
+        made = makeReplacements(document, {scan, starts, matchLength, replacement}, progress);
         if (!fits(made.longestLine)) throw KxError(BoundedTextEdit::kOverCapacity.toStdString());
     }
     progress.reached(0);

@@ -118,19 +118,21 @@ TEST_F(SearchTest, ShortcutKeysWorkFromEveryFieldOfTheMainWindow) {
 // Many matches, at the ends of lines too, go in over several rounds, the
 // window painting between them: still one step of undo, the flag cleared,
 // the header kept, the status counted anew, and the display lines of each
-// line as Qt lays it out (every 40th line is long: it wraps anew).
+// line as Qt lays it out (every 40th line is long: it wraps anew). The
+// text is big enough for its new lines to be made in two halves at once.
 TEST_F(SearchTest, AlleErsetzenIsOneStepOfUndo) {
     std::string text;
     std::string replaced;
     int matches = 0;
     for (int line = 0; line < 15'000; ++line) {
-        const int words = line % 40 == 0 ? 10 + line % 70 : 2;
+        const int words = line % 40 == 0 ? 60 + line % 70 : 2 + line % 95;
         for (int word = 0; word < words; ++word, ++matches) {
             const char* gap = word + 1 < words ? " " : line + 1 < 15'000 ? "\r\n" : "";
             text += (word % 2 == 0 ? "ab" : "Ab") + std::string(gap);
             replaced += "xyz" + std::string(gap);
         }
     }
+    ASSERT_GT(text.size(), size_t{2'200'000}) << "too small to be halved";
     memo().loadBytes(text);
     form().EdiKopfzeile->setText(QStringLiteral("Kopf"));
     memo().document()->clearUndoRedoStacks();

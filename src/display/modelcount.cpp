@@ -60,6 +60,11 @@ ModelCount::Part ModelCount::countPart(const WrapModel& model, int width, QStrin
     return counted;
 }
 
+void ModelCount::join(Part& part, Part more) {
+    for (const auto& [index, block] : more.left) part.left.emplace_back(part.counts.size() + index, block);
+    part.counts.insert(part.counts.end(), more.counts.begin(), more.counts.end());
+}
+
 std::vector<int> ModelCount::finish(Part part, const std::function<int(QStringView)>& measure) {
     for (const auto& [index, block] : part.left) part.counts[index] = measure(block);
     return std::move(part.counts);

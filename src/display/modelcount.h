@@ -42,6 +42,8 @@ public:
     };
     // Counts the blocks of `part` on the calling thread, until `stop` is set.
     static Part countPart(const WrapModel& model, int width, QStringView part, const std::atomic<bool>& stop);
+    // The blocks of `more`, which follow those of `part`, join them.
+    static void join(Part& part, Part more);
     // The counts of a part, each block the model left counted by `measure`.
     static std::vector<int> finish(Part part, const std::function<int(QStringView)>& measure);
 

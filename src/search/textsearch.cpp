@@ -112,10 +112,11 @@ private:
 };
 
 // One edit of "Alle ersetzen": the document's line [from, to), which holds
-// the matches up to `matchesDone`, becomes `text[textStart, textEnd)`.
+// the matches up to `matchesDone`, becomes `texts[part][textStart, textEnd)`.
 struct Edit {
     size_t from = 0;
     size_t to = 0;
+    size_t part = 0;
     qsizetype textStart = 0;
     qsizetype textEnd = 0;
     size_t matchesDone = 0;
@@ -123,14 +124,20 @@ struct Edit {
 
 // Every line with a match as it reads once each match is replaced: their
 // new texts one after the other, separated as lines are, so that their
-// display lines can be counted in one go; the number of each line; and the
-// longest of them.
+// display lines can be counted in one go, in one part or in two, as they
+// were made; the number of each line; and the longest of them.
 struct Replacements {
-    QString text;
+    std::vector<QString> texts;
     std::vector<Edit> edits;
     std::vector<int> lines;
     size_t longestLine = 0;
     bool breaksLines = false;  // the replacement holds a line break
+
+    qsizetype units() const {
+        qsizetype units = 0;
+        for (const QString& text : texts) units += text.size();
+        return units;
+    }
 };
 
 // What the new lines are made of.
@@ -155,6 +162,8 @@ Replacements makeLines(const ReplacementSource& source, LineAhead from, size_t t
                        const std::function<void()>& meanwhile) {
     const DocumentScan& scan = source.scan;
     const std::vector<size_t>& starts = source.starts;
+    QString& text = made.texts.back();
+    const size_t firstEdit = made.edits.size();
     size_t lineStart = from.lineStart;
     size_t lineEnd = scan.lineEnd(lineStart);
     int line = from.line;
@@ -170,16 +179,16 @@ Replacements makeLines(const ReplacementSource& source, LineAhead from, size_t t
             lineEnd = scan.lineEnd(lineStart);
             ++line;
         }
-        if (!made.edits.empty()) made.text.append(QChar::ParagraphSeparator);
-        Edit edit{lineStart, lineEnd, made.text.size(), 0, 0};
+        if (made.edits.size() > firstEdit) text.append(QChar::ParagraphSeparator);
+        Edit edit{lineStart, lineEnd, made.texts.size() - 1, text.size(), 0, 0};
         size_t copied = lineStart;
         for (; k < to && starts[k] < lineEnd; ++k) {
-            scan.appendText(made.text, copied, starts[k]);
-            made.text.append(source.replacement);
+            scan.appendText(text, copied, starts[k]);
+            text.append(source.replacement);
             copied = starts[k] + source.matchLength;
         }
-        scan.appendText(made.text, copied, lineEnd);
-        edit.textEnd = made.text.size();
+        scan.appendText(text, copied, lineEnd);
+        edit.textEnd = text.size();
         edit.matchesDone = k;
         made.longestLine = std::max(made.longestLine, static_cast<size_t>(edit.textEnd - edit.textStart));
         made.edits.push_back(edit);
@@ -196,14 +205,11 @@ qsizetype roomFor(const ReplacementSource& source, const LineAhead& from) {
 }
 
 // The lines of `more`, made after those of `made`, join them.
-void appendLines(Replacements& made, const Replacements& more) {
-    if (more.edits.empty()) return;
-    const qsizetype offset = made.edits.empty() ? 0 : made.text.size() + 1;
-    if (!made.edits.empty()) made.text.append(QChar::ParagraphSeparator);
-    made.text.append(more.text);
+void appendLines(Replacements& made, Replacements more) {
+    const size_t firstPart = made.texts.size();
+    for (QString& text : more.texts) made.texts.push_back(std::move(text));
     for (Edit edit : more.edits) {
-        edit.textStart += offset;
-        edit.textEnd += offset;
+        edit.part += firstPart;
         made.edits.push_back(edit);
     }
     made.lines.insert(made.lines.end(), more.lines.begin(), more.lines.end());
@@ -225,22 +231,23 @@ Replacements makeReplacements(const QTextDocument& document, const ReplacementSo
     }
     Replacements first;
     first.breaksLines = source.replacement.contains(u'\n') || source.replacement.contains(u'\r');
-    first.text.reserve(roomFor(source, {}));
-    // Its pages beyond the first third are backed on another core meanwhile.
-    const qsizetype firstThird = first.text.capacity() / 3;
-    const PagesBackedAhead backed(first.text.constData() + firstThird,
-                                  static_cast<size_t>(first.text.capacity() - firstThird) * sizeof(QChar));
     const auto paint = [&progress] { progress.reached(0); };
+    first.texts.emplace_back().reserve(roomFor(source, {}));
     if (secondHalf.match == 0 || secondHalf.match == starts.size()) {
+        // Its pages beyond the first third are backed on another core meanwhile.
+        const QString& text = first.texts.front();
+        const qsizetype firstThird = text.capacity() / 3;
+        const PagesBackedAhead backed(text.constData() + firstThird,
+                                      static_cast<size_t>(text.capacity() - firstThird) * sizeof(QChar));
         return makeLines(source, {}, starts.size(), std::move(first), paint);
     }
     auto halves = atOnce([&] { return makeLines(source, {}, secondHalf.match, std::move(first), paint); },
                          [&] {
                              Replacements second;
-                             second.text.reserve(roomFor(source, secondHalf));
+                             second.texts.emplace_back().reserve(roomFor(source, secondHalf));
                              return makeLines(source, secondHalf, starts.size(), std::move(second), [] {});
                          });
-    appendLines(halves.first, halves.second);
+    appendLines(halves.first, std::move(halves.second));
     return std::move(halves.first);
 }
 
@@ -252,7 +259,7 @@ Replacements makeReplacements(const QTextDocument& document, const ReplacementSo
 void makeSureTheEditsFit(const Replacements& made) {
     constexpr size_t kBytesPerEdit = 256;
     constexpr size_t kSlack = size_t{16} << 20;  // the layout's reaction, the window painting
-    const size_t bytes = static_cast<size_t>(made.text.size()) * sizeof(QChar) * 2 + made.edits.size() * kBytesPerEdit +
+    const size_t bytes = static_cast<size_t>(made.units()) * sizeof(QChar) * 2 + made.edits.size() * kBytesPerEdit +
                          kSlack;
     void* room = std::malloc(bytes);
     if (room == nullptr) throw std::bad_alloc();
@@ -270,7 +277,11 @@ void putIn(TextPrimitives& textWindow, const Replacements& made, ReplaceProgress
     const auto stop = std::make_shared<std::atomic<bool>>(false);
     std::future<ModelCount::Part> counted;
     if (auto count = textWindow.lineCounter()) {
-        counted = onAnotherThread([count = std::move(count), text = made.text, stop] { return count(text, *stop); });
+        counted = onAnotherThread([count = std::move(count), texts = made.texts, stop] {
+            ModelCount::Part counts = count(texts.front(), *stop);
+            for (size_t part = 1; part < texts.size(); ++part) ModelCount::join(counts, count(texts[part], *stop));
+            return counts;
+        });
     }
     const auto stopCounting = qScopeGuard([&] {
         stop->store(true);
@@ -278,7 +289,7 @@ void putIn(TextPrimitives& textWindow, const Replacements& made, ReplaceProgress
     });
     textWindow.holdLineCounts();
     auto release = qScopeGuard([&textWindow] { textWindow.releaseLineCounts({}, std::nullopt); });
-    BufferRoomAhead roomAhead(document, made.text.size());
+    BufferRoomAhead roomAhead(document, made.units());
     QTextCursor rounds(&document);
     qsizetype shift = 0;
     QElapsedTimer round;
@@ -300,7 +311,7 @@ void putIn(TextPrimitives& textWindow, const Replacements& made, ReplaceProgress
     for (const Edit& edit : made.edits) {
         const auto from = static_cast<int>(static_cast<qsizetype>(edit.from) + shift);
         const auto length = static_cast<int>(edit.to - edit.from);
-        const QString text = QString::fromRawData(made.text.constData() + edit.textStart,
+        const QString text = QString::fromRawData(made.texts[edit.part].constData() + edit.textStart,
                                                   edit.textEnd - edit.textStart);
         const int before = document.characterCount();
         if (made.breaksLines) {
@@ -427,9 +438,9 @@ Outcome TextSearch::replaceCurrent(const SearchRequest& request, const QString& 
 // The new lines of "Alle ersetzen", as long as the text, are let go of on
 // another core; without one, or short of memory for it, here and now: the
 // replacement is done either way.
-void TextSearch::letGoOf(QString text) {
+void TextSearch::letGoOf(std::vector<QString> texts) {
     try {
-        textToFree_ = onAnotherThread([text = std::move(text)]() mutable { text = QString(); });
+        textToFree_ = onAnotherThread([texts = std::move(texts)]() mutable { texts.clear(); });
         if (textToFree_.wait_for(std::chrono::seconds(0)) == std::future_status::deferred) textToFree_.get();
     } catch (const std::bad_alloc&) {  // the text went with the task that could not be made
     }
@@ -473,7 +484,7 @@ Outcome TextSearch::replaceAll(const SearchRequest& request, const QString& repl
         textWindow.select(placeAfterReplacing(before.anchor, starts, matchLength, growth),
                           placeAfterReplacing(before.position, starts, matchLength, growth));
     });
-    letGoOf(std::move(made.text));
+    letGoOf(std::move(made.texts));
     window_.markChanged();
     window_.updateStatus();
     return {replacedCount(starts.size())};

@@ -4,6 +4,7 @@
 #include <QString>
 #include <future>
 #include <optional>
+#include <vector>
 
 #include "search/textmatch.h"
 
@@ -46,7 +47,7 @@ private:
     std::optional<Match> find(const Matcher& matcher, bool upwards, int from);
     void select(Match match, bool upwards);
     QString refusalToChange(const SearchRequest& request, const QString& replacement) const;
-    void letGoOf(QString text);
+    void letGoOf(std::vector<QString> texts);
 
     MainWindowIntentions& window_;
     std::future<void> textToFree_;  // the last "Alle ersetzen"'s new lines

@@ -1,5 +1,7 @@
 #include "recovery/copywriter.h"
 
+#include <exception>
+
 namespace korvex::recovery {
 
 CopyWriter::CopyWriter() : thread_([this] { run(); }) {}
@@ -41,7 +43,12 @@ void CopyWriter::run() {
         waiting_.reset();
         running_ = true;
         lock.unlock();
-        job();
+        // A job says what went wrong itself; one that failed even at that
+        // (no memory left for the report) ends no more than itself.
+        try {
+            job();
+        } catch (const std::exception&) {
+        }
         job = nullptr;  // the snapshot it holds goes now, not with the next job
         lock.lock();
         running_ = false;

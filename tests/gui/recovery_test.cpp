@@ -10,11 +10,13 @@
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
+#include <new>
 #include <optional>
 
 #include "app/uKorvex21.h"
 #include "dialogs/uKxMsgDlg.h"
 #include "document/headerfield.h"
+#include "recovery/copywriter.h"
 #include "recovery/recoveryfile.h"
 #include "support/mainwindowfixture.h"
 #include "support/questionanswerer.h"
@@ -70,6 +72,18 @@ protected:
 
 // The copy of a document that has a name: text, header, name and caret come
 // back, unsaved, after the program died a moment after the typing paused.
+// A copy whose failure could not even be reported, memory having run out
+// for the report too, took the writing thread and the program with it.
+TEST(CopyWriter, RegressionACopyThatFailedToReportEndedTheProgram) {
+    recovery::CopyWriter writer;
+    writer.post([] { throw std::bad_alloc(); });
+    writer.waitIdle();
+    bool written = false;
+    writer.post([&written] { written = true; });
+    writer.waitIdle();
+    EXPECT_TRUE(written);
+}
+
 TEST_F(RecoveryTest, TypedTextIsWrittenAfterAPauseAndComesBackWithJa) {
     const QString path = openAndTypeIntoBrief();
     form().EdiKopfzeile->setText(QStringLiteral("Betrifft: Größe"));

@@ -9,6 +9,8 @@
 #include <cmath>
 #include <new>
 
+#include "display/wholetext.h"
+
 namespace korvex {
 
 namespace {
@@ -95,13 +97,13 @@ void DisplayLineLayout::beginRecount() {
 // A copy of the whole text for the recount, far cheaper than one per block:
 // at once when a question waits, else in pieces between events (Qt's own copy
 // at once takes tens of milliseconds for a big text, most of it the system
-// handing out fresh memory). True once the copy is complete.
+// handing out fresh memory, see wholeText). True once the copy is complete.
 template <class Enough>
 bool DisplayLineLayout::copyForRecount(Enough enough, bool wait) {
     if (!recountCopying_) return true;
     const int length = document()->characterCount() - 1;  // the last block's end is none of the text's
     if (wait && recountCopied_ == 0) {
-        recountText_ = document()->toRawText();
+        recountText_ = wholeText(*document());
     } else {
         recountText_.reserve(length);
         // Fragment by fragment from Qt's own buffer, shared, not copied: no text made on the way.

@@ -20,6 +20,7 @@
 #include "display/displaylinelayout.h"
 #include "display/documenttext.h"
 #include "display/screencolours.h"
+#include "display/wholetext.h"
 #include "platform/freememory.h"
 
 namespace korvex {
@@ -106,8 +107,9 @@ void TextWindow::clear() {
 std::string TextWindow::text() const { return bytesFromDocumentText(rawText()); }
 
 QString TextWindow::rawText() const {
-    if (!isLoading()) return document()->toRawText();
-    return document()->toRawText().append(pending_.rest());
+    if (!isLoading()) return wholeText(*document());
+    const QString rest = pending_.rest();
+    return wholeText(*document(), rest.size()).append(rest);
 }
 
 qsizetype TextWindow::toCome() const { return pending_.characters(); }

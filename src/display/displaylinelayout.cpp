@@ -51,14 +51,18 @@ void DisplayLineLayout::recountSlice() {
             recountTimer_.setInterval(recountByModel_ ? static_cast<int>(kRecountSliceMs) : 0);
         }
     } catch (const std::bad_alloc&) {
-        recountTimer_.stop();
-        recountByModel_.reset();
-        recounted_ = {};
-        recountText_ = QString();
-        recountCopying_ = false;
-        recountPos_ = -1;
+        dropRecount();
         if (whenOutOfMemory_) whenOutOfMemory_();
     }
+}
+
+void DisplayLineLayout::dropRecount() {
+    recountTimer_.stop();
+    recountByModel_.reset();
+    recounted_ = {};
+    recountText_ = QString();
+    recountCopying_ = false;
+    recountPos_ = -1;
 }
 
 void DisplayLineLayout::invalidate(bool settled) {
@@ -175,9 +179,19 @@ const std::vector<int>& DisplayLineLayout::lineStarts(QStringView text) {
     return starts_;
 }
 
-void DisplayLineLayout::expectText(QStringView text) {
+void DisplayLineLayout::expectText(QStringView text, bool layoutObjectsLater) {
     prepareMeasuring();
     expected_ = countText(text);
+    layoutObjectsLater_ = layoutObjectsLater;
+}
+
+void DisplayLineLayout::startOver() {
+    expected_.reset();
+    expectedAppend_.reset();
+    layoutObjectsLater_ = false;
+    valid_ = false;
+    heldFirst_ = heldLast_ = -1;
+    dropRecount();
 }
 
 void DisplayLineLayout::expectAppend(const QString& piece, bool shown, std::optional<ModelCount::Part> counted) {
@@ -260,7 +274,7 @@ void DisplayLineLayout::documentChanged(int from, int removed, int added) {
     appended.swap(expectedAppend_);
     // Lines changed in place while the counts are held keep their blocks'
     // layout objects: no need to walk every block between the changes.
-    if (!appended && !holding_) giveLayoutObjects(from, added);
+    if (!appended && !holding_ && !layoutObjectsLater_) giveLayoutObjects(from, added);
     if (appended && !appendShown_) {
         // Qt would repaint the whole window for it; only the scroll bar changes.
         {

@@ -77,9 +77,18 @@ public:
     const std::vector<int>& lineStarts(QStringView text);
 
     // Counts the text about to replace the whole document, from the text
-    // itself, so the replacement need not measure block by block.
-    void expectText(QStringView text);
-    void forgetExpected() { expected_.reset(); }
+    // itself, so the replacement need not measure block by block. With
+    // `layoutObjectsLater` its blocks get their layout objects later (see
+    // giveLayouts), and the replacement needs no memory for them.
+    void expectText(QStringView text, bool layoutObjectsLater = false);
+    void forgetExpected() {
+        expected_.reset();
+        layoutObjectsLater_ = false;
+    }
+    // Memory ran out in the middle of a change of the document: what was
+    // expected of it goes, with the counts and a recount under way; they
+    // are taken anew when next asked for.
+    void startOver();
     // Counts the blocks about to be appended (`piece` starts with a block
     // break), so the append need not measure block by block; `counted` are
     // the counts another thread took of them by the wrap model alone (see
@@ -112,6 +121,8 @@ private:
     void giveLayoutObjects(int from, int added) const;
     // One piece of the recount after a width change, between events.
     void recountSlice();
+    // Gives a recount under way up, and the memory it holds back.
+    void dropRecount();
     // The width Qt gives every line: read back from the first block's layout.
     qreal lineWidth() const;
     int measure(QStringView text);
@@ -143,6 +154,7 @@ private:
     DisplayLineIndex index_;
     bool valid_ = false;
     std::optional<std::vector<int>> expected_;
+    bool layoutObjectsLater_ = false;
     std::optional<std::vector<int>> expectedAppend_;
     bool appendShown_ = true;
     // While counts are held: the first and last block the edits since touched (none: -1).

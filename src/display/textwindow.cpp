@@ -1,5 +1,6 @@
 #include "display/textwindow.h"
 
+#include <private/qtextdocument_p.h>
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -277,22 +278,58 @@ void TextWindow::appendNextPiece(qsizetype size) {
 }
 
 // The part in so far goes first, which makes room for the text from before.
+// Its blocks get their layout objects between events, as after a load: it
+// needs no more room than it had.
 void TextWindow::giveUpLoad() {
     std::optional<BeforeLoad> before;
     before.swap(beforeLoad_);
     stopLoading();
-    if (!before) return;
+    if (!before) {
+        // Nothing to go back to: the window keeps its text unless Qt's document was half replaced.
+        if (editLeftOpen()) {
+            ProgramEdit edit(*this);
+            emptyAfterFailedEdit();
+        }
+        return;
+    }
     {
         ProgramEdit edit(*this);
-        QPlainTextEdit::clear();
-        layout_->expectText(before->text);
-        const auto forget = qScopeGuard([this] { layout_->forgetExpected(); });
-        setPlainText(before->text);
+        emptyAfterFailedEdit();
+        try {
+            layout_->expectText(before->text, true);
+            const auto forget = qScopeGuard([this] { layout_->forgetExpected(); });
+            setPlainText(before->text);
+        } catch (const std::bad_alloc&) {
+            emptyAfterFailedEdit();  // empty, but a window that works
+            if (before->undo) before->undo();
+            throw;
+        }
         QTextCursor caret(document());
         caret.setPosition(std::clamp(before->caret, 0, document()->characterCount() - 1));
         setTextCursor(caret);
+        giveNext_ = 0;
+        giveTimer_.start(0);
     }
     if (before->undo) before->undo();
+}
+
+// Qt's document does not survive memory running out inside an edit: it
+// stays in the edit block, so that neither the layout nor the window hears
+// of any change after it, undo stays off, and where setPlainText ran short
+// the window's caret is gone. The text goes (and with it the memory it
+// took), the edit block is closed and caret and undo come back: the window
+// works as before. The counts are taken anew.
+void TextWindow::emptyAfterFailedEdit() {
+    layout_->startOver();
+    if (textCursor().isNull()) setTextCursor(QTextCursor(document()));  // before anything asks where it is
+    QPlainTextEdit::clear();  // Qt tells the layout itself, inside an edit block too
+    QTextDocumentPrivate* text = QTextDocumentPrivate::get(document());
+    while (text->isInEditBlock()) text->endEditBlock();
+    document()->setUndoRedoEnabled(true);  // off during a load's edits only
+}
+
+bool TextWindow::editLeftOpen() const {
+    return QTextDocumentPrivate::get(document())->isInEditBlock() || textCursor().isNull();
 }
 
 void TextWindow::takeInPiece(qsizetype size) {

@@ -168,6 +168,10 @@ private:
     void takeInPiece(qsizetype size);
     void appendPieceBetweenEvents();
     void giveUpLoad();
+    // Empties the window after memory ran out inside one of Qt's edits, and
+    // closes what the edit left open.
+    void emptyAfterFailedEdit();
+    bool editLeftOpen() const;
     void makeAhead(qsizetype size);
     // At most so many blocks are on screen: each takes a display line at least.
     int linesShown() const;

@@ -11,6 +11,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextLayout>
+#include <QtMath>
 #include <algorithm>
 #include <limits>
 #include <new>
@@ -55,6 +56,26 @@ constexpr qsizetype kAll = std::numeric_limits<qsizetype>::max();
 constexpr int kLaidOutAtOnceBelow = 100'000;
 // The layout objects of so many blocks are given or go back at a time, a few milliseconds' work.
 constexpr int kLayoutsPiece = 16 * 1024;
+
+// The window's reaction to a text put back: painting it, and the like.
+constexpr size_t kReactionRoom = size_t{8} << 20;
+// A block of memory this big the allocator has from the system for itself
+// alone, and gives back when it is freed; smaller ones may stay with it.
+constexpr size_t kOwnMemoryFrom = size_t{32} << 20;
+
+// Qt grows its buffer and its tables to powers of two.
+size_t grown(size_t bytes) { return qNextPowerOfTwo(static_cast<quint64>(bytes)); }
+
+// What a raw text of `characters` characters (block separators included) in
+// `blocks` blocks takes once it is put in at once: Qt's buffer, which holds
+// each block's separator once more, its tables of the pieces (two a block)
+// and of the blocks, and the counts of their lines.
+size_t roomOfText(qsizetype characters, qsizetype blocks) {
+    const auto units = static_cast<size_t>(characters + blocks + 1);
+    const auto count = static_cast<size_t>(blocks);
+    return grown(units * sizeof(QChar) + 32) + grown(2 * count * sizeof(QTextFragmentData)) +
+           grown(count * sizeof(QTextBlockData)) + count * 4 * sizeof(int);
+}
 
 qsizetype pieceEnd(const QString& text, qsizetype from, qsizetype size) {
     if (text.size() - from <= size) return text.size();
@@ -233,14 +254,28 @@ void TextWindow::load(const QString& first, FileTextShape shape, const PendingTe
     // Stored, every break but the last block's end takes two bytes.
     const size_t storedBytes = static_cast<size_t>(shape.characters) + shape.lines - 1;
     if (!withinBounds(storedBytes, shape.lines, shape.longest)) throw KxError(kOverCapacity.toStdString());
+    // Should the rest not come in, the text from before goes back into the
+    // document. The room that takes is held from the start, so that whatever
+    // else memory goes to meanwhile (another thread's first allocation takes
+    // 64 MB of address space, say) leaves it alone; what the text in the
+    // document gives back when it goes counts towards it. Where the room is
+    // not to be had, the load is refused before anything changes.
+    BeforeLoad comeBack;
+    if (!rest.isEmpty()) {
+        comeBack.text = before;
+        comeBack.caret = textCursor().position();
+        comeBack.wayBack = roomOfText(before.size(), document()->blockCount() + pendingBreaks_) + kReactionRoom;
+        comeBack.room->resize(roomForTheWayBack(comeBack.wayBack));
+    }
     stopLoading();
-    if (!rest.isEmpty()) beforeLoad_ = BeforeLoad{before, textCursor().position(), {}};
+    if (!rest.isEmpty()) beforeLoad_ = std::move(comeBack);
     ProgramEdit edit(*this);
     layout_->expectText(first);
     const auto forget = qScopeGuard([this] { layout_->forgetExpected(); });
     try {
         setPlainText(first);
         if (rest.isEmpty()) return;
+        beforeLoad_->room->resize(roomForTheWayBack(beforeLoad_->wayBack));
         pending_ = rest;
         pendingBreaks_ = static_cast<qsizetype>(shape.lines) - document()->blockCount();
         // The header is looked for among the first display lines: they are all in before this returns.
@@ -277,9 +312,9 @@ void TextWindow::appendNextPiece(qsizetype size) {
     }
 }
 
-// The part in so far goes first, which makes room for the text from before.
-// Its blocks get their layout objects between events, as after a load: it
-// needs no more room than it had.
+// The part in so far goes first, and the room held for the way back, which
+// makes room for the text from before. Its blocks get their layout objects
+// between events, as after a load: it needs no more room than it had.
 void TextWindow::giveUpLoad() {
     std::optional<BeforeLoad> before;
     before.swap(beforeLoad_);
@@ -295,6 +330,7 @@ void TextWindow::giveUpLoad() {
     {
         ProgramEdit edit(*this);
         emptyAfterFailedEdit();
+        before->room->resize(0);
         try {
             layout_->expectText(before->text, true);
             const auto forget = qScopeGuard([this] { layout_->forgetExpected(); });
@@ -332,6 +368,23 @@ bool TextWindow::editLeftOpen() const {
     return QTextDocumentPrivate::get(document())->isInEditBlock() || textCursor().isNull();
 }
 
+// Surely its buffer and its tables, where they have memory of their own.
+size_t TextWindow::roomGivenBack() const {
+    const QTextDocumentPrivate& text = *QTextDocumentPrivate::get(document());
+    size_t room = 0;
+    for (const size_t part : {static_cast<size_t>(text.buffer().capacity()) * sizeof(QChar),
+                              grown(static_cast<size_t>(text.fragmentMap().numNodes()) * sizeof(QTextFragmentData)),
+                              grown(static_cast<size_t>(text.blockMap().numNodes()) * sizeof(QTextBlockData))}) {
+        if (part >= kOwnMemoryFrom) room += part;
+    }
+    return room;
+}
+
+size_t TextWindow::roomForTheWayBack(size_t wayBack) const {
+    const size_t givenBack = roomGivenBack();
+    return wayBack > givenBack ? wayBack - givenBack : 0;
+}
+
 void TextWindow::takeInPiece(qsizetype size) {
     QString piece;
     std::optional<ModelCount::Part> counted;
@@ -346,6 +399,7 @@ void TextWindow::takeInPiece(qsizetype size) {
     }
     layout_->expectAppend(piece, showsEnd(), std::move(counted));
     if (size < kAll && !pending_.allReserved()) makeAhead(size);
+    makeSureThePieceFits(piece);
     ProgramEdit edit(*this);
     const bool undo = document()->isUndoRedoEnabled();
     document()->setUndoRedoEnabled(false);  // the load is no step to undo
@@ -355,6 +409,8 @@ void TextWindow::takeInPiece(qsizetype size) {
     cursor.insertText(piece);
     document()->setUndoRedoEnabled(undo);
     pendingBreaks_ -= document()->blockCount() - blocks;
+    // What the text in so far takes it gives back when it goes.
+    if (beforeLoad_) beforeLoad_->room->resize(roomForTheWayBack(beforeLoad_->wayBack));
     // Two buffers take turns, so that the pieces leave no scattered memory behind.
     spare_ = std::move(piece);
     if (isLoading()) return;
@@ -362,6 +418,32 @@ void TextWindow::takeInPiece(qsizetype size) {
     // Not as they came in: the text is whole sooner, and a width change seldom comes at once.
     giveNext_ = 0;
     giveTimer_.start(0);
+}
+
+// Qt's document takes no failed allocation of its tables (the program ends
+// there) and stays inside the edit in which its buffer ran short: the room
+// a piece takes in both is asked for while nothing has changed yet. Throws
+// std::bad_alloc when it is not there.
+void TextWindow::makeSureThePieceFits(const QString& piece) const {
+    const QTextDocumentPrivate& text = *QTextDocumentPrivate::get(document());
+    const auto blocks = static_cast<size_t>(piece.count(QChar::ParagraphSeparator));
+    // What a part of `now` bytes that grows to hold `needed` takes besides:
+    // with memory of its own it grows in place, else it moves whole.
+    const auto growth = [](size_t now, size_t needed) -> size_t {
+        if (needed <= now) return 0;
+        return now >= kOwnMemoryFrom ? grown(needed) - now : grown(needed);
+    };
+    const auto fragments = static_cast<size_t>(text.fragmentMap().numNodes());
+    const auto blocksNow = static_cast<size_t>(text.blockMap().numNodes());
+    const QString buffer = text.buffer();  // shared, not copied; gone before the piece goes in
+    const size_t bytes = growth(static_cast<size_t>(buffer.capacity()) * sizeof(QChar),
+                                (static_cast<size_t>(buffer.size() + piece.size()) + blocks) * sizeof(QChar) + 32) +
+                         growth(grown(fragments * sizeof(QTextFragmentData)),
+                                (fragments + 2 * blocks) * sizeof(QTextFragmentData)) +
+                         growth(grown(blocksNow * sizeof(QTextBlockData)),
+                                (blocksNow + blocks) * sizeof(QTextBlockData));
+    RoomHeld room;
+    room.resize(bytes + kReactionRoom);
 }
 
 // The next piece is written and counted on another core while this one goes in.

@@ -19,6 +19,7 @@
 #include "display/pendingtext.h"
 #include "display/textprimitives.h"
 #include "platform/platform.h"
+#include "platform/roomheld.h"
 
 namespace korvex {
 
@@ -166,12 +167,17 @@ private:
     // Brings the next piece in; should memory run out, the load is given up.
     void appendNextPiece(qsizetype size);
     void takeInPiece(qsizetype size);
+    void makeSureThePieceFits(const QString& piece) const;
     void appendPieceBetweenEvents();
     void giveUpLoad();
     // Empties the window after memory ran out inside one of Qt's edits, and
     // closes what the edit left open.
     void emptyAfterFailedEdit();
     bool editLeftOpen() const;
+    // What the document's text gives back to the system when it goes.
+    size_t roomGivenBack() const;
+    // What putting the text from before back, which takes `wayBack`, needs beyond that.
+    size_t roomForTheWayBack(size_t wayBack) const;
     void makeAhead(qsizetype size);
     // At most so many blocks are on screen: each takes a display line at least.
     int linesShown() const;
@@ -205,11 +211,14 @@ private:
     PendingText pending_;
     QString spare_;                // room for the next piece
     qsizetype pendingBreaks_ = 0;  // block breaks in both
-    // What a load in pieces replaced, until its rest is in.
+    // What a load in pieces replaced, until its rest is in, and the room
+    // it takes again should it come back.
     struct BeforeLoad {
         QString text;
         int caret = 0;
         std::function<void()> undo;
+        size_t wayBack = 0;
+        std::unique_ptr<RoomHeld> room = std::make_unique<RoomHeld>();
     };
     std::optional<BeforeLoad> beforeLoad_;
     QTimer loadTimer_;

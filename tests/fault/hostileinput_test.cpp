@@ -66,6 +66,13 @@ private:
     std::thread thread_;
 };
 
+// The address space the process holds now, in bytes.
+rlim_t addressSpaceHeld() {
+    long pages = 0;
+    std::ifstream("/proc/self/statm") >> pages;
+    return static_cast<rlim_t>(pages) * static_cast<rlim_t>(sysconf(_SC_PAGESIZE));
+}
+
 class HostileInputTest : public MainWindowTest {
 protected:
     void openFile(const QString& path) {
@@ -220,11 +227,9 @@ TEST_F(HostileInputTest, OutOfMemoryInACommandIsReportedAndTheProgramGoesOn) {
     std::ofstream(QFile::encodeName(path).constData());
     ASSERT_EQ(truncate(QFile::encodeName(path).constData(), 256LL << 20), 0);
     memo().loadBytes("bleibt");
-    long pages = 0;
-    std::ifstream("/proc/self/statm") >> pages;
     rlimit old{};
     ASSERT_EQ(getrlimit(RLIMIT_AS, &old), 0);
-    const rlimit tight{static_cast<rlim_t>(pages) * sysconf(_SC_PAGESIZE) + (128u << 20), old.rlim_max};
+    const rlimit tight{addressSpaceHeld() + (128u << 20), old.rlim_max};
     ASSERT_EQ(setrlimit(RLIMIT_AS, &tight), 0);
     openFile(path);
     ASSERT_EQ(setrlimit(RLIMIT_AS, &old), 0);
@@ -260,9 +265,7 @@ TEST_F(HostileInputTest, RegressionAlleErsetzenShortOfMemoryEndedTheProgram) {
     // Limits from what the process holds now: a try taken back leaves its
     // lines in Qt's buffer, so a limit measured anew each time might never
     // be enough.
-    long pages = 0;
-    std::ifstream("/proc/self/statm") >> pages;
-    const auto holds = static_cast<rlim_t>(pages) * static_cast<rlim_t>(sysconf(_SC_PAGESIZE));
+    const rlim_t holds = addressSpaceHeld();
     int refused = 0;
     for (rlim_t extra = rlim_t{16} << 20;; extra += rlim_t{16} << 20) {
         ASSERT_LT(extra, rlim_t{2048} << 20) << "never enough memory";
@@ -325,9 +328,7 @@ TEST_F(HostileInputTest, RegressionLoadShortOfMemoryLeftQtsDocumentInTheEdit) {
     memo().undo();
     rlimit old{};
     ASSERT_EQ(getrlimit(RLIMIT_AS, &old), 0);
-    long pages = 0;
-    std::ifstream("/proc/self/statm") >> pages;
-    const auto holds = static_cast<rlim_t>(pages) * static_cast<rlim_t>(sysconf(_SC_PAGESIZE));
+    const rlim_t holds = addressSpaceHeld();
     int givenUp = 0;
     // From below what it holds: the allocator may have room to spare.
     for (rlim_t limit = holds - (rlim_t{64} << 20);; limit += rlim_t{16} << 20) {
@@ -380,11 +381,9 @@ TEST_F(HostileInputTest, RegressionRestoreGivenUpForMemoryLetTheNextKeyWriteOver
     answers.answerNext(Reply::Ja);
     startUp(windows, {});
     ASSERT_TRUE(memo().isLoading());
-    long pages = 0;
-    std::ifstream("/proc/self/statm") >> pages;
     rlimit old{};
     ASSERT_EQ(getrlimit(RLIMIT_AS, &old), 0);
-    const rlimit tight{static_cast<rlim_t>(pages) * sysconf(_SC_PAGESIZE) + (24u << 20), old.rlim_max};
+    const rlimit tight{addressSpaceHeld() + (24u << 20), old.rlim_max};
     ASSERT_EQ(setrlimit(RLIMIT_AS, &tight), 0);
     EXPECT_THROW(memo().finishLoading(), std::bad_alloc);
     ASSERT_EQ(setrlimit(RLIMIT_AS, &old), 0);

@@ -1,5 +1,6 @@
 #include "editing/editcommands.h"
 
+#include <QScopeGuard>
 #include <algorithm>
 
 #include "base/anotherthread.h"
@@ -163,6 +164,8 @@ void toggleStayOnTop(MainWindow& window) { window.stayOnTop(!window.staysOnTop()
 
 void convertText(MainWindow& window, HtmlConversion mode) {
     if (stoppedByLock(window)) return;
+    // Refused too, the focus goes back: left on the button, the next key would press it again.
+    const auto focusBack = qScopeGuard([&window] { window.focusTextWindow(); });
     TextPrimitives& textWindow = window.textWindow();
     textWindow.finishLoading();  // the whole text is converted, never the part in so far
     QString text = textWindow.rawText();
@@ -175,7 +178,6 @@ void convertText(MainWindow& window, HtmlConversion mode) {
                            [mode](QStringView whole, qsizetype from, qsizetype end, QString& piece) {
                                convertPiece(whole, from, end, mode, piece);
                            });
-    window.focusTextWindow();
     // Counted as a change even when nothing needed converting.
     window.markChanged();
 }

@@ -70,6 +70,8 @@ TEST_F(HtmlConvertGuiTest, ALineTheEntitiesMakeTooLongRefusesTheConversion) {
         click(form().ButReplace);
         EXPECT_EQ(platform.errorReports, QStringList{QStringLiteral("Text überschreitet Memo-Kapazität")});
         EXPECT_EQ(memo().text(), tooLong);
+        // The focus left on the button, the next key would press it again.
+        EXPECT_EQ(QApplication::focusWidget(), &memo());
     }
 }
 

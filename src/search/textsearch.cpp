@@ -197,11 +197,11 @@ Replacements makeLines(const ReplacementSource& source, LineAhead from, size_t t
     return made;
 }
 
-// The units the new lines of the matches from `from` on take at most.
-qsizetype roomFor(const ReplacementSource& source, const LineAhead& from) {
+// The units the new lines of the matches from `from` up to `to` take at most.
+qsizetype roomFor(const ReplacementSource& source, const LineAhead& from, const LineAhead& to) {
     const auto growth = static_cast<qsizetype>(source.replacement.size()) - static_cast<qsizetype>(source.matchLength);
-    const auto matches = static_cast<qsizetype>(source.starts.size() - from.match);
-    return static_cast<qsizetype>(source.scan.length() - from.lineStart) + matches * std::max<qsizetype>(growth, 0);
+    const auto matches = static_cast<qsizetype>(to.match - from.match);
+    return static_cast<qsizetype>(to.lineStart - from.lineStart) + matches * std::max<qsizetype>(growth, 0);
 }
 
 // The lines of `more`, made after those of `made`, join them.
@@ -222,18 +222,20 @@ void appendLines(Replacements& made, Replacements more) {
 Replacements makeReplacements(const QTextDocument& document, const ReplacementSource& source,
                               ReplaceProgress& progress) {
     const std::vector<size_t>& starts = source.starts;
-    LineAhead secondHalf{starts.size()};
+    const LineAhead end{starts.size(), source.scan.length()};
+    LineAhead secondHalf = end;
     if (source.scan.length() >= DocumentScan::kTwoHalvesFrom) {
         const QTextBlock middle = document.findBlock(static_cast<int>(starts[starts.size() / 2]));
         const auto lineStart = static_cast<size_t>(middle.position());
         secondHalf = {static_cast<size_t>(std::lower_bound(starts.begin(), starts.end(), lineStart) - starts.begin()),
                       lineStart, middle.blockNumber()};
+        if (secondHalf.match == 0) secondHalf = end;  // the first match lies in that line: no halves
     }
     Replacements first;
     first.breaksLines = source.replacement.contains(u'\n') || source.replacement.contains(u'\r');
     const auto paint = [&progress] { progress.reached(0); };
-    first.texts.emplace_back().reserve(roomFor(source, {}));
-    if (secondHalf.match == 0 || secondHalf.match == starts.size()) {
+    first.texts.emplace_back().reserve(roomFor(source, {}, secondHalf));
+    if (secondHalf.match == starts.size()) {
         // Its pages beyond the first third are backed on another core meanwhile.
         const QString& text = first.texts.front();
         const qsizetype firstThird = text.capacity() / 3;
@@ -244,7 +246,7 @@ Replacements makeReplacements(const QTextDocument& document, const ReplacementSo
     auto halves = atOnce([&] { return makeLines(source, {}, secondHalf.match, std::move(first), paint); },
                          [&] {
                              Replacements second;
-                             second.texts.emplace_back().reserve(roomFor(source, secondHalf));
+                             second.texts.emplace_back().reserve(roomFor(source, secondHalf, end));
                              return makeLines(source, secondHalf, starts.size(), std::move(second), [] {});
                          });
     appendLines(halves.first, std::move(halves.second));
